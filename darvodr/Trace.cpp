@@ -1,0 +1,84 @@
+#include "Trace.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+#include <string>
+
+namespace darvo {
+
+namespace {
+
+std::mutex traceMutex;
+std::string pending; // the line being built
+int pendingDirection = -1;
+
+std::string Timestamp() {
+    auto now = std::chrono::system_clock::now();
+    std::time_t secs = std::chrono::system_clock::to_time_t(now);
+    int millis =
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+    std::tm tm{};
+    localtime_r(&secs, &tm);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, millis);
+    return buf;
+}
+
+void WriteLine(const std::string &line) {
+    const char *path = std::getenv("DARVO_TRACE");
+    if (!path || !*path) return;
+    if (std::FILE *f = std::fopen(path, "a")) {
+        std::fputs(line.c_str(), f);
+        std::fputc('\n', f);
+        std::fclose(f);
+    }
+}
+
+void FlushPending() {
+    if (!pending.empty()) WriteLine(pending);
+    pending.clear();
+    pendingDirection = -1;
+}
+
+bool Enabled() {
+    const char *path = std::getenv("DARVO_TRACE");
+    return path && *path;
+}
+
+} // namespace
+
+void TraceCommandStart(uint8_t command) {
+    if (!Enabled()) return;
+    std::lock_guard<std::mutex> lock(traceMutex);
+    FlushPending();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "-- command %u (0x%02X)", command, command);
+    WriteLine(Timestamp() + " " + buf);
+}
+
+void TraceByte(TraceDirection direction, uint8_t byte) {
+    if (!Enabled()) return;
+    std::lock_guard<std::mutex> lock(traceMutex);
+    int dir = direction == TraceDirection::Sent ? 0 : 1;
+    if (dir != pendingDirection) {
+        FlushPending();
+        pending = Timestamp() + (dir == 0 ? " >>" : " <<");
+        pendingDirection = dir;
+    }
+    char buf[4];
+    std::snprintf(buf, sizeof buf, " %02X", byte);
+    pending += buf;
+}
+
+void TraceCall(const char *function, int32_t result) {
+    if (!Enabled()) return;
+    std::lock_guard<std::mutex> lock(traceMutex);
+    FlushPending();
+    WriteLine(Timestamp() + " " + function + " -> " + std::to_string(result));
+}
+
+} // namespace darvo

@@ -1,0 +1,584 @@
+#include "Comm.h"
+#include "PortError.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace darvo {
+
+// Set while no port is open, so a transfer asked for then fails at once.
+Event StopEvent(true);
+Event IdleEvent(true);
+Event WriteRequestEvent(false);
+Event ReadRequestEvent(false);
+std::atomic<uint8_t> TxByte{0};
+std::atomic<uint8_t> RxByte{0};
+std::atomic<bool> TransferFailed{false};
+
+namespace {
+
+std::atomic<TComm *> currentPort{nullptr};
+
+// Port-event set members in their order, with their masks.
+constexpr uint32_t kEventMasks[9] = {EV_BREAK, EV_CTS, EV_DSR, EV_ERR, EV_RING, EV_RLSD, EV_RXCHAR, EV_RXFLAG,
+                                     EV_TXEMPTY};
+
+uint32_t MaskFromEventSet(uint16_t set) {
+    uint32_t mask = 0;
+    for (int i = 0; i < 9; ++i)
+        if (set & (1u << i)) mask |= kEventMasks[i];
+    return mask;
+}
+
+const char *kTextNotFound = "System nie potrafi znależć danego urządzenia.";
+const char *kTextAccessDenied = "Zabroniony dostęp do urządzenia.";
+const char *kTextInvalidHandle = "Niepoprawny uchwyt do urządzenia, proces przerwany.";
+const char *kTextBadDevice = "Błędnie określone urządzenie.";
+const char *kTextLineSettings = "Błąd podczas aktualizacji bloku kontroli danych.";
+
+// Milliseconds left until the deadline, never negative.
+int MillisLeft(std::chrono::steady_clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return 0;
+    return left.count() > 1000000 ? 1000000 : static_cast<int>(left.count());
+}
+
+// Bytes still waiting in the driver's output queue; 0 where the device
+// cannot tell (a pseudo-terminal hands bytes straight to its other side).
+int OutputQueued(int fd) {
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) != 0) return 0;
+    return queued;
+}
+
+// Waits for the descriptor to become ready for `events` or for the stop event.
+// Returns 1 ready, 0 time-out, 2 stopped, -1 error (errno set).
+int WaitPortOrStop(int fd, short events, int timeoutMs) {
+    pollfd fds[2] = {{fd, events, 0}, {StopEvent.Fd(), POLLIN, 0}};
+    for (;;) {
+        int n = ::poll(fds, 2, timeoutMs);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) return 0;
+        if (fds[1].revents & POLLIN) return 2;
+        return 1;
+    }
+}
+
+} // namespace
+
+std::string PortDevicePath(unsigned portNumber) {
+    std::string variable = "DARVO_COM" + std::to_string(portNumber);
+    if (const char *mapped = std::getenv(variable.c_str()); mapped && *mapped) return mapped;
+    if (portNumber == 0) return "/dev/ttyS-1"; // no such device
+    return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
+TComm *CurrentPort() { return currentPort.load(); }
+void SetCurrentPort(TComm *port) { currentPort.store(port); }
+
+TComm::TComm() = default;
+
+TComm::~TComm() {
+    Disconnect();
+    TComm *self = this;
+    currentPort.compare_exchange_strong(self, nullptr);
+}
+
+static unsigned PortNumberFromName(const std::string &name) {
+    // "Com12" -> 12; anything without a number maps to port 0 (no device).
+    size_t i = name.size();
+    while (i > 0 && name[i - 1] >= '0' && name[i - 1] <= '9') --i;
+    if (i == name.size() || name.size() - i > 3) return 0;
+    return static_cast<unsigned>(std::stoul(name.substr(i)));
+}
+
+uint32_t TComm::CreatePortHandle() {
+    devicePath_ = PortDevicePath(PortNumberFromName(portName));
+    int fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        uint32_t code = Win32FromErrno(errno);
+        const char *text = code == ERR_FILE_NOT_FOUND   ? kTextNotFound
+                           : code == ERR_ACCESS_DENIED  ? kTextAccessDenied
+                           : code == ERR_INVALID_HANDLE ? kTextInvalidHandle
+                                                        : kTextBadDevice;
+        ReportPortError(text, code);
+        return code;
+    }
+    handle_ = fd;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || !::isatty(fd)) {
+        ClosePortHandle();
+        ReportPortError(kTextInvalidHandle, ERR_INVALID_HANDLE);
+        return ERR_INVALID_HANDLE;
+    }
+    // Exclusive access as a COM port has it: an advisory lock that other
+    // programs using the same convention respect, then the terminal's own
+    // exclusive mode, which refuses further opens by anyone but root.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int err = errno;
+        ClosePortHandle();
+        uint32_t code = (err == EWOULDBLOCK) ? ERR_ACCESS_DENIED : Win32FromErrno(err);
+        ReportPortError(code == ERR_ACCESS_DENIED ? kTextAccessDenied : kTextBadDevice, code);
+        return code;
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY && errno != EINVAL) {
+        uint32_t code = Win32FromErrno(errno);
+        ClosePortHandle();
+        ReportPortError(kTextBadDevice, code);
+        return code;
+    }
+    return 0;
+}
+
+void TComm::ClosePortHandle() {
+    if (handle_ >= 0) ::close(handle_);
+    handle_ = -1;
+}
+
+uint32_t TComm::Connect() {
+    Disconnect();
+    ReportPortError("", 0); // opening is the one place a latched error is cleared
+    uint32_t result = CreatePortHandle();
+    if (result != 0 || !IsOpen()) return result;
+    StopEvent.Reset();
+    IdleEvent.Set();
+    WriteRequestEvent.Reset();
+    ReadRequestEvent.Reset();
+    {
+        std::lock_guard<std::mutex> lock(eventMutex_);
+        injectedErrors_ = accumulatedErrors_ = 0;
+        eventPosted_ = false;
+        countersValid_ = false;
+    }
+    injectEvent_.Reset();
+    CollectLineErrors(); // takes the kernel's counters as the base line
+    SetCurrentPort(this);
+    eventThread_ = std::make_unique<TZdarzeniaCommThread>(*this, handle_, eventSet);
+    workerThread_ = std::make_unique<TZapisOdczytThread>(*this, handle_);
+
+    result = ApplyLineSettings();
+    if (result != 0) return result;
+    // Queue sizes are the kernel's own on Linux; nothing to set.
+    return ApplyTimeouts(writeTimeout, readTimeout);
+}
+
+uint32_t TComm::Disconnect() {
+    if (!IsOpen()) return 0;
+    // Release every transfer that waits, first: a caller blocked in SendByte
+    // or ReceiveByte returns at once instead of after its time-out.
+    StopEvent.Set();
+    activeWrite_ = savedWrite_;
+    activeRead_ = savedRead_;
+    if (eventThread_) {
+        eventThread_->Stop();
+        eventThread_.reset();
+    }
+    if (workerThread_) {
+        workerThread_->Stop();
+        workerThread_.reset();
+    }
+    // Leave the device as it was found: a pseudo-terminal keeps its exclusive
+    // flag after close, and a later open by a non-root user would fail.
+    ::ioctl(handle_, TIOCNXCL);
+    if (haveSavedSettings_) ::tcsetattr(handle_, TCSANOW, &savedSettings_);
+    haveSavedSettings_ = false;
+    ClosePortHandle();
+    return 0;
+}
+
+uint32_t TComm::ApplyLineSettings() {
+    if (!IsOpen()) return 0;
+    termios tio{};
+    if (::tcgetattr(handle_, &tio) != 0) {
+        uint32_t code = Win32FromErrno(errno);
+        ReportPortError(kTextLineSettings, code);
+        return code;
+    }
+    if (!haveSavedSettings_) {
+        savedSettings_ = tio;
+        haveSavedSettings_ = true;
+    }
+    ::cfmakeraw(&tio);
+    tio.c_iflag &= ~(INPCK | IXON | IXOFF | IXANY | IGNPAR | PARMRK); // parity is sent, not checked
+    tio.c_cflag &= ~(CSIZE | PARODD | CSTOPB | HUPCL);
+    tio.c_cflag |= CREAD | CLOCAL | CRTSCTS;
+    tio.c_cflag |= (byteSize == 7 ? CS7 : CS8);
+    if (parity == 2) tio.c_cflag |= PARENB;
+    if (parity == 1) tio.c_cflag |= PARENB | PARODD;
+    if (stopBits == 2) tio.c_cflag |= CSTOPB;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(handle_, TCSANOW, &tio) != 0) {
+        uint32_t code = Win32FromErrno(errno);
+        ReportPortError(kTextLineSettings, code);
+        return code;
+    }
+    if (int err = SetLineSpeed(handle_, baudRate); err != 0) {
+        uint32_t code = Win32FromErrno(err);
+        ReportPortError(kTextLineSettings, code);
+        return code;
+    }
+    // DTR and RTS stay inactive; the printer's CTS alone paces our output.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(handle_, TIOCMBIC, &lines);
+    return 0;
+}
+
+uint32_t TComm::ApplyTimeouts(uint16_t writeSeconds, uint16_t readSeconds) {
+    savedWrite_ = activeWrite_;
+    savedRead_ = activeRead_;
+    if (!IsOpen()) return 0;
+    activeWrite_ = writeSeconds;
+    activeRead_ = readSeconds;
+    return 0;
+}
+
+uint32_t TComm::PurgeOutput() {
+    if (!IsOpen()) return 0;
+    // A completed write has already left the output queue, so only a byte
+    // that timed out can still be there. Flushing an empty queue is skipped:
+    // on some kernels a pseudo-terminal's flush also drops bytes its other
+    // side has not read yet.
+    if (OutputQueued(handle_) > 0 && ::tcflush(handle_, TCOFLUSH) != 0) return Win32FromErrno(errno);
+    return 0;
+}
+
+uint32_t TComm::PurgeInput() {
+    if (!IsOpen()) return 0;
+    if (::tcflush(handle_, TCIFLUSH) != 0) return Win32FromErrno(errno);
+    return 0;
+}
+
+void TComm::HandleCommEvent(uint32_t mask) {
+    if (mask != EV_ERR) return;
+    struct Flag {
+        uint32_t flag;
+        const char *text;
+    };
+    static const Flag flags[] = {
+        {CE_BREAK, "Urządzenie wykryło stan BREAK (CE_BREAK)."},
+        {CE_FRAME, "Urządzenie wykryło błąd ramki (CE_FRAME)."},
+        {CE_OVERRUN, "Zgubiono znaki (CE_OVERRUN)."},
+        {CE_RXOVER, "Zapełniony bufor wejściowy (CE_RXOVER)."},
+        {CE_RXPARITY, "Urządzenie wykryło błąd parzystości (CE_RXPARITY)."},
+        {CE_TXFULL, "Zapełniony bufor wyjściowy (CE_TXFULL)."},
+    };
+    for (const Flag &f : flags)
+        if (lineErrors & f.flag) ReportPortError(f.text, f.flag);
+}
+
+void TComm::DispatchCommEvents(TZdarzeniaCommThread *, uint32_t events) {
+    // Taking the accumulated line errors stands for ClearCommError.
+    {
+        std::lock_guard<std::mutex> lock(eventMutex_);
+        lineErrors = accumulatedErrors_;
+        accumulatedErrors_ = 0;
+    }
+    for (int i = 1; i < 9; ++i)
+        if (events & kEventMasks[i]) HandleCommEvent(kEventMasks[i]);
+}
+
+uint32_t TComm::CollectLineErrors() {
+    uint32_t flags = 0;
+    serial_icounter_struct counters{};
+    bool haveCounters = IsOpen() && ::ioctl(handle_, TIOCGICOUNT, &counters) == 0;
+    std::lock_guard<std::mutex> lock(eventMutex_);
+    flags = injectedErrors_;
+    injectedErrors_ = 0;
+    if (haveCounters) {
+        int now[5] = {counters.frame, counters.overrun, counters.parity, counters.brk, counters.buf_overrun};
+        if (countersValid_) {
+            if (now[0] != lastCounters_[0]) flags |= CE_FRAME;
+            if (now[1] != lastCounters_[1]) flags |= CE_OVERRUN;
+            if (now[2] != lastCounters_[2]) flags |= CE_RXPARITY;
+            if (now[3] != lastCounters_[3]) flags |= CE_BREAK;
+            if (now[4] != lastCounters_[4]) flags |= CE_RXOVER;
+        }
+        for (int i = 0; i < 5; ++i) lastCounters_[i] = now[i];
+        countersValid_ = true;
+    }
+    accumulatedErrors_ |= flags;
+    return flags;
+}
+
+void TComm::InjectLineErrors(uint32_t ceFlags) {
+    {
+        std::lock_guard<std::mutex> lock(eventMutex_);
+        injectedErrors_ |= ceFlags;
+    }
+    injectEvent_.Set();
+}
+
+bool TComm::ProcessCommEvents() {
+    uint32_t mask;
+    TZdarzeniaCommThread *thread;
+    {
+        std::lock_guard<std::mutex> lock(eventMutex_);
+        if (!eventPosted_) return false;
+        mask = postedMask_;
+        thread = postingThread_;
+    }
+    DispatchCommEvents(thread, mask);
+    {
+        std::lock_guard<std::mutex> lock(eventMutex_);
+        eventPosted_ = false;
+    }
+    eventCv_.notify_all();
+    return true;
+}
+
+bool TComm::WaitCommEventPosted(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(eventMutex_);
+    return eventCv_.wait_for(lock, timeout, [&] { return eventPosted_; });
+}
+
+// ---------------------------------------------------------------------------
+// Event thread
+
+TZdarzeniaCommThread::TZdarzeniaCommThread(TComm &owner, int handle, uint16_t eventSet)
+    : owner_(owner), handle_(handle), eventMask_(MaskFromEventSet(eventSet)) {
+    thread_ = std::thread([this] { Execute(); });
+}
+
+TZdarzeniaCommThread::~TZdarzeniaCommThread() {
+    Stop();
+    if (thread_.joinable()) thread_.join();
+}
+
+void TZdarzeniaCommThread::Stop() {
+    ownStop_.Set();
+    std::lock_guard<std::mutex> lock(owner_.eventMutex_);
+    owner_.eventCv_.notify_all();
+}
+
+void TZdarzeniaCommThread::Execute() {
+    using namespace std::chrono_literals;
+    // The kernel keeps error counters but signals nothing when they change,
+    // so they are read a few times a second; an injected error wakes the
+    // thread at once.
+    for (;;) {
+        int w = WaitForAny({&ownStop_, &owner_.injectEvent_}, 100ms);
+        if (w == 0) break;
+        if (w == 1) owner_.injectEvent_.Reset();
+        uint32_t errors = owner_.CollectLineErrors();
+        if (errors != 0 && (eventMask_ & EV_ERR)) DoCommEvent(EV_ERR);
+    }
+}
+
+void TZdarzeniaCommThread::DoCommEvent(uint32_t mask) {
+    // Hand the event to the calling thread and wait until it has run it.
+    std::unique_lock<std::mutex> lock(owner_.eventMutex_);
+    owner_.postedMask_ = mask;
+    owner_.postingThread_ = this;
+    owner_.eventPosted_ = true;
+    owner_.eventCv_.notify_all();
+    owner_.eventCv_.wait(lock, [&] { return !owner_.eventPosted_ || ownStop_.IsSet(); });
+}
+
+// ---------------------------------------------------------------------------
+// Worker thread
+
+TZapisOdczytThread::TZapisOdczytThread(TComm &owner, int handle) : owner_(owner), handle_(handle) {
+    thread_ = std::thread([this] { Execute(); });
+}
+
+TZapisOdczytThread::~TZapisOdczytThread() {
+    Stop();
+    if (thread_.joinable()) thread_.join();
+}
+
+void TZapisOdczytThread::Stop() { terminate_.Set(); }
+
+void TZapisOdczytThread::Execute() {
+    for (;;) {
+        int w = WaitForAny({&terminate_, &WriteRequestEvent, &ReadRequestEvent});
+        if (w == 1) {
+            IdleEvent.Reset();
+            DoWrite();
+        } else if (w == 2) {
+            IdleEvent.Reset();
+            DoRead();
+        } else {
+            break;
+        }
+    }
+}
+
+void TZapisOdczytThread::DoWrite() {
+    uint8_t byte = TxByte.load();
+    owner_.WriteBytes(&byte);
+}
+
+void TZapisOdczytThread::DoRead() {
+    uint8_t byte = 0;
+    if (owner_.ReadBytes(&byte, 1) == 1) RxByte.store(byte);
+}
+
+uint32_t TComm::WriteBytes(const uint8_t *buffer) {
+    WriteRequestEvent.Reset();
+    TransferFailed = true;
+    uint32_t written = 0;
+    const uint16_t seconds = activeWrite_.load();
+    const bool limited = seconds != 0; // no write time-out: wait until written or stopped
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    auto waitMs = [&] { return limited ? MillisLeft(deadline) : -1; };
+
+    bool handedOver = false;
+    for (;;) {
+        ssize_t n = ::write(handle_, buffer, 1);
+        if (n == 1) {
+            handedOver = true;
+            break;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            ReportPortError("Niepoprawny zapis do portu.", Win32FromErrno(errno));
+            break;
+        }
+        int r = WaitPortOrStop(handle_, POLLOUT, waitMs());
+        if (r == 0) {
+            ReportPortError("Timeout zapisu.", 0);
+            break;
+        }
+        if (r == 2) break; // stopped: the calling side reports it
+        if (r < 0) {
+            ReportPortError("Niepoprawny zapis.", Win32FromErrno(errno));
+            break;
+        }
+    }
+    if (handedOver) {
+        // The write is complete only when the byte has left the output queue,
+        // as it is held back while the printer's CTS is inactive.
+        int pauseMs = 1;
+        for (;;) {
+            if (OutputQueued(handle_) == 0) {
+                written = 1;
+                break;
+            }
+            int left = waitMs();
+            if (limited && left == 0) {
+                ::tcflush(handle_, TCOFLUSH); // the byte is dropped, not sent late
+                ReportPortError("Timeout zapisu.", 0);
+                break;
+            }
+            int pause = limited && left < pauseMs ? left : pauseMs;
+            pollfd stop{StopEvent.Fd(), POLLIN, 0};
+            if (::poll(&stop, 1, pause) > 0) {
+                ::tcflush(handle_, TCOFLUSH);
+                break;
+            }
+            if (pauseMs < 20) pauseMs *= 2;
+        }
+    }
+    TransferFailed = (written == 0);
+    IdleEvent.Set();
+    return written;
+}
+
+uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count) {
+    ReadRequestEvent.Reset();
+    TransferFailed = true;
+    uint32_t got = 0;
+    const uint16_t seconds = activeRead_.load();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (got < count) {
+        ssize_t n = ::read(handle_, buffer + got, count - got);
+        if (n > 0) {
+            got += static_cast<uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            ReportPortError("Niepoprawny odczyt.", Win32FromErrno(errno));
+            break;
+        }
+        if (n == 0) { // the other side has gone (hang-up)
+            ReportPortError("Niepoprawny odczyt.", ERR_IO_DEVICE);
+            break;
+        }
+        int r = WaitPortOrStop(handle_, POLLIN, MillisLeft(deadline));
+        if (r == 0) {
+            ReportPortError("Timeout odczytu.", 0);
+            break;
+        }
+        if (r == 2) break; // stopped: the calling side reports it
+        if (r < 0) {
+            ReportPortError("Niepoprawny odczyt.", Win32FromErrno(errno));
+            break;
+        }
+    }
+    if (got != count && got != 0) got = 0;
+    TransferFailed = (got == 0);
+    IdleEvent.Set();
+    return got;
+}
+
+// ---------------------------------------------------------------------------
+// Calling side
+
+namespace {
+
+bool Transfer(bool write, uint8_t byte, uint8_t *destination) {
+    if (TComm *port = CurrentPort()) port->ProcessCommEvents();
+    TransferFailed = false;
+    const char *stoppedText = write ? "Zapis przerwany." : "Przerwany zapis ";
+    int w = WaitForAny({&StopEvent, &IdleEvent});
+    if (w == 0) {
+        ReportPortError(stoppedText, 0);
+        return false;
+    }
+    if (w != 1) {
+        if (!write) ReportPortError("Błąd funkcji WaitForMultipleObjects.", ERR_GEN_FAILURE);
+        return false;
+    }
+    if (write) TxByte = byte;
+    IdleEvent.Reset();
+    (write ? WriteRequestEvent : ReadRequestEvent).Set();
+
+    bool result = false;
+    w = WaitForAny({&StopEvent, &IdleEvent});
+    if (w == 1) {
+        result = !TransferFailed;
+        if (result && destination) *destination = RxByte.load();
+    } else if (w == 0) {
+        ReportPortError(stoppedText, 0);
+        return false; // the port is closing; the worker may still be finishing
+    } else {
+        ReportPortError("Błąd funkcji WaitForMultipleObjects.", ERR_GEN_FAILURE);
+    }
+    IdleEvent.Set();
+    return result;
+}
+
+} // namespace
+
+bool SendByte(uint8_t byte) { return Transfer(true, byte, nullptr); }
+
+bool ReceiveByte(uint8_t &destination) { return Transfer(false, 0, &destination); }
+
+bool ProbePort(unsigned portNumber) {
+    std::string path = PortDevicePath(portNumber);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = false;
+    struct stat st {};
+    termios saved{};
+    if (::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::tcgetattr(fd, &saved) == 0) {
+        termios tio = saved;
+        ::cfmakeraw(&tio);
+        tio.c_cflag |= CREAD | CLOCAL | PARENB | CRTSCTS;
+        ok = ::tcsetattr(fd, TCSANOW, &tio) == 0;
+        ::tcsetattr(fd, TCSANOW, &saved);
+    }
+    ::close(fd);
+    return ok;
+}
+
+} // namespace darvo

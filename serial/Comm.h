@@ -1,0 +1,189 @@
+// TComm: one serial port opened for the printer, with fixed line settings
+// (caller's speed, 8 data bits, even parity, one stop bit, CTS output flow
+// control, raw mode), exclusive access, one-byte transfers with total
+// time-outs carried out by a worker thread, and an event thread that reports
+// line errors.
+//
+// Ports are named as on the printer's original platform, "Com<n>". Port n
+// opens the device named by the environment variable DARVO_COM<n> (read at
+// each open), otherwise /dev/ttyS<n-1>.
+#pragma once
+
+#include "Event.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <termios.h>
+#include <thread>
+
+namespace darvo {
+
+// Port events, in the order of the port's event set.
+constexpr uint32_t EV_BREAK = 0x40;
+constexpr uint32_t EV_CTS = 0x08;
+constexpr uint32_t EV_DSR = 0x10;
+constexpr uint32_t EV_ERR = 0x80;
+constexpr uint32_t EV_RING = 0x100;
+constexpr uint32_t EV_RLSD = 0x20;
+constexpr uint32_t EV_RXCHAR = 0x01;
+constexpr uint32_t EV_RXFLAG = 0x02;
+constexpr uint32_t EV_TXEMPTY = 0x04;
+
+// Line error flags.
+constexpr uint32_t CE_RXOVER = 0x0001;
+constexpr uint32_t CE_OVERRUN = 0x0002;
+constexpr uint32_t CE_RXPARITY = 0x0004;
+constexpr uint32_t CE_FRAME = 0x0008;
+constexpr uint32_t CE_BREAK = 0x0010;
+constexpr uint32_t CE_TXFULL = 0x0100;
+
+// Device path of port n: $DARVO_COM<n>, else /dev/ttyS<n-1>.
+std::string PortDevicePath(unsigned portNumber);
+
+// Sets any line speed (9600, 19200, 28800, ...) through the kernel's termios2
+// interface. Returns 0 or an errno value.
+int SetLineSpeed(int fd, uint32_t baudRate);
+// Reads the output line speed; 0 when it cannot be read.
+uint32_t GetLineSpeed(int fd);
+
+class TComm;
+
+// Watches the port for line errors and passes them to the calling thread,
+// which runs TComm::DispatchCommEvents the next time it processes events.
+class TZdarzeniaCommThread {
+  public:
+    TZdarzeniaCommThread(TComm &owner, int handle, uint16_t eventSet);
+    ~TZdarzeniaCommThread();
+    void Stop();
+
+  private:
+    void Execute();
+    void DoCommEvent(uint32_t mask);
+
+    TComm &owner_;
+    int handle_;
+    uint32_t eventMask_;
+    Event ownStop_;
+    std::thread thread_;
+};
+
+// Carries out the one-byte writes and reads requested by SendByte/ReceiveByte.
+class TZapisOdczytThread {
+  public:
+    TZapisOdczytThread(TComm &owner, int handle);
+    ~TZapisOdczytThread();
+    void Stop();
+
+  private:
+    void Execute();
+    void DoWrite();
+    void DoRead();
+
+    TComm &owner_;
+    int handle_;
+    Event terminate_;
+    std::thread thread_;
+};
+
+class TComm {
+  public:
+    TComm();
+    virtual ~TComm();
+    TComm(const TComm &) = delete;
+    TComm &operator=(const TComm &) = delete;
+
+    uint32_t Connect();
+    uint32_t Disconnect();
+    virtual uint32_t CreatePortHandle();
+    void ClosePortHandle();
+    bool IsOpen() const { return handle_ >= 0; }
+    uint32_t ApplyLineSettings();
+    uint32_t ApplyTimeouts(uint16_t writeSeconds, uint16_t readSeconds);
+    uint32_t PurgeOutput();
+    uint32_t PurgeInput();
+    virtual void HandleCommEvent(uint32_t mask);
+    void DispatchCommEvents(TZdarzeniaCommThread *thread, uint32_t events);
+
+    // Run in the worker thread: one byte each.
+    uint32_t WriteBytes(const uint8_t *buffer);
+    uint32_t ReadBytes(uint8_t *buffer, uint32_t count);
+
+    // Runs, in the calling thread, a port event that the event thread has
+    // posted; returns true when one was run.
+    bool ProcessCommEvents();
+    // Makes the event thread see these line errors as if the line had
+    // reported them (a pseudo-terminal has no line errors of its own).
+    void InjectLineErrors(uint32_t ceFlags);
+    // Waits until the event thread has posted an event for the calling thread.
+    bool WaitCommEventPosted(std::chrono::milliseconds timeout);
+
+    // Configuration, as set by the session's ConfigurePort.
+    std::string portName = "Comm2";
+    uint32_t baudRate = 9600;
+    uint8_t parity = 2;   // even
+    uint8_t stopBits = 0; // one
+    uint8_t byteSize = 8;
+    uint32_t inputQueueSize = 4096;
+    uint32_t outputQueueSize = 2048;
+    uint16_t writeTimeout = 5;
+    uint16_t readTimeout = 5;
+    uint16_t eventSet = 511;
+    uint32_t lineErrors = 0;
+
+    int Handle() const { return handle_; }
+    std::string DevicePath() const { return devicePath_; }
+    // Time-outs in force, in seconds (0 = none for writes, at once for reads).
+    uint16_t WriteTimeoutInForce() const { return activeWrite_.load(); }
+    uint16_t ReadTimeoutInForce() const { return activeRead_.load(); }
+
+  private:
+    friend class TZdarzeniaCommThread;
+    uint32_t CollectLineErrors();
+
+    int handle_ = -1;
+    std::string devicePath_;
+    bool haveSavedSettings_ = false;
+    termios savedSettings_{};
+    std::atomic<uint16_t> activeWrite_{5}, activeRead_{5};
+    uint16_t savedWrite_ = 0, savedRead_ = 0;
+    std::unique_ptr<TZdarzeniaCommThread> eventThread_;
+    std::unique_ptr<TZapisOdczytThread> workerThread_;
+
+    // Line-error sources and the hand-over from the event thread.
+    std::mutex eventMutex_;
+    std::condition_variable eventCv_;
+    uint32_t injectedErrors_ = 0;
+    uint32_t accumulatedErrors_ = 0;
+    bool countersValid_ = false;
+    int lastCounters_[5] = {0, 0, 0, 0, 0};
+    bool eventPosted_ = false;
+    uint32_t postedMask_ = 0;
+    TZdarzeniaCommThread *postingThread_ = nullptr;
+    Event injectEvent_;
+};
+
+// Shared state of the transfer hand-over (one port per process).
+extern Event StopEvent;
+extern Event IdleEvent;
+extern Event WriteRequestEvent;
+extern Event ReadRequestEvent;
+extern std::atomic<uint8_t> TxByte;
+extern std::atomic<uint8_t> RxByte;
+extern std::atomic<bool> TransferFailed;
+
+// The port the worker threads and SendByte/ReceiveByte serve.
+TComm *CurrentPort();
+void SetCurrentPort(TComm *port);
+
+// Calling side of a one-byte transfer; blocks until it has ended.
+bool SendByte(uint8_t byte);
+bool ReceiveByte(uint8_t &destination);
+
+// True when port n can be opened exclusively and configured right now.
+bool ProbePort(unsigned portNumber);
+
+} // namespace darvo

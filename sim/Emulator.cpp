@@ -1,0 +1,226 @@
+#include "Emulator.h"
+
+#include "serial/Comm.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace darvosim {
+
+class Emulator::PtyLink : public Link {
+  public:
+    explicit PtyLink(Emulator &e) : e_(e) {}
+    void Send(const Bytes &bytes) override {
+        for (uint8_t b : bytes) e_.WriteByte(b);
+    }
+    bool Read(size_t n, Bytes &out) override {
+        out.clear();
+        while (out.size() < n) {
+            uint8_t b;
+            if (!e_.ReadByte(b, static_cast<int>(e_.options_.parameterTimeout.count()))) return false;
+            e_.log_.Add(true, b, e_.frame_.load(), e_.Now());
+            out.push_back(b);
+        }
+        return true;
+    }
+
+  private:
+    Emulator &e_;
+};
+
+Emulator::Emulator(EmulatorOptions options)
+    : options_(std::move(options)), printer_(std::make_unique<Printer>(options_.deviceType, options_.version)) {
+    if (!options_.logPath.empty()) log_.SetFile(options_.logPath);
+    if (!options_.rollPath.empty()) printer_->roll.SetFile(options_.rollPath);
+}
+
+Emulator::~Emulator() { Stop(); }
+
+bool Emulator::Start() {
+    start_ = std::chrono::steady_clock::now();
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+        error_ = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    char name[128];
+    if (::ptsname_r(master_, name, sizeof name) != 0) {
+        error_ = "cannot name the pseudo-terminal";
+        return false;
+    }
+    slavePath_ = name;
+    keeper_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (keeper_ < 0) {
+        error_ = std::string("cannot open ") + name + ": " + std::strerror(errno);
+        return false;
+    }
+    // Raw from the start: the line never echoes or translates anything.
+    termios tio{};
+    ::tcgetattr(keeper_, &tio);
+    ::cfmakeraw(&tio);
+    tio.c_cflag |= CREAD | CLOCAL | PARENB;
+    ::tcsetattr(keeper_, TCSANOW, &tio);
+    darvo::SetLineSpeed(keeper_, 9600);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    stopFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (!options_.linkPath.empty()) {
+        ::unlink(options_.linkPath.c_str());
+        if (::symlink(slavePath_.c_str(), options_.linkPath.c_str()) != 0) {
+            error_ = "cannot create the link " + options_.linkPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    running_ = true;
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+void Emulator::Stop() {
+    if (running_.exchange(false)) {
+        uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(stopFd_, &one, sizeof one);
+    }
+    if (thread_.joinable()) thread_.join();
+    if (!options_.linkPath.empty()) ::unlink(options_.linkPath.c_str());
+    for (int *fd : {&master_, &keeper_, &stopFd_})
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
+}
+
+void Emulator::HangUp() {
+    // Served by the emulator thread at its next read; the master is closed
+    // there so the thread never reads a descriptor that is gone.
+    lineClosed_ = true;
+    uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(stopFd_, &one, sizeof one);
+}
+
+uint32_t Emulator::LineSpeed() const { return keeper_ >= 0 ? darvo::GetLineSpeed(keeper_) : 0; }
+
+double Emulator::Now() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
+void Emulator::Script(uint8_t command, Scripted scripted) {
+    std::lock_guard<std::mutex> lock(scriptMutex_);
+    scripts_.emplace_back(command, std::move(scripted));
+}
+
+void Emulator::ClearScripts() {
+    std::lock_guard<std::mutex> lock(scriptMutex_);
+    scripts_.clear();
+}
+
+bool Emulator::WaitForFrames(int frames, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(doneMutex_);
+    return doneCv_.wait_for(lock, timeout, [&] { return framesDone_.load() >= frames; });
+}
+
+bool Emulator::ReadByte(uint8_t &byte, int timeoutMs) {
+    for (;;) {
+        if (!running_ || lineClosed_ || master_ < 0) return false;
+        ssize_t n = ::read(master_, &byte, 1);
+        if (n == 1) return true;
+        if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) return false;
+        pollfd fds[2] = {{master_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+        int r = ::poll(fds, 2, timeoutMs);
+        if (r == 0) return false;
+        if (fds[1].revents & POLLIN) return false;
+        if (n < 0 && errno == EIO && !(fds[0].revents & POLLIN)) {
+            // No slave is open; the keeper makes this rare. Wait a little.
+            pollfd stop{stopFd_, POLLIN, 0};
+            ::poll(&stop, 1, 10);
+        }
+    }
+}
+
+void Emulator::WriteByte(uint8_t byte) {
+    if (master_ < 0 || lineClosed_) return;
+    for (;;) {
+        ssize_t n = ::write(master_, &byte, 1);
+        if (n == 1) break;
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd out{master_, POLLOUT, 0};
+            ::poll(&out, 1, 100);
+            continue;
+        }
+        return;
+    }
+    log_.Add(false, byte, frame_.load(), Now());
+    if (options_.pace) {
+        uint32_t speed = LineSpeed();
+        if (speed == 0) speed = 9600;
+        std::this_thread::sleep_for(std::chrono::microseconds(11'000'000 / speed));
+    }
+}
+
+void Emulator::Run() {
+    for (;;) {
+        uint8_t byte;
+        if (!ReadByte(byte, -1)) {
+            if (lineClosed_ && master_ >= 0) {
+                ::close(master_);
+                master_ = -1;
+            }
+            if (!running_ || master_ < 0) break;
+            continue;
+        }
+        if (byte != ESC) {
+            log_.Add(true, byte, 0, Now()); // noise outside a frame
+            continue;
+        }
+        int frame = ++frame_;
+        log_.Add(true, byte, frame, Now());
+        uint8_t command;
+        if (!ReadByte(command, static_cast<int>(options_.parameterTimeout.count()))) continue;
+        log_.Add(true, command, frame, Now());
+        Serve(command);
+        {
+            std::lock_guard<std::mutex> lock(doneMutex_);
+            framesDone_ = frame;
+        }
+        doneCv_.notify_all();
+    }
+    {
+        std::lock_guard<std::mutex> lock(doneMutex_);
+        framesDone_ = 1 << 30; // nothing more will come: release every waiter
+    }
+    doneCv_.notify_all();
+}
+
+void Emulator::Serve(uint8_t command) {
+    PtyLink link(*this);
+    std::optional<Scripted> script;
+    {
+        std::lock_guard<std::mutex> lock(scriptMutex_);
+        for (auto it = scripts_.begin(); it != scripts_.end(); ++it) {
+            if (it->first != command) continue;
+            script = it->second;
+            if (it->second.times > 0 && --it->second.times == 0) scripts_.erase(it);
+            break;
+        }
+    }
+    if (script) {
+        link.Send(script->answer);
+        if (script->hangUp) {
+            lineClosed_ = true;
+            return;
+        }
+        Bytes params;
+        if (script->readParams > 0 && !link.Read(script->readParams, params)) return;
+        link.Send(script->after);
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> lock(printer_->mutex);
+    printer_->Handle(command, link);
+}
+
+} // namespace darvosim

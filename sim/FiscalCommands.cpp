@@ -1,0 +1,7 @@
+#include "Printer.h"
+
+namespace darvosim {
+
+void DefineFiscalCommands(Printer &) {}
+
+} // namespace darvosim

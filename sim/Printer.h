@@ -1,0 +1,126 @@
+// The emulated printer: its state and its command table. A command handler
+// runs after the printer has read ESC and the command byte; it answers and
+// reads the parameters through the Link, as the real printer does.
+#pragma once
+
+#include "FiscalState.h"
+#include "PaperRoll.h"
+#include "SalesState.h"
+#include "WireLog.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace darvosim {
+
+constexpr uint8_t ESC = 0x1B;
+constexpr uint8_t ACK = 0x06;
+constexpr uint8_t NAK = 0x15;
+
+// The line as a command handler sees it.
+class Link {
+  public:
+    virtual ~Link() = default;
+    virtual void Send(const Bytes &bytes) = 0;
+    void Send(uint8_t byte) { Send(Bytes{byte}); }
+    // Reads exactly n bytes from the host; false when they do not all come
+    // (the host gave up, or the line closed).
+    virtual bool Read(size_t n, Bytes &out) = 0;
+};
+
+class Printer;
+using Handler = std::function<void(Printer &, Link &)>;
+
+// Status bytes 1..8, as the printer keeps them.
+struct StatusState {
+    // byte 1
+    bool makerData = true;
+    bool userData = true;
+    bool readOnly = false;
+    bool fiscalMode = true;
+    uint8_t moduleVersion = 3;
+    // byte 2
+    bool namesBaseFull = false;
+    bool documentWaiting = false;
+    bool fewRecordsLeft = false;
+    bool dailyReportMissing = false;
+    bool cmosErased = false;
+    bool articleLocked = false;
+    bool noCustomerDisplay = false;
+    bool noController = false;
+    // byte 3
+    bool printing = false;
+    bool paperOut = false; // no paper, or head raised
+    bool failure = false;
+    bool lowBattery = false;
+    bool receiptCancelled = false;
+    bool lowReceiptMemory = false;
+    bool stoppedNoPaper = false;
+    // byte 4
+    bool drawerClosed = true;
+    bool serviceJumper = false;
+    // byte 5
+    bool noMains = false;
+    bool headRaised = false;
+    bool noProgrammingVoltage = false;
+    // byte 6: reason of the last receipt cancellation (character code)
+    uint8_t cancelReason = 0;
+    // byte 7
+    bool noAccumulator = false;
+    bool lowAccumulator = false;
+    // byte 8 (pharmacy printers)
+    bool pricingBufferData = false;
+    bool pricingBufferFull = false;
+};
+
+class Printer {
+  public:
+    // deviceType 0..9 as the driver names them; version -1 picks the model's usual one.
+    explicit Printer(int deviceType, int version = -1);
+
+    int deviceType;
+    int version;
+    StatusState status;
+    SalesState sales;
+    FiscalState fiscal;
+    PaperRoll roll;
+
+    // Status bytes as the printer reports them now.
+    uint8_t StatusByte(int n) const;
+    bool IsPexa() const { return deviceType == 7 || deviceType == 8; }
+    bool IsPharmacy() const { return deviceType == 4 || deviceType == 5 || deviceType == 6 || deviceType == 8; }
+    bool IsSecondGeneration() const {
+        return deviceType == 3 || deviceType == 6 || deviceType == 7 || deviceType == 8;
+    }
+    bool HasStatus56() const;
+    bool HasStatus7() const { return deviceType == 7 || deviceType == 8 || deviceType == 9; }
+    bool HasStatus8() const { return deviceType == 6 || deviceType == 8; }
+
+    // Called by the emulator for each command; an unknown command is refused with NAK.
+    void Handle(uint8_t command, Link &link);
+    void Define(uint8_t command, Handler handler) { commands_[command] = std::move(handler); }
+    bool Knows(uint8_t command) const { return commands_.count(command) != 0; }
+
+    // Starts a printout: the printer reports "printing" for `printPolls`
+    // further reads of status byte 3, or stops for lack of paper when it runs out.
+    void StartPrintout();
+    int printPolls = 2;
+    int printRemaining = 0;
+
+    // Everything a handler and a test touch is guarded by this lock; the
+    // emulator holds it while it serves one command.
+    std::recursive_mutex mutex;
+
+  private:
+    std::map<uint8_t, Handler> commands_;
+};
+
+// Command groups, each in a file of its own.
+void DefineBasicCommands(Printer &printer);  // ping, identification, status bytes
+void DefineSalesCommands(Printer &printer);  // receipts, rates, counters, clock, drawer
+void DefineFiscalCommands(Printer &printer); // reports, fiscal memory, service and configuration
+
+} // namespace darvosim

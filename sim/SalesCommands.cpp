@@ -1,0 +1,7 @@
+#include "Printer.h"
+
+namespace darvosim {
+
+void DefineSalesCommands(Printer &) {}
+
+} // namespace darvosim
