@@ -155,7 +155,9 @@ uint8_t SendSequence(uint8_t command, uint8_t answerLength, uint8_t sendLength, 
 
 int32_t OpenSessionPort(uint8_t port, uint32_t baudRate, uint16_t writeTimeoutS, uint16_t readTimeoutS) {
     if (PortCreated && ThePort && ThePort->IsOpen()) {
-        ReportPortError("Ten port jest już zainicjowany", ERR_ACCESS_DENIED);
+        // The text is recorded, but the latched code is left alone: a refused
+        // second open must not make every exchange on the open port fail.
+        ReportPortError("Ten port jest już zainicjowany", LastPortErrorCode());
         return ERR_ACCESS_DENIED;
     }
     ThePort = std::make_unique<TComm>(); // the previous object, closed, is freed here

@@ -188,7 +188,10 @@ uint32_t TComm::Disconnect() {
     // Leave the device as it was found: a pseudo-terminal keeps its exclusive
     // flag after close, and a later open by a non-root user would fail.
     ::ioctl(handle_, TIOCNXCL);
-    if (haveSavedSettings_) ::tcsetattr(handle_, TCSANOW, &savedSettings_);
+    if (haveSavedSettings_) {
+        ::tcsetattr(handle_, TCSANOW, &savedSettings_);
+        if (savedSpeed_ != 0) SetLineSpeed(handle_, savedSpeed_); // termios alone loses odd speeds
+    }
     haveSavedSettings_ = false;
     ClosePortHandle();
     return 0;
@@ -204,6 +207,7 @@ uint32_t TComm::ApplyLineSettings() {
     }
     if (!haveSavedSettings_) {
         savedSettings_ = tio;
+        savedSpeed_ = GetLineSpeed(handle_);
         haveSavedSettings_ = true;
     }
     ::cfmakeraw(&tio);
@@ -409,6 +413,9 @@ void TZapisOdczytThread::Execute() {
         } else {
             break;
         }
+        // Only now, with the byte and TransferFailed in place, may the
+        // calling side look at them.
+        IdleEvent.Set();
     }
 }
 
@@ -478,7 +485,6 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
         }
     }
     TransferFailed = (written == 0);
-    IdleEvent.Set();
     return written;
 }
 
@@ -515,7 +521,6 @@ uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count) {
     }
     if (got != count && got != 0) got = 0;
     TransferFailed = (got == 0);
-    IdleEvent.Set();
     return got;
 }
 

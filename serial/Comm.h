@@ -148,6 +148,7 @@ class TComm {
     std::string devicePath_;
     bool haveSavedSettings_ = false;
     termios savedSettings_{};
+    uint32_t savedSpeed_ = 0;
     std::atomic<uint16_t> activeWrite_{5}, activeRead_{5};
     uint16_t savedWrite_ = 0, savedRead_ = 0;
     std::unique_ptr<TZdarzeniaCommThread> eventThread_;

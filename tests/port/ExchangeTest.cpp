@@ -1,0 +1,254 @@
+// The command exchange: answer lengths, record ends, refusals, time-outs,
+// latched line errors, and the exported OpenPort/ClosePort/RSSequence.
+#include "SimFixture.h"
+#include "darvodr.h"
+
+#include <chrono>
+#include <sys/ioctl.h>
+#include <termios.h>
+
+using namespace darvo;
+using namespace darvotest;
+using darvosim::Scripted;
+using namespace std::chrono;
+
+namespace {
+
+class ExchangeTest : public SimTest {
+  protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        Open();
+    }
+};
+
+} // namespace
+
+TEST_F(ExchangeTest, AckThenParametersAreSent) {
+    sim->Script(0x40, Scripted{B({0x06}), 3, {}});
+    uint8_t params[3] = {0x11, 0x1B, 0xFF};
+    uint8_t answer[1] = {0};
+    EXPECT_EQ(0, RSSequence(0x40, 1, 3, answer, params));
+    EXPECT_EQ(0x06, answer[0]);
+    auto frames = Frames();
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ(B({0x1B, 0x40, 0x11, 0x1B, 0xFF}), frames[0].fromHost);
+}
+
+TEST_F(ExchangeTest, NoAnswerExpectedParametersFollowAtOnce) {
+    sim->Script(0x06, Scripted{{}, 4, {}});
+    uint8_t params[4] = {1, 2, 3, 4};
+    EXPECT_EQ(0, RSSequence(0x06, 0, 4, nullptr, params));
+    EXPECT_EQ(B({0x1B, 0x06, 1, 2, 3, 4}), Frames().at(0).fromHost);
+}
+
+TEST_F(ExchangeTest, DataAnswerFillsFromFirstPosition) {
+    sim->Script(0x41, Scripted{B({0x06, 0xAA, 0xBB, 0xCC})});
+    uint8_t answer[4] = {0, 0, 0, 0x77};
+    EXPECT_EQ(0, RSSequence(0x41, 4, 0, answer, nullptr));
+    EXPECT_EQ(0xAA, answer[0]);
+    EXPECT_EQ(0xBB, answer[1]);
+    EXPECT_EQ(0xCC, answer[2]);
+    EXPECT_EQ(0x77, answer[3]); // only the received bytes are copied
+}
+
+TEST_F(ExchangeTest, RecordAnswerEndsAtEndMarkOnARecordStart) {
+    // Command 0xE7 has 4-byte records: 06, one record, then 0xFF ends the list.
+    sim->Script(0xE7, Scripted{B({0x06, 1, 2, 3, 4, 0xFF})});
+    auto start = steady_clock::now();
+    EXPECT_EQ(0, SendSequence(0xE7, 200, 0, nullptr, nullptr)) << sim->log().Text();
+    EXPECT_LT(steady_clock::now() - start, milliseconds(800)); // did not wait for more
+    EXPECT_EQ(0xFF, AnswerBuffer[4]);
+    EXPECT_EQ(5, AnswerCount);
+    EXPECT_EQ(B({0x06, 1, 2, 3, 4, 0xFF}), Frames().at(0).fromPrinter);
+}
+
+TEST_F(ExchangeTest, EndMarkInsideARecordDoesNotEndTheAnswer) {
+    sim->Script(0xE7, Scripted{B({0x06, 1, 0xFF, 0xFF, 0xFF, 5, 6})});
+    EXPECT_EQ(0, SendSequence(0xE7, 7, 0, nullptr, nullptr));
+    EXPECT_EQ(6, AnswerCount);
+    EXPECT_EQ(5, AnswerBuffer[4]);
+    EXPECT_EQ(6, AnswerBuffer[5]);
+}
+
+TEST_F(ExchangeTest, EndMarkOnlyEndsRecordStructuredAnswers) {
+    sim->Script(0x41, Scripted{B({0x06, 0xFF, 0x01})});
+    EXPECT_EQ(0, SendSequence(0x41, 3, 0, nullptr, nullptr));
+    EXPECT_EQ(2, AnswerCount);
+}
+
+TEST_F(ExchangeTest, NoAckCommandKeepsItsStatusByte) {
+    sim->Script(0x95, Scripted{B({0x20})});
+    uint8_t answer[1] = {0};
+    EXPECT_EQ(0, RSSequence(0x95, 1, 0, answer, nullptr));
+    EXPECT_EQ(0x20, answer[0]);
+}
+
+TEST_F(ExchangeTest, RefusalsAndTheirCodesSendNoParameters) {
+    const struct {
+        uint8_t first;
+        int code;
+    } cases[] = {{0x15, 24}, {0x01, 101}, {0x65, 201}, {0xC8, 26}, {0x42, 23}};
+    uint8_t params[5] = {9, 9, 9, 9, 9};
+    for (auto c : cases) {
+        sim->log().Clear();
+        sim->Script(0x31, Scripted{B({c.first}), 0, {}});
+        uint8_t answer[1];
+        EXPECT_EQ(c.code, RSSequence(0x31, 1, 5, answer, params)) << int(c.first);
+        EXPECT_EQ(c.first, AnswerBuffer[0]);
+        EXPECT_EQ(B({0x1B, 0x31}), Frames().back().fromHost);
+    }
+}
+
+TEST_F(ExchangeTest, AfterAnswerIsReadAfterTheParameters) {
+    // The period report by numbers: ACK, 5 parameters, one result byte.
+    sim->Script(0x31, Scripted{B({0x06}), 5, B({0x03})});
+    SendBuffer[0] = 1;
+    SendBuffer[1] = 0;
+    SendBuffer[2] = 1;
+    SendBuffer[3] = 0;
+    SendBuffer[4] = 9;
+    ExchangeCommand(0x31, 1, 5, 1);
+    EXPECT_EQ(0, SequenceResult);
+    EXPECT_EQ(0x03, AnswerBuffer[0]);
+    auto f = Frames().at(0);
+    EXPECT_EQ(B({0x1B, 0x31, 1, 0, 1, 0, 9}), f.fromHost);
+    EXPECT_EQ(B({0x06, 0x03}), f.fromPrinter);
+}
+
+TEST_F(ExchangeTest, SilentPrinterGivesCode21AfterTheReadTimeout) {
+    sim->Script(0x23, Scripted{}); // the printer says nothing
+    auto start = steady_clock::now();
+    EXPECT_EQ(21, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    EXPECT_GE(steady_clock::now() - start, milliseconds(950));
+    EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
+}
+
+TEST_F(ExchangeTest, ShortAnswerGivesCode21) {
+    sim->Script(0x41, Scripted{B({0x06, 1})});
+    EXPECT_EQ(21, SendSequence(0x41, 4, 0, nullptr, nullptr));
+}
+
+TEST_F(ExchangeTest, LineClosedMidFrameGivesCode21) {
+    sim->Script(0x41, Scripted{B({0x06, 1}), 0, {}, true});
+    auto start = steady_clock::now();
+    EXPECT_EQ(21, SendSequence(0x41, 4, 0, nullptr, nullptr));
+    EXPECT_LT(steady_clock::now() - start, milliseconds(1500));
+}
+
+TEST_F(ExchangeTest, HeldBackOutputGivesCode20) {
+    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+    EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    EXPECT_EQ("Timeout zapisu.", LastPortErrorText());
+    ::tcflow(sim->SlaveDescriptor(), TCOON);
+}
+
+TEST_F(ExchangeTest, LatchedLineErrorFailsEveryExchangeUntilReopened) {
+    ThePort->InjectLineErrors(CE_FRAME);
+    ASSERT_TRUE(ThePort->WaitCommEventPosted(seconds(2)));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    EXPECT_EQ(8u, LastPortErrorCode());
+    // Only the escape byte went out each time.
+    sim->WaitForFrames(1, seconds(3));
+    size_t sent = 0;
+    for (const auto &e : sim->log().Entries())
+        if (e.fromHost) {
+            EXPECT_EQ(0x1B, e.byte);
+            ++sent;
+        }
+    EXPECT_EQ(3u, sent);
+    // (The printer, left with lone escape bytes, is replaced by a fresh one.)
+    ASSERT_EQ(0, ClosePort());
+    sim->Stop();
+    StartSim();
+    ASSERT_EQ(0, OpenPort(kPort, 9600, 1, 1));
+    EXPECT_EQ(0u, LastPortErrorCode());
+    EXPECT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+}
+
+TEST_F(ExchangeTest, BackToBackCommandsArriveWhole) {
+    // A long parameter block followed at once by the next command: the purge
+    // before each command must never eat bytes a completed write handed over.
+    sim->Script(0x06, Scripted{{}, 49, {}, false, -1});
+    uint8_t record[49];
+    for (int i = 0; i < 49; ++i) record[i] = static_cast<uint8_t>(i + 1);
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_EQ(0, RSSequence(0x06, 0, 49, nullptr, record));
+        ASSERT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    }
+    auto frames = Frames();
+    ASSERT_EQ(20u, frames.size());
+    for (size_t i = 0; i < frames.size(); i += 2) {
+        ASSERT_EQ(51u, frames[i].fromHost.size());
+        EXPECT_EQ(0x06, frames[i].command);
+        EXPECT_EQ(49, frames[i].fromHost.back());
+        EXPECT_EQ(B({0x1B, 0x23}), frames[i + 1].fromHost);
+    }
+}
+
+TEST_F(ExchangeTest, BackToBackCommandsArriveWholeAtPacedSpeed) {
+    ClosePort();
+    sim.reset();
+    darvosim::EmulatorOptions options;
+    options.pace = true;
+    sim = std::make_unique<darvosim::Emulator>(options);
+    ASSERT_TRUE(sim->Start());
+    ::setenv("DARVO_COM7", sim->SlavePath().c_str(), 1);
+    Open(28800);
+    sim->Script(0x06, Scripted{{}, 49, {}, false, -1});
+    uint8_t record[49] = {};
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(0, RSSequence(0x06, 0, 49, nullptr, record));
+        ASSERT_EQ(0, RSSequence(0xFF, 2, 0, AnswerBuffer, nullptr));
+    }
+    auto frames = Frames();
+    ASSERT_EQ(6u, frames.size());
+    EXPECT_EQ(51u, frames[4].fromHost.size());
+    EXPECT_EQ(B({0x06, 44}), frames[5].fromPrinter);
+}
+
+TEST_F(ExchangeTest, SecondOpenIsRefusedWithCode5) {
+    EXPECT_EQ(5, OpenPort(kPort, 9600, 1, 1));
+    EXPECT_EQ("Ten port jest już zainicjowany", LastPortErrorText());
+    EXPECT_TRUE(ThePort->IsOpen()); // the open port is left as it was
+    EXPECT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+}
+
+TEST_F(ExchangeTest, OpenOfAMissingPortGivesCode2) {
+    ClosePort();
+    ::setenv("DARVO_COM8", "/nonexistent/tty", 1);
+    EXPECT_EQ(2, OpenPort(8, 9600, 1, 1));
+    ::unsetenv("DARVO_COM8");
+    EXPECT_EQ(0, ClosePort());
+}
+
+TEST_F(ExchangeTest, ExchangeOnAClosedPortFailsWithoutSending) {
+    ASSERT_EQ(0, ClosePort());
+    EXPECT_EQ(0, ClosePort());
+    EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    uint8_t record[3] = {1, 2, 3};
+    EXPECT_EQ(20, RSSequence(0x06, 0, 3, nullptr, record)); // never reported as sent
+}
+
+TEST_F(ExchangeTest, NullPointersAndNegativeLengthsSendNothing) {
+    uint8_t buffer[4] = {};
+    EXPECT_EQ(225, RSSequence(0x40, 0, 3, buffer, nullptr));
+    EXPECT_EQ(225, RSSequence(0x23, 1, 0, nullptr, buffer));
+    EXPECT_EQ(215, RSSequence(0x40, 0, -1, buffer, buffer));
+    EXPECT_EQ(215, RSSequence(0x40, -5, 0, buffer, buffer));
+    EXPECT_EQ(0, RSSequence(0x23, 1, 0, buffer, nullptr));
+    auto frames = Frames();
+    ASSERT_EQ(1u, frames.size()); // only the last call reached the printer
+    EXPECT_EQ(B({0x1B, 0x23}), frames[0].fromHost);
+}
+
+TEST_F(ExchangeTest, SendLengthUsesItsLowByte) {
+    // 258 travels as 2: only two bytes of the caller's buffer are read.
+    sim->Script(0x40, Scripted{B({0x06}), 2, {}});
+    auto params = std::make_unique<uint8_t[]>(2);
+    params[0] = 7;
+    params[1] = 8;
+    uint8_t answer[1];
+    EXPECT_EQ(0, RSSequence(0x40, 1, 258, answer, params.get()));
+    EXPECT_EQ(B({0x1B, 0x40, 7, 8}), Frames().at(0).fromHost);
+}

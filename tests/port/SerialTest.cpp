@@ -1,0 +1,248 @@
+// The port layer on pseudo-terminals: opening, exclusive access, line
+// settings, one-byte transfers with their time-outs, line errors, closing.
+#include "SimFixture.h"
+#include "darvodr.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace darvo;
+using namespace darvotest;
+using namespace std::chrono;
+
+namespace {
+
+// A port object configured as the session would, on COM7.
+std::unique_ptr<TComm> MakePort(uint32_t baud = 9600, uint16_t writeS = 1, uint16_t readS = 1) {
+    auto port = std::make_unique<TComm>();
+    port->portName = "Com7";
+    port->baudRate = baud;
+    port->writeTimeout = writeS;
+    port->readTimeout = readS;
+    return port;
+}
+
+class PortTest : public SimTest {};
+
+} // namespace
+
+TEST(PortMapping, EnvironmentVariableOrTtyS) {
+    ::setenv("DARVO_COM3", "/dev/ttyUSB0", 1);
+    EXPECT_EQ("/dev/ttyUSB0", PortDevicePath(3));
+    ::unsetenv("DARVO_COM3");
+    EXPECT_EQ("/dev/ttyS2", PortDevicePath(3));
+    EXPECT_EQ("/dev/ttyS0", PortDevicePath(1));
+    ::setenv("DARVO_COM3", "", 1); // empty counts as unset
+    EXPECT_EQ("/dev/ttyS2", PortDevicePath(3));
+    ::unsetenv("DARVO_COM3");
+}
+
+TEST(PortOpen, MissingDeviceGivesCode2) {
+    ::setenv("DARVO_COM8", "/nonexistent/ttyX", 1);
+    auto port = MakePort();
+    port->portName = "Com8";
+    EXPECT_EQ(2u, port->Connect());
+    EXPECT_EQ("System nie potrafi znależć danego urządzenia.", LastPortErrorText());
+    EXPECT_EQ(2u, LastPortErrorCode());
+    EXPECT_FALSE(port->IsOpen());
+    EXPECT_FALSE(ProbePort(8));
+    ::unsetenv("DARVO_COM8");
+}
+
+TEST(PortOpen, NotACharacterDeviceOrNotATerminal) {
+    char path[] = "/tmp/darvo-notaport-XXXXXX";
+    int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    for (const char *device : {static_cast<const char *>(path), "/dev/null"}) {
+        ::setenv("DARVO_COM8", device, 1);
+        auto port = MakePort();
+        port->portName = "Com8";
+        EXPECT_EQ(6u, port->Connect()) << device;
+        EXPECT_EQ("Niepoprawny uchwyt do urządzenia, proces przerwany.", LastPortErrorText());
+        EXPECT_FALSE(port->IsOpen());
+        EXPECT_FALSE(ProbePort(8));
+    }
+    ::unlink(path);
+    ::unsetenv("DARVO_COM8");
+}
+
+TEST_F(PortTest, PortHeldByAnotherProgramGivesCode5) {
+    int other = ::open(sim->SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(0, ::flock(other, LOCK_EX | LOCK_NB));
+    EXPECT_FALSE(ProbePort(kPort));
+    auto port = MakePort();
+    EXPECT_EQ(5u, port->Connect());
+    EXPECT_EQ("Zabroniony dostęp do urządzenia.", LastPortErrorText());
+    EXPECT_FALSE(port->IsOpen());
+    ::close(other);
+    EXPECT_TRUE(ProbePort(kPort));
+    EXPECT_EQ(0u, port->Connect());
+}
+
+TEST_F(PortTest, OwnOpenPortIsNotFreeForAProbe) {
+    auto port = MakePort();
+    ASSERT_EQ(0u, port->Connect());
+    EXPECT_FALSE(ProbePort(kPort));
+    port->Disconnect();
+    EXPECT_TRUE(ProbePort(kPort));
+}
+
+TEST_F(PortTest, LineSettingsAtEverySpeed) {
+    for (uint32_t baud : {9600u, 19200u, 28800u}) {
+        auto port = MakePort(baud);
+        ASSERT_EQ(0u, port->Connect()) << LastPortErrorText();
+        EXPECT_EQ(baud, sim->LineSpeed());
+        termios tio{};
+        ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &tio));
+        EXPECT_EQ(CS8, tio.c_cflag & CSIZE);
+        // (A pseudo-terminal forces 8 bits without parity, so parity cannot be seen here.)
+        EXPECT_FALSE(tio.c_cflag & CSTOPB);
+        EXPECT_TRUE(tio.c_cflag & CRTSCTS);
+        EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
+        EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF | ICRNL | INPCK));
+        EXPECT_FALSE(tio.c_oflag & OPOST);
+        port->Disconnect();
+    }
+}
+
+TEST_F(PortTest, CloseRestoresSettingsAndClearsExclusiveFlag) {
+    termios before{};
+    ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &before));
+    uint32_t speedBefore = sim->LineSpeed();
+    auto port = MakePort(28800);
+    ASSERT_EQ(0u, port->Connect());
+    int excl = 0;
+    ASSERT_EQ(0, ::ioctl(sim->SlaveDescriptor(), TIOCGEXCL, &excl));
+    EXPECT_EQ(1, excl);
+    port->Disconnect();
+    ASSERT_EQ(0, ::ioctl(sim->SlaveDescriptor(), TIOCGEXCL, &excl));
+    EXPECT_EQ(0, excl);
+    termios after{};
+    ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &after));
+    EXPECT_EQ(before.c_cflag, after.c_cflag);
+    EXPECT_EQ(speedBefore, sim->LineSpeed());
+    EXPECT_EQ(0u, port->Disconnect()); // closed: nothing to do
+}
+
+TEST_F(PortTest, ReadTimesOutWithItsText) {
+    auto port = MakePort();
+    ASSERT_EQ(0u, port->Connect());
+    uint8_t byte = 0;
+    auto start = steady_clock::now();
+    EXPECT_FALSE(ReceiveByte(byte));
+    auto took = steady_clock::now() - start;
+    EXPECT_TRUE(TransferFailed);
+    EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
+    EXPECT_GE(took, milliseconds(950));
+    EXPECT_LT(took, milliseconds(2500));
+}
+
+TEST_F(PortTest, ReadTimeoutZeroReturnsAtOnce) {
+    auto port = MakePort(9600, 1, 0);
+    ASSERT_EQ(0u, port->Connect());
+    uint8_t byte = 0;
+    auto start = steady_clock::now();
+    EXPECT_FALSE(ReceiveByte(byte));
+    EXPECT_LT(steady_clock::now() - start, milliseconds(300));
+    EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
+}
+
+TEST_F(PortTest, HeldBackByteTimesOutAndIsDropped) {
+    // Output suspended as by an inactive CTS line: the byte never leaves.
+    auto port = MakePort();
+    ASSERT_EQ(0u, port->Connect());
+    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+    auto start = steady_clock::now();
+    EXPECT_FALSE(SendByte(0x1B));
+    EXPECT_GE(steady_clock::now() - start, milliseconds(950));
+    EXPECT_TRUE(TransferFailed);
+    EXPECT_EQ("Timeout zapisu.", LastPortErrorText());
+    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOON));
+    // The dropped byte is not sent late: the next exchange is the first frame.
+    port->Disconnect();
+    ASSERT_EQ(0, OpenSessionPort(kPort, 9600, 1, 1));
+    uint8_t answer[256] = {};
+    EXPECT_EQ(0, RSSequence(0x23, 1, 0, answer, nullptr));
+    auto frames = Frames();
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ(B({0x1B, 0x23}), frames[0].fromHost);
+}
+
+TEST_F(PortTest, DisconnectReleasesAWaitingReader) {
+    auto port = MakePort(9600, 5, 5);
+    ASSERT_EQ(0u, port->Connect());
+    bool received = true;
+    auto start = steady_clock::now();
+    std::thread reader([&] {
+        uint8_t byte;
+        received = ReceiveByte(byte);
+    });
+    port->Disconnect();
+    reader.join();
+    EXPECT_FALSE(received);
+    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+    EXPECT_EQ("Przerwany zapis ", LastPortErrorText());
+}
+
+TEST_F(PortTest, DisconnectReleasesAWaitingWriter) {
+    auto port = MakePort(9600, 5, 5);
+    ASSERT_EQ(0u, port->Connect());
+    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+    bool sent = true;
+    auto start = steady_clock::now();
+    std::thread writer([&] { sent = SendByte(0x1B); });
+    port->Disconnect();
+    writer.join();
+    ::tcflow(sim->SlaveDescriptor(), TCOON);
+    EXPECT_FALSE(sent);
+    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+    EXPECT_EQ("Zapis przerwany.", LastPortErrorText());
+}
+
+TEST_F(PortTest, TransfersOnAClosedPortFailAtOnce) {
+    auto port = MakePort();
+    ASSERT_EQ(0u, port->Connect());
+    port->Disconnect();
+    uint8_t byte;
+    EXPECT_FALSE(SendByte(1));
+    EXPECT_FALSE(ReceiveByte(byte));
+}
+
+TEST_F(PortTest, LineErrorsReportedInTheirOrder) {
+    auto port = MakePort();
+    ASSERT_EQ(0u, port->Connect());
+    port->InjectLineErrors(CE_OVERRUN | CE_RXPARITY);
+    ASSERT_TRUE(port->WaitCommEventPosted(seconds(2)));
+    EXPECT_TRUE(port->ProcessCommEvents());
+    EXPECT_EQ("Urządzenie wykryło błąd parzystości (CE_RXPARITY).", LastPortErrorText());
+    EXPECT_EQ(4u, LastPortErrorCode());
+
+    port->InjectLineErrors(CE_BREAK | CE_FRAME | CE_TXFULL);
+    ASSERT_TRUE(port->WaitCommEventPosted(seconds(2)));
+    port->ProcessCommEvents();
+    EXPECT_EQ("Zapełniony bufor wyjściowy (CE_TXFULL).", LastPortErrorText());
+    EXPECT_EQ(256u, LastPortErrorCode());
+
+    // Reopening is the one place the latched error is cleared.
+    ASSERT_EQ(0u, port->Connect());
+    EXPECT_EQ(0u, LastPortErrorCode());
+    EXPECT_EQ("", LastPortErrorText());
+}
+
+TEST_F(PortTest, DisconnectWhileALineErrorWaitsForDispatch) {
+    auto port = MakePort();
+    ASSERT_EQ(0u, port->Connect());
+    port->InjectLineErrors(CE_FRAME);
+    ASSERT_TRUE(port->WaitCommEventPosted(seconds(2)));
+    auto start = steady_clock::now();
+    port->Disconnect(); // the event thread must not hold the close up
+    EXPECT_LT(steady_clock::now() - start, milliseconds(1000));
+}
