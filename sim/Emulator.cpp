@@ -175,6 +175,10 @@ void Emulator::Run() {
         }
         if (byte != ESC) {
             log_.Add(true, byte, 0, Now()); // noise outside a frame
+            {
+                std::lock_guard<std::recursive_mutex> lock(printer_->mutex);
+                LooseByte(*printer_, byte); // or the items of a control printout
+            }
             continue;
         }
         int frame = ++frame_;
@@ -221,6 +225,7 @@ void Emulator::Serve(uint8_t command) {
     }
     std::lock_guard<std::recursive_mutex> lock(printer_->mutex);
     printer_->Handle(command, link);
+    AfterCommand(*printer_); // keeps the state file, when there is one
 }
 
 } // namespace darvosim
