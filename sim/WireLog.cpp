@@ -18,6 +18,8 @@ std::string Hex(const Bytes &bytes) {
 void WireLog::Add(bool fromHost, uint8_t byte, int frame, double seconds) {
     std::lock_guard<std::mutex> lock(mutex_);
     entries_.push_back({seconds, fromHost, byte, frame});
+    if (fromHost) ++hostBytes_;
+    added_.notify_all();
     if (path_.empty()) return;
     if (std::FILE *f = std::fopen(path_.c_str(), "a")) {
         if (frame != lastFileFrame_ || fromHost != lastFileFromHost_ || entries_.size() == 1) {
@@ -70,6 +72,12 @@ Bytes WireLog::Commands() const {
 void WireLog::Clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     entries_.clear();
+    hostBytes_ = 0;
+}
+
+bool WireLog::WaitForHostBytes(size_t count, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return added_.wait_for(lock, timeout, [&] { return hostBytes_ >= count; });
 }
 
 std::string WireLog::Text() const {

@@ -2,6 +2,8 @@
 // (a frame starts with the ESC that opens a command).
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -35,6 +37,8 @@ class WireLog {
     // The command bytes of all frames, in order.
     Bytes Commands() const;
     void Clear();
+    // Waits until the log holds at least `count` bytes from the host.
+    bool WaitForHostBytes(size_t count, std::chrono::milliseconds timeout);
     // Text form: one line per frame and direction, hex bytes.
     std::string Text() const;
     // Appends new lines to `path` as they come (empty: off).
@@ -42,7 +46,9 @@ class WireLog {
 
   private:
     mutable std::mutex mutex_;
+    std::condition_variable added_;
     std::vector<WireEntry> entries_;
+    size_t hostBytes_ = 0;
     std::string path_;
     int lastFileFrame_ = -1;
     bool lastFileFromHost_ = false;

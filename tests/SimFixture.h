@@ -5,6 +5,7 @@
 #include "Emulator.h"
 #include "darvodr/Core.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
@@ -35,9 +36,10 @@ class SimTest : public ::testing::Test {
         ASSERT_EQ(0, darvo::OpenSessionPort(kPort, baud, writeS, readS)) << darvo::LastPortErrorText();
     }
     darvosim::Printer &printer() { return sim->printer(); }
-    // Frames the emulator has served, after waiting for the last one to end.
-    std::vector<darvosim::Frame> Frames() {
-        sim->WaitForFrames(sim->FrameCount(), std::chrono::seconds(3));
+    // Frames the emulator has served, after waiting until it has served at
+    // least `atLeast` frames and finished the one it is serving.
+    std::vector<darvosim::Frame> Frames(int atLeast = 0) {
+        sim->WaitForFrames(std::max(sim->FrameCount(), atLeast), std::chrono::seconds(3));
         return sim->log().Frames();
     }
 

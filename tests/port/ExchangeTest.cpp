@@ -39,7 +39,7 @@ TEST_F(ExchangeTest, NoAnswerExpectedParametersFollowAtOnce) {
     sim->Script(0x06, Scripted{{}, 4, {}});
     uint8_t params[4] = {1, 2, 3, 4};
     EXPECT_EQ(0, RSSequence(0x06, 0, 4, nullptr, params));
-    EXPECT_EQ(B({0x1B, 0x06, 1, 2, 3, 4}), Frames().at(0).fromHost);
+    EXPECT_EQ(B({0x1B, 0x06, 1, 2, 3, 4}), Frames(1).at(0).fromHost);
 }
 
 TEST_F(ExchangeTest, DataAnswerFillsFromFirstPosition) {
@@ -149,7 +149,7 @@ TEST_F(ExchangeTest, LatchedLineErrorFailsEveryExchangeUntilReopened) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
     EXPECT_EQ(8u, LastPortErrorCode());
     // Only the escape byte went out each time.
-    sim->WaitForFrames(1, seconds(3));
+    ASSERT_TRUE(sim->log().WaitForHostBytes(3, seconds(3)));
     size_t sent = 0;
     for (const auto &e : sim->log().Entries())
         if (e.fromHost) {
