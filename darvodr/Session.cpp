@@ -18,10 +18,6 @@ uint8_t DeviceType = 9;
 uint16_t PortWriteTimeout = 3;
 uint16_t PortReadTimeout = 5;
 
-// Stand-ins until the receipt operations are linked in; theirs take over.
-__attribute__((weak)) bool ReceiptOpen = false;
-__attribute__((weak)) void ResetReceiptState() {}
-
 namespace {
 
 constexpr int32_t RC_NO_PORT = 114;

@@ -21,14 +21,6 @@ uint8_t IdentificationByte(int deviceType) {
     }
 }
 
-// A printout moves on by one step each time the host reads status byte 3.
-void AdvancePrintout(Printer &p) {
-    StatusState &s = p.status;
-    if (!s.printing || s.stoppedNoPaper) return;
-    if (p.printRemaining > 0) --p.printRemaining;
-    if (p.printRemaining == 0) s.printing = false;
-}
-
 } // namespace
 
 void DefineBasicCommands(Printer &printer) {
@@ -46,17 +38,26 @@ void DefineBasicCommands(Printer &printer) {
         }
     });
 
+    // Resumes a printout stopped for lack of paper.
+    printer.Define(0x2A, [](Printer &p, Link &link) {
+        p.ResumePrintout();
+        link.Send(ACK);
+    });
+
     // Status bytes 1..4, acknowledged (ACK + byte) and plain (the byte alone).
     const uint8_t acknowledged[4] = {0x5B, 0x54, 0x55, 0x56};
     const uint8_t plain[4] = {0x9B, 0x94, 0x95, 0x96};
     for (int n = 1; n <= 4; ++n) {
         printer.Define(acknowledged[n - 1], [n](Printer &p, Link &link) {
+            if (n == 3 && p.printTime.count() > 0) p.AdvancePrintout();
             link.Send({ACK, p.StatusByte(n)});
-            if (n == 3) AdvancePrintout(p);
+            if (n == 3 && p.printTime.count() == 0) p.AdvancePrintout();
         });
         printer.Define(plain[n - 1], [n](Printer &p, Link &link) {
+            // Timed printouts end by the clock, counted ones after the read.
+            if (n == 3 && p.printTime.count() > 0) p.AdvancePrintout();
             link.Send(p.StatusByte(n));
-            if (n == 3) AdvancePrintout(p);
+            if (n == 3 && p.printTime.count() == 0) p.AdvancePrintout();
         });
     }
     // Status bytes 5..8 exist on the newer printers only.

@@ -1,5 +1,9 @@
 #include "Printer.h"
 
+#include <cstdio>
+#include <sstream>
+#include <termios.h>
+
 namespace darvosim {
 
 namespace {
@@ -25,7 +29,9 @@ bool Printer::HasStatus56() const {
            deviceType == 8 || deviceType == 9;
 }
 
-static uint8_t Bit(bool set, int bit) { return set ? static_cast<uint8_t>(1u << bit) : 0; }
+static uint8_t Bit(bool set, int bit) {
+    return set ? static_cast<uint8_t>(1u << bit) : 0;
+}
 
 uint8_t Printer::StatusByte(int n) const {
     const StatusState &s = status;
@@ -38,9 +44,9 @@ uint8_t Printer::StatusByte(int n) const {
                Bit(s.dailyReportMissing, 3) | Bit(s.cmosErased, 4) | Bit(s.articleLocked, 5) |
                Bit(s.noCustomerDisplay, 6) | Bit(s.noController, 7);
     case 3:
-        return Bit(s.printing, 0) | Bit(s.paperOut || s.headRaised, 1) | Bit(s.failure, 2) | Bit(s.lowBattery, 3) |
-               Bit(s.receiptCancelled, 4) | Bit(s.lowReceiptMemory, 5) | Bit(s.stoppedNoPaper, 6) |
-               Bit(s.noController, 7);
+        return Bit(s.printing, 0) | Bit(s.paperOut || s.headRaised, 1) | Bit(s.failure, 2) |
+               Bit(s.lowBattery, 3) | Bit(s.receiptCancelled, 4) | Bit(s.lowReceiptMemory, 5) |
+               Bit(s.stoppedNoPaper, 6) | Bit(s.noController, 7);
     case 4: return Bit(s.drawerClosed, 3) | Bit(s.serviceJumper, 6);
     case 5:
         return Bit(s.noMains, 0) | Bit(s.paperOut, 2) | Bit(s.headRaised, 4) | Bit(s.noProgrammingVoltage, 6);
@@ -52,6 +58,7 @@ uint8_t Printer::StatusByte(int n) const {
 }
 
 void Printer::Handle(uint8_t command, Link &link) {
+    if (!powered) return; // switched off: not a byte comes back
     auto it = commands_.find(command);
     if (it == commands_.end()) {
         link.Send(NAK);
@@ -61,13 +68,120 @@ void Printer::Handle(uint8_t command, Link &link) {
 }
 
 void Printer::StartPrintout() {
+    const bool timed = printTime.count() > 0;
+    status.printing = timed || printPolls > 0;
+    printRemaining = printPolls;
+    printEnd_ = Clock::now() + printTime;
     if (status.paperOut || status.headRaised) {
-        status.stoppedNoPaper = true;
+        // Nothing can be printed: the printout waits for paper from the start.
         status.printing = true;
+        status.stoppedNoPaper = true;
+        if (printRemaining < 1) printRemaining = 1;
+        printLeft_ = printTime;
+    }
+}
+
+void Printer::AdvancePrintout() {
+    StatusState &s = status;
+    if (!s.printing || s.stoppedNoPaper) return;
+    if (s.paperOut || s.headRaised) {
+        // The paper ran out (or the head was raised) in the middle.
+        s.stoppedNoPaper = true;
+        Clock::duration left = printEnd_ - Clock::now();
+        printLeft_ = left.count() > 0 ? left : Clock::duration{};
+        if (printRemaining < 1) printRemaining = 1;
         return;
     }
-    status.printing = printPolls > 0;
-    printRemaining = printPolls;
+    if (printTime.count() > 0) {
+        if (Clock::now() >= printEnd_) s.printing = false;
+        return;
+    }
+    if (printRemaining > 0) --printRemaining;
+    if (printRemaining == 0) s.printing = false;
+}
+
+bool Printer::ResumePrintout() {
+    StatusState &s = status;
+    if (s.paperOut || s.headRaised) return false;
+    if (s.printing && s.stoppedNoPaper) {
+        s.stoppedNoPaper = false;
+        printEnd_ = Clock::now() + printLeft_;
+        if (printTime.count() > 0 && printLeft_.count() <= 0) s.printing = false;
+    } else if (s.documentWaiting) {
+        s.documentWaiting = false;
+        StartPrintout();
+    }
+    return true;
+}
+
+const char *Printer::ControlHelp() {
+    return "  paper out | paper in      take the paper out, load it again\n"
+           "  head up | head down       raise or lower the print head\n"
+           "  failure on | failure off  printer failure\n"
+           "  power off | power on      switch the printer off (no answers, CTS inactive) or on\n"
+           "  jumper on | jumper off    service jumper in the service or the normal position\n"
+           "  drawer open | drawer close\n"
+           "  print                     start a printout\n"
+           "  status                    show the status bytes\n"
+           "  help                      show these commands\n";
+}
+
+std::string Printer::Control(const std::string &command, int slaveFd) {
+    std::istringstream in(command);
+    std::string word, arg, extra;
+    in >> word >> arg >> extra;
+    if (word.empty()) return "";
+    std::lock_guard<std::recursive_mutex> lock(mutex);
+    StatusState &s = status;
+    auto flag = [&](bool &target, const char *on, const char *off) -> bool {
+        if (arg == on) {
+            target = true;
+        } else if (arg == off) {
+            target = false;
+        } else {
+            return false;
+        }
+        return extra.empty();
+    };
+    bool ok = false;
+    if (word == "paper") {
+        ok = flag(s.paperOut, "out", "in");
+    } else if (word == "head") {
+        ok = flag(s.headRaised, "up", "down");
+    } else if (word == "failure") {
+        ok = flag(s.failure, "on", "off");
+    } else if (word == "jumper") {
+        ok = flag(s.serviceJumper, "on", "off");
+    } else if (word == "drawer") {
+        ok = flag(s.drawerClosed, "close", "open");
+    } else if (word == "power") {
+        bool off = false;
+        ok = flag(off, "off", "on");
+        if (ok) {
+            powered = !off;
+            // While the printer is off its CTS is inactive: the host's bytes
+            // stay in its output queue and its writes time out.
+            if (slaveFd >= 0) ::tcflow(slaveFd, off ? TCOOFF : TCOON);
+        }
+    } else if (word == "print" && arg.empty()) {
+        StartPrintout();
+        ok = true;
+    } else if (word == "status" && arg.empty()) {
+        std::string text;
+        for (int n = 1; n <= 8; ++n) {
+            if ((n == 5 || n == 6) && !HasStatus56()) continue;
+            if (n == 7 && !HasStatus7()) continue;
+            if (n == 8 && !HasStatus8()) continue;
+            char item[16];
+            std::snprintf(item, sizeof item, "%s%d:%02X", text.empty() ? "" : " ", n, StatusByte(n));
+            text += item;
+        }
+        return text;
+    } else if (word == "help" && arg.empty()) {
+        return ControlHelp();
+    }
+    if (!ok) return "unknown command: " + command;
+    return "ok";
 }
 
 } // namespace darvosim

@@ -8,6 +8,7 @@
 #include "SalesState.h"
 #include "WireLog.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -91,7 +92,9 @@ class Printer {
     // Status bytes as the printer reports them now.
     uint8_t StatusByte(int n) const;
     bool IsPexa() const { return deviceType == 7 || deviceType == 8; }
-    bool IsPharmacy() const { return deviceType == 4 || deviceType == 5 || deviceType == 6 || deviceType == 8; }
+    bool IsPharmacy() const {
+        return deviceType == 4 || deviceType == 5 || deviceType == 6 || deviceType == 8;
+    }
     bool IsSecondGeneration() const {
         return deviceType == 3 || deviceType == 6 || deviceType == 7 || deviceType == 8;
     }
@@ -104,11 +107,32 @@ class Printer {
     void Define(uint8_t command, Handler handler) { commands_[command] = std::move(handler); }
     bool Knows(uint8_t command) const { return commands_.count(command) != 0; }
 
-    // Starts a printout: the printer reports "printing" for `printPolls`
-    // further reads of status byte 3, or stops for lack of paper when it runs out.
+    // Starts a printout. It lasts `printPolls` further reads of status byte 3
+    // (the tests' deterministic mode) or, when `printTime` is set, that long
+    // (the command-line emulator). It stops for lack of paper when the paper
+    // runs out or the head is raised, and goes on after command 42 once the
+    // paper is back.
     void StartPrintout();
     int printPolls = 2;
     int printRemaining = 0;
+    std::chrono::milliseconds printTime{0};
+    // Moves a printout on: run each time the host reads status byte 3.
+    void AdvancePrintout();
+    // Command 42: resumes a printout stopped for lack of paper; false while
+    // the paper is still missing.
+    bool ResumePrintout();
+
+    // Switched off, the printer answers nothing (the emulator also holds the
+    // line's CTS inactive, see Control).
+    bool powered = true;
+
+    // Runs one operator command on the printer, as typed on the emulator's
+    // standard input ("paper out", "head up", "power off", "status", ...; see
+    // ControlHelp). `slaveFd` is the line's slave side, whose output is
+    // suspended while the power is off. Returns the answer to show; an
+    // unknown command gives a text that begins with "unknown command".
+    std::string Control(const std::string &command, int slaveFd);
+    static const char *ControlHelp();
 
     // Everything a handler and a test touch is guarded by this lock; the
     // emulator holds it while it serves one command.
@@ -116,6 +140,9 @@ class Printer {
 
   private:
     std::map<uint8_t, Handler> commands_;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point printEnd_{};
+    Clock::duration printLeft_{}; // time still to print when stopped
 };
 
 // Command groups, each in a file of its own.

@@ -2,7 +2,11 @@
 #include "Emulator.h"
 
 #include <csignal>
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -12,19 +16,24 @@ using namespace darvosim;
 namespace {
 
 void Usage(std::FILE *out) {
-    std::fputs("Usage: darvo-sim [--model N] [--version V] [--link PATH] [--pace] [--log FILE] [--roll FILE]\n"
-               "\n"
-               "Plays a DARVO fiscal printer on a new pseudo-terminal and prints its path.\n"
-               "  --model N     device type 0..9 (default 7, PEXA):\n"
-               "                0 KT820A 5-rate, 1 KT820A 7-rate, 2 NIVRA 1st gen., 3 NIVRA 2nd gen.,\n"
-               "                4 KT820B 5-rate, 5 KT820B 7-rate, 6 NIVRA F, 7 PEXA, 8 PEXA F, 9 other\n"
-               "  --version V   program version reported by the newer models\n"
-               "  --link PATH   also make PATH a symbolic link to the pseudo-terminal\n"
-               "  --pace        hold each byte for its transmission time at the line speed\n"
-               "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
-               "  --roll FILE   append the paper roll (everything printed) to FILE\n"
-               "Runs until interrupted (SIGINT or SIGTERM).\n",
-               out);
+    std::fputs(
+        "Usage: darvo-sim [--model N] [--version V] [--link PATH] [--pace] [--log FILE] [--roll FILE]\n"
+        "                [--print-time MS]\n"
+        "\n"
+        "Plays a DARVO fiscal printer on a new pseudo-terminal and prints its path.\n"
+        "  --model N     device type 0..9 (default 7, PEXA):\n"
+        "                0 KT820A 5-rate, 1 KT820A 7-rate, 2 NIVRA 1st gen., 3 NIVRA 2nd gen.,\n"
+        "                4 KT820B 5-rate, 5 KT820B 7-rate, 6 NIVRA F, 7 PEXA, 8 PEXA F, 9 other\n"
+        "  --version V   program version reported by the newer models\n"
+        "  --link PATH   also make PATH a symbolic link to the pseudo-terminal\n"
+        "  --pace        hold each byte for its transmission time at the line speed\n"
+        "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
+        "  --roll FILE   append the paper roll (everything printed) to FILE\n"
+        "  --print-time MS  how long a printout lasts (default 1500 ms)\n"
+        "Runs until interrupted (SIGINT or SIGTERM). While it runs it reads commands\n"
+        "from its standard input, one per line, and answers each on standard output:\n",
+        out);
+    std::fputs(Printer::ControlHelp(), out);
 }
 
 bool ParseInt(const char *text, int low, int high, int &value) {
@@ -39,6 +48,7 @@ bool ParseInt(const char *text, int low, int high, int &value) {
 
 int main(int argc, char **argv) {
     EmulatorOptions options;
+    int printTimeMs = 1500;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&](const char *what) -> const char * {
@@ -66,6 +76,11 @@ int main(int argc, char **argv) {
             options.logPath = next("a file");
         } else if (a == "--roll") {
             options.rollPath = next("a file");
+        } else if (a == "--print-time") {
+            if (!ParseInt(next("a number"), 1, 3600000, printTimeMs)) {
+                std::fprintf(stderr, "darvo-sim: --print-time takes 1..3600000\n");
+                return 2;
+            }
         } else if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
@@ -87,11 +102,49 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "darvo-sim: %s\n", emulator.Error().c_str());
         return 1;
     }
+    {
+        std::lock_guard<std::recursive_mutex> lock(emulator.printer().mutex);
+        emulator.printer().printTime = std::chrono::milliseconds(printTimeMs);
+    }
     std::printf("%s\n", emulator.SlavePath().c_str());
     std::fflush(stdout);
 
-    int sig = 0;
-    sigwait(&signals, &sig);
+    // Operator commands on standard input until a signal ends the run; at
+    // the end of the input the printer simply goes on serving.
+    int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    bool inputOpen = true;
+    std::string line;
+    for (;;) {
+        // A closed input is left out: a pipe at its end would report a hang-up at once.
+        pollfd fds[2] = {{signalFd, POLLIN, 0}, {inputOpen ? STDIN_FILENO : -1, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[0].revents & POLLIN) break;
+        if (!(fds[1].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        char buffer[256];
+        ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            inputOpen = false;
+            continue;
+        }
+        for (ssize_t i = 0; i < n; ++i) {
+            if (buffer[i] != '\n') {
+                if (line.size() < 1024) line += buffer[i];
+                continue;
+            }
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            std::string answer = emulator.printer().Control(line, emulator.SlaveDescriptor());
+            if (!answer.empty()) {
+                std::fputs(answer.c_str(), stdout);
+                if (answer.back() != '\n') std::fputc('\n', stdout);
+                std::fflush(stdout);
+            }
+            line.clear();
+        }
+    }
+    if (signalFd >= 0) ::close(signalFd);
     emulator.Stop();
     return 0;
 }
