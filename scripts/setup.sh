@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the project needs, when they are missing.
+# Sourced by run.sh and test.sh.
+darvo_packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev python3
+                qt6-base-dev qt6-translations-l10n xvfb xauth libasound2-dev)
+
+darvo_install_missing() {
+    local missing=() p
+    for p in "${darvo_packages[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian 12 machine and runs every test:
+#   1. a normal build, all tests;
+#   2. the same under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   3. the threaded port layer under ThreadSanitizer.
+# No serial hardware is needed: the driver talks to the emulated printer
+# over pseudo-terminals.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+. scripts/setup.sh
+darvo_install_missing
+
+jobs=2
+export QT_QPA_PLATFORM=offscreen
+export CTEST_OUTPUT_ON_FAILURE=1
+
+configure_and_build() { # dir, extra cmake arguments...
+    local dir=$1
+    shift
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+echo "== Build and test"
+configure_and_build build
+ctest --test-dir build -j "$jobs" --timeout 300
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+configure_and_build build-asan -DDARVO_SANITIZE="address;undefined"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
+    ctest --test-dir build-asan -j "$jobs" --timeout 600
+
+echo "== ThreadSanitizer (port layer)"
+cmake -S "$root" -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVO_SANITIZE=thread -DDARVO_BUILD_APP=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target port_tests darvo-sim
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --timeout 600 -L '^port$'
