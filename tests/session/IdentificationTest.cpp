@@ -1,0 +1,293 @@
+// Session start, identification of every printer model, session end, and
+// the driver's own identity.
+#include "SessionFixture.h"
+#include "darvodr/Host.h"
+#include "darvodr/darvodr.h"
+
+#include <chrono>
+#include <cstring>
+
+using namespace darvotest;
+using darvosim::Scripted;
+using std::chrono::steady_clock;
+
+namespace {
+
+class Identification : public SessionTest {
+  protected:
+    // Starts a session on COM7 with 1-second time-outs.
+    int32_t Init() { return CommunicationInit(kPort, 9600, 1); }
+    void TearDown() override {
+        CommunicationEnd();
+        SessionTest::TearDown();
+    }
+    void Model(int type, int version = -1) {
+        CommunicationEnd();
+        sim->Stop();
+        StartSim(type, version);
+    }
+};
+
+} // namespace
+
+TEST(DriverAtLoad, SessionGlobalsHaveTheirInitialValues) {
+    // A fresh process: other cases have changed them in this one.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            bool ok = darvo::SessionPort == 0 && darvo::SessionBaudRate == 9600 &&
+                      darvo::SessionTimeout == 5 && darvo::SessionReady && darvo::DeviceType == 9 &&
+                      darvo::PortWriteTimeout == 3 && darvo::PortReadTimeout == 5 && !darvo::ReceiptOpen;
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Identification, EveryModelIsNamedByItsAnswers) {
+    struct Case {
+        int type;
+        int version;
+        const char *name;
+        const char *bufferName;
+    } cases[] = {
+        {0, 0, "KT820A 5-stawkowa", "KT820A 5-stawkowa"},
+        {1, 0, "KT820A 7-stawkowa", "KT820A 7-stawkowa"},
+        {2, 0, "NIVRA I generacji", "NIVRA I generacji"},
+        {3, 3, "NIVRA II generacji", "NIVRA II generacji"},
+        {4, 0, "KT820B 5-st. (apteczna)", "KT820B 5-st. (apteczna)"},
+        {5, 0, "KT820B 7-st. (apteczna)", "KT820B 7-st. (apteczna)"},
+        {6, 6, "NIVRA F (apteczna)", "NIVRA F (apteczna)"},
+        {7, 7, "DARVO PEXA", "Nowa drukarka fiskalna"},
+        {8, 7, "DARVO PEXA F", "Nowa drukarka fiskalna (apteczna)"},
+        {9, 0,
+         "INNE URZ\xA5"
+         "DZENIE",
+         "INNE URZADZENIE"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        Model(c.type);
+        ASSERT_EQ(0, Init());
+        EXPECT_EQ(c.type, darvo::DeviceType);
+        std::string name = "old";
+        EXPECT_EQ(0, DeviceName(name));
+        EXPECT_EQ(c.name, name);
+        char buffer[64];
+        std::memset(buffer, 'x', sizeof buffer);
+        EXPECT_EQ(0, pDeviceName(buffer));
+        EXPECT_STREQ(c.bufferName, buffer);
+        uint8_t type = 0;
+        int32_t version = -1;
+        EXPECT_EQ(0, darvo::ReadDeviceType(type, version));
+        EXPECT_EQ(c.type, type);
+        EXPECT_EQ(c.version, version);
+    }
+}
+
+TEST_F(Identification, RefinementByTheSecondCommand) {
+    struct Case {
+        int first;                // answer byte of 0xFF
+        darvosim::Bytes refining; // answer to 0xFE
+        int type, version;
+    } cases[] = {
+        {44, B({0x15}), 2, 0},
+        {44, B({0x06, 0x7C, 9, 0}), 7, 9},
+        {44, B({0x06, 0x7D, 4, 0}), 3, 4}, // only "|" makes a PEXA of a 44
+        {18, B({0x15}), 5, 0},
+        {18, B({0x06, 0x7D, 7, 0}), 8, 7},
+        {18, B({0x06, 0x7C, 2, 0}), 6, 2},
+        {3, {}, 9, 0},
+        {0, {}, 9, 0},
+    };
+    OpenReady();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.first * 1000 + c.type);
+        sim->log().Clear();
+        const int before = sim->FrameCount();
+        sim->Script(0xFF, Scripted{B({0x06, c.first})});
+        if (!c.refining.empty()) sim->Script(0xFE, Scripted{c.refining});
+        uint8_t type = 99;
+        int32_t version = -1;
+        EXPECT_EQ(0, darvo::ReadDeviceType(type, version));
+        EXPECT_EQ(c.type, type);
+        EXPECT_EQ(c.version, version);
+        EXPECT_EQ(c.refining.empty() ? B({0xFF}) : B({0xFF, 0xFE}),
+                  Commands(before + (c.refining.empty() ? 1 : 2)));
+    }
+}
+
+TEST_F(Identification, ErrorsOfIdentificationAreReturnedAndKeepTheType) {
+    OpenReady();
+    uint8_t type = 42;
+    int32_t version = 42;
+    sim->Script(0xFF, Scripted{B({0x15})});
+    EXPECT_EQ(24, darvo::ReadDeviceType(type, version));
+    sim->Script(0xFE, Scripted{B({0xC8})});
+    EXPECT_EQ(26, darvo::ReadDeviceType(type, version));
+    sim->Script(0xFE, Scripted{B({0x01})});
+    EXPECT_EQ(101, darvo::ReadDeviceType(type, version));
+    EXPECT_EQ(42, type);
+    EXPECT_EQ(42, version);
+}
+
+TEST_F(Identification, InitPingsWaitsForThePrintoutAndIdentifies) {
+    EXPECT_EQ(0, Init());
+    EXPECT_TRUE(darvo::SessionReady);
+    EXPECT_EQ(kPort, darvo::SessionPort);
+    EXPECT_EQ(1, darvo::SessionTimeout);
+    EXPECT_EQ(B({0x23, 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE}), Commands(7));
+    EXPECT_EQ(B({0x1B, 0x23}), sim->log().FramesOf(0x23).at(0).fromHost);
+    ASSERT_TRUE(darvo::ThePort);
+    EXPECT_EQ(1, darvo::ThePort->WriteTimeoutInForce());
+    EXPECT_EQ(1, darvo::ThePort->ReadTimeoutInForce());
+    EXPECT_EQ(9600u, sim->LineSpeed());
+}
+
+TEST_F(Identification, PrinterThatRefusesThePingIsNotMonitored) {
+    sim->Script(0x23, Scripted{B({0x15})});
+    EXPECT_EQ(0, Init());
+    EXPECT_TRUE(darvo::SessionReady);
+    EXPECT_EQ(7, darvo::DeviceType);
+    EXPECT_EQ(B({0x23, 0xFF, 0xFE}), Commands(3));
+}
+
+TEST_F(Identification, PrintoutInProgressEndsBeforeIdentification) {
+    Printer([](darvosim::Printer &p) {
+        p.printPolls = 3;
+        p.StartPrintout();
+    });
+    EXPECT_EQ(0, Init());
+    // Not yet identified, the printer counts as "other": byte 2 is read too.
+    EXPECT_EQ(B({0x23, 0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE}), Commands(11));
+}
+
+TEST_F(Identification, FailedStartLeavesTheSessionNotReady) {
+    struct Case {
+        uint8_t command;
+        darvosim::Bytes answer;
+        int result;
+    } cases[] = {
+        {0x23, B({0x65}), 201}, {0x23, B({0xC8}), 26},  {0x23, B({0x01}), 101},
+        {0x23, B({0x33}), 23},  {0x95, B({0x02}), 109}, {0xFF, B({0x15}), 24},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.result);
+        sim->Script(c.command, Scripted{c.answer});
+        EXPECT_EQ(c.result, Init());
+        EXPECT_FALSE(darvo::SessionReady);
+        EXPECT_EQ(9, darvo::DeviceType);
+    }
+    // The next operation starts the session again by itself.
+    sim->log().Clear();
+    std::string name;
+    EXPECT_EQ(0, DeviceName(name));
+    EXPECT_EQ("DARVO PEXA", name);
+    EXPECT_TRUE(darvo::SessionReady);
+    EXPECT_EQ(B({0x23, 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE}), sim->log().Commands());
+}
+
+TEST_F(Identification, SilentOrSwitchedOffPrinterTimesOut) {
+    sim->Script(0x23, Scripted{});
+    auto start = steady_clock::now();
+    EXPECT_EQ(21, Init());
+    EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
+    EXPECT_FALSE(darvo::SessionReady);
+
+    EXPECT_EQ("ok", printer().Control("power off", sim->SlaveDescriptor()));
+    start = steady_clock::now();
+    EXPECT_EQ(20, Init());
+    EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
+    EXPECT_FALSE(darvo::SessionReady);
+    char buffer[64] = "untouched";
+    EXPECT_EQ(20, pDeviceName(buffer)); // tries the session again, in vain
+    EXPECT_STREQ("", buffer);
+
+    EXPECT_EQ("ok", printer().Control("power on", sim->SlaveDescriptor()));
+    EXPECT_EQ(0, pDeviceName(buffer));
+    EXPECT_STREQ("Nowa drukarka fiskalna", buffer);
+}
+
+TEST_F(Identification, EndThenAnyOperationNeedsANewInit) {
+    ASSERT_EQ(0, Init());
+    EXPECT_EQ(0, CommunicationEnd());
+    EXPECT_FALSE(darvo::SessionReady);
+    EXPECT_EQ(0, darvo::SessionPort);
+    EXPECT_EQ(9, darvo::DeviceType);
+    EXPECT_FALSE(darvo::ThePort->IsOpen());
+    const int frames = sim->FrameCount();
+    std::string name = "old";
+    EXPECT_EQ(114, DeviceName(name));
+    EXPECT_EQ("", name);
+    char buffer[64] = "old";
+    EXPECT_EQ(114, pDeviceName(buffer));
+    EXPECT_STREQ("", buffer);
+    EXPECT_EQ(frames, sim->FrameCount());
+    EXPECT_EQ(0, CommunicationEnd()); // twice is harmless
+    EXPECT_EQ(0, Init());
+}
+
+TEST_F(Identification, PortZeroAndOutOfRangeArguments) {
+    EXPECT_EQ(215, CommunicationInit(kPort, 9600, -1));
+    EXPECT_EQ(215, CommunicationInit(kPort, 9600, 70000));
+    EXPECT_EQ(215, CommunicationInit(kPort, 0, 1));
+    EXPECT_EQ(0, darvo::SessionPort); // nothing stored
+    EXPECT_EQ(5, darvo::SessionTimeout);
+    EXPECT_EQ(9600, darvo::SessionBaudRate);
+    EXPECT_EQ(114, CommunicationInit(0, 9600, 1));
+    EXPECT_EQ(0, darvo::SessionPort);
+    EXPECT_EQ(0, sim->FrameCount());
+    // A port that does not exist: the open's own code.
+    ::setenv("DARVO_COM7", "/nonexistent/printer", 1);
+    EXPECT_EQ(2, Init());
+    EXPECT_FALSE(darvo::SessionReady);
+}
+
+TEST_F(Identification, InitAtTheOtherSpeeds) {
+    for (int32_t speed : {19200, 28800}) {
+        SCOPED_TRACE(speed);
+        EXPECT_EQ(0, CommunicationInit(kPort, speed, 1));
+        EXPECT_EQ(static_cast<uint32_t>(speed), sim->LineSpeed());
+    }
+}
+
+TEST_F(Identification, ActivityTextsAreWindows1250) {
+    struct Host : darvo::DriverHost {
+        void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
+        std::vector<std::string> texts;
+    } host;
+    darvo::SetDriverHost(&host);
+    EXPECT_EQ(0, Init());
+    darvo::SetDriverHost(nullptr);
+    EXPECT_EQ((std::vector<std::string>{"Trwa wydruk...", "Odczyt typu urz\xB9"
+                                                          "dzenia..."}),
+              host.texts);
+}
+
+TEST(DriverIdentity, VersionAndAuthor) {
+    std::string text = "old";
+    EXPECT_EQ(0, DllVersion(text));
+    EXPECT_EQ("10.00", text);
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(0, pDllVersion(buffer));
+    EXPECT_STREQ("10.00", buffer);
+
+    EXPECT_EQ(0, DllAuthor(text));
+    EXPECT_FALSE(text.empty());
+    EXPECT_LE(text.size(), 52u);
+    EXPECT_EQ(std::string::npos, text.find_first_of("\r\n"));
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(0, pDllAuthor(buffer));
+    EXPECT_EQ(text, buffer);
+}
+
+TEST_F(Identification, NullBuffersGive225AndSendNothing) {
+    darvo::SessionPort = kPort; // a start would talk to the printer
+    darvo::SessionReady = false;
+    EXPECT_EQ(225, pDeviceName(nullptr));
+    EXPECT_EQ(225, pDllVersion(nullptr));
+    EXPECT_EQ(225, pDllAuthor(nullptr));
+    EXPECT_EQ(225, pErrMessage(0, nullptr));
+    EXPECT_EQ(0, sim->FrameCount());
+    EXPECT_FALSE(darvo::SessionReady);
+}

@@ -1,0 +1,47 @@
+// The emulated printer plus the driver's session state, put back to its
+// values at load before and after every case.
+#pragma once
+
+#include "SimFixture.h"
+#include "darvodr/Session.h"
+
+#include <functional>
+
+namespace darvotest {
+
+class SessionTest : public SimTest {
+  protected:
+    void SetUp() override {
+        ResetDriver();
+        SimTest::SetUp();
+    }
+    void TearDown() override {
+        SimTest::TearDown();
+        ResetDriver();
+    }
+    static void ResetDriver() {
+        darvo::SessionPort = 0;
+        darvo::SessionBaudRate = 9600;
+        darvo::SessionTimeout = 5;
+        darvo::SessionReady = true;
+        darvo::DeviceType = 9;
+        darvo::ReceiptOpen = false;
+    }
+    // The port open and the session ready, as the user program holds it.
+    void OpenReady() {
+        Open();
+        darvo::SessionReady = true;
+    }
+    // Changes the printer's state as its operator would.
+    void Printer(const std::function<void(darvosim::Printer &)> &change) {
+        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
+        change(printer());
+    }
+    // The command bytes of every frame served, once at least `atLeast` were.
+    darvosim::Bytes Commands(int atLeast) {
+        Frames(atLeast);
+        return sim->log().Commands();
+    }
+};
+
+} // namespace darvotest

@@ -1,0 +1,298 @@
+// Status bytes and print monitoring: the exact polls on the wire and the
+// result of every printer state.
+#include "SessionFixture.h"
+#include "darvodr/Host.h"
+#include "darvodr/darvodr.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+using namespace darvotest;
+using darvosim::Scripted;
+using std::chrono::steady_clock;
+
+namespace {
+
+// Records what the driver shows and how often it lets messages through.
+class RecordingHost : public darvo::DriverHost {
+  public:
+    void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
+    void Processmessages() override { ++processed; }
+    std::vector<std::string> texts;
+    int processed = 0;
+};
+
+class PrintMonitoring : public SessionTest {
+  protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        darvo::SetDriverHost(&host);
+    }
+    void TearDown() override {
+        darvo::SetDriverHost(nullptr);
+        SessionTest::TearDown();
+    }
+    // Restarts the emulator as another model, with the session ready on it.
+    void Model(int type, int version = -1) {
+        darvo::CloseSessionPort();
+        sim->Stop();
+        StartSim(type, version);
+        OpenReady();
+    }
+    void Printing(int polls) {
+        Printer([&](darvosim::Printer &p) {
+            p.printPolls = polls;
+            p.StartPrintout();
+        });
+    }
+    RecordingHost host;
+};
+
+} // namespace
+
+TEST_F(PrintMonitoring, IdlePrinterEndsAfterOnePass) {
+    OpenReady();
+    EXPECT_EQ(0, PrintControl(1, 7));
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
+    EXPECT_EQ(std::vector<std::string>{"Trwa kontrola wydruku..."}, host.texts);
+    EXPECT_GE(host.processed, 4); // between every two polls
+}
+
+TEST_F(PrintMonitoring, FollowsAPrintoutUntilItEnds) {
+    OpenReady();
+    Printing(4);
+    EXPECT_EQ(0, PrintControl(0, 3));
+    // printing on the first four reads of byte 3, then idle
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95}), Commands(8));
+    EXPECT_EQ(std::vector<std::string>{"Trwa wydruk..."}, host.texts);
+}
+
+TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
+    for (int type : {7, 8}) {
+        SCOPED_TRACE(type);
+        Model(type);
+        Printer([](darvosim::Printer &p) { p.status.documentWaiting = true; }); // would be "100"
+        Printing(4);
+        EXPECT_EQ(0, PrintControl(0, static_cast<uint8_t>(type)));
+        EXPECT_EQ(B({0x95, 0x95, 0x95, 0x95, 0x95, 0x95}), Commands(6));
+    }
+    // Mode 1 on the same printer does read it.
+    Model(7);
+    EXPECT_EQ(0, PrintControl(1, 7));
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
+}
+
+TEST_F(PrintMonitoring, PaperOutOnTheFirstPollEndsAtOnce) {
+    OpenReady();
+    Printer([](darvosim::Printer &p) { p.status.paperOut = true; });
+    EXPECT_EQ(109, PrintControl(0, 7));
+    EXPECT_EQ(B({0x95}), Commands(1));
+}
+
+TEST_F(PrintMonitoring, ErrorBitsEndTheLoop) {
+    struct Case {
+        std::vector<int> byte3; // answers to 0x95, in order
+        int result;
+        darvosim::Bytes commands;
+    } cases[] = {
+        {{0x00, 0x04}, 103, B({0x95, 0x95})},                   // failure (first pass)
+        {{0x00, 0x80}, 102, B({0x95, 0x95})},                   // no controller
+        {{0x00, 0x86}, 102, B({0x95, 0x95})},                   // controller before paper and failure
+        {{0x01, 0x01, 0x03}, 109, B({0x95, 0x95, 0x94, 0x95})}, // paper runs out while printing
+        {{0x01, 0x01, 0x84}, 103, B({0x95, 0x95, 0x94, 0x95})}, // second read: failure first
+        {{0x01, 0x01, 0x01, 0x02}, 109, B({0x95, 0x95, 0x94, 0x95, 0x95})}, // extra read while printing
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.result);
+        Model(3);
+        for (int byte : c.byte3)
+            sim->Script(0x95, Scripted{B({byte})});
+        EXPECT_EQ(c.result, PrintControl(1, 3));
+        EXPECT_EQ(c.commands, Commands(static_cast<int>(c.commands.size())));
+    }
+}
+
+TEST_F(PrintMonitoring, StoppedForPaperIsResumedWithCommand42) {
+    OpenReady();
+    Printer([](darvosim::Printer &p) {
+        p.status.printing = true;
+        p.status.stoppedNoPaper = true; // 0x41: stopped, the paper is back
+        p.printRemaining = 1;
+    });
+    EXPECT_EQ(0, PrintControl(0, 7));
+    // the monitor, then PrintResume (byte 3, command 42), then the wait for
+    // the end, which reads byte 2 whatever the model
+    EXPECT_EQ(B({0x95, 0x95, 0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(9));
+    EXPECT_EQ(B({0x1B, 0x2A}), sim->log().FramesOf(0x2A).at(0).fromHost);
+    EXPECT_EQ((std::vector<std::string>{"Trwa wydruk...", "Wznawianie wydruku...", "Trwa wydruk..."}),
+              host.texts);
+}
+
+TEST_F(PrintMonitoring, DocumentWaitingIsResumedInModeOneOnly) {
+    Model(3);
+    Printer([](darvosim::Printer &p) {
+        p.status.documentWaiting = true;
+        p.printPolls = 1;
+    });
+    EXPECT_EQ(0, PrintControl(1, 3));
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(10));
+
+    // In mode 0 a waiting document only keeps the monitor polling.
+    Model(3);
+    sim->Script(0x94, Scripted{B({0x02}), 0, {}, false, 2});
+    EXPECT_EQ(0, PrintControl(0, 3));
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95}), Commands(12));
+    EXPECT_TRUE(sim->log().FramesOf(0x2A).empty());
+}
+
+TEST_F(PrintMonitoring, AwaitPrintEndKeepsPollingInsteadOfResuming) {
+    OpenReady();
+    for (int i = 0; i < 4; ++i)
+        sim->Script(0x95, Scripted{B({0x41})});
+    EXPECT_EQ(0, darvo::AwaitPrintEnd(0));
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95}), Commands(7));
+}
+
+TEST_F(PrintMonitoring, WaitingStateThatIsNeitherEndedNorStoppedKeepsPolling) {
+    OpenReady();
+    for (int i = 0; i < 3; ++i)
+        sim->Script(0x95, Scripted{B({0x40})}); // "001"
+    EXPECT_EQ(0, PrintControl(1, 7));
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95}), Commands(7));
+}
+
+TEST_F(PrintMonitoring, ExchangeErrorEndsTheMonitorAfterItsTimeout) {
+    OpenReady();
+    sim->Script(0x94, Scripted{}); // no answer
+    auto start = steady_clock::now();
+    EXPECT_EQ(21, PrintControl(1, 7));
+    EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
+    EXPECT_EQ(B({0x95, 0x95, 0x94}), Commands(3));
+}
+
+TEST_F(PrintMonitoring, RefusalsSendNothing) {
+    OpenReady();
+    EXPECT_EQ(215, PrintControl(2, 7)); // no such mode
+    EXPECT_EQ(215, PrintControl(-1, 7));
+    darvo::ReceiptOpen = true;
+    EXPECT_EQ(200, PrintResume());
+    darvo::ReceiptOpen = false;
+    darvo::SessionReady = false; // and no port set: the session cannot start
+    EXPECT_EQ(114, PrintControl(0, 7));
+    EXPECT_EQ(114, PrintResume());
+    EXPECT_EQ(0, sim->FrameCount());
+}
+
+TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
+    OpenReady();
+    Printer([](darvosim::Printer &p) {
+        p.status.paperOut = true;
+        p.StartPrintout();
+    });
+    EXPECT_EQ(109, PrintResume());
+    EXPECT_EQ(B({0x95}), Commands(1));
+    // Paper loaded: the printout goes on and the wait follows it to its end.
+    Printer([](darvosim::Printer &p) { p.status.paperOut = false; });
+    EXPECT_EQ(0, PrintResume());
+    // counted printout of two polls: printing, then idle on the next read
+    EXPECT_EQ(B({0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(7));
+}
+
+TEST_F(PrintMonitoring, StartsTheSessionWithoutTheCheck) {
+    darvo::SessionPort = kPort;
+    darvo::SessionTimeout = 1;
+    darvo::SessionReady = false;
+    EXPECT_EQ(0, PrintControl(1, 7));
+    EXPECT_TRUE(darvo::SessionReady);
+    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4)); // no ping, no identification
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+class StatusBytes : public PrintMonitoring {};
+
+} // namespace
+
+TEST_F(StatusBytes, EachModelReadsItsOwnSet) {
+    struct Case {
+        int type, version, count;
+        bool hasByte8;
+        darvosim::Bytes commands;
+    } cases[] = {
+        {0, 0, 4, false, B({0xFF, 0x5B, 0x54, 0x55, 0x56})},
+        {2, 0, 4, false, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56})},
+        {3, 2, 4, false, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56})},
+        {3, 3, 6, false, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50})},
+        {5, 0, 4, false, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56})},
+        {6, 5, 4, true, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5D})},
+        {6, 6, 6, true, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0x5D})},
+        {7, 7, 7, false, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0xF3})},
+        {8, 7, 7, true, B({0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0xF3, 0x5D})},
+        {9, 0, 7, false, B({0xFF, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0xF3})},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type * 100 + c.version);
+        Model(c.type, c.version);
+        darvo::StatusSet status;
+        ASSERT_EQ(0, darvo::ReadStatusBytes(status));
+        EXPECT_EQ(c.count, status.count);
+        EXPECT_EQ(c.hasByte8, status.hasByte8);
+        EXPECT_EQ(c.type, darvo::DeviceType);
+        EXPECT_EQ(c.commands, Commands(static_cast<int>(c.commands.size())));
+        const int last = c.hasByte8 ? 8 : c.count;
+        for (int n = 1; n <= 8; ++n) {
+            if (n > c.count && n != last) continue;
+            EXPECT_EQ(printer().StatusByte(n), status.bytes[n]) << n;
+        }
+    }
+}
+
+TEST_F(StatusBytes, BytesFollowThePrinterState) {
+    Model(8);
+    Printer([](darvosim::Printer &p) {
+        darvosim::StatusState &s = p.status;
+        s.userData = false;
+        s.moduleVersion = 5;
+        s.dailyReportMissing = true;
+        s.cmosErased = true;
+        s.paperOut = true;
+        s.lowBattery = true;
+        s.drawerClosed = false;
+        s.serviceJumper = true;
+        s.noMains = true;
+        s.cancelReason = 'K';
+        s.lowAccumulator = true;
+        s.pricingBufferFull = true;
+    });
+    darvo::StatusSet status;
+    ASSERT_EQ(0, darvo::ReadStatusBytes(status));
+    const uint8_t expected[9] = {0, 0x59, 0x18, 0x0A, 0x40, 0x05, 'K', 0x02, 0x02};
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_EQ(expected[n], status.bytes[n]) << n;
+    EXPECT_EQ(std::vector<std::string>({"Odczyt bajt\xF3w statusu...", "Odczyt typu urz\xB9"
+                                                                       "dzenia..."}),
+              host.texts);
+}
+
+TEST_F(StatusBytes, FirstErrorStopsTheReading) {
+    Model(7);
+    sim->Script(0x55, Scripted{B({0x15})});
+    darvo::StatusSet status;
+    EXPECT_EQ(24, darvo::ReadStatusBytes(status));
+    EXPECT_EQ(B({0xFF, 0xFE, 0x5B, 0x54, 0x55}), Commands(5));
+    EXPECT_FALSE(status.hasByte8);
+}
+
+TEST_F(StatusBytes, NotReadyStartsTheSessionWithTheCheck) {
+    darvo::SessionPort = kPort;
+    darvo::SessionTimeout = 1;
+    darvo::SessionReady = false;
+    darvo::StatusSet status;
+    ASSERT_EQ(0, darvo::ReadStatusBytes(status));
+    EXPECT_EQ(
+        B({0x23, 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0xF3}),
+        Commands(16));
+}
