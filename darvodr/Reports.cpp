@@ -1,1 +1,296 @@
-// (being written)
+// Reports: daily, financial, period (by dates, months and numbers),
+// locked articles and printer status.
+#include "Reports.h"
+#include "Counters.h"
+#include "Guard.h"
+#include "Host.h"
+#include "Receipt.h"
+#include "Session.h"
+#include "darvodr.h"
+
+namespace darvo {
+
+namespace {
+
+constexpr int32_t RC_NO_MAKER_DATA = 100;
+constexpr int32_t RC_NO_CONTROLLER = 102;
+constexpr int32_t RC_PRINTER_FAILURE = 103;
+constexpr int32_t RC_NO_USER_DATA = 104;
+constexpr int32_t RC_NO_DISPLAY = 106;
+constexpr int32_t RC_CMOS_ERASED = 107;
+constexpr int32_t RC_NO_PAPER = 109;
+constexpr int32_t RC_NO_PORT = 114;
+constexpr int32_t RC_RECEIPT_OPEN = 200;
+constexpr int32_t RC_ZERO_COUNTER = 211;
+constexpr int32_t RC_BAD_DATES = 219;
+constexpr int32_t RC_TRAINING_MODE = 228;
+constexpr int32_t RC_NOT_IN_DEVICE = 224;
+
+constexpr uint8_t kDailyReport = 37;
+constexpr uint8_t kFinancialReport = 43;
+constexpr uint8_t kLockedArticlesReport = 34;
+constexpr uint8_t kPrinterStatusReport = 38;
+constexpr uint8_t kPeriodDetailedOld = 40;
+constexpr uint8_t kPeriodShortOld = 41;
+constexpr uint8_t kPeriodReport = 49;
+constexpr uint8_t kReceiptCounter = 102;
+constexpr uint8_t kReceiptCounterPexa = 247;
+constexpr uint8_t kStatus1 = 155;
+constexpr uint8_t kStatus2 = 148;
+constexpr uint8_t kStatus3 = 149;
+constexpr uint8_t kStatus4 = 150;
+
+bool Bit(uint8_t byte, int n) {
+    return (byte >> n) & 1;
+}
+
+// Closes the port and opens it again with PortWriteTimeout and the given
+// read time-out, on the port and speed the user selected, or else on the
+// session's own.
+int32_t ReopenPort(uint16_t readTimeout) {
+    int32_t port = SessionPort;
+    int32_t speed = SessionBaudRate;
+    int32_t selectedPort = 0, selectedSpeed = 0;
+    if (Host().SelectedPortAndSpeed(selectedPort, selectedSpeed)) {
+        port = selectedPort;
+        speed = selectedSpeed;
+    }
+    int32_t result = CloseSessionPort();
+    if (result != RC_OK) return result;
+    if (port <= 0 || port > 255) return RC_NO_PORT;
+    if (speed <= 0) return RC_OUT_OF_RANGE;
+    return OpenSessionPort(static_cast<uint8_t>(port), static_cast<uint32_t>(speed), PortWriteTimeout,
+                           readTimeout);
+}
+
+// Runs `report` (which sends the report command and waits for its first
+// answer) with the long read time-out, and returns the port to its usual
+// time-outs afterwards whatever happened, exceptions included. The report's
+// own error comes first, then the error of the return.
+template <typename Report> int32_t WithLongReadTimeout(Report &&report) {
+    struct Restore {
+        bool done = false;
+        ~Restore() {
+            if (done) return;
+            try {
+                ReopenPort(PortReadTimeout);
+            } catch (...) {
+            }
+        }
+    } restore;
+    int32_t result = ReopenPort(kPeriodReportReadTimeout);
+    if (result == RC_OK) result = report();
+    restore.done = true;
+    const int32_t back = ReopenPort(PortReadTimeout);
+    return result != RC_OK ? result : back;
+}
+
+// Daily, financial, locked-articles and printer-status reports.
+int32_t SimpleReport(const char *progress, uint8_t command, bool zeroCounterCheck, int32_t zeroReport) {
+    ShowActivity(progress);
+    int32_t result = EnsureSession(true);
+    if (result != RC_OK) return result;
+    if (ReceiptOpen) return RC_RECEIPT_OPEN;
+    result = PrintMonitor(1, DeviceType);
+    if (result != RC_OK) return result;
+    if (zeroCounterCheck) {
+        const int t = DeviceType;
+        const bool zeroAllowed = t == 2 || t == 3 || t == 6 || t == 7 || t == 8 || t == 9;
+        if (!(zeroReport != 0 && zeroAllowed)) {
+            result = SendSequence(kReceiptCounter, 3, 0, nullptr, nullptr);
+            if (result != RC_OK) return result;
+            bool zero = AnswerBuffer[0] == 0 && AnswerBuffer[1] == 0;
+            // The PEXA printers keep the counter under another command and
+            // answer 0 here: without asking it a day with sales would be
+            // refused as one without.
+            if (zero && IsPexaFamily(t)) {
+                result = SendSequence(kReceiptCounterPexa, 8, 0, nullptr, nullptr);
+                if (result != RC_OK) return result;
+                zero = AnswerBuffer[0] == 0 && AnswerBuffer[1] == 0;
+            }
+            if (zero) return RC_ZERO_COUNTER;
+        }
+    }
+    result = SendSequence(command, 1, 0, nullptr, nullptr);
+    if (result != RC_OK) return result;
+    return PrintMonitor(0, DeviceType);
+}
+
+void PutDigits(uint8_t *out, int value) {
+    out[0] = static_cast<uint8_t>(value / 10);
+    out[1] = static_cast<uint8_t>(value % 10);
+}
+
+// The prologue shared by the monthly and the number report: the session,
+// the receipt check and the device type (newer printers only).
+int32_t NewerPeriodPrologue(const char *progress, int32_t detailed) {
+    ShowActivity(progress);
+    int32_t result = EnsureSession(true);
+    if (result != RC_OK) return result;
+    if (ReceiptOpen) return RC_RECEIPT_OPEN;
+    if (detailed != 0 && detailed != 1) return RC_OUT_OF_RANGE;
+    uint8_t type = 0;
+    int32_t version = 0;
+    result = ReadDeviceType(type, version);
+    if (result != RC_OK) return result;
+    DeviceType = type;
+    if (!IsNewerPrinter(type)) return RC_NOT_IN_DEVICE;
+    return RC_OK;
+}
+
+// Command 49 with the kind byte and four data bytes already in
+// SendBuffer[1..4]; the result byte follows the parameters.
+int32_t NewerPeriodReport(uint8_t kind) {
+    int32_t result = WithLongReadTimeout([&]() -> int32_t {
+        SendBuffer[0] = kind;
+        ExchangeCommand(kPeriodReport, 1, 5, 1);
+        return SequenceResult;
+    });
+    if (result != RC_OK) return result;
+    bool wait = false;
+    result = PeriodReportResult(AnswerBuffer[0], wait);
+    return wait ? PrintMonitor(0, DeviceType) : result;
+}
+
+} // namespace
+
+int32_t PeriodReportResult(uint8_t resultByte, bool &waitForPrintout) {
+    waitForPrintout = resultByte == 0;
+    if (resultByte >= 1 && resultByte <= 5) return RC_BAD_DATES + resultByte - 1; // 219..223
+    return RC_OK;
+}
+
+int32_t FinancialTaxReport() {
+    return SimpleReport("Raport dobowy...", kFinancialReport, false, 0);
+}
+
+int32_t PeriodReportConditions() {
+    ShowActivity("Sprawdzanie warunków wystawienia raportu okresowego...");
+    int32_t result = EnsureSession(false);
+    if (result != RC_OK) return result;
+    uint8_t s[4] = {};
+    const uint8_t commands[4] = {kStatus1, kStatus2, kStatus3, kStatus4};
+    for (int i = 0; i < 4; ++i) {
+        result = SendSequence(commands[i], 1, 0, nullptr, nullptr);
+        if (result != RC_OK) return result;
+        s[i] = AnswerBuffer[0];
+    }
+    const uint8_t s155 = s[0], s148 = s[1], s149 = s[2];
+    if (!Bit(s155, 0)) return RC_NO_MAKER_DATA;
+    if (!Bit(s155, 3)) return RC_TRAINING_MODE;
+    if (Bit(s148, 4)) return RC_CMOS_ERASED;
+    if (Bit(s148, 7)) return RC_NO_CONTROLLER;
+    if (Bit(s149, 2)) return RC_PRINTER_FAILURE;
+    if (!Bit(s155, 1)) return RC_NO_USER_DATA;
+    if (Bit(s148, 6)) return RC_NO_DISPLAY;
+    if (Bit(s149, 1)) return RC_NO_PAPER;
+    return PrintMonitor(1, DeviceType);
+}
+
+int32_t PeriodReportCommand(uint8_t kind, const uint8_t *data) {
+    int32_t result = EnsureSession(true);
+    if (result != RC_OK) return result;
+    size_t count = 0;
+    switch (kind) {
+    case kDetailedByDates:
+    case kShortByDates: count = 12; break;
+    case kDetailedByNumbers:
+    case kDetailedMonthly:
+    case kShortByNumbers:
+    case kShortMonthly: count = 4; break;
+    default: count = 0; break;
+    }
+    if (count > 0 && !data) return RC_NULL_BUFFER;
+    result = PeriodReportConditions();
+    if (result != RC_OK) return result;
+    result = PrintMonitor(1, DeviceType);
+    if (result != RC_OK) return result;
+    uint8_t params[13] = {kind};
+    for (size_t i = 0; i < count; ++i)
+        params[1 + i] = data[i];
+
+    // The result byte comes once the printer has computed the report, so it
+    // is awaited with the long time-out too, before the port is reopened
+    // (reopening would lose a byte already on its way).
+    uint8_t resultByte = 0;
+    result = WithLongReadTimeout([&]() -> int32_t {
+        int32_t sent = SendSequence(kPeriodReport, 1, static_cast<uint8_t>(1 + count), params, nullptr);
+        if (sent != RC_OK) return sent;
+        if (!ReceiveByte(resultByte)) return RC_RECEIVE_FAILED;
+        return RC_OK;
+    });
+    if (result != RC_OK) return result;
+    bool wait = false;
+    result = PeriodReportResult(resultByte, wait);
+    return wait ? PrintMonitor(0, DeviceType) : result;
+}
+
+} // namespace darvo
+
+using namespace darvo;
+
+extern "C" int32_t DailyReport(int32_t zeroReport) {
+    return Guarded("DailyReport",
+                   [&] { return SimpleReport("Raport dobowy...", kDailyReport, true, zeroReport); });
+}
+
+extern "C" int32_t LockedArticlesReport(void) {
+    return Guarded("LockedArticlesReport", [&] {
+        return SimpleReport("Raport nazw towarów zablokowanych...", kLockedArticlesReport, false, 0);
+    });
+}
+
+extern "C" int32_t PrinterStatusReport(void) {
+    return Guarded("PrinterStatusReport",
+                   [&] { return SimpleReport("Raport stanu drukarki...", kPrinterStatusReport, false, 0); });
+}
+
+extern "C" int32_t PeriodReport(int32_t detailed, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
+                                int32_t d2) {
+    return Guarded("PeriodReport", [&]() -> int32_t {
+        ShowActivity("Raport okresowy...");
+        int32_t result = EnsureSession(true);
+        if (result != RC_OK) return result;
+        if (ReceiptOpen) return RC_RECEIPT_OPEN;
+        auto in = [](int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; };
+        if (!in(y1, 1, 99) || !in(m1, 1, 12) || !in(d1, 1, 31) || !in(y2, 1, 99) || !in(m2, 1, 12) ||
+            !in(d2, 1, 31) || (detailed != 0 && detailed != 1))
+            return RC_OUT_OF_RANGE;
+        result = PrintMonitor(1, DeviceType);
+        if (result != RC_OK) return result;
+        uint8_t params[12];
+        const int32_t values[6] = {y1, m1, d1, y2, m2, d2};
+        for (int i = 0; i < 6; ++i)
+            PutDigits(params + 2 * i, values[i]);
+        const uint8_t command = detailed == 1 ? kPeriodDetailedOld : kPeriodShortOld;
+        result = WithLongReadTimeout(
+            [&] { return static_cast<int32_t>(SendSequence(command, 1, 12, params, nullptr)); });
+        if (result != RC_OK) return result;
+        return PrintMonitor(0, DeviceType);
+    });
+}
+
+extern "C" int32_t MonthlyReport(int32_t detailed, int32_t year, int32_t month) {
+    return Guarded("MonthlyReport", [&]() -> int32_t {
+        int32_t result = NewerPeriodPrologue("Raport miesięczny...", detailed);
+        if (result != RC_OK) return result;
+        // Values that do not fit two digits cannot be sent; the printer
+        // judges the rest.
+        if (year < 0 || year > 99 || month < 0 || month > 99) return RC_OUT_OF_RANGE;
+        PutDigits(SendBuffer + 1, year);
+        PutDigits(SendBuffer + 3, month);
+        return NewerPeriodReport(detailed == 1 ? kDetailedMonthly : kShortMonthly);
+    });
+}
+
+extern "C" int32_t NumberReport(int32_t detailed, uint16_t first, uint16_t last) {
+    return Guarded("NumberReport", [&]() -> int32_t {
+        int32_t result = NewerPeriodPrologue("Raport okresowy...", detailed);
+        if (result != RC_OK) return result;
+        SendBuffer[1] = static_cast<uint8_t>(first & 0xFF);
+        SendBuffer[2] = static_cast<uint8_t>(first >> 8);
+        SendBuffer[3] = static_cast<uint8_t>(last & 0xFF);
+        SendBuffer[4] = static_cast<uint8_t>(last >> 8);
+        return NewerPeriodReport(detailed == 1 ? kDetailedByNumbers : kShortByNumbers);
+    });
+}

@@ -32,27 +32,6 @@ const struct {
 const uint8_t kPolish1250[] = {0xA5, 0xC6, 0xCA, 0xA3, 0xD1, 0xD3, 0x8C, 0x8F, 0xAF,
                                0xB9, 0xE6, 0xEA, 0xB3, 0xF1, 0xF3, 0x9C, 0x9F, 0xBF};
 
-std::string Cp852ToUtf8(const std::string &text) {
-    std::string out;
-    for (unsigned char c : text) {
-        bool done = false;
-        if (c >= 0x80) {
-            for (const auto &p : kPolish)
-                if (p.cp852 == c) {
-                    out += p.utf8;
-                    done = true;
-                    break;
-                }
-            if (!done) {
-                out += '?';
-                done = true;
-            }
-        }
-        if (!done) out += (c < 0x20 ? '?' : static_cast<char>(c));
-    }
-    return out;
-}
-
 std::string Cp1250ToUtf8Letters(const std::string &text) {
     std::string out;
     for (unsigned char c : text) {
@@ -92,15 +71,6 @@ std::string Two(int v) {
 
 std::string DateText(const Date &d) {
     return "20" + Two(d.year) + "-" + Two(d.month) + "-" + Two(d.day);
-}
-
-std::string Amount(int64_t hundredths) {
-    char b[40];
-    const char *sign = hundredths < 0 ? "-" : "";
-    int64_t v = hundredths < 0 ? -hundredths : hundredths;
-    std::snprintf(b, sizeof b, "%s%lld.%02lld", sign, static_cast<long long>(v / 100),
-                  static_cast<long long>(v % 100));
-    return b;
 }
 
 // Two digit bytes (tens, units) -> a number; -1 when either is not a digit.
@@ -392,7 +362,7 @@ void DailyReport(Printer &p, Link &link) {
     link.Send(ACK);
     FiscalState &f = p.fiscal;
     DailyRecord r;
-    r.number = f.records.empty() ? 1 : f.records.back().number + 1;
+    r.number = std::max(f.records.empty() ? 0 : f.records.back().number, p.sales.dailyReportNumber) + 1;
     r.date = Today(p);
     r.receipts = ReceiptCounter(p);
     r.totals = DayTotals(p);
@@ -414,6 +384,7 @@ void DailyReport(Printer &p, Link &link) {
     // Only a fiscal printer writes its fiscal memory.
     if (p.status.fiscalMode) f.records.push_back(r);
     CloseSalesDay(p);
+    p.sales.dailyReportNumber = r.number;
     p.status.dailyReportMissing = false;
     f.clockShiftAllowed = true;
     f.namesPrinted = false;
@@ -841,19 +812,19 @@ void DefineFiscalCommands(Printer &printer) {
         l.Send(ACK);
         Bytes b;
         if (!l.Read(4, b)) return;
-        p.fiscal.cashRegisterNumber = std::string(b.begin(), b.begin() + 2);
-        p.fiscal.operatorCode = std::string(b.begin() + 2, b.end());
+        p.sales.cashRegister = std::string(b.begin(), b.begin() + 2);
+        p.sales.operatorCode = std::string(b.begin() + 2, b.end());
     });
 
     // Lines fed after a printout: 237 on the PEXA printers, 70 on the others.
     auto writeFeed = [](Printer &p, Link &l) {
         l.Send(ACK);
         uint8_t n;
-        if (ReadOne(l, n)) p.fiscal.feedLines = n;
+        if (ReadOne(l, n)) p.sales.lineFeed = n;
     };
     if (printer.IsPexa()) pr.Define(237, writeFeed);
     if (!printer.Knows(70)) pr.Define(70, writeFeed);
-    pr.Define(238, [](Printer &p, Link &l) { l.Send({ACK, p.fiscal.feedLines}); });
+    pr.Define(238, [](Printer &p, Link &l) { l.Send({ACK, p.sales.lineFeed}); });
 
     pr.Define(116, [](Printer &p, Link &l) {
         l.Send(ACK);
@@ -875,7 +846,8 @@ void DefineFiscalCommands(Printer &printer) {
     pr.Define(253, [](Printer &p, Link &l) {
         l.Send(ACK);
         Bytes b;
-        if (l.Read(5, b) && b == Bytes(5, 0x30)) p.fiscal.poweredOff = true;
+        // Five digit zeros switch the printer off: it answers nothing from then on.
+        if (l.Read(5, b) && b == Bytes(5, 0x30)) p.powered = false;
     });
 
     pr.Define(54, [](Printer &p, Link &l) { ShiftClock(p, l); });

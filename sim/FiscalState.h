@@ -56,10 +56,6 @@ struct FiscalState {
 
     // Receipt header: lines 1..6 at [0..5].
     std::array<UserLine, 6> userData{};
-    std::string cashRegisterNumber = "01"; // two ASCII digits
-    std::string operatorCode = "  ";       // two characters
-
-    uint8_t feedLines = 0;
     uint8_t rounding = 0;
     std::array<std::array<uint8_t, 3>, kSettingsGroups> settings{
         {{0x00, 0x00, 0x00}, {0x00, 0x00, 0x00}, {0x00, 0x00, 0x00}, {46, 30, 0}, {12, 8, 8}}};
@@ -90,8 +86,6 @@ struct FiscalState {
     std::vector<uint8_t> namesItem; // bytes of the item being received
     int namesItems = 0;
 
-    bool poweredOff = false;
-    int64_t clockOffsetSeconds = 0;  // the clock, as an offset from the host's clock
     int clockInitProgressSteps = 16; // progress bytes a PEXA sends while erasing
 
     // The state file in use (empty: none) and the text last written to it.

@@ -1,0 +1,300 @@
+// Daily, financial and period reports against the emulated printer.
+#include "ReportFixture.h"
+#include "darvodr/Reports.h"
+
+#include <atomic>
+
+using namespace darvotest;
+using darvosim::Printer;
+
+namespace {
+
+// The daily report refuses a day without sales on the old models whatever
+// the flag; on the newer ones only without the zero-report flag.
+TEST_F(ReportTest, DailyReportZeroCounterRulesByModel) {
+    Begin(0);
+    EXPECT_EQ(211, DailyReport(1));
+    EXPECT_EQ(1u, FramesOf(102).size());
+    EXPECT_TRUE(FramesOf(37).empty());
+    EXPECT_TRUE(printer().fiscal.records.empty());
+}
+
+TEST_F(ReportTest, DailyReportZeroReportOnNewerModel) {
+    Begin(3);
+    EXPECT_EQ(211, DailyReport(0));
+    EXPECT_TRUE(FramesOf(37).empty());
+    sim->log().Clear();
+    EXPECT_EQ(0, DailyReport(1));
+    EXPECT_TRUE(FramesOf(102).empty());
+    ASSERT_EQ(1u, FramesOf(37).size());
+    EXPECT_EQ(B({0x1B, 37}), FramesOf(37)[0].fromHost);
+    ASSERT_EQ(1u, printer().fiscal.records.size());
+    EXPECT_EQ(1, printer().fiscal.records[0].number);
+    EXPECT_EQ((darvosim::Date{8, 2, 7}), printer().fiscal.records[0].date);
+    EXPECT_NE(std::string::npos, Roll().find("RAPORT DOBOWY FISKALNY"));
+    EXPECT_EQ(0, printer().status.printing); // the driver waited for the printout
+}
+
+// A PEXA printer answers 0 to command 102 and keeps its counter under 247:
+// a day with sales must not be refused as one without.
+TEST_F(ReportTest, DailyReportOnPexaCountsReceiptsOfCommand247) {
+    Begin(7);
+    OnPrinter([](Printer &p) {
+        p.sales.receiptCounter = 3;
+        p.sales.totals[0] = 12345;
+    });
+    EXPECT_EQ(0, DailyReport(0));
+    EXPECT_EQ(1u, FramesOf(247).size());
+    ASSERT_EQ(1u, printer().fiscal.records.size());
+    EXPECT_EQ(3, printer().fiscal.records[0].receipts);
+    EXPECT_EQ(12345, printer().fiscal.records[0].totals[0]);
+    EXPECT_EQ(0, printer().sales.receiptCounter); // the report closed the day
+    EXPECT_EQ(0, printer().sales.totals[0]);
+    EXPECT_EQ(1, printer().sales.dailyReportNumber);
+    int32_t number = 0;
+    EXPECT_EQ(0, DailyReportNumber(&number));
+    EXPECT_EQ(1, number);
+}
+
+TEST_F(ReportTest, ReportsRefusedWhileReceiptOpenSendNothing) {
+    Begin(3);
+    darvo::ReceiptOpen = true;
+    EXPECT_EQ(200, DailyReport(1));
+    EXPECT_EQ(200, darvo::FinancialTaxReport());
+    EXPECT_EQ(200, LockedArticlesReport());
+    EXPECT_EQ(200, PrinterStatusReport());
+    EXPECT_EQ(200, MonthlyReport(0, 7, 12));
+    EXPECT_TRUE(Frames().empty());
+}
+
+TEST_F(ReportTest, SimpleReportsPrintAndShowTheirProgressText) {
+    Begin(7);
+    EXPECT_EQ(0, darvo::FinancialTaxReport());
+    EXPECT_EQ(0, LockedArticlesReport());
+    EXPECT_EQ(0, PrinterStatusReport());
+    EXPECT_EQ(1u, FramesOf(43).size());
+    EXPECT_EQ(1u, FramesOf(34).size());
+    EXPECT_EQ(1u, FramesOf(38).size());
+    EXPECT_NE(std::string::npos, Roll().find("RAPORT FINANSOWY PODATKOWY"));
+    EXPECT_NE(std::string::npos, Roll().find("RAPORT NAZW TOWARÓW ZABLOKOWANYCH"));
+    EXPECT_NE(std::string::npos, Roll().find("RAPORT STANU DRUKARKI"));
+    const auto &a = host.activity;
+    EXPECT_NE(a.end(),
+              std::find(a.begin(), a.end(), darvo::Utf8ToCp1250("Raport nazw towarów zablokowanych...")));
+    EXPECT_NE(a.end(), std::find(a.begin(), a.end(), "Raport stanu drukarki..."));
+    EXPECT_TRUE(printer().fiscal.records.empty()); // the financial report closes nothing
+}
+
+TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
+    Begin(0);
+    AddRecord(1, 8, 1, 10);
+    EXPECT_EQ(0, PeriodReport(1, 8, 1, 1, 8, 1, 31));
+    auto frames = FramesOf(40);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ(B({0x1B, 40, 0, 8, 0, 1, 0, 1, 0, 8, 0, 1, 3, 1}), frames[0].fromHost);
+    EXPECT_EQ(B({0x06}), frames[0].fromPrinter);
+    EXPECT_NE(std::string::npos, Roll().find("Raport dobowy nr 1  2008-01-10"));
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+
+    sim->log().Clear();
+    EXPECT_EQ(0, PeriodReport(0, 8, 1, 1, 8, 1, 31));
+    EXPECT_EQ(1u, FramesOf(41).size());
+
+    sim->log().Clear();
+    EXPECT_EQ(215, PeriodReport(1, 8, 13, 1, 8, 1, 31));
+    EXPECT_EQ(215, PeriodReport(1, 0, 1, 1, 8, 1, 31));
+    EXPECT_EQ(215, PeriodReport(1, 8, 1, 32, 8, 1, 31));
+    EXPECT_EQ(215, PeriodReport(2, 8, 1, 1, 8, 1, 31));
+    EXPECT_TRUE(Frames().empty());
+}
+
+TEST_F(ReportTest, MonthlyAndNumberReportFrames) {
+    Begin(7);
+    AddRecord(300, 7, 12, 3);
+    AddRecord(310, 7, 12, 31);
+    EXPECT_EQ(0, MonthlyReport(0, 7, 12));
+    auto frames = FramesOf(49);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ(B({0x1B, 49, 5, 0, 7, 1, 2}), frames[0].fromHost);
+    EXPECT_EQ(B({0x06, 0x00}), frames[0].fromPrinter);
+    EXPECT_NE(std::string::npos, Roll().find("RAPORT MIESIĘCZNY"));
+
+    sim->log().Clear();
+    EXPECT_EQ(0, NumberReport(1, 300, 310));
+    frames = FramesOf(49);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ(B({0x1B, 49, 1, 0x2C, 0x01, 0x36, 0x01}), frames[0].fromHost);
+    EXPECT_NE(std::string::npos, Roll().find("Raport dobowy nr 310  2007-12-31"));
+}
+
+// The printer's verdicts on the range it was given.
+TEST_F(ReportTest, PeriodReportVerdictsOfThePrinter) {
+    Begin(7);
+    AddRecord(1, 8, 1, 10);
+    EXPECT_EQ(221, NumberReport(0, 2, 5));  // no such numbers
+    EXPECT_EQ(221, NumberReport(0, 1, 0));  // last before first
+    EXPECT_EQ(222, MonthlyReport(0, 8, 2)); // the current month
+    EXPECT_EQ(220, MonthlyReport(0, 7, 11));
+    EXPECT_EQ(219, MonthlyReport(0, 7, 13));
+    EXPECT_EQ(215, MonthlyReport(2, 7, 11));
+    EXPECT_EQ(215, NumberReport(-1, 1, 1));
+    EXPECT_EQ(215, MonthlyReport(0, 100, 1));
+    EXPECT_EQ(5u, FramesOf(49).size());
+    EXPECT_TRUE(printer().roll.Lines().empty());
+
+    const uint8_t range[12] = {0, 8, 0, 2, 0, 1, 0, 8, 0, 1, 0, 1}; // 2008-02-01 .. 2008-01-01
+    EXPECT_EQ(219, darvo::PeriodReportCommand(darvo::kShortByDates, range));
+    const uint8_t empty[12] = {0, 7, 0, 1, 0, 1, 0, 7, 1, 2, 3, 1};
+    EXPECT_EQ(220, darvo::PeriodReportCommand(darvo::kDetailedByDates, empty));
+    EXPECT_EQ(223, darvo::PeriodReportCommand(9, nullptr));
+    EXPECT_EQ(B({0x1B, 49, 9}), FramesOf(49).back().fromHost);
+    EXPECT_EQ(225, darvo::PeriodReportCommand(darvo::kShortMonthly, nullptr));
+}
+
+TEST_F(ReportTest, ResultByteTable) {
+    Begin(3);
+    const struct {
+        uint8_t byte;
+        int32_t code;
+    } table[] = {{1, 219}, {2, 220}, {3, 221}, {4, 222}, {5, 223}, {6, 0}, {200, 0}};
+    for (auto row : table) {
+        sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({row.byte})});
+        EXPECT_EQ(row.code, MonthlyReport(1, 7, 12)) << int(row.byte);
+    }
+    // Above 5: success without waiting for a printout.
+    sim->log().Clear();
+    sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({6})});
+    EXPECT_EQ(0, MonthlyReport(1, 7, 12));
+    EXPECT_TRUE(FramesOf(0x95).empty());
+}
+
+TEST_F(ReportTest, NewerReportsRefusedOnOldModels) {
+    Begin(0);
+    EXPECT_EQ(224, MonthlyReport(0, 7, 12));
+    EXPECT_EQ(224, NumberReport(0, 1, 2));
+    EXPECT_TRUE(FramesOf(49).empty());
+}
+
+// Whatever a period report ends with, the port is left with the usual
+// time-outs; while the printer computes, the read time-out is 90 s.
+TEST_F(ReportTest, TimeoutsAfterEveryPeriodReport) {
+    Begin(7);
+    AddRecord(1, 8, 1, 10);
+    std::atomic<int> during{-1};
+    OnPrinter([&](Printer &p) {
+        p.Define(49, [&](Printer &, darvosim::Link &link) {
+            during = darvo::ThePort->ReadTimeoutInForce();
+            link.Send(darvosim::ACK);
+            darvosim::Bytes params;
+            if (link.Read(5, params)) link.Send(uint8_t{2});
+        });
+    });
+    EXPECT_EQ(220, MonthlyReport(0, 7, 1));
+    EXPECT_EQ(90, during.load());
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+
+    // Refused command.
+    darvo::SetPortTimeouts(1, 1);
+    sim->Script(49, darvosim::Scripted{B({0x15})});
+    EXPECT_EQ(24, NumberReport(0, 1, 1));
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+
+    // An answer other than ACK from the old printer's command.
+    darvo::SetPortTimeouts(1, 1);
+    sim->Script(49, darvosim::Scripted{B({0x07}), 0});
+    const uint8_t numbers[4] = {1, 0, 1, 0};
+    EXPECT_EQ(23, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+
+    // Printed.
+    darvo::SetPortTimeouts(1, 1);
+    OnPrinter([](Printer &p) { darvosim::DefineFiscalCommands(p); });
+    EXPECT_EQ(0, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+}
+
+TEST_F(ReportTest, OldPeriodReportRestoresTimeoutsAfterRefusal) {
+    Begin(1);
+    sim->Script(41, darvosim::Scripted{B({0x15})});
+    EXPECT_EQ(24, PeriodReport(0, 8, 1, 1, 8, 1, 31));
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+}
+
+// The user program's selected port and speed are used for the reopening.
+TEST_F(ReportTest, ReopensWithTheSelectedPortAndSpeed) {
+    struct SelectingHost : RecordingHost {
+        bool SelectedPortAndSpeed(int32_t &port, int32_t &speed) override {
+            port = kPort;
+            speed = 19200;
+            return true;
+        }
+    } selecting;
+    Begin(7);
+    AddRecord(1, 8, 1, 10);
+    darvo::SetDriverHost(&selecting);
+    EXPECT_EQ(0, NumberReport(0, 1, 1));
+    EXPECT_EQ(19200u, darvo::ThePort->baudRate);
+    EXPECT_EQ(19200u, sim->LineSpeed());
+}
+
+TEST_F(ReportTest, PeriodReportConditions) {
+    Begin(7);
+    const uint8_t numbers[4] = {1, 0, 1, 0};
+    OnPrinter([](Printer &p) { p.status.fiscalMode = false; });
+    EXPECT_EQ(228, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    OnPrinter([](Printer &p) {
+        p.status.fiscalMode = true;
+        p.status.cmosErased = true;
+    });
+    EXPECT_EQ(107, darvo::PeriodReportConditions());
+    OnPrinter([](Printer &p) {
+        p.status.cmosErased = false;
+        p.status.userData = false;
+    });
+    EXPECT_EQ(104, darvo::PeriodReportConditions());
+    OnPrinter([](Printer &p) {
+        p.status.userData = true;
+        p.status.makerData = false;
+    });
+    EXPECT_EQ(100, darvo::PeriodReportConditions());
+    EXPECT_TRUE(FramesOf(49).empty());
+    OnPrinter([](Printer &p) { p.status.makerData = true; });
+    EXPECT_EQ(0, darvo::PeriodReportConditions());
+}
+
+// The settlement report, a frame the user program builds itself: checked
+// against the unique number and today's date, it makes the printer read-only.
+TEST_F(ReportTest, SettlementReportByNumbersEndsInReadOnly) {
+    Begin(7);
+    AddRecord(1, 8, 1, 10);
+    AddRecord(2, 8, 1, 11);
+    const std::string u = printer().sales.uniqueNumber; // "ABC12345678"
+    auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
+    uint8_t frame[256] = {7, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7, 1, 0, 2, 0};
+    uint8_t answer[256] = {};
+    // A wrong date: conditions not met.
+    frame[10] = 6;
+    ASSERT_EQ(0, RSSequence(49, 1, 15, answer, frame));
+    uint8_t result = 0xEE;
+    ASSERT_TRUE(darvo::ReceiveByte(result));
+    EXPECT_EQ(6, result);
+    EXPECT_FALSE(printer().status.readOnly);
+
+    frame[10] = 7;
+    ASSERT_EQ(0, RSSequence(49, 1, 15, answer, frame));
+    ASSERT_TRUE(darvo::ReceiveByte(result));
+    EXPECT_EQ(0, result);
+    EXPECT_TRUE(printer().status.readOnly);
+    EXPECT_NE(std::string::npos, Roll().find("RAPORT ROZLICZENIOWY"));
+    EXPECT_EQ(0, PrintControl(0, 7));
+    // Read-only: no more daily reports.
+    EXPECT_EQ(24, DailyReport(1));
+}
+
+} // namespace
