@@ -1,0 +1,144 @@
+// The main window: its menu, status bar and activity text, the device check
+// every menu command runs first, the status checks the commands share, and
+// the program's side of the driver's upward calls.
+#pragma once
+
+#include "darvodr/Host.h"
+
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace darvo {
+struct StatusSet;
+}
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QStatusBar;
+
+// The main window's client area; the activity text is drawn on it.
+class TActivityArea : public QWidget {
+  public:
+    explicit TActivityArea(QWidget *parent);
+    void SetText(const QString &text);
+    QString Text() const { return text_; }
+    // Where the text is drawn (empty when there is none).
+    QRect TextRect() const;
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+
+  private:
+    QString text_;
+};
+
+// Results of the print conditions check.
+enum ConditionCodes {
+    kConditionNone = 0,
+    kConditionCmosErased = 1,
+    kConditionReadOnly = 2,
+    kConditionNoProgrammingVoltage = 3,
+    kConditionNoController = 4,
+    kConditionPrinterFailure = 5,
+    kConditionNoPaper = 6,
+    kConditionLowBattery = 7,
+};
+
+class TGlowneOkno : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit TGlowneOkno(QWidget *parent = nullptr);
+    ~TGlowneOkno() override;
+
+    // One line of text centred on the window, shown at once; empty clears it.
+    void ShowActivityMessage(const QString &text);
+    void ClearActivityMessage() { ShowActivityMessage(QString()); }
+    QString ActivityText() const;
+    // Lets the window process its pending messages while the driver waits.
+    void Processmessages();
+
+    void SetBusyCursor();
+    void SetArrowCursor();
+
+    // Reopens the port with the selected port and speed, identifies the
+    // printer and fills the status bar. False when the port cannot be
+    // opened, the printer cannot be identified or is not a fiscal printer;
+    // errorReported tells whether a message has already been shown.
+    bool CheckConnectedDevice(uint8_t &deviceType, bool &errorReported);
+    // The beginning of every menu command: CheckConnectedDevice, and the
+    // message when it fails. True when the command may go on.
+    bool DeviceCheck(uint8_t &deviceType);
+    void ConfigureMenusForDevice(uint8_t deviceType);
+
+    // Status checks. When the status bytes cannot be read the check shows
+    // the error itself, sets errorReported and returns false.
+    bool IsPrinterFiscal(bool &errorReported);
+    bool IsDrawerOpen(bool &errorReported);
+    bool IsReadOnlyMode(bool &errorReported);
+    bool CheckCmosErased(bool &errorReported);
+    bool CheckPrintConditions(bool &errorReported, int &conditionCode);
+
+    // A driver result in an error box after the warning sound.
+    void ShowErrorCode(int32_t code);
+    // The message for a failed port open (after the warning sound).
+    void ShowOpeningResult(int32_t code, uint8_t port);
+    // Opens the selected port; a port number of 0 (no port listed) is
+    // refused with 114 without touching the port.
+    int32_t ReopenPort(uint8_t port, uint16_t speed);
+
+    // The ports that can be opened now, "COM1".."COM255", into the
+    // communication dialog's list; the first is selected.
+    void FillPortList();
+    // Run on every activation; the first one lists the ports and connects.
+    Q_INVOKABLE void FormActivate();
+
+    QAction *Item(const QString &objectName) const;
+    QString PanelText(int panel) const;
+    void SetStatusPanels(const QString &deviceName, uint8_t port, uint16_t speed);
+
+    // Zegar > "Inicjowanie zegara", the clock initialisation command; the
+    // communication dialog runs it when the CMOS memory was erased.
+    std::function<void()> ClockInitialisationCommand;
+
+    // The ten items that only the second generation of printers offers.
+    static const char *const kSecondGenerationItems[10];
+
+  protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+  private slots:
+    void Parametry1Click();
+    void Oprogramie1Click();
+
+  private:
+    class Host;
+    void BuildMenu();
+    QMenu *AddMenu(const QString &caption, const QString &name);
+    QMenu *AddSubmenu(QMenu *menu, const QString &caption, const QString &name);
+    QAction *AddItem(QMenu *menu, const QString &caption, const QString &name);
+    void SetItem(const char *name, bool enabled, bool visible);
+    void SetItemEnabled(const char *name, bool enabled);
+    bool ReadStatusForCheck(darvo::StatusSet &status, bool &errorReported);
+    void AppException(QObject *sender, const QString &message);
+    void ShowCommunicationDialog();
+
+    std::unique_ptr<Host> host_;
+    TActivityArea *activity_ = nullptr;
+    QStatusBar *sb_ = nullptr;
+    QLabel *panels_[2] = {nullptr, nullptr};
+    QProgressBar *pbFiskal_ = nullptr;
+    QMap<QString, QAction *> items_;
+    bool busy_ = false;
+    int waiting_ = 0; // depth of driver waits that process messages
+};
+
+extern TGlowneOkno *GlowneOkno;

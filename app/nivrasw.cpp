@@ -1,0 +1,60 @@
+// nivrasw: the user program of the DARVO fiscal printers.
+//   nivrasw [COM1..COM9] [9600|19200|28800]
+// With both a port and a speed it connects at once; otherwise it opens the
+// communication dialog. NIVRASW_SCREENSHOT=<file.png> saves a picture of the
+// connected main window to the file and ends the program.
+#include "AppState.h"
+#include "Application.h"
+#include "NivraSWindows.h"
+#include "WindowList.h"
+
+#include "darvodr/Core.h"
+
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+void TakeScreenshot(const QString &path) {
+    QTimer::singleShot(0, GlowneOkno, [path] {
+        const bool saved = GlowneOkno->grab().save(path, "PNG");
+        std::fprintf(stderr, saved ? "nivrasw: saved %s\n" : "nivrasw: cannot save %s\n", qPrintable(path));
+        GlowneOkno->close();
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    TNivraApplication app(argc, argv);
+    app.InstallPolishTranslation();
+
+    std::vector<std::string> arguments;
+    const QStringList list = QCoreApplication::arguments();
+    for (int i = 1; i < list.size(); ++i)
+        arguments.push_back(list[i].toStdString());
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    FirstActivation = true;
+    SelectedPort = commandLine.port;
+    SelectedSpeed = commandLine.speed;
+
+    int result = 1;
+    try {
+        CreateProgramWindows();
+        GlowneOkno->show();
+        const QString screenshot = qEnvironmentVariable("NIVRASW_SCREENSHOT");
+        if (!screenshot.isEmpty()) {
+            // After the first activation has connected.
+            QMetaObject::invokeMethod(GlowneOkno, "FormActivate", Qt::QueuedConnection);
+            TakeScreenshot(screenshot);
+        }
+        result = app.exec();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "nivrasw: %s\n", e.what());
+    }
+    darvo::PurgePort();
+    darvo::CloseSessionPort();
+    DestroyProgramWindows();
+    return result;
+}

@@ -1,0 +1,143 @@
+// A fixture that builds the program's windows, puts emulated printers on
+// COM ports, records every message box and warning sound, and scripts the
+// answers and the communication dialog.
+#pragma once
+
+#include "AppState.h"
+#include "ErrorBeep.h"
+#include "Komunik.h"
+#include "MessageBoxes.h"
+#include "NivraSWindows.h"
+#include "WindowList.h"
+#include "about.h"
+
+#include "Emulator.h"
+#include "darvodr/Core.h"
+#include "darvodr/Session.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace apptest {
+
+struct RecordedBox {
+    BoxKind kind;
+    QString caption;
+    QString text;
+    bool defaultNo;
+};
+
+class Recorder : public MessageBoxPresenter {
+  public:
+    BoxAnswer Present(const BoxRequest &r) override {
+        boxes.push_back({r.kind, r.caption, r.text, r.defaultNo});
+        if (!IsQuestion(r.kind)) return BoxAnswer::Ok;
+        if (answers.empty()) return BoxAnswer::No;
+        BoxAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::vector<RecordedBox> boxes;
+    std::deque<BoxAnswer> answers; // for questions; No when none is left
+};
+
+class AppTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        savedWrite_ = darvo::PortWriteTimeout;
+        savedRead_ = darvo::PortReadTimeout;
+        darvo::PortWriteTimeout = 1;
+        darvo::PortReadTimeout = 1;
+        SetMessageBoxPresenter(&recorder);
+        SetErrorBeepHandler([this] { ++beeps; });
+        TKomunikacja::ModalRunner() = [this](TKomunikacja &dialog) {
+            ++dialogShown;
+            if (!dialogActions.empty()) {
+                auto action = std::move(dialogActions.front());
+                dialogActions.pop_front();
+                action(dialog);
+            }
+        };
+        FirstActivation = true;
+        SelectedPort = 0;
+        SelectedSpeed = 0;
+        ClockInitialised = false;
+        CreateProgramWindows();
+    }
+
+    void TearDown() override {
+        DestroyProgramWindows();
+        darvo::CloseSessionPort();
+        for (auto &[port, sim] : sims) {
+            sim->Stop();
+            Unmap(port);
+        }
+        sims.clear();
+        TKomunikacja::ModalRunner() = nullptr;
+        SetErrorBeepHandler(nullptr);
+        SetMessageBoxPresenter(nullptr);
+        darvo::PortWriteTimeout = savedWrite_;
+        darvo::PortReadTimeout = savedRead_;
+    }
+
+    // Puts an emulated printer of the given type on COM<port>.
+    darvosim::Emulator &StartSim(int port, int deviceType = 7, int version = -1) {
+        darvosim::EmulatorOptions options;
+        options.deviceType = deviceType;
+        options.version = version;
+        auto sim = std::make_unique<darvosim::Emulator>(options);
+        EXPECT_TRUE(sim->Start()) << sim->Error();
+        Map(port, sim->SlavePath());
+        darvosim::Emulator &ref = *sim;
+        sims[port] = std::move(sim);
+        return ref;
+    }
+    static void Map(int port, const std::string &path) {
+        ::setenv(("DARVO_COM" + std::to_string(port)).c_str(), path.c_str(), 1);
+    }
+    static void Unmap(int port) { Map(port, "/nonexistent/darvo-port"); }
+
+    // Lists the ports, selects COM<port> and the speed, and confirms.
+    void Confirm(int port, uint16_t speed) {
+        GlowneOkno->FillPortList();
+        Select(port, speed);
+        Komunikacja->Button1Click();
+    }
+    void Select(int port, uint16_t speed) {
+        QComboBox *list = Komunikacja->cbNumerPortu;
+        list->setCurrentIndex(list->findText(QStringLiteral("COM%1").arg(port)));
+        Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(speed));
+    }
+
+    QStringList PortList() const {
+        QStringList out;
+        for (int i = 0; i < Komunikacja->cbNumerPortu->count(); ++i)
+            out << Komunikacja->cbNumerPortu->itemText(i);
+        return out;
+    }
+    QAction *Item(const char *name) const { return GlowneOkno->Item(QString::fromLatin1(name)); }
+    bool PortOpen() const { return darvo::ThePort && darvo::ThePort->IsOpen(); }
+
+    Recorder recorder;
+    int beeps = 0;
+    int dialogShown = 0;
+    std::deque<std::function<void(TKomunikacja &)>> dialogActions;
+    std::map<int, std::unique_ptr<darvosim::Emulator>> sims;
+
+  private:
+    uint16_t savedWrite_ = 3, savedRead_ = 5;
+};
+
+} // namespace apptest

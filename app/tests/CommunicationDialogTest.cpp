@@ -1,0 +1,206 @@
+// "Zatwierdź" in the communication dialog: opening the port, the device
+// check, the status bar, a locked PEXA printer and an erased CMOS memory.
+#include "AppFixture.h"
+#include "HeldPort.h"
+
+#include "DriverText.h"
+
+using namespace apptest;
+using darvosim::Bytes;
+
+namespace {
+
+class Dialog : public AppTest {
+  protected:
+    Bytes Commands(darvosim::Emulator &sim) {
+        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        return sim.log().Commands();
+    }
+    bool Accepted() const { return Komunikacja->result() == QDialog::Accepted; }
+};
+
+TEST_F(Dialog, ConfirmConnectsChecksLocksAndCmosAndCloses) {
+    darvosim::Emulator &sim = StartSim(4, 7);
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(4, 19200);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_TRUE(Accepted());
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+    EXPECT_EQ(4, SelectedPort);
+    EXPECT_EQ(19200, SelectedSpeed);
+    EXPECT_EQ("DARVO PEXA", GlowneOkno->PanelText(0));
+    EXPECT_EQ("COM4, 19200 b/s", GlowneOkno->PanelText(1));
+    EXPECT_EQ(19200u, sim.LineSpeed());
+    // Identification twice, the lock reasons (96 then 94), then the status bytes.
+    EXPECT_EQ(
+        (Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0x60, 0x5E, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0xF3}),
+        Commands(sim));
+}
+
+TEST_F(Dialog, OlderPrinterIsNotAskedForLockReasons) {
+    darvosim::Emulator &sim = StartSim(1, 2);
+    Confirm(1, 9600);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_TRUE(Accepted());
+    EXPECT_EQ("NIVRA I GENERACJI", GlowneOkno->PanelText(0));
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56}), Commands(sim));
+}
+
+TEST_F(Dialog, LockedPexaShowsEveryReasonAndStaysOpen) {
+    darvosim::Emulator &sim = StartSim(1, 8);
+    sim.printer().fiscal.lockReason = 5;
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_EQ("KASA ZABLOKOWANA: \r\nUSZKODZONA PAMIĘĆ PROGRAMU.\r\nBrak pamięci fiskalnej.\r\n",
+              recorder.boxes[0].text);
+    EXPECT_EQ(1, beeps);
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ("DARVO PEXA F", GlowneOkno->PanelText(0));
+    Bytes commands = Commands(sim);
+    EXPECT_EQ(0x5E, commands.back()); // no status bytes read
+}
+
+TEST_F(Dialog, LockReasonTexts) {
+    EXPECT_EQ("KASA ZABLOKOWANA: \r\n", LockReasonsText(0x40));
+    EXPECT_EQ("KASA ZABLOKOWANA: \r\n"
+              "USZKODZONA PAMIĘĆ PROGRAMU.\r\n"
+              "Błąd odczytu z pamięci fiskalnej.\r\n"
+              "Brak pamięci fiskalnej.\r\n"
+              "Uszkodzone dane w pamięci nieulotnej.\r\n"
+              "Brak danych producenta w pamięci fiskalnej.\r\n"
+              "Niezgodna pamięć fiskalna.\r\n"
+              "Uszkodzona pamięć programu.\r\n",
+              LockReasonsText(0xFF));
+}
+
+TEST_F(Dialog, OtherDeviceIsRefusedAndTheDialogStaysOpen) {
+    StartSim(2, 9);
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(2, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Podłączone urządzenie nie jest drukarką fiskalną", recorder.boxes[0].text);
+    EXPECT_EQ(1, beeps);
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+}
+
+TEST_F(Dialog, FailedCheckKeepsTheStatusBarOfTheLastGoodOne) {
+    darvosim::Emulator &sim = StartSim(1, 7);
+    Confirm(1, 9600);
+    ASSERT_EQ("COM1, 9600 b/s", GlowneOkno->PanelText(1));
+    sim.Script(0xFF, darvosim::Scripted{{}, 0, {}, false, -1}); // the printer goes silent
+    Komunikacja->setResult(QDialog::Rejected);
+    Select(1, 28800);
+    Komunikacja->Button1Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(ErrorMessageText(21), recorder.boxes[0].text);
+    EXPECT_EQ("DARVO PEXA", GlowneOkno->PanelText(0));
+    EXPECT_EQ("COM1, 9600 b/s", GlowneOkno->PanelText(1));
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+}
+
+TEST_F(Dialog, MissingAndBusyPortsGiveTheirMessages) {
+    darvosim::Emulator &sim = StartSim(3, 7);
+    StartSim(6, 7);
+    GlowneOkno->FillPortList();
+    ASSERT_EQ((QStringList{"COM3", "COM6"}), PortList());
+
+    // Another copy of the program takes COM3 after the list was made.
+    {
+        HeldPort other(sim.SlavePath());
+        ASSERT_TRUE(other.Held());
+        Select(3, 9600);
+        Komunikacja->Button1Click();
+    }
+    // COM6 disappears (an adapter pulled out).
+    sims[6]->Stop();
+    Unmap(6);
+    Select(6, 9600);
+    Komunikacja->Button1Click();
+
+    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ("Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację",
+              recorder.boxes[0].text);
+    EXPECT_EQ("Brak portu COM6 w systemie.\rNależy ustawić parametry komunikacji", recorder.boxes[1].text);
+    EXPECT_EQ(2, beeps);
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+    EXPECT_EQ(0, sim.FrameCount());
+}
+
+TEST_F(Dialog, EmptyPortListIsRefusedWithoutOpening) {
+    GlowneOkno->FillPortList();
+    ASSERT_TRUE(PortList().isEmpty());
+    Komunikacja->Button1Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Nieustawione parametry komunikacji (numer portu).", recorder.boxes[0].text);
+    EXPECT_FALSE(PortOpen());
+    EXPECT_EQ(0, SelectedPort);
+}
+
+TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
+    darvosim::Emulator &sim = StartSim(1, 3);
+    sim.printer().status.cmosErased = true;
+    const QString question = " Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?";
+
+    // No: the dialog stays open.
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::ErrorQuestion, recorder.boxes[0].kind);
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_EQ(question, recorder.boxes[0].text);
+    EXPECT_FALSE(Accepted());
+
+    // Yes: the clock initialisation runs, and the question comes back until
+    // the clock has been set.
+    int runs = 0;
+    GlowneOkno->ClockInitialisationCommand = [&] {
+        ++runs;
+        EXPECT_FALSE(ClockInitialised);
+        if (runs == 2) ClockInitialised = true;
+    };
+    recorder.boxes.clear();
+    recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
+    Komunikacja->Button1Click();
+    EXPECT_EQ(2, runs);
+    EXPECT_EQ(2u, recorder.boxes.size());
+    EXPECT_TRUE(Accepted());
+}
+
+TEST_F(Dialog, StatusReadFailureAfterIdentificationKeepsTheDialogOpen) {
+    darvosim::Emulator &sim = StartSim(1, 3);
+    sim.Script(0x5B, darvosim::Scripted{{darvosim::NAK}, 0, {}, false, -1});
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("NAK na sekwencję sterującą.", recorder.boxes[0].text);
+    EXPECT_FALSE(Accepted());
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ("COM1, 9600 b/s", GlowneOkno->PanelText(1));
+}
+
+TEST_F(Dialog, ActivationSelectsTheSpeedAndClosingClearsTheActivityText) {
+    StartSim(2, 7);
+    GlowneOkno->FillPortList();
+    SelectedSpeed = 19200;
+    dialogActions.push_back([](TKomunikacja &d) {
+        EXPECT_EQ(1, d.rgPredkosc->ItemIndex());
+        EXPECT_EQ(2, SelectedPort);
+        GlowneOkno->ShowActivityMessage("Sprawdzanie typu podłączonego urządzenia...");
+    });
+    Komunikacja->ShowModal();
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+
+    SelectedSpeed = 4800; // anything else selects the first speed
+    dialogActions.push_back([](TKomunikacja &d) { EXPECT_EQ(0, d.rgPredkosc->ItemIndex()); });
+    Komunikacja->ShowModal();
+}
+
+} // namespace

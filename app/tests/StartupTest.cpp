@@ -1,0 +1,175 @@
+// First activation of the main window: the port list, connecting with the
+// port and speed of the command line, and what the user sees when that fails.
+#include "AppFixture.h"
+#include "HeldPort.h"
+
+#include "DriverText.h"
+
+using namespace apptest;
+using darvosim::Bytes;
+
+namespace {
+
+const QString kNotFiscal = QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną");
+
+class Startup : public AppTest {
+  protected:
+    void Start(uint8_t port, uint16_t speed) {
+        SelectedPort = port;
+        SelectedSpeed = speed;
+        GlowneOkno->FormActivate();
+    }
+    Bytes Commands(darvosim::Emulator &sim) {
+        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        return sim.log().Commands();
+    }
+};
+
+TEST_F(Startup, ConnectsWithPortAndSpeedFromTheCommandLine) {
+    darvosim::Emulator &sim = StartSim(2, 7);
+    Start(2, 9600);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(0, dialogShown);
+    EXPECT_EQ(0, beeps);
+    EXPECT_EQ(QStringList{"COM2"}, PortList());
+    EXPECT_EQ("DARVO PEXA", GlowneOkno->PanelText(0));
+    EXPECT_EQ("COM2, 9600 b/s", GlowneOkno->PanelText(1));
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_FALSE(FirstActivation);
+    EXPECT_TRUE(PortOpen());
+    // Identified by the device check, then once more for the menus.
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE}), Commands(sim));
+    EXPECT_EQ(9600u, sim.LineSpeed());
+    // A PEXA printer: its settings menu, the financial report, no feed lines.
+    EXPECT_TRUE(Item("Nowadrukarka1")->isEnabled());
+    EXPECT_TRUE(Item("Finansowypodatkowy1")->isEnabled());
+    EXPECT_FALSE(Item("Ilo1")->isEnabled());
+    for (const char *name : TGlowneOkno::kSecondGenerationItems)
+        EXPECT_TRUE(Item(name)->isEnabled()) << name;
+    EXPECT_FALSE(Item("Przeczeniewtrybfiskalny1")->isVisible());
+    EXPECT_FALSE(Item("Raportrozliczeniowy1")->isEnabled());
+
+    // Later activations only clear the activity text.
+    GlowneOkno->ShowActivityMessage("x");
+    GlowneOkno->FormActivate();
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ(4u, Commands(sim).size());
+}
+
+TEST_F(Startup, SelectsThePortAndSpeedNamedOnTheCommandLine) {
+    StartSim(2, 7);
+    darvosim::Emulator &sim5 = StartSim(5, 3, 4);
+    Start(5, 28800);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ((QStringList{"COM2", "COM5"}), PortList());
+    EXPECT_EQ("COM5", Komunikacja->cbNumerPortu->currentText());
+    EXPECT_EQ(2, Komunikacja->rgPredkosc->ItemIndex());
+    EXPECT_EQ("NIVRA II GENERACJI", GlowneOkno->PanelText(0));
+    EXPECT_EQ("COM5, 28800 b/s", GlowneOkno->PanelText(1));
+    EXPECT_EQ(28800u, sim5.LineSpeed());
+    // Not a PEXA printer: feed lines yes, PEXA settings and financial report no.
+    EXPECT_TRUE(Item("Ilo1")->isEnabled());
+    EXPECT_FALSE(Item("Nowadrukarka1")->isEnabled());
+    EXPECT_FALSE(Item("Finansowypodatkowy1")->isEnabled());
+}
+
+TEST_F(Startup, FirstGenerationPrinterDisablesTheNewerItems) {
+    StartSim(1, 0);
+    Start(1, 19200);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ("KT820A 5-STAWKOWA", GlowneOkno->PanelText(0));
+    EXPECT_EQ("COM1, 19200 b/s", GlowneOkno->PanelText(1));
+    for (const char *name : TGlowneOkno::kSecondGenerationItems)
+        EXPECT_FALSE(Item(name)->isEnabled()) << name;
+    EXPECT_TRUE(Item("Fiskalnydobowy1")->isEnabled());
+}
+
+TEST_F(Startup, WithoutBothArgumentsTheDialogOpens) {
+    StartSim(3, 7);
+    Start(3, 0); // "COM3" alone
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(1, beeps);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_FALSE(PortOpen());
+    EXPECT_EQ(QStringList{"COM3"}, PortList());
+    EXPECT_EQ(QString(), GlowneOkno->PanelText(0));
+
+    dialogShown = 0;
+    FirstActivation = true;
+    Start(0, 9600); // "COM10 9600": the port is not accepted
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_FALSE(PortOpen());
+}
+
+TEST_F(Startup, DialogOpensWithTheCommandLineSpeedSelected) {
+    StartSim(3, 7);
+    dialogActions.push_back([](TKomunikacja &d) {
+        EXPECT_EQ(2, d.rgPredkosc->ItemIndex());
+        EXPECT_EQ(3, SelectedPort); // the selected entry
+        EXPECT_TRUE(d.Button1->isEnabled());
+    });
+    Start(0, 28800);
+    EXPECT_EQ(1, dialogShown);
+}
+
+TEST_F(Startup, PortListLeavesOutAPortAnotherProgramHolds) {
+    StartSim(1, 7);
+    darvosim::Emulator &held = StartSim(3, 7);
+    StartSim(4, 7);
+    HeldPort other(held.SlavePath());
+    ASSERT_TRUE(other.Held());
+    GlowneOkno->FillPortList();
+    EXPECT_EQ((QStringList{"COM1", "COM4"}), PortList());
+    EXPECT_EQ(0, Komunikacja->cbNumerPortu->currentIndex());
+    EXPECT_EQ(1, Komunikacja->SelectedPortEntry());
+}
+
+TEST_F(Startup, MissingPortGivesItsMessageAndTheDialog) {
+    Start(5, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_EQ("Brak portu COM5 w systemie.\rNależy ustawić parametry komunikacji", recorder.boxes[0].text);
+    EXPECT_EQ(2, beeps);
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_TRUE(PortList().isEmpty());
+}
+
+TEST_F(Startup, PortInUseGivesItsMessageAndTheDialog) {
+    darvosim::Emulator &sim = StartSim(3, 7);
+    HeldPort other(sim.SlavePath());
+    ASSERT_TRUE(other.Held());
+    Start(3, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację",
+              recorder.boxes[0].text);
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(0, sim.FrameCount());
+}
+
+TEST_F(Startup, OtherDeviceIsRefused) {
+    darvosim::Emulator &sim = StartSim(1, 9);
+    Start(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_EQ(kNotFiscal, recorder.boxes[0].text);
+    EXPECT_EQ(1, beeps);
+    EXPECT_EQ(0, dialogShown);
+    EXPECT_EQ("INNE URZĄDZENIE", GlowneOkno->PanelText(0));
+    EXPECT_EQ((Bytes{0xFF}), Commands(sim));
+}
+
+TEST_F(Startup, SilentPrinterGivesTheTimeOutTextAndTheDialog) {
+    darvosim::Emulator &sim = StartSim(1, 7);
+    sim.Script(0xFF, darvosim::Scripted{{}, 0, {}, false, -1});
+    Start(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(ErrorMessageText(21), recorder.boxes[0].text);
+    EXPECT_TRUE(recorder.boxes[0].text.startsWith("TIMEOUT ODBIERANIA: "));
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(2, beeps);
+    EXPECT_EQ(QString(), GlowneOkno->PanelText(0));
+}
+
+} // namespace
