@@ -1,0 +1,114 @@
+// The emulated printer's operator commands and its printouts, as the
+// driver's monitor sees them.
+#include "SessionFixture.h"
+#include "darvodr/darvodr.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+using namespace darvotest;
+using std::chrono::steady_clock;
+
+namespace {
+
+class OperatorCommands : public SessionTest {
+  protected:
+    std::string Do(const std::string &command) { return printer().Control(command, sim->SlaveDescriptor()); }
+};
+
+} // namespace
+
+TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
+    EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status")); // PEXA: no byte 8
+    const struct {
+        const char *command;
+        const char *status;
+    } steps[] = {
+        {"paper out", "1:3B 2:00 3:02 4:08 5:04 6:00 7:00"},
+        {"paper in", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
+        {"head up", "1:3B 2:00 3:02 4:08 5:10 6:00 7:00"},
+        {"head down", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
+        {"failure on", "1:3B 2:00 3:04 4:08 5:00 6:00 7:00"},
+        {"failure off", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
+        {"jumper on", "1:3B 2:00 3:00 4:48 5:00 6:00 7:00"},
+        {"drawer open", "1:3B 2:00 3:00 4:40 5:00 6:00 7:00"},
+        {"drawer close", "1:3B 2:00 3:00 4:48 5:00 6:00 7:00"},
+        {"jumper off", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
+    };
+    for (const auto &step : steps) {
+        EXPECT_EQ("ok", Do(step.command)) << step.command;
+        EXPECT_EQ(step.status, Do("status")) << step.command;
+    }
+    for (const char *bad : {"paper", "paper sideways", "power off now", "status 3", "fly"})
+        EXPECT_EQ(std::string("unknown command: ") + bad, Do(bad));
+    EXPECT_EQ("", Do("   "));
+    EXPECT_NE(std::string::npos, Do("help").find("power off | power on"));
+}
+
+TEST_F(OperatorCommands, OlderModelsShowTheirOwnBytes) {
+    sim->Stop();
+    StartSim(0);
+    EXPECT_EQ("1:3B 2:00 3:00 4:08", Do("status"));
+    sim->Stop();
+    StartSim(6, 5);
+    EXPECT_EQ("1:3B 2:00 3:00 4:08 8:00", Do("status"));
+}
+
+TEST_F(OperatorCommands, PaperRunsOutMidPrintoutAndTheResumeFinishesIt) {
+    OpenReady();
+    Printer([](darvosim::Printer &p) {
+        p.printPolls = 50;
+        p.StartPrintout();
+    });
+    EXPECT_EQ("ok", Do("paper out"));
+    EXPECT_EQ(109, PrintControl(0, 7));
+    EXPECT_EQ(0x43, printer().StatusByte(3)); // printing, no paper, stopped
+    EXPECT_EQ(109, PrintResume());
+    EXPECT_TRUE(sim->log().FramesOf(0x2A).empty());
+
+    EXPECT_EQ("ok", Do("paper in"));
+    EXPECT_EQ(0x41, printer().StatusByte(3));
+    EXPECT_EQ(0, PrintControl(1, 7));
+    EXPECT_EQ(1u, sim->log().FramesOf(0x2A).size());
+    EXPECT_EQ(0x00, printer().StatusByte(3));
+}
+
+TEST_F(OperatorCommands, TimedPrintoutLastsItsTime) {
+    OpenReady();
+    Printer([](darvosim::Printer &p) { p.printTime = std::chrono::milliseconds(100); });
+    EXPECT_EQ("ok", Do("print"));
+    auto start = steady_clock::now();
+    EXPECT_EQ(0, PrintControl(0, 7));
+    EXPECT_GE(steady_clock::now() - start, std::chrono::milliseconds(100));
+    EXPECT_GT(sim->FrameCount(), 3);
+}
+
+TEST_F(OperatorCommands, TimedPrintoutStoppedForPaperKeepsItsRest) {
+    OpenReady();
+    Printer([](darvosim::Printer &p) { p.printTime = std::chrono::hours(1); });
+    EXPECT_EQ("ok", Do("print"));
+    EXPECT_EQ("ok", Do("paper out"));
+    EXPECT_EQ(109, PrintControl(0, 7));
+    EXPECT_EQ("ok", Do("paper in"));
+    // Resumed, the printout still has most of its hour to go.
+    uint8_t answer[256];
+    ASSERT_EQ(0, darvo::SendSequence(0x2A, 1, 0, nullptr, answer));
+    ASSERT_EQ(0, darvo::SendSequence(0x95, 1, 0, nullptr, answer));
+    EXPECT_EQ(0x01, answer[0]);
+}
+
+TEST(DarvoSimCommandLine, HelpListsTheOperatorCommands) {
+    FILE *pipe = ::popen(DARVO_SIM_PATH " --help", "r");
+    ASSERT_NE(nullptr, pipe);
+    std::string text;
+    char buffer[512];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        text.append(buffer, n);
+    EXPECT_EQ(0, ::pclose(pipe));
+    for (const char *item :
+         {"--print-time MS", "paper out | paper in", "head up | head down", "failure on | failure off",
+          "power off | power on", "jumper on | jumper off", "drawer open | drawer close", "status"})
+        EXPECT_NE(std::string::npos, text.find(item)) << item;
+}

@@ -1,0 +1,268 @@
+// The public header from C and C++ programs, a C program driving the
+// command-line emulator through libdarvodr.so, and the wire trace.
+#include "SessionFixture.h"
+#include "darvodr/darvodr.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace darvotest;
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+const char *const kSanitize = " -fsanitize=address,undefined";
+#elif defined(__SANITIZE_THREAD__)
+const char *const kSanitize = " -fsanitize=thread";
+#else
+const char *const kSanitize = "";
+#endif
+
+std::string TempDir() {
+    std::string dir = ::testing::TempDir() + "darvo-session-" + std::to_string(::getpid());
+    ::mkdir(dir.c_str(), 0700);
+    return dir;
+}
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs a shell command line; its exit code, with its output in `output`.
+int RunCommand(const std::string &command, std::string &output) {
+    output.clear();
+    FILE *pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Builds a program from one source file in this folder against the header
+// and the shared library.
+std::string Build(const std::string &compiler, const std::string &source, const std::string &flags) {
+    const std::string lib = DARVO_SHARED_LIB;
+    const std::string libDir = lib.substr(0, lib.rfind('/'));
+    const std::string out = TempDir() + "/" + source.substr(0, source.find('.'));
+    std::string log;
+    const std::string command = compiler + " " + flags + kSanitize + " -I" DARVO_SOURCE_DIR "/darvodr " +
+                                DARVO_SOURCE_DIR "/tests/session/" + source + " -o " + out + " " + lib +
+                                " -Wl,-rpath," + libDir;
+    int rc = RunCommand(command, log);
+    EXPECT_EQ(0, rc) << command << "\n" << log;
+    return rc == 0 ? out : "";
+}
+
+// A child process with its standard input and output on pipes.
+struct Child {
+    pid_t pid = -1;
+    FILE *in = nullptr;  // its standard input
+    FILE *out = nullptr; // its standard output
+
+    bool Start(std::vector<std::string> args) {
+        int toChild[2], fromChild[2];
+        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return false;
+        pid = ::fork();
+        if (pid == 0) {
+            ::dup2(toChild[0], 0);
+            ::dup2(fromChild[1], 1);
+            ::close(toChild[1]);
+            ::close(fromChild[0]);
+            std::vector<char *> argv;
+            for (auto &a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(toChild[0]);
+        ::close(fromChild[1]);
+        in = ::fdopen(toChild[1], "w");
+        out = ::fdopen(fromChild[0], "r");
+        return pid > 0;
+    }
+    std::string Line() {
+        char buffer[512] = {};
+        if (!std::fgets(buffer, sizeof buffer, out)) return "<eof>";
+        std::string line(buffer);
+        if (!line.empty() && line.back() == '\n') line.pop_back();
+        return line;
+    }
+    void Say(const std::string &line) {
+        std::fputs((line + "\n").c_str(), in);
+        std::fflush(in);
+    }
+    int Wait() {
+        if (in) std::fclose(in);
+        in = nullptr;
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (out) std::fclose(out);
+        out = nullptr;
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    ~Child() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            Wait();
+        }
+    }
+};
+
+} // namespace
+
+TEST(PublicHeader, CompilesAsCAndCxx) {
+    std::string log;
+    // C from 1999 on and C++ from 2011 on, without a single warning.
+    for (const char *standard : {"-std=c99", "-std=c11"}) {
+        const std::string command =
+            std::string("cc -fsyntax-only -Wall -Wextra -Werror -pedantic ") + standard +
+            " -I" DARVO_SOURCE_DIR "/darvodr " DARVO_SOURCE_DIR "/tests/session/c_client.c";
+        EXPECT_EQ(0, RunCommand(command, log)) << command << "\n" << log;
+    }
+    for (const char *standard : {"-std=c++11", "-std=c++20"}) {
+        const std::string command =
+            std::string("c++ -fsyntax-only -Wall -Wextra -Werror -pedantic ") + standard +
+            " -I" DARVO_SOURCE_DIR "/darvodr " DARVO_SOURCE_DIR "/tests/session/cxx_client.cc";
+        EXPECT_EQ(0, RunCommand(command, log)) << command << "\n" << log;
+    }
+}
+
+TEST(PublicHeader, CxxProgramUsesTheStringFunctions) {
+    const std::string program = Build("c++", "cxx_client.cc", "-std=c++17 -Wall");
+    ASSERT_FALSE(program.empty());
+    std::string output;
+    ::unsetenv("DARVO_TRACE");
+    ASSERT_EQ(0, RunCommand(program, output)) << output;
+    std::string author;
+    DllAuthor(author);
+    // Before any session the driver counts as ready with an unknown device.
+    EXPECT_EQ("0 10.00|0 " + std::to_string(author.size()) +
+                  "|0 621|0 10.00|0 INNE URZ\xA5"
+                  "DZENIE\n",
+              output);
+}
+
+TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
+    const std::string program = Build("cc", "c_client.c", "-std=c99 -Wall");
+    ASSERT_FALSE(program.empty());
+    const std::string dir = TempDir();
+    const std::string wire = dir + "/wire.log", texts = dir + "/texts.txt";
+
+    Child sim;
+    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--print-time", "200", "--log", wire}));
+    const std::string path = sim.Line();
+    ASSERT_EQ(0u, path.rfind("/dev/pts/", 0)) << path;
+
+    ::setenv("DARVO_COM7", path.c_str(), 1);
+    Child client;
+    ASSERT_TRUE(client.Start({program, "7", "8", texts}));
+    ::unsetenv("DARVO_COM7");
+    EXPECT_EQ("init 0", client.Line());
+    EXPECT_EQ("name 0 Nowa drukarka fiskalna (apteczna)", client.Line());
+    EXPECT_EQ("null 225", client.Line());
+
+    sim.Say("print");
+    EXPECT_EQ("ok", sim.Line());
+    client.Say("go");
+    EXPECT_EQ("control 0", client.Line());
+    EXPECT_EQ("texts 0", client.Line());
+    EXPECT_EQ("end 0", client.Line());
+    EXPECT_EQ(0, client.Wait());
+
+    ::kill(sim.pid, SIGTERM);
+    EXPECT_EQ(0, sim.Wait());
+
+    // Every text, as the C program got it.
+    std::istringstream lines(ReadFile(texts));
+    std::string line;
+    int count = 0;
+    for (int32_t code = -5; code <= 1000 && std::getline(lines, line); ++code, ++count)
+        EXPECT_EQ(std::to_string(code) + "\t" + darvo::ErrorText(code), line) << code;
+    EXPECT_EQ(1006, count);
+
+    // The printout was followed on the wire: "printing" answers, then idle.
+    const std::string log = ReadFile(wire);
+    EXPECT_NE(std::string::npos, log.find("host> 1B 23")) << log.substr(0, 400);
+    const size_t printing = log.find("<prn  01");
+    ASSERT_NE(std::string::npos, printing) << log.substr(0, 400);
+    EXPECT_NE(std::string::npos, log.find("<prn  00", printing));
+    // mode 0 on a PEXA F: status byte 2 is not read while following it
+    EXPECT_EQ(std::string::npos, log.find("host> 1B 94", printing));
+}
+
+namespace {
+
+class WireTrace : public SessionTest {
+  protected:
+    void TearDown() override {
+        ::unsetenv("DARVO_TRACE");
+        SessionTest::TearDown();
+    }
+    // The trace's lines without their timestamps, which must all be there.
+    static std::vector<std::string> Lines(const std::string &path) {
+        std::istringstream in(ReadFile(path));
+        std::vector<std::string> lines;
+        std::string line;
+        while (std::getline(in, line)) {
+            // "2026-01-31 12:34:56.789 "
+            EXPECT_TRUE(line.size() > 24 && line[4] == '-' && line[10] == ' ' && line[13] == ':' &&
+                        line[19] == '.' && line[23] == ' ')
+                << line;
+            lines.push_back(line.size() > 24 ? line.substr(24) : line);
+        }
+        return lines;
+    }
+};
+
+} // namespace
+
+TEST_F(WireTrace, EveryCallAndEveryByte) {
+    const std::string path = TempDir() + "/trace.log";
+    std::remove(path.c_str());
+    ::setenv("DARVO_TRACE", path.c_str(), 1);
+    ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
+    std::string text;
+    EXPECT_EQ(0, ErrMessage(24, text));
+    sim->Script(0x95, darvosim::Scripted{}); // silent: the call fails after its time-out
+    EXPECT_EQ(21, PrintControl(1, 7));
+    EXPECT_EQ(225, pDeviceName(nullptr));
+
+    const std::vector<std::string> expected = {
+        "-- command 35 (0x23)",   ">> 1B 23",        "<< 06",              //
+        "-- command 149 (0x95)",  ">> 1B 95",        "<< 00",              //
+        "-- command 149 (0x95)",  ">> 1B 95",        "<< 00",              //
+        "-- command 148 (0x94)",  ">> 1B 94",        "<< 00",              //
+        "-- command 149 (0x95)",  ">> 1B 95",        "<< 00",              //
+        "-- command 255 (0xFF)",  ">> 1B FF",        "<< 06 2C",           //
+        "-- command 254 (0xFE)",  ">> 1B FE",        "<< 06 7C 07 00",     //
+        "CommunicationInit -> 0", "ErrMessage -> 0",                       //
+        "-- command 149 (0x95)",  ">> 1B 95",        "PrintControl -> 21", //
+        "pDeviceName -> 225",
+    };
+    EXPECT_EQ(expected, Lines(path));
+}
+
+TEST_F(WireTrace, UnwritableTraceChangesNoResult) {
+    for (const std::string &path : {std::string("/nonexistent-dir/trace.log"), TempDir()}) {
+        ::setenv("DARVO_TRACE", path.c_str(), 1);
+        EXPECT_EQ(0, CommunicationInit(kPort, 9600, 1));
+        EXPECT_EQ(0, PrintControl(1, 7));
+        char buffer[64];
+        EXPECT_EQ(0, pDeviceName(buffer));
+        EXPECT_STREQ("Nowa drukarka fiskalna", buffer);
+        EXPECT_EQ(0, CommunicationEnd());
+    }
+}
