@@ -1,0 +1,255 @@
+// Counters, totals, clock, unique number, line feed and drawers.
+#include "SalesFixture.h"
+#include "darvodr/Cp1250.h"
+#include "darvodr/Host.h"
+
+#include <cstring>
+
+using namespace darvotest;
+using darvosim::Bytes;
+
+namespace {
+
+class Counters : public SalesTest {};
+
+// Records the progress texts the driver shows.
+class RecordingHost : public darvo::DriverHost {
+  public:
+    void ShowActivityMessage(const std::string &text) override { texts.push_back(darvo::Cp1250ToUtf8(text)); }
+    std::vector<std::string> texts;
+};
+
+Bytes TotalsAnswer(std::initializer_list<uint64_t> totals) {
+    Bytes answer{0x06};
+    for (uint64_t t : totals)
+        for (int k = 0; k < 5; ++k)
+            answer.push_back(uint8_t(t >> (8 * k)));
+    answer.resize(36, 0);
+    return answer;
+}
+
+} // namespace
+
+TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
+    Start(3);
+    Printer([](darvosim::Printer &p) { p.sales.receiptCounter = 0x0102; });
+    int32_t n = -1;
+    ASSERT_EQ(0, ReceiptNumber(&n));
+    EXPECT_EQ(0x0102, n);
+    EXPECT_EQ(Bytes({0xFF, 0xFE, 102}), Commands());
+    EXPECT_EQ(225, ReceiptNumber(nullptr));
+    CommunicationEnd();
+    sim->Stop();
+
+    Start(7);
+    Printer([](darvosim::Printer &p) { p.sales.receiptCounter = 12; });
+    ASSERT_EQ(0, ReceiptNumber(&n));
+    EXPECT_EQ(12, n);
+    EXPECT_EQ(Bytes({0xFF, 0xFE, 102, 247}), Commands());
+    ClearLog();
+    sim->Script(102, darvosim::Scripted{{0x06, 5, 0}});
+    ASSERT_EQ(0, darvo::ReadLastReceiptNumber(n));
+    EXPECT_EQ(5, n);
+    EXPECT_EQ(Bytes({0xFF, 0xFE, 102}), Commands());
+}
+
+TEST_F(Counters, RegisterNumberOperatorAndDailyReportNumber) {
+    Start(7);
+    Printer([](darvosim::Printer &p) {
+        p.sales.cashRegister = "07";
+        p.sales.operatorCode = "AB";
+        p.sales.dailyReportNumber = 0x0203;
+    });
+    int32_t number = 0;
+    std::string op;
+    ASSERT_EQ(0, PrinterNumber(number, op));
+    EXPECT_EQ(7, number);
+    EXPECT_EQ("AB", op);
+    ASSERT_EQ(0, DailyReportNumber(&number));
+    EXPECT_EQ(0x0203, number);
+    EXPECT_EQ(Bytes({216, 217}), Commands());
+    EXPECT_EQ(225, DailyReportNumber(nullptr));
+}
+
+TEST_F(Counters, TotalsFromTheirFortyBitRecords) {
+    Start(7);
+    sim->Script(218, darvosim::Scripted{TotalsAnswer({10000}), 0, {}, false, 3});
+    std::string total;
+    ASSERT_EQ(0, ReadTotal(total));
+    EXPECT_EQ("10000", total);
+    ASSERT_EQ(0, ReadSelTotal("A", total));
+    EXPECT_EQ("10000", total);
+    ASSERT_EQ(0, ReadSelTotal("+", total));
+    EXPECT_EQ("10000", total);
+    EXPECT_EQ(223, ReadSelTotal("a", total));
+    EXPECT_EQ(223, ReadSelTotal("AB", total));
+    EXPECT_EQ("", total);
+    EXPECT_EQ(226, ReadSelTotal("F", total)); // not in use
+    // Two full 40-bit totals: the sum needs more than 40 bits.
+    Printer([](darvosim::Printer &p) { p.sales.totals = {0xFFFFFFFFFF, 0, 0, 0, 0xFFFFFFFFFF, 0, 7}; });
+    char buffer[32];
+    std::memset(buffer, 'x', sizeof buffer);
+    ASSERT_EQ(0, pReadTotal(buffer));
+    EXPECT_STREQ("2199023255557", buffer);
+    ASSERT_EQ(0, pReadSelTotal("E", buffer));
+    EXPECT_STREQ("1099511627775", buffer);
+    EXPECT_EQ(225, pReadTotal(nullptr));
+    EXPECT_EQ(225, pReadSelTotal("A", nullptr));
+    EXPECT_EQ(223, pReadSelTotal(nullptr, buffer));
+    EXPECT_STREQ("", buffer);
+}
+
+TEST_F(Counters, TotalsFollowTheReceipts) {
+    Start(7);
+    ASSERT_EQ(0, ReceiptBegin());
+    ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 2, 0, 399));
+    ASSERT_EQ(0, Sell("Woda mineralna", 5, 1, 0, 150));
+    ASSERT_EQ(0, ReceiptEnd(0));
+    std::string total;
+    ASSERT_EQ(0, ReadTotal(total));
+    EXPECT_EQ("948", total);
+    ASSERT_EQ(0, ReadSelTotal("E", total));
+    EXPECT_EQ("150", total);
+    int32_t n = 0;
+    ASSERT_EQ(0, ReceiptNumber(&n));
+    EXPECT_EQ(1, n);
+}
+
+TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
+    Start(2);
+    std::string total = "old";
+    EXPECT_EQ(224, ReadTotal(total));
+    EXPECT_EQ("", total);
+    EXPECT_EQ(224, ReadSelTotal("+", total));
+    EXPECT_TRUE(Sent(218).empty());
+    CommunicationEnd();
+    sim->Stop();
+    Start(6);
+    Printer([](darvosim::Printer &p) { p.sales.rates.fill(25500); });
+    EXPECT_EQ(113, ReadTotal(total));
+    EXPECT_EQ(0, ReadSelTotal("+", total)); // "+" never asks whether a rate is in use
+    EXPECT_EQ("0", total);
+}
+
+TEST_F(Counters, ClockTextsOfOldAndNewPrinters) {
+    const darvosim::ClockReading at{2008, 2, 7, 14, 5, 30};
+    Start(0);
+    Printer([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
+    std::string date, time;
+    ASSERT_EQ(0, ReadClock(date, time));
+    EXPECT_EQ("2008.02.07", date);
+    EXPECT_EQ("14:05", time);
+    EXPECT_EQ(std::vector<Bytes>{Frame(53)}, Sent(53));
+    char buffer[32];
+    ASSERT_EQ(0, pReadClock(buffer));
+    EXPECT_STREQ("08.02.07;14:05", buffer);
+    CommunicationEnd();
+    sim->Stop();
+
+    Start(3);
+    Printer([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
+    ASSERT_EQ(0, ReadClock(date, time));
+    EXPECT_EQ("2008.02.07", date);
+    EXPECT_EQ("14:05:30", time);
+    EXPECT_EQ(1u, Sent(64).size());
+    ClearLog();
+    ASSERT_EQ(0, pReadClock(buffer)); // always command 53
+    EXPECT_STREQ("08.02.07;14:05", buffer);
+    EXPECT_EQ(Bytes({53}), Commands());
+    EXPECT_EQ(225, pReadClock(nullptr));
+}
+
+TEST_F(Counters, DamagedClockAnswerGivesEmptyTexts) {
+    Start(0);
+    sim->Script(53, darvosim::Scripted{{0x06, 0, 8, 0, 2, 0, 7, 1, 4, 0, 0xFF}, 0, {}, false, 2});
+    std::string date = "x", time = "y";
+    EXPECT_EQ(23, ReadClock(date, time));
+    EXPECT_EQ("", date);
+    EXPECT_EQ("", time);
+    char buffer[32] = "stale";
+    EXPECT_EQ(23, pReadClock(buffer));
+    EXPECT_STREQ("", buffer);
+}
+
+TEST_F(Counters, UniqueNumberLineFeedAndDrawers) {
+    Start(7);
+    Printer([](darvosim::Printer &p) { p.sales.uniqueNumber = "XYZ98765432"; });
+    std::string number;
+    ASSERT_EQ(0, ReadUniqueNumber(number));
+    EXPECT_EQ("XYZ 98765432", number);
+    char buffer[16];
+    ASSERT_EQ(0, pReadUniqueNumber(buffer));
+    EXPECT_STREQ("XYZ98765432", buffer);
+    EXPECT_EQ(225, pReadUniqueNumber(nullptr));
+    ClearLog();
+
+    ASSERT_EQ(0, WriteLineFeed(5));
+    EXPECT_EQ(std::vector<Bytes>{Frame(70, {5})}, Sent(70));
+    EXPECT_EQ(5, Sales().lineFeed);
+
+    ClearLog();
+    EXPECT_EQ(212, OpenDrawer(4));
+    EXPECT_EQ(212, OpenDrawer(0));
+    EXPECT_TRUE(Commands().empty());
+    for (int d = 1; d <= 3; ++d)
+        ASSERT_EQ(0, OpenDrawer(d));
+    EXPECT_EQ(Bytes({87, 88, 89}), Commands());
+    EXPECT_EQ((std::array<int, 3>{1, 1, 1}), Sales().drawerOpenings);
+    EXPECT_EQ(0, printer().StatusByte(4) & 0x08); // drawer open
+}
+
+TEST_F(Counters, ProgressTextsSessionStartsAndOpenReceipts) {
+    Start(7);
+    RecordingHost host;
+    darvo::SetDriverHost(&host);
+    struct Case {
+        const char *name;
+        std::function<int32_t()> run;
+        const char *text; // first progress text, null: none of its own
+        bool checksPrinter, refusesInReceipt;
+    };
+    int32_t n = 0;
+    std::string a, b;
+    char buffer[32];
+    const Case cases[] = {
+        {"ReceiptNumber", [&] { return ReceiptNumber(&n); }, "Odczyt numeru ostatniego paragonu...", true,
+         true},
+        {"PrinterNumber", [&] { return PrinterNumber(n, a); }, "Odczyt numeru ostatniego paragonu...", true,
+         true},
+        {"DailyReportNumber", [&] { return DailyReportNumber(&n); }, "Odczyt numeru raportu dobowego...",
+         true, true},
+        {"ReadTotal", [&] { return ReadTotal(a); }, nullptr, false, true},
+        {"ReadSelTotal", [&] { return ReadSelTotal("+", a); }, nullptr, false, true},
+        {"ReadClock", [&] { return ReadClock(a, b); }, "Odczyt zegara...", true, true},
+        {"pReadClock", [&] { return pReadClock(buffer); }, nullptr, true, true},
+        {"WriteLineFeed", [&] { return WriteLineFeed(3); }, "Zapis ilosci wierszy do wysunięcia...", true,
+         true},
+        {"ReadUniqueNumber", [&] { return ReadUniqueNumber(a); }, "Odczyt numeru unikatowego...", true, true},
+        {"pReadUniqueNumber", [&] { return pReadUniqueNumber(buffer); }, nullptr, true, true},
+        {"OpenDrawer", [&] { return OpenDrawer(1); }, "Otwarcie szuflady...", false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        host.texts.clear();
+        darvo::SessionReady = false;
+        ClearLog();
+        EXPECT_EQ(0, c.run());
+        const Bytes commands = Commands();
+        ASSERT_FALSE(commands.empty());
+        EXPECT_EQ(c.checksPrinter, commands.front() == 35); // the printer check of a session start
+        if (c.text) {
+            ASSERT_FALSE(host.texts.empty());
+            EXPECT_EQ(c.text, host.texts.front());
+        } else {
+            for (const std::string &t : host.texts)
+                EXPECT_TRUE(t == "Odczyt stawek podatkowych..." || t == "Odczyt typu urządzenia..." ||
+                            t.rfind("Trwa", 0) == 0)
+                    << t;
+        }
+        darvo::ReceiptOpen = true;
+        ClearLog();
+        EXPECT_EQ(c.refusesInReceipt ? 200 : 0, c.run());
+        darvo::ReceiptOpen = false;
+    }
+    darvo::SetDriverHost(nullptr);
+}
