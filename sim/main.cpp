@@ -1,5 +1,6 @@
 // darvo-sim: an emulated DARVO fiscal printer on a pseudo-terminal.
 #include "Emulator.h"
+#include "StateFile.h"
 
 #include <csignal>
 #include <poll.h>
@@ -18,7 +19,7 @@ namespace {
 void Usage(std::FILE *out) {
     std::fputs(
         "Usage: darvo-sim [--model N] [--version V] [--link PATH] [--pace] [--log FILE] [--roll FILE]\n"
-        "                [--print-time MS]\n"
+        "                [--print-time MS] [--state FILE]\n"
         "\n"
         "Plays a DARVO fiscal printer on a new pseudo-terminal and prints its path.\n"
         "  --model N     device type 0..9 (default 7, PEXA):\n"
@@ -30,6 +31,23 @@ void Usage(std::FILE *out) {
         "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
         "  --roll FILE   append the paper roll (everything printed) to FILE\n"
         "  --print-time MS  how long a printout lasts (default 1500 ms)\n"
+        "  --state FILE  keep the printer's state (fiscal memory, counters, totals, rates,\n"
+        "                clock, header, settings, status flags) in FILE, saved after every\n"
+        "                command that changes it, and start from it when it exists.\n"
+        "                A text file, one item per line: \"key value...\"; the first item\n"
+        "                is \"darvo-sim-state 1\" (the format's version), '#' starts a\n"
+        "                comment, texts and byte rows are hexadecimal (\"-\" when empty).\n"
+        "                Items: model, version, status NAME 0|1, rates R1..R7,\n"
+        "                receiptCounter, totals T1..T7, receiptNumber, dailyReportNumber,\n"
+        "                cashRegister, operatorCode, uniqueNumber, lineFeed, drawerOpenings,\n"
+        "                euroPending, clock stopped|running SECONDS,\n"
+        "                record NUMBER YY MM DD RECEIPTS T1..T7 (a daily report),\n"
+        "                fiscalisedRates, settled, clockShiftAllowed, user LINE ATTR TEXT,\n"
+        "                rounding, setting GROUP B1 B2 B3, euroDate YY MM DD, serviceDate,\n"
+        "                lockReason, secondState, cp1250Adverts, display ROW BYTES,\n"
+        "                displayLoaded, displayPending, advert LINE ATTR TEXT,\n"
+        "                advertsPending, namesPrinted. A damaged file is reported with\n"
+        "                its line and the emulator does not start; it is never replaced.\n"
         "Runs until interrupted (SIGINT or SIGTERM). While it runs it reads commands\n"
         "from its standard input, one per line, and answers each on standard output:\n",
         out);
@@ -49,6 +67,7 @@ bool ParseInt(const char *text, int low, int high, int &value) {
 int main(int argc, char **argv) {
     EmulatorOptions options;
     int printTimeMs = 1500;
+    std::string statePath;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&](const char *what) -> const char * {
@@ -74,6 +93,8 @@ int main(int argc, char **argv) {
             options.pace = true;
         } else if (a == "--log") {
             options.logPath = next("a file");
+        } else if (a == "--state") {
+            statePath = next("a file");
         } else if (a == "--roll") {
             options.rollPath = next("a file");
         } else if (a == "--print-time") {
@@ -98,6 +119,17 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr); // threads started below inherit the mask
 
     Emulator emulator(options);
+    if (!statePath.empty()) {
+        Printer &printer = emulator.printer();
+        std::lock_guard<std::recursive_mutex> lock(printer.mutex);
+        std::string error;
+        const bool exists = ::access(statePath.c_str(), F_OK) == 0;
+        if (exists ? !LoadState(printer, statePath, error) : !SaveState(printer, statePath, error)) {
+            std::fprintf(stderr, "darvo-sim: %s\n", error.c_str());
+            return 1;
+        }
+        printer.fiscal.statePath = statePath;
+    }
     if (!emulator.Start()) {
         std::fprintf(stderr, "darvo-sim: %s\n", emulator.Error().c_str());
         return 1;

@@ -1,0 +1,194 @@
+// The emulator's state file: saved after changes, read back on a restart,
+// and a damaged one refused.
+#include "ReportFixture.h"
+#include "StateFile.h"
+#include "darvodr/Service.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace darvotest;
+using darvosim::Printer;
+namespace fs = std::filesystem;
+
+namespace {
+
+class StateFileTest : public ReportTest {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/darvo-state-XXXXXX";
+        ASSERT_NE(nullptr, ::mkdtemp(pattern));
+        dir = pattern;
+        path = (dir / "printer.state").string();
+    }
+    void TearDown() override {
+        ReportTest::TearDown();
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+    static std::string Read(const std::string &file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static void Write(const std::string &file, const std::string &text) {
+        std::ofstream out(file, std::ios::binary);
+        out << text;
+    }
+    // Runs darvo-sim with these arguments until it exits; its exit code and
+    // what it wrote to standard error.
+    static int RunSim(const std::vector<std::string> &args, std::string &errors) {
+        int pipeFds[2];
+        if (::pipe(pipeFds) != 0) return -1;
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(pipeFds[1], 2);
+            ::close(pipeFds[0]);
+            std::vector<char *> argv{const_cast<char *>(DARVO_SIM_PATH)};
+            for (const std::string &a : args)
+                argv.push_back(const_cast<char *>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(DARVO_SIM_PATH, argv.data());
+            ::_exit(127);
+        }
+        ::close(pipeFds[1]);
+        errors.clear();
+        char buffer[512];
+        for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+            errors.append(buffer, n);
+        ::close(pipeFds[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path dir;
+    std::string path;
+};
+
+TEST_F(StateFileTest, RoundTripKeepsEveryPart) {
+    Printer a(7);
+    a.status.fiscalMode = false;
+    a.status.serviceJumper = true;
+    a.sales.rates = {2300, 800, 500, 0, 10000, 25500, 25500};
+    a.sales.receiptCounter = 4;
+    a.sales.totals = {100, 200, 0, 0, 0, 0, -5};
+    a.sales.uniqueNumber = "XYZ00000001";
+    darvosim::SetSalesClock(a.sales, darvosim::ClockReading{2008, 2, 7, 14, 5, 0}, true);
+    darvosim::DailyRecord r;
+    r.number = 12;
+    r.date = darvosim::Date{8, 2, 6};
+    r.receipts = 3;
+    r.totals = {1, 2, 3, 4, 5, 6, 7};
+    a.fiscal.records = {r};
+    a.fiscal.userData[0] = {0x03, std::string("SKLEP \xA4\x9D", 8) + std::string(12, ' ')};
+    a.fiscal.settings[2] = {1, 2, 3};
+    a.fiscal.euroDate = darvosim::Date{9, 1, 1};
+    a.fiscal.display[63][24] = 0x5A;
+    a.fiscal.displayLoaded = true;
+    a.fiscal.adverts[1] = {1, std::string(40, 'Q')};
+    a.fiscal.clockShiftAllowed = true;
+
+    std::string error;
+    ASSERT_TRUE(darvosim::SaveState(a, path, error)) << error;
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    Printer b(7);
+    ASSERT_TRUE(darvosim::LoadState(b, path, error)) << error;
+    EXPECT_EQ(darvosim::StateText(a), darvosim::StateText(b));
+    EXPECT_FALSE(b.status.fiscalMode);
+    EXPECT_EQ(a.sales.rates, b.sales.rates);
+    EXPECT_EQ(a.sales.totals, b.sales.totals);
+    EXPECT_EQ(a.fiscal.records, b.fiscal.records);
+    EXPECT_EQ(a.fiscal.userData, b.fiscal.userData);
+    EXPECT_EQ(a.fiscal.display, b.fiscal.display);
+    EXPECT_EQ(14, darvosim::SalesClock(b.sales).hour);
+    EXPECT_EQ(0, Read(path).find("# darvo-sim state file"));
+    EXPECT_NE(std::string::npos, Read(path).find("\ndarvo-sim-state 1\n"));
+    EXPECT_NE(std::string::npos, Read(path).find("\nrecord 12 8 2 6 3 1 2 3 4 5 6 7\n"));
+}
+
+// A damaged file is refused with its line, and the printer keeps its state.
+TEST_F(StateFileTest, DamagedFileRefusedWithItsLine) {
+    Printer a(3);
+    a.fiscal.records.push_back({1, darvosim::Date{8, 1, 2}, 1, {}});
+    std::string error;
+    ASSERT_TRUE(darvosim::SaveState(a, path, error));
+    const std::string good = Read(path);
+    const struct {
+        std::string from, to, message;
+    } damages[] = {
+        {"record 1 8 1 2", "record 1 8 13 2", "damaged item \"record\""},
+        {"darvo-sim-state 1", "darvo-sim-state 2", "unknown state file version 2"},
+        {"rounding 0", "roundng 0", "unknown item \"roundng\""},
+        {"model 3", "model 7", "the state is of model 7, the printer is model 3"},
+        {"status fiscalMode 1", "status fiscalMode yes", "damaged item \"status\""},
+    };
+    for (const auto &d : damages) {
+        std::string text = good;
+        const size_t at = text.find(d.from);
+        ASSERT_NE(std::string::npos, at) << d.from;
+        text.replace(at, d.from.size(), d.to);
+        Write(path, text);
+        const int line = static_cast<int>(std::count(text.begin(), text.begin() + at, '\n')) + 1;
+        Printer b(3);
+        b.fiscal.rounding = 7;
+        EXPECT_FALSE(darvosim::LoadState(b, path, error));
+        EXPECT_EQ(path + ":" + std::to_string(line) + ": " + d.message, error);
+        EXPECT_EQ(7, b.fiscal.rounding);
+        EXPECT_TRUE(b.fiscal.records.empty());
+    }
+    Write(path, "");
+    Printer c(3);
+    EXPECT_FALSE(darvosim::LoadState(c, path, error));
+    EXPECT_EQ(path + ":0: the state file is empty", error);
+}
+
+TEST_F(StateFileTest, DarvoSimRefusesDamagedFileAndLeavesIt) {
+    Write(path, "darvo-sim-state 1\nmodel 7\nrecord x\n");
+    std::string errors;
+    EXPECT_EQ(1, RunSim({"--model", "7", "--state", path}, errors));
+    EXPECT_EQ("darvo-sim: " + path + ":3: damaged item \"record\"\n", errors);
+    EXPECT_EQ("darvo-sim-state 1\nmodel 7\nrecord x\n", Read(path));
+}
+
+// Through the emulator: the daily report saves the state, and a new printer
+// started from the file knows the report.
+TEST_F(StateFileTest, EmulatorSavesAfterChangesAndRestartsFromTheFile) {
+    Begin(7);
+    OnPrinter([&](Printer &p) {
+        p.fiscal.statePath = path;
+        p.sales.receiptCounter = 2;
+        p.sales.totals[1] = 777;
+    });
+    ASSERT_EQ(0, DailyReport(0));
+    Frames();
+    const std::string saved = Read(path);
+    EXPECT_NE(std::string::npos, saved.find("\nrecord 1 8 2 7 2 0 777 0 0 0 0 0\n"));
+    EXPECT_NE(std::string::npos, saved.find("\nreceiptCounter 0\n"));
+
+    // Commands that change nothing leave the file alone.
+    fs::remove(path);
+    int32_t number = 0;
+    ASSERT_EQ(0, DailyReportNumber(&number));
+    Frames();
+    EXPECT_FALSE(fs::exists(path));
+    ASSERT_EQ(0, darvo::WriteRounding(3));
+    Frames();
+    EXPECT_NE(std::string::npos, Read(path).find("\nrounding 3\n"));
+
+    Printer restarted(7);
+    std::string error;
+    ASSERT_TRUE(darvosim::LoadState(restarted, path, error)) << error;
+    ASSERT_EQ(1u, restarted.fiscal.records.size());
+    EXPECT_EQ(777, restarted.fiscal.records[0].totals[1]);
+    EXPECT_EQ(1, restarted.sales.dailyReportNumber);
+    EXPECT_EQ(3, restarted.fiscal.rounding);
+}
+
+} // namespace
