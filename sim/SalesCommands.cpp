@@ -173,7 +173,14 @@ void CancelByPrinter(Printer &p, uint8_t reason, const std::string &why) {
 
 void PrintHeader(Printer &p) {
     p.roll.Print(std::string(kWidth, '='));
-    p.roll.Print(Centre(ModelName(p.deviceType)));
+    bool userData = false;
+    for (const UserLine &line : p.fiscal.userData) {
+        const std::string text = TrimRight(Cp852ToUtf8(line.text));
+        if (text.empty()) continue;
+        p.roll.Print(Centre(text));
+        userData = true;
+    }
+    if (!userData) p.roll.Print(Centre(ModelName(p.deviceType)));
     p.roll.Print(Columns(ClockText(SalesClock(p.sales)), "nr " + std::to_string(p.sales.receiptNumber + 1)));
     p.roll.Print(Centre("PARAGON FISKALNY"));
     p.roll.Print(std::string(kWidth, '-'));
@@ -265,6 +272,7 @@ void PrintClosing(Printer &p) {
         p.roll.Print(Columns("RABAT " + std::to_string(s.discount) + "%",
                              "-" + Amount(gross - int64_t(ExpectedTotal(s, s.discount)))));
     }
+    int64_t taxes = 0;
     for (int r = 1; r <= 7; ++r) {
         const int64_t sum = Discounted(s.receiptSums[r - 1], s.discount);
         if (sum == 0) continue;
@@ -272,7 +280,9 @@ void PrintClosing(Printer &p) {
         const int32_t rate = s.rates[r - 1];
         const int64_t tax = rate == kRateExempt ? 0 : (sum * rate + (10000 + rate) / 2) / (10000 + rate);
         p.roll.Print(Columns(std::string("PTU ") + RateLetter(r) + " " + RateText(rate), Amount(tax)));
+        taxes += tax;
     }
+    p.roll.Print(Columns("SUMA PTU", Amount(taxes)));
     p.roll.Print(Columns("SUMA PLN", Amount(s.totalGivenValue)));
     for (const SalePayment &pay : s.payments) {
         if (!pay.used) continue;
@@ -283,7 +293,10 @@ void PrintClosing(Printer &p) {
     char footer[64];
     std::snprintf(footer, sizeof footer, "%05d #KASA %s KASJER %s", s.receiptNumber, s.cashRegister.c_str(),
                   s.operatorCode.c_str());
-    p.roll.Print(footer);
+    const ClockReading now = SalesClock(s);
+    char time[8];
+    std::snprintf(time, sizeof time, "%02d:%02d", now.hour, now.minute);
+    p.roll.Print(Columns(footer, time));
     p.roll.Print(Centre("PL " + s.uniqueNumber.substr(0, 3) + " " + s.uniqueNumber.substr(3)));
     for (const std::string &line : s.extraLines)
         p.roll.Print(line);
