@@ -8,6 +8,7 @@
 #include "darvodr/Host.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -351,6 +352,27 @@ TEST_F(MainWindow, ClosingPurgesAndClosesThePort) {
     GlowneOkno->show();
     EXPECT_TRUE(GlowneOkno->close());
     EXPECT_FALSE(PortOpen());
+}
+
+TEST_F(MainWindow, ClosingWhileTheDriverWaitsIsRefused) {
+    Connect(7);
+    // A close request arrives while print monitoring lets the window work.
+    QCoreApplication::postEvent(GlowneOkno, new QCloseEvent);
+    darvo::Processmessages();
+    EXPECT_TRUE(PortOpen());
+    EXPECT_TRUE(GlowneOkno->close());
+    EXPECT_FALSE(PortOpen());
+}
+
+TEST(ErrorBeep, SoundsOrRingsWithoutFailing) {
+    // Where there is no sound device this falls back to the bell, quietly.
+    ErrorBeep();
+    ErrorBeep();
+    int beeps = 0;
+    SetErrorBeepHandler([&] { ++beeps; });
+    ErrorBeep();
+    SetErrorBeepHandler(nullptr);
+    EXPECT_EQ(1, beeps);
 }
 
 TEST(MessageBoxes, KindsCaptionsLinesAndDefaultButtons) {
