@@ -44,12 +44,13 @@ uint8_t Printer::StatusByte(int n) const {
                Bit(s.dailyReportMissing, 3) | Bit(s.cmosErased, 4) | Bit(s.articleLocked, 5) |
                Bit(s.noCustomerDisplay, 6) | Bit(s.noController, 7);
     case 3:
-        return Bit(s.printing, 0) | Bit(s.paperOut || s.headRaised, 1) | Bit(s.failure, 2) |
-               Bit(s.lowBattery, 3) | Bit(s.receiptCancelled, 4) | Bit(s.lowReceiptMemory, 5) |
-               Bit(s.stoppedNoPaper, 6) | Bit(s.noController, 7);
+        return Bit(s.printing, 0) | Bit(PaperMissing(), 1) | Bit(s.failure, 2) | Bit(s.lowBattery, 3) |
+               Bit(s.receiptCancelled, 4) | Bit(s.lowReceiptMemory, 5) | Bit(s.stoppedNoPaper, 6) |
+               Bit(s.noController, 7);
     case 4: return Bit(s.drawerClosed, 3) | Bit(s.serviceJumper, 6);
     case 5:
-        return Bit(s.noMains, 0) | Bit(s.paperOut, 2) | Bit(s.headRaised, 4) | Bit(s.noProgrammingVoltage, 6);
+        return Bit(s.noMains, 0) | Bit(s.paperOut, 2) | Bit(s.copyPaperOut, 3) | Bit(s.headRaised, 4) |
+               Bit(s.copyHeadRaised, 5) | Bit(s.noProgrammingVoltage, 6);
     case 6: return s.cancelReason;
     case 7: return Bit(s.noAccumulator, 0) | Bit(s.lowAccumulator, 1);
     case 8: return Bit(s.pricingBufferData, 0) | Bit(s.pricingBufferFull, 1);
@@ -72,7 +73,7 @@ void Printer::StartPrintout() {
     status.printing = timed || printPolls > 0;
     printRemaining = printPolls;
     printEnd_ = Clock::now() + printTime;
-    if (status.paperOut || status.headRaised) {
+    if (PaperMissing()) {
         // Nothing can be printed: the printout waits for paper from the start.
         status.printing = true;
         status.stoppedNoPaper = true;
@@ -84,7 +85,7 @@ void Printer::StartPrintout() {
 void Printer::AdvancePrintout() {
     StatusState &s = status;
     if (!s.printing || s.stoppedNoPaper) return;
-    if (s.paperOut || s.headRaised) {
+    if (PaperMissing()) {
         // The paper ran out (or the head was raised) in the middle.
         s.stoppedNoPaper = true;
         Clock::duration left = printEnd_ - Clock::now();
@@ -102,7 +103,7 @@ void Printer::AdvancePrintout() {
 
 bool Printer::ResumePrintout() {
     StatusState &s = status;
-    if (s.paperOut || s.headRaised) return false;
+    if (PaperMissing()) return false;
     if (s.printing && s.stoppedNoPaper) {
         s.stoppedNoPaper = false;
         printEnd_ = Clock::now() + printLeft_;
@@ -117,6 +118,8 @@ bool Printer::ResumePrintout() {
 const char *Printer::ControlHelp() {
     return "  paper out | paper in      take the paper out, load it again\n"
            "  head up | head down       raise or lower the print head\n"
+           "  copy paper out | copy paper in | copy head up | copy head down\n"
+           "                            the same for the copy printer\n"
            "  failure on | failure off  printer failure\n"
            "  power off | power on      switch the printer off (no answers, CTS inactive) or on\n"
            "  jumper on | jumper off    service jumper in the service or the normal position\n"
@@ -129,7 +132,11 @@ const char *Printer::ControlHelp() {
 std::string Printer::Control(const std::string &command, int slaveFd) {
     std::istringstream in(command);
     std::string word, arg, extra;
-    in >> word >> arg >> extra;
+    in >> word;
+    // "copy paper out": the copy printer of the two-station models
+    const bool copy = word == "copy";
+    if (copy) in >> word;
+    in >> arg >> extra;
     if (word.empty()) return "";
     std::lock_guard<std::recursive_mutex> lock(mutex);
     StatusState &s = status;
@@ -145,9 +152,11 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
     };
     bool ok = false;
     if (word == "paper") {
-        ok = flag(s.paperOut, "out", "in");
+        ok = flag(copy ? s.copyPaperOut : s.paperOut, "out", "in");
     } else if (word == "head") {
-        ok = flag(s.headRaised, "up", "down");
+        ok = flag(copy ? s.copyHeadRaised : s.headRaised, "up", "down");
+    } else if (copy) {
+        ok = false;
     } else if (word == "failure") {
         ok = flag(s.failure, "on", "off");
     } else if (word == "jumper") {

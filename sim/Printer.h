@@ -66,6 +66,8 @@ struct StatusState {
     // byte 5
     bool noMains = false;
     bool headRaised = false;
+    bool copyPaperOut = false; // the copy printer of the two-station models
+    bool copyHeadRaised = false;
     bool noProgrammingVoltage = false;
     // byte 6: reason of the last receipt cancellation (character code)
     uint8_t cancelReason = 0;
@@ -99,6 +101,10 @@ class Printer {
         return deviceType == 3 || deviceType == 6 || deviceType == 7 || deviceType == 8;
     }
     bool HasStatus56() const;
+    // Nothing can be printed: no paper or a raised head in either printer.
+    bool PaperMissing() const {
+        return status.paperOut || status.headRaised || status.copyPaperOut || status.copyHeadRaised;
+    }
     bool HasStatus7() const { return deviceType == 7 || deviceType == 8 || deviceType == 9; }
     bool HasStatus8() const { return deviceType == 6 || deviceType == 8; }
 

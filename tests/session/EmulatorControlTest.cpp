@@ -29,6 +29,10 @@ TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
         {"paper in", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
         {"head up", "1:3B 2:00 3:02 4:08 5:10 6:00 7:00"},
         {"head down", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
+        {"copy paper out", "1:3B 2:00 3:02 4:08 5:08 6:00 7:00"},
+        {"copy paper in", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
+        {"copy head up", "1:3B 2:00 3:02 4:08 5:20 6:00 7:00"},
+        {"copy head down", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
         {"failure on", "1:3B 2:00 3:04 4:08 5:00 6:00 7:00"},
         {"failure off", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
         {"jumper on", "1:3B 2:00 3:00 4:48 5:00 6:00 7:00"},
@@ -40,7 +44,8 @@ TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
         EXPECT_EQ("ok", Do(step.command)) << step.command;
         EXPECT_EQ(step.status, Do("status")) << step.command;
     }
-    for (const char *bad : {"paper", "paper sideways", "power off now", "status 3", "fly"})
+    for (const char *bad :
+         {"paper", "paper sideways", "power off now", "status 3", "fly", "copy failure on", "copy"})
         EXPECT_EQ(std::string("unknown command: ") + bad, Do(bad));
     EXPECT_EQ("", Do("   "));
     EXPECT_NE(std::string::npos, Do("help").find("power off | power on"));
