@@ -255,7 +255,7 @@ void BuildItemRecord(uint8_t *r, int32_t rodzaj, const std::string &paddedName, 
     r[0] = rodzaj == 1 ? 0x20 : 0x2D;
     const std::string name = WinToPrinterText(paddedName);
     std::memcpy(r + 1, name.data(), kArticleNameLength);
-    r[29] = static_cast<uint8_t>(komunikat + 0x30);
+    r[29] = static_cast<uint8_t>(static_cast<uint32_t>(komunikat) + 0x30);
     PutInt32LE(r + 30, quantity);
     r[34] = static_cast<uint8_t>(mp);
     std::string u = unit.substr(0, 4);

@@ -3,6 +3,7 @@
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
+#include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -117,6 +118,10 @@ TEST(ItemRecord, FortyNineBytesWithTheRateCodeMapping) {
     EXPECT_EQ(0x2D, r[0]);
     EXPECT_EQ(0, std::memcmp("sztu", r + 35, 4));
     EXPECT_EQ(5, r[44]);
+    // The message number travels as its low byte plus 0x30, whatever its size.
+    BuildItemRecord(r, 1, PadArticleName("x"), 1, INT32_MAX, 1, 0, "", 1, 1);
+    EXPECT_EQ(0x2F, r[29]);
+    EXPECT_EQ(0, std::memcmp("    ", r + 35, 4));
 }
 
 TEST_F(Tables, PaymentsAreCutOrPaddedToThirteen) {
