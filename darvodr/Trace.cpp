@@ -1,11 +1,15 @@
 #include "Trace.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace darvo {
 
@@ -18,8 +22,8 @@ int pendingDirection = -1;
 std::string Timestamp() {
     auto now = std::chrono::system_clock::now();
     std::time_t secs = std::chrono::system_clock::to_time_t(now);
-    int millis =
-        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+    int millis = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
     std::tm tm{};
     localtime_r(&secs, &tm);
     char buf[64];
@@ -28,14 +32,23 @@ std::string Timestamp() {
     return buf;
 }
 
+// Appends one line to the trace file. Only a regular file or a character
+// device is written: opening a pipe could wait for its reader, and writing
+// to one whose reader has gone would end the process.
 void WriteLine(const std::string &line) {
     const char *path = std::getenv("DARVO_TRACE");
     if (!path || !*path) return;
-    if (std::FILE *f = std::fopen(path, "a")) {
-        std::fputs(line.c_str(), f);
-        std::fputc('\n', f);
-        std::fclose(f);
+    const int saved = errno;
+    int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd >= 0) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
+            const std::string text = line + "\n";
+            [[maybe_unused]] ssize_t n = ::write(fd, text.data(), text.size());
+        }
+        ::close(fd);
     }
+    errno = saved;
 }
 
 void FlushPending() {

@@ -256,7 +256,11 @@ TEST_F(WireTrace, EveryCallAndEveryByte) {
 }
 
 TEST_F(WireTrace, UnwritableTraceChangesNoResult) {
-    for (const std::string &path : {std::string("/nonexistent-dir/trace.log"), TempDir()}) {
+    const std::string fifo = TempDir() + "/trace.fifo"; // nobody reads it
+    ::unlink(fifo.c_str());
+    ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+    for (const std::string &path : {std::string("/nonexistent-dir/trace.log"), TempDir(), fifo}) {
+        SCOPED_TRACE(path);
         ::setenv("DARVO_TRACE", path.c_str(), 1);
         EXPECT_EQ(0, CommunicationInit(kPort, 9600, 1));
         EXPECT_EQ(0, PrintControl(1, 7));
