@@ -2,6 +2,8 @@
 // told to the printer, the paper roll, and the state after refusals.
 #include "SalesFixture.h"
 
+#include <climits>
+
 using namespace darvotest;
 using darvosim::Bytes;
 
@@ -75,7 +77,8 @@ TEST_F(Receipt, TheSaleLineRecordIsExact) {
     ASSERT_EQ(0, ReceiptItem(1, "\xA5\xC6\xCA zestaw", 7, 2, 1, 0, "op", 250, value)); // ĄĆĘ
     // A cancellation line with a given value: sent as given.
     value = 250;
-    ASSERT_EQ(0, ReceiptItem(2, "\xA5\xC6\xCA zestaw", 7, 0, 1, 0, "op", 250, value));
+    ASSERT_EQ(
+        0, ReceiptItem(2, "\xA5\xC6\xCA zestaw", 7, INT32_MAX, 1, 0, "op", 250, value)); // message: low byte
     const std::vector<Bytes> lines = Sent(6);
     ASSERT_EQ(3u, lines.size());
     EXPECT_EQ(Frame(6, Cat({{0x20},
@@ -99,6 +102,7 @@ TEST_F(Receipt, TheSaleLineRecordIsExact) {
                             Le32(250)})),
               lines[1]);
     EXPECT_EQ(0x2D, lines[2][2]);
+    EXPECT_EQ(0x2F, lines[2][2 + 29]); // INT32_MAX + 0x30, low byte
     // Each line is preceded by a look at status byte 3.
     EXPECT_EQ(Bytes({0x95, 6, 0x95, 6, 0x95, 6}), Commands());
     EXPECT_EQ(500, darvo::RateTotals[0]);

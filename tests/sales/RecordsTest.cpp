@@ -3,7 +3,6 @@
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
-#include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -34,16 +33,6 @@ TEST(CodePage, PolishLettersTravelAsCodePage852AndBack) {
     EXPECT_EQ(18, changed);
     EXPECT_EQ('A', WinToPrinterChar('A'));
     EXPECT_EQ(0x80, PrinterToWinChar(0x80));
-}
-
-TEST(Int32LE, LeastSignificantByteFirst) {
-    uint8_t b[4];
-    PutInt32LE(b, 0x12345678);
-    EXPECT_EQ(0x78, b[0]);
-    EXPECT_EQ(0x56, b[1]);
-    EXPECT_EQ(0x34, b[2]);
-    EXPECT_EQ(0x12, b[3]);
-    EXPECT_EQ(0x12345678u, GetInt32LE(b));
 }
 
 TEST(ArticleName, CutPaddedAndCounted) {
@@ -101,27 +90,6 @@ TEST(DiscountedTotal, ExactlyHalfRoundsDown) {
     EXPECT_EQ(1006, DiscountedTotal(1006, 0));
     EXPECT_EQ(1006, DiscountedTotal(1006, 100)); // no discount outside 1..99
     EXPECT_EQ(-500, DiscountedTotal(-1001, 50));
-}
-
-TEST(ItemRecord, FortyNineBytesWithTheRateCodeMapping) {
-    uint8_t r[49];
-    BuildItemRecord(r, 1, PadArticleName("\xA5\xC6\xCA Chleb"), 5, 2, 1500, 3, "kg", 333, 500);
-    const uint8_t expected[49] = {0x20, 0xA4, 0x8F, 0xA8, ' ',  'C',  'h',  'l',  'e', 'b', ' ', ' ', ' ',
-                                  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ', ' ', ' ', ' ', ' ',
-                                  ' ',  ' ',  ' ',  0x32, 0xDC, 0x05, 0,    0,    3,   'k', 'g', ' ', ' ',
-                                  0x4D, 0x01, 0,    0,    0x1B, 6,    0xF4, 0x01, 0,   0};
-    EXPECT_EQ(0, std::memcmp(expected, r, 49));
-    const int codes[8] = {0, 1, 2, 3, 4, 6, 7, 5};
-    for (int stawka = 1; stawka <= 7; ++stawka)
-        EXPECT_EQ(codes[stawka], RateWireCode(stawka));
-    BuildItemRecord(r, 2, PadArticleName("x"), 7, 0, 1, 0, "sztuki", 1, 1);
-    EXPECT_EQ(0x2D, r[0]);
-    EXPECT_EQ(0, std::memcmp("sztu", r + 35, 4));
-    EXPECT_EQ(5, r[44]);
-    // The message number travels as its low byte plus 0x30, whatever its size.
-    BuildItemRecord(r, 1, PadArticleName("x"), 1, INT32_MAX, 1, 0, "", 1, 1);
-    EXPECT_EQ(0x2F, r[29]);
-    EXPECT_EQ(0, std::memcmp("    ", r + 35, 4));
 }
 
 TEST_F(Tables, PaymentsAreCutOrPaddedToThirteen) {
