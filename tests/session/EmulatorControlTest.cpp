@@ -68,15 +68,15 @@ TEST_F(OperatorCommands, PaperRunsOutMidPrintoutAndTheResumeFinishesIt) {
     });
     EXPECT_EQ("ok", Do("paper out"));
     EXPECT_EQ(109, PrintControl(0, 7));
-    EXPECT_EQ(0x43, printer().StatusByte(3)); // printing, no paper, stopped
+    EXPECT_EQ(0x43, StatusByte(3)); // printing, no paper, stopped
     EXPECT_EQ(109, PrintResume());
     EXPECT_TRUE(sim->log().FramesOf(0x2A).empty());
 
     EXPECT_EQ("ok", Do("paper in"));
-    EXPECT_EQ(0x41, printer().StatusByte(3));
+    EXPECT_EQ(0x41, StatusByte(3));
     EXPECT_EQ(0, PrintControl(1, 7));
     EXPECT_EQ(1u, sim->log().FramesOf(0x2A).size());
-    EXPECT_EQ(0x00, printer().StatusByte(3));
+    EXPECT_EQ(0x00, StatusByte(3));
 }
 
 TEST_F(OperatorCommands, TimedPrintoutLastsItsTime) {

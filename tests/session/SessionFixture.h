@@ -34,8 +34,15 @@ class SessionTest : public SimTest {
     }
     // Changes the printer's state as its operator would.
     void Printer(const std::function<void(darvosim::Printer &)> &change) {
+        Frames(); // the frame being served finishes first
         std::lock_guard<std::recursive_mutex> lock(printer().mutex);
         change(printer());
+    }
+    // Status byte n as the printer keeps it, once it has finished serving.
+    uint8_t StatusByte(int n) {
+        Frames();
+        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
+        return printer().StatusByte(n);
     }
     // The command bytes of every frame served, once at least `atLeast` were.
     darvosim::Bytes Commands(int atLeast) {

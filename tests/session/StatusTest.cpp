@@ -245,7 +245,7 @@ TEST_F(StatusBytes, EachModelReadsItsOwnSet) {
         const int last = c.hasByte8 ? 8 : c.count;
         for (int n = 1; n <= 8; ++n) {
             if (n > c.count && n != last) continue;
-            EXPECT_EQ(printer().StatusByte(n), status.bytes[n]) << n;
+            EXPECT_EQ(StatusByte(n), status.bytes[n]) << n;
         }
     }
 }
