@@ -8,6 +8,8 @@
 #include "Session.h"
 #include "darvodr.h"
 
+#include <cstdlib>
+
 namespace darvo {
 
 namespace {
@@ -45,8 +47,9 @@ bool Bit(uint8_t byte, int n) {
 }
 
 // Closes the port and opens it again with PortWriteTimeout and the given
-// read time-out, on the port and speed the user selected, or else on the
-// session's own.
+// read time-out, on the port and speed the user selected; without a user
+// program, on the session's own; and for a host that opened the port itself
+// (no session port), on the port that is open now.
 int32_t ReopenPort(uint16_t readTimeout) {
     int32_t port = SessionPort;
     int32_t speed = SessionBaudRate;
@@ -54,11 +57,15 @@ int32_t ReopenPort(uint16_t readTimeout) {
     if (Host().SelectedPortAndSpeed(selectedPort, selectedSpeed)) {
         port = selectedPort;
         speed = selectedSpeed;
+    } else if (port == 0 && ThePort && ThePort->portName.rfind("Com", 0) == 0) {
+        port = std::atoi(ThePort->portName.c_str() + 3);
+        speed = static_cast<int32_t>(ThePort->baudRate);
     }
-    int32_t result = CloseSessionPort();
-    if (result != RC_OK) return result;
+    // Checked before closing: a port that cannot be opened again stays open.
     if (port <= 0 || port > 255) return RC_NO_PORT;
     if (speed <= 0) return RC_OUT_OF_RANGE;
+    int32_t result = CloseSessionPort();
+    if (result != RC_OK) return result;
     return OpenSessionPort(static_cast<uint8_t>(port), static_cast<uint32_t>(speed), PortWriteTimeout,
                            readTimeout);
 }

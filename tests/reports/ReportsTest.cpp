@@ -298,3 +298,44 @@ TEST_F(ReportTest, SettlementReportByNumbersEndsInReadOnly) {
 }
 
 } // namespace
+
+namespace {
+
+// A host that opened the port itself, without a session: the report reopens
+// the port that is open.
+TEST_F(ReportTest, ReopensThePortAHostOpenedItself) {
+    Begin(7);
+    AddRecord(1, 8, 1, 10);
+    ASSERT_EQ(0, CommunicationEnd());
+    darvo::SessionReady = true;
+    Open(19200);
+    EXPECT_EQ(0, NumberReport(0, 1, 1));
+    ASSERT_TRUE(darvo::ThePort->IsOpen());
+    EXPECT_EQ(19200u, darvo::ThePort->baudRate);
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+}
+
+// The settlement report is refused while receipts were issued since the
+// last daily report, and prints the whole fiscal memory otherwise.
+TEST_F(ReportTest, SettlementReportOfTheWholeMemory) {
+    Begin(3);
+    AddRecord(1, 8, 1, 10, 4, 2500);
+    OnPrinter([](Printer &p) { p.sales.receiptCounter = 1; });
+    const std::string u = printer().sales.uniqueNumber;
+    auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
+    uint8_t frame[256] = {8, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7};
+    uint8_t answer[256] = {};
+    ASSERT_EQ(0, RSSequence(49, 1, 11, answer, frame));
+    uint8_t result = 0;
+    ASSERT_TRUE(darvo::ReceiveByte(result));
+    EXPECT_EQ(7, result);
+    OnPrinter([](Printer &p) { p.sales.receiptCounter = 0; });
+    ASSERT_EQ(0, RSSequence(49, 1, 11, answer, frame));
+    ASSERT_TRUE(darvo::ReceiveByte(result));
+    EXPECT_EQ(0, result);
+    EXPECT_NE(std::string::npos, Roll().find("Liczba paragonów: 4"));
+    EXPECT_TRUE(printer().status.readOnly);
+}
+
+} // namespace
