@@ -290,3 +290,14 @@ TEST_F(Identification, NullBuffersGive225AndSendNothing) {
     EXPECT_EQ(0, sim->FrameCount());
     EXPECT_FALSE(darvo::SessionReady);
 }
+
+TEST_F(Identification, TypeAboveNineIsUnknown) {
+    darvo::DeviceType = 10; // ready, so no command is sent
+    std::string name;
+    EXPECT_EQ(0, DeviceName(name));
+    EXPECT_EQ("NIEZNANE", name);
+    char buffer[64];
+    EXPECT_EQ(0, pDeviceName(buffer));
+    EXPECT_STREQ("NIEZNANE", buffer);
+    EXPECT_EQ(0, sim->FrameCount());
+}
