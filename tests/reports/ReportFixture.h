@@ -70,6 +70,11 @@ class ReportTest : public SimTest {
         Frames();
         return sim->log().FramesOf(command);
     }
+    // The printer, once it has finished serving every frame so far.
+    darvosim::Printer &printer() {
+        Frames();
+        return sim->printer();
+    }
     std::string Roll() { return printer().roll.Text(); }
     uint16_t WriteTimeout() { return darvo::ThePort->WriteTimeoutInForce(); }
     uint16_t ReadTimeout() { return darvo::ThePort->ReadTimeoutInForce(); }
