@@ -573,8 +573,15 @@ void TGlowneOkno::FormActivate() {
 }
 
 bool TGlowneOkno::event(QEvent *e) {
-    if (e->type() == QEvent::WindowActivate)
-        QMetaObject::invokeMethod(this, "FormActivate", Qt::QueuedConnection);
+    if (e->type() == QEvent::WindowActivate) {
+        if (FirstActivation) {
+            // The first activation runs dialogs of its own: after this event.
+            if (!activationQueued_) QMetaObject::invokeMethod(this, "FormActivate", Qt::QueuedConnection);
+            activationQueued_ = true;
+        } else {
+            ClearActivityMessage();
+        }
+    }
     return QMainWindow::event(e);
 }
 

@@ -138,6 +138,7 @@ class TGlowneOkno : public QMainWindow {
     QProgressBar *pbFiskal_ = nullptr;
     QMap<QString, QAction *> items_;
     bool busy_ = false;
+    bool activationQueued_ = false;
     int waiting_ = 0; // depth of driver waits that process messages
 };
 

@@ -74,7 +74,8 @@ program="$build_dir/app/nivrasw"
 
 mkdir -p "$state_dir"
 sim_args=(--model "$model" --link "$state_dir/com1-$$" --roll "$state_dir/roll-model$model.txt")
-if "$sim" --help | grep -q -- '--state'; then
+sim_help=$("$sim" --help)
+if [[ "$sim_help" == *--state* ]]; then
     sim_args+=(--state "$state_dir/printer-model$model.state")
 fi
 

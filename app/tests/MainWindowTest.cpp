@@ -204,6 +204,16 @@ TEST_F(MainWindow, DeviceCheckOfAMenuCommand) {
     ASSERT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ("Paragon nierozpoczęty.", recorder.boxes[1].text);
     EXPECT_EQ(2, beeps);
+
+    // A port that has gone: its own message, and no second one after it.
+    sims[1]->Stop();
+    Unmap(1);
+    EXPECT_FALSE(GlowneOkno->DeviceCheck(type));
+    ASSERT_EQ(3u, recorder.boxes.size());
+    EXPECT_EQ("Brak portu COM1 w systemie.\rNależy ustawić parametry komunikacji", recorder.boxes[2].text);
+    EXPECT_EQ(3, beeps);
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ("INNE URZĄDZENIE", GlowneOkno->PanelText(0)); // from the last check that got an answer
 }
 
 TEST_F(MainWindow, StatusChecksReadTheirBits) {
