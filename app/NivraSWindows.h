@@ -101,6 +101,8 @@ class TGlowneOkno : public QMainWindow {
     Q_INVOKABLE void FormActivate();
 
     QAction *Item(const QString &objectName) const;
+    // The progress bar of the fiscal-mode switch, hidden until it is used.
+    QProgressBar *pbFiskal() const { return pbFiskal_; }
     QString PanelText(int panel) const;
     void SetStatusPanels(const QString &deviceName, uint8_t port, uint16_t speed);
 

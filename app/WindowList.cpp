@@ -4,6 +4,13 @@
 #include "NivraSWindows.h"
 #include "about.h"
 
+// The order of creation, dialogs still to come included: TGlowneOkno,
+// TKomunikacja, TfOkresoweWgNumerow, TfDataGodzina, TfBajtyStatusu,
+// TfRaportyOkresoweWgDat, TfOkresoweMiesieczne, TfUstawZegar,
+// TfDaneUzytkownika, TfStawkiPodatkowe, TfNumerUnikatowy, TfOdczytStawek,
+// TfNumerKasy, TfIloscWierszy, TfSposobZaokraglania, TAboutBox,
+// TfTestWyswietlacza, TfPrzestawianie, TfDataINumer, TfUstawienia,
+// TfDataEuroPrzeglad, TfReklama, TfTekstyReklamowe, TfReklamaOdczyt.
 void CreateProgramWindows() {
     new TGlowneOkno;
     new TKomunikacja(GlowneOkno);

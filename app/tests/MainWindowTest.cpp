@@ -356,14 +356,6 @@ TEST_F(MainWindow, ParametersOpensTheDialogAfterTheSound) {
     EXPECT_EQ(1, beeps);
 }
 
-TEST_F(MainWindow, ClosingPurgesAndClosesThePort) {
-    Connect(7);
-    ASSERT_TRUE(PortOpen());
-    GlowneOkno->show();
-    EXPECT_TRUE(GlowneOkno->close());
-    EXPECT_FALSE(PortOpen());
-}
-
 TEST_F(MainWindow, ClosingWhileTheDriverWaitsIsRefused) {
     Connect(7);
     // A close request arrives while print monitoring lets the window work.

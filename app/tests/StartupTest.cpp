@@ -101,17 +101,6 @@ TEST_F(Startup, WithoutBothArgumentsTheDialogOpens) {
     EXPECT_FALSE(PortOpen());
 }
 
-TEST_F(Startup, DialogOpensWithTheCommandLineSpeedSelected) {
-    StartSim(3, 7);
-    dialogActions.push_back([](TKomunikacja &d) {
-        EXPECT_EQ(2, d.rgPredkosc->ItemIndex());
-        EXPECT_EQ(3, SelectedPort); // the selected entry
-        EXPECT_TRUE(d.Button1->isEnabled());
-    });
-    Start(0, 28800);
-    EXPECT_EQ(1, dialogShown);
-}
-
 TEST_F(Startup, PortListLeavesOutAPortAnotherProgramHolds) {
     StartSim(1, 7);
     darvosim::Emulator &held = StartSim(3, 7);
