@@ -5,6 +5,8 @@
 
 #include "DriverText.h"
 
+#include <QTimer>
+
 using namespace apptest;
 using darvosim::Bytes;
 
@@ -201,6 +203,28 @@ TEST_F(Dialog, ActivationSelectsTheSpeedAndClosingClearsTheActivityText) {
     SelectedSpeed = 4800; // anything else selects the first speed
     dialogActions.push_back([](TKomunikacja &d) { EXPECT_EQ(0, d.rgPredkosc->ItemIndex()); });
     Komunikacja->ShowModal();
+}
+
+TEST_F(Dialog, ShownForRealItConnectsAndCloses) {
+    TKomunikacja::ModalRunner() = nullptr;
+    StartSim(2, 7);
+    GlowneOkno->FillPortList();
+    SelectedSpeed = 19200;
+    bool shown = false;
+    int speedItem = -1;
+    QTimer::singleShot(0, Komunikacja, [&] {
+        shown = Komunikacja->isVisible();
+        speedItem = Komunikacja->rgPredkosc->ItemIndex();
+        Komunikacja->Button1->click();
+        if (Komunikacja->isVisible()) Komunikacja->reject(); // never leave the test waiting
+    });
+    EXPECT_EQ(QDialog::Accepted, Komunikacja->ShowModal());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(1, speedItem);
+    EXPECT_FALSE(Komunikacja->isVisible());
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ("COM2, 19200 b/s", GlowneOkno->PanelText(1));
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
 }
 
 } // namespace
