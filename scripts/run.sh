@@ -13,6 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
+arguments="$*"
 model=7
 speed=9600
 state_dir="${XDG_STATE_HOME:-$HOME/.local/state}/darvo"
@@ -60,7 +61,7 @@ case "$model" in [0-9]) ;; *) echo "run.sh: --model takes 0..9" >&2; exit 2 ;; e
 case "$speed" in 9600 | 19200 | 28800) ;; *) echo "run.sh: --speed takes 9600, 19200 or 28800" >&2; exit 2 ;; esac
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "run.sh: no display (\$DISPLAY and \$WAYLAND_DISPLAY are empty); to run it on a virtual one: xvfb-run -a scripts/run.sh $* (xvfb-run comes with the package xvfb)" >&2
+    echo "run.sh: no display (\$DISPLAY and \$WAYLAND_DISPLAY are empty); to run it on a virtual one: xvfb-run -a scripts/run.sh${arguments:+ $arguments} (xvfb-run comes with the package xvfb)" >&2
     exit 1
 fi
 
