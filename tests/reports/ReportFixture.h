@@ -70,10 +70,19 @@ class ReportTest : public SimTest {
         Frames();
         return sim->log().FramesOf(command);
     }
-    // The printer, once it has finished serving every frame so far.
-    darvosim::Printer &printer() {
+    // A copy of the printer's state, taken under its lock once it has
+    // finished serving every frame so far.
+    struct PrinterState {
+        darvosim::StatusState status;
+        darvosim::SalesState sales;
+        darvosim::FiscalState fiscal;
+        bool powered = true;
+    };
+    PrinterState State() {
         Frames();
-        return sim->printer();
+        darvosim::Printer &p = sim->printer();
+        std::lock_guard<std::recursive_mutex> lock(p.mutex);
+        return PrinterState{p.status, p.sales, p.fiscal, p.powered};
     }
     std::string Roll() { return printer().roll.Text(); }
     uint16_t WriteTimeout() { return darvo::ThePort->WriteTimeoutInForce(); }

@@ -16,7 +16,7 @@ TEST_F(ReportTest, DailyReportZeroCounterRulesByModel) {
     EXPECT_EQ(211, DailyReport(1));
     EXPECT_EQ(1u, FramesOf(102).size());
     EXPECT_TRUE(FramesOf(37).empty());
-    EXPECT_TRUE(printer().fiscal.records.empty());
+    EXPECT_TRUE(State().fiscal.records.empty());
 }
 
 TEST_F(ReportTest, DailyReportZeroReportOnNewerModel) {
@@ -28,11 +28,11 @@ TEST_F(ReportTest, DailyReportZeroReportOnNewerModel) {
     EXPECT_TRUE(FramesOf(102).empty());
     ASSERT_EQ(1u, FramesOf(37).size());
     EXPECT_EQ(B({0x1B, 37}), FramesOf(37)[0].fromHost);
-    ASSERT_EQ(1u, printer().fiscal.records.size());
-    EXPECT_EQ(1, printer().fiscal.records[0].number);
-    EXPECT_EQ((darvosim::Date{8, 2, 7}), printer().fiscal.records[0].date);
+    ASSERT_EQ(1u, State().fiscal.records.size());
+    EXPECT_EQ(1, State().fiscal.records[0].number);
+    EXPECT_EQ((darvosim::Date{8, 2, 7}), State().fiscal.records[0].date);
     EXPECT_NE(std::string::npos, Roll().find("RAPORT DOBOWY FISKALNY"));
-    EXPECT_EQ(0, printer().status.printing); // the driver waited for the printout
+    EXPECT_EQ(0, State().status.printing); // the driver waited for the printout
 }
 
 // A PEXA printer answers 0 to command 102 and keeps its counter under 247:
@@ -45,12 +45,12 @@ TEST_F(ReportTest, DailyReportOnPexaCountsReceiptsOfCommand247) {
     });
     EXPECT_EQ(0, DailyReport(0));
     EXPECT_EQ(1u, FramesOf(247).size());
-    ASSERT_EQ(1u, printer().fiscal.records.size());
-    EXPECT_EQ(3, printer().fiscal.records[0].receipts);
-    EXPECT_EQ(12345, printer().fiscal.records[0].totals[0]);
-    EXPECT_EQ(0, printer().sales.receiptCounter); // the report closed the day
-    EXPECT_EQ(0, printer().sales.totals[0]);
-    EXPECT_EQ(1, printer().sales.dailyReportNumber);
+    ASSERT_EQ(1u, State().fiscal.records.size());
+    EXPECT_EQ(3, State().fiscal.records[0].receipts);
+    EXPECT_EQ(12345, State().fiscal.records[0].totals[0]);
+    EXPECT_EQ(0, State().sales.receiptCounter); // the report closed the day
+    EXPECT_EQ(0, State().sales.totals[0]);
+    EXPECT_EQ(1, State().sales.dailyReportNumber);
     int32_t number = 0;
     EXPECT_EQ(0, DailyReportNumber(&number));
     EXPECT_EQ(1, number);
@@ -82,7 +82,7 @@ TEST_F(ReportTest, SimpleReportsPrintAndShowTheirProgressText) {
     EXPECT_NE(a.end(),
               std::find(a.begin(), a.end(), darvo::Utf8ToCp1250("Raport nazw towarów zablokowanych...")));
     EXPECT_NE(a.end(), std::find(a.begin(), a.end(), "Raport stanu drukarki..."));
-    EXPECT_TRUE(printer().fiscal.records.empty()); // the financial report closes nothing
+    EXPECT_TRUE(State().fiscal.records.empty()); // the financial report closes nothing
 }
 
 TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
@@ -281,7 +281,7 @@ TEST_F(ReportTest, SettlementReportByNumbersEndsInReadOnly) {
     Begin(7);
     AddRecord(1, 8, 1, 10);
     AddRecord(2, 8, 1, 11);
-    const std::string u = printer().sales.uniqueNumber; // "ABC12345678"
+    const std::string u = State().sales.uniqueNumber; // "ABC12345678"
     auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
     uint8_t frame[256] = {7, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7, 1, 0, 2, 0};
     uint8_t answer[256] = {};
@@ -291,13 +291,13 @@ TEST_F(ReportTest, SettlementReportByNumbersEndsInReadOnly) {
     uint8_t result = 0xEE;
     ASSERT_TRUE(darvo::ReceiveByte(result));
     EXPECT_EQ(6, result);
-    EXPECT_FALSE(printer().status.readOnly);
+    EXPECT_FALSE(State().status.readOnly);
 
     frame[10] = 7;
     ASSERT_EQ(0, RSSequence(49, 1, 15, answer, frame));
     ASSERT_TRUE(darvo::ReceiveByte(result));
     EXPECT_EQ(0, result);
-    EXPECT_TRUE(printer().status.readOnly);
+    EXPECT_TRUE(State().status.readOnly);
     EXPECT_NE(std::string::npos, Roll().find("RAPORT ROZLICZENIOWY"));
     EXPECT_EQ(0, PrintControl(0, 7));
     // Read-only: no more daily reports.
@@ -329,7 +329,7 @@ TEST_F(ReportTest, SettlementReportOfTheWholeMemory) {
     Begin(3);
     AddRecord(1, 8, 1, 10, 4, 2500);
     OnPrinter([](Printer &p) { p.sales.receiptCounter = 1; });
-    const std::string u = printer().sales.uniqueNumber;
+    const std::string u = State().sales.uniqueNumber;
     auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
     uint8_t frame[256] = {8, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7};
     uint8_t answer[256] = {};
@@ -342,7 +342,7 @@ TEST_F(ReportTest, SettlementReportOfTheWholeMemory) {
     ASSERT_TRUE(darvo::ReceiveByte(result));
     EXPECT_EQ(0, result);
     EXPECT_NE(std::string::npos, Roll().find("Liczba paragonów: 4"));
-    EXPECT_TRUE(printer().status.readOnly);
+    EXPECT_TRUE(State().status.readOnly);
 }
 
 } // namespace

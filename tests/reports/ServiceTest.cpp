@@ -13,7 +13,7 @@ TEST_F(ReportTest, PowerOffSendsFiveDigitZeros) {
     auto frames = FramesOf(253);
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(B({0x1B, 253, 0x30, 0x30, 0x30, 0x30, 0x30}), frames[0].fromHost);
-    EXPECT_FALSE(printer().powered);
+    EXPECT_FALSE(State().powered);
 }
 
 TEST_F(ReportTest, SimpleSettingsFrames) {
@@ -67,7 +67,7 @@ TEST_F(ReportTest, ShiftClockOnlyRightAfterDailyReport) {
     sim->log().Clear();
     EXPECT_EQ(0, darvo::ShiftClock(1, 60));
     EXPECT_EQ(B({0x1B, 54, 1, 6, 0}), FramesOf(54)[0].fromHost);
-    darvosim::ClockReading now = darvosim::SalesClock(printer().sales);
+    darvosim::ClockReading now = darvosim::SalesClock(State().sales);
     EXPECT_EQ(15, now.hour);
     EXPECT_EQ(5, now.minute);
     // Once per day.
@@ -86,8 +86,8 @@ TEST_F(ReportTest, InitClockOnOldModelSendsTenDigits) {
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(B({0x1B, 52, 0, 9, 0, 3, 0, 8, 1, 5, 0, 6}), frames[0].fromHost);
     EXPECT_TRUE(FramesOf(65).empty());
-    EXPECT_FALSE(printer().status.cmosErased);
-    auto now = darvosim::SalesClock(printer().sales);
+    EXPECT_FALSE(State().status.cmosErased);
+    auto now = darvosim::SalesClock(State().sales);
     EXPECT_EQ(2009, now.year);
     EXPECT_EQ(15, now.hour);
     EXPECT_TRUE(host.progress.empty());
@@ -104,7 +104,7 @@ TEST_F(ReportTest, InitClockOnPexaReportsErasingProgress) {
     EXPECT_EQ("Trwa kasowanie ...", host.progress.front().first);
     EXPECT_EQ(0, host.progress.front().second);
     EXPECT_EQ(100, host.progress.back().second);
-    EXPECT_FALSE(printer().status.cmosErased);
+    EXPECT_FALSE(State().status.cmosErased);
 
     // A PEXA printer whose clock runs already answers 1.
     sim->Script(148, darvosim::Scripted{B({0x10})});
@@ -397,7 +397,7 @@ TEST_F(ReportTest, NamesBasePrintoutThenErase) {
     EXPECT_NE(std::string::npos, Roll().find("Chleb żytni"));
     EXPECT_NE(std::string::npos, Roll().find("Pozycji: 1"));
 
-    const std::string u = printer().sales.uniqueNumber;
+    const std::string u = State().sales.uniqueNumber;
     uint8_t confirmation = static_cast<uint8_t>(u[9] + u[10] + 1);
     uint8_t answer[256] = {};
     ASSERT_EQ(0, RSSequence(92, 1, 1, answer, &confirmation));
@@ -440,8 +440,8 @@ TEST_F(ReportTest, FiscalisationFrame) {
     ASSERT_TRUE(darvo::ReceiveByte(result));
     EXPECT_EQ(6, result);
     EXPECT_EQ(0, PrintControl(0, 3));
-    EXPECT_TRUE(printer().status.fiscalMode);
-    EXPECT_EQ((std::array<int32_t, 7>{2200, 700, 0, 25500, 25500, 25500, 10000}), printer().sales.rates);
+    EXPECT_TRUE(State().status.fiscalMode);
+    EXPECT_EQ((std::array<int32_t, 7>{2200, 700, 0, 25500, 25500, 25500, 10000}), State().sales.rates);
     EXPECT_NE(std::string::npos, Roll().find("PTU G ZWOLNIONA"));
 }
 
