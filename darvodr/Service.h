@@ -18,6 +18,10 @@ constexpr uint8_t kEuroDate = 0;    // which date: the euro introduction date
 constexpr uint8_t kServiceDate = 1; // which date: the next service date
 
 constexpr int kAdvertLineLength = 40;
+
+// The fiscalisation frame (command 114, built by the user program) begins
+// with this character six times.
+constexpr uint8_t kFiscalisationFieldChar = 'F';
 constexpr int kUserDataLines = 6;
 using UserDataLines = std::array<std::string, kUserDataLines>; // lines 1..6 at [0..5]
 using SettingsValues = std::array<uint8_t, 3>;

@@ -432,7 +432,7 @@ std::vector<std::string> StatusLines(const Printer &p) {
 
 void ShiftClock(Printer &p, Link &link) {
     // Once per day, right after a daily report.
-    if (!p.fiscal.clockShiftAllowed || ReceiptCounter(p) != 0) {
+    if (!p.fiscal.clockShiftAllowed || ReceiptCounter(p) != 0 || p.fiscal.lastClockShift == Today(p)) {
         link.Send(NAK);
         return;
     }
@@ -441,6 +441,7 @@ void ShiftClock(Printer &p, Link &link) {
     if (!link.Read(3, d)) return;
     const int minutes = Digits(d[1], d[2]);
     if (d[0] > 1 || minutes < 0) return;
+    p.fiscal.lastClockShift = Today(p);
     ShiftClockBy(p, d[0] == 1 ? minutes : -minutes);
     p.fiscal.clockShiftAllowed = false;
 }

@@ -47,11 +47,17 @@ void ShiftClockBy(Printer &p, int minutes) {
     SetSalesClock(p.sales, n, p.sales.clockStopped);
 }
 
-int ReceiptCounter(const Printer &p) { return p.sales.receiptCounter; }
+int ReceiptCounter(const Printer &p) {
+    return p.sales.receiptCounter;
+}
 
-std::array<int64_t, 7> DayTotals(const Printer &p) { return p.sales.totals; }
+std::array<int64_t, 7> DayTotals(const Printer &p) {
+    return p.sales.totals;
+}
 
-void CloseSalesDay(Printer &p) { EndSalesDay(p.sales); }
+void CloseSalesDay(Printer &p) {
+    EndSalesDay(p.sales);
+}
 
 std::string UniqueNumber(const Printer &p) {
     std::string u = p.sales.uniqueNumber;
@@ -60,7 +66,8 @@ std::string UniqueNumber(const Printer &p) {
 }
 
 void SetRates(Printer &p, const std::array<int, 7> &rates) {
-    for (int i = 0; i < 7; ++i) p.sales.rates[i] = rates[i];
+    for (int i = 0; i < 7; ++i)
+        p.sales.rates[i] = rates[i];
 }
 
 } // namespace darvosim

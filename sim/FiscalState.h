@@ -51,8 +51,9 @@ struct FiscalState {
     std::array<int, 7> fiscalisedRates{}; // rates written at fiscalisation
     bool settled = false;                 // settlement report printed (read-only from then on)
 
-    // Clock shift: allowed once after each daily report.
+    // Clock shift: allowed after a daily report, once per day.
     bool clockShiftAllowed = false;
+    Date lastClockShift; // the day of the last shift (empty: none)
 
     // Receipt header: lines 1..6 at [0..5].
     std::array<UserLine, 6> userData{};

@@ -17,6 +17,7 @@
 //                                running SECONDS ahead of the host's clock
 //   record NUMBER YY MM DD RECEIPTS T1..T7   a daily report in the fiscal memory
 //   fiscalisedRates R1..R7 / settled 0|1 / clockShiftAllowed 0|1
+//   lastClockShift YY MM DD      the day of the last clock shift (0 0 0: none)
 //   user LINE ATTRIBUTE HEX      receipt header line 1..6 (code page 852)
 //   rounding N / setting GROUP B1 B2 B3 / lockReason N / secondState N
 //   euroDate YY MM DD / serviceDate YY MM DD / cp1250Adverts 0|1
@@ -199,6 +200,7 @@ std::string StateText(const Printer &p) {
     out << "fiscalisedRates" << Join(Values(f.fiscalisedRates)) << "\n";
     out << "settled " << (f.settled ? 1 : 0) << "\n";
     out << "clockShiftAllowed " << (f.clockShiftAllowed ? 1 : 0) << "\n";
+    out << DateLine("lastClockShift", f.lastClockShift);
     for (size_t i = 0; i < f.userData.size(); ++i)
         out << "user " << i + 1 << " " << int(f.userData[i].attribute) << " " << Hex(f.userData[i].text)
             << "\n";
@@ -326,6 +328,8 @@ bool LoadState(Printer &p, const std::string &path, std::string &error) {
             ok = a.Count() == 1 && a.Flag(0, fiscal.settled);
         } else if (key == "clockShiftAllowed") {
             ok = a.Count() == 1 && a.Flag(0, fiscal.clockShiftAllowed);
+        } else if (key == "lastClockShift") {
+            ok = a.Count() == 3 && a.DateAt(0, fiscal.lastClockShift);
         } else if (key == "user") {
             UserLine u;
             ok = a.Count() == 3 && a.Int(0, 1, 6, v) && a.Get(1, 0, 255, u.attribute) && a.Text(2, u.text) &&

@@ -70,8 +70,12 @@ TEST_F(ReportTest, ShiftClockOnlyRightAfterDailyReport) {
     darvosim::ClockReading now = darvosim::SalesClock(State().sales);
     EXPECT_EQ(15, now.hour);
     EXPECT_EQ(5, now.minute);
-    // Once per day.
+    // Once per day, even after another daily report.
     EXPECT_EQ(24, darvo::ShiftClock(0, 7));
+    ASSERT_EQ(0, DailyReport(1));
+    EXPECT_EQ(24, darvo::ShiftClock(0, 7));
+    EXPECT_EQ(B({0x1B, 54}), FramesOf(54).back().fromHost); // refused: no digits sent
+    EXPECT_EQ(15, darvosim::SalesClock(State().sales).hour);
     EXPECT_EQ(215, darvo::ShiftClock(2, 7));
     EXPECT_EQ(215, darvo::ShiftClock(0, 100));
 }
