@@ -166,6 +166,14 @@ TEST_F(ReportTest, SettingsGroupsAndLockReasons) {
     EXPECT_EQ((darvo::SettingsValues{0x21, 2, 3}), v);
     EXPECT_EQ(215, darvo::ReadSettingsGroup(5, v));
     EXPECT_EQ(215, darvo::WriteSettingsGroup(5, {1, 2, 3}));
+    // Confirmations the driver does not know.
+    sim->Script(223, darvosim::Scripted{B({0x06}), 1, B({3, 9, 9, 9})});
+    EXPECT_EQ(23, darvo::ReadSettingsGroup(0, v));
+    EXPECT_EQ((darvo::SettingsValues{0x21, 2, 3}), v); // untouched
+    sim->Script(57, darvosim::Scripted{B({0x06, 7})});
+    EXPECT_EQ(23, darvo::EraseDisplayData());
+    sim->Script(58, darvosim::Scripted{B({0x06, 204})});
+    EXPECT_EQ(235, darvo::EraseAdvertLines());
 
     OnPrinter([](Printer &p) {
         p.fiscal.lockReason = 0x41;
@@ -422,6 +430,10 @@ TEST_F(ReportTest, NamesBasePrintoutThenErase) {
     EXPECT_NE(std::string::npos, Roll().find("BAZA NAZW I STAWEK SKASOWANA"));
     // A second erase needs a new control printout.
     EXPECT_EQ(24, RSSequence(92, 1, 1, answer, &confirmation));
+
+    // An item that cannot be sent.
+    darvo::CloseSessionPort();
+    EXPECT_EQ(20, darvo::NamesBasePrintItem("Chleb zwykly", 1));
 }
 
 // Fiscalisation, a frame the user program builds itself.
