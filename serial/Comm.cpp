@@ -1,6 +1,7 @@
 #include "Comm.h"
 #include "PortError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -27,8 +28,8 @@ namespace {
 std::atomic<TComm *> currentPort{nullptr};
 
 // Port-event set members in their order, with their masks.
-constexpr uint32_t kEventMasks[9] = {EV_BREAK, EV_CTS, EV_DSR, EV_ERR, EV_RING, EV_RLSD, EV_RXCHAR, EV_RXFLAG,
-                                     EV_TXEMPTY};
+constexpr uint32_t kEventMasks[9] = {EV_BREAK, EV_CTS,    EV_DSR,    EV_ERR,    EV_RING,
+                                     EV_RLSD,  EV_RXCHAR, EV_RXFLAG, EV_TXEMPTY};
 
 uint32_t MaskFromEventSet(uint16_t set) {
     uint32_t mask = 0;
@@ -45,7 +46,8 @@ const char *kTextLineSettings = "Błąd podczas aktualizacji bloku kontroli dany
 
 // Milliseconds left until the deadline, never negative.
 int MillisLeft(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return 0;
     return left.count() > 1000000 ? 1000000 : static_cast<int>(left.count());
 }
@@ -81,8 +83,12 @@ std::string PortDevicePath(unsigned portNumber) {
     return "/dev/ttyS" + std::to_string(portNumber - 1);
 }
 
-TComm *CurrentPort() { return currentPort.load(); }
-void SetCurrentPort(TComm *port) { currentPort.store(port); }
+TComm *CurrentPort() {
+    return currentPort.load();
+}
+void SetCurrentPort(TComm *port) {
+    currentPort.store(port);
+}
 
 TComm::TComm() = default;
 
@@ -95,7 +101,8 @@ TComm::~TComm() {
 static unsigned PortNumberFromName(const std::string &name) {
     // "Com12" -> 12; anything without a number maps to port 0 (no device).
     size_t i = name.size();
-    while (i > 0 && name[i - 1] >= '0' && name[i - 1] <= '9') --i;
+    while (i > 0 && name[i - 1] >= '0' && name[i - 1] <= '9')
+        --i;
     if (i == name.size() || name.size() - i > 3) return 0;
     return static_cast<unsigned>(std::stoul(name.substr(i)));
 }
@@ -306,7 +313,8 @@ uint32_t TComm::CollectLineErrors() {
             if (now[3] != lastCounters_[3]) flags |= CE_BREAK;
             if (now[4] != lastCounters_[4]) flags |= CE_RXOVER;
         }
-        for (int i = 0; i < 5; ++i) lastCounters_[i] = now[i];
+        for (int i = 0; i < 5; ++i)
+            lastCounters_[i] = now[i];
         countersValid_ = true;
     }
     accumulatedErrors_ |= flags;
@@ -399,7 +407,9 @@ TZapisOdczytThread::~TZapisOdczytThread() {
     if (thread_.joinable()) thread_.join();
 }
 
-void TZapisOdczytThread::Stop() { terminate_.Set(); }
+void TZapisOdczytThread::Stop() {
+    terminate_.Set();
+}
 
 void TZapisOdczytThread::Execute() {
     for (;;) {
@@ -433,10 +443,12 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
     WriteRequestEvent.Reset();
     TransferFailed = true;
     uint32_t written = 0;
-    const uint16_t seconds = activeWrite_.load();
-    const bool limited = seconds != 0; // no write time-out: wait until written or stopped
+    // A write time-out of 0 meant "no limit" on the printer's original
+    // platform; here a switched-off printer must never block the caller for
+    // good, so 0 stands for the shortest time-out, one second.
+    const uint16_t seconds = std::max<uint16_t>(activeWrite_.load(), 1);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    auto waitMs = [&] { return limited ? MillisLeft(deadline) : -1; };
+    auto waitMs = [&] { return MillisLeft(deadline); };
 
     bool handedOver = false;
     for (;;) {
@@ -470,12 +482,12 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
                 break;
             }
             int left = waitMs();
-            if (limited && left == 0) {
+            if (left == 0) {
                 ::tcflush(handle_, TCOFLUSH); // the byte is dropped, not sent late
                 ReportPortError("Timeout zapisu.", 0);
                 break;
             }
-            int pause = limited && left < pauseMs ? left : pauseMs;
+            int pause = left < pauseMs ? left : pauseMs;
             pollfd stop{StopEvent.Fd(), POLLIN, 0};
             if (::poll(&stop, 1, pause) > 0) {
                 ::tcflush(handle_, TCOFLUSH);
@@ -563,9 +575,13 @@ bool Transfer(bool write, uint8_t byte, uint8_t *destination) {
 
 } // namespace
 
-bool SendByte(uint8_t byte) { return Transfer(true, byte, nullptr); }
+bool SendByte(uint8_t byte) {
+    return Transfer(true, byte, nullptr);
+}
 
-bool ReceiveByte(uint8_t &destination) { return Transfer(false, 0, &destination); }
+bool ReceiveByte(uint8_t &destination) {
+    return Transfer(false, 0, &destination);
+}
 
 bool ProbePort(unsigned portNumber) {
     std::string path = PortDevicePath(portNumber);

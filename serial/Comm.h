@@ -136,7 +136,7 @@ class TComm {
 
     int Handle() const { return handle_; }
     std::string DevicePath() const { return devicePath_; }
-    // Time-outs in force, in seconds (0 = none for writes, at once for reads).
+    // Time-outs in force, in seconds (0: at once for reads, one second for writes).
     uint16_t WriteTimeoutInForce() const { return activeWrite_.load(); }
     uint16_t ReadTimeoutInForce() const { return activeRead_.load(); }
 

@@ -52,7 +52,8 @@ bool Event::IsSet() const {
     return set_;
 }
 
-int WaitForAny(std::initializer_list<const Event *> events, std::optional<std::chrono::milliseconds> timeout) {
+int WaitForAny(std::initializer_list<const Event *> events,
+               std::optional<std::chrono::milliseconds> timeout) {
     std::unique_lock<std::mutex> lock(EventMutex());
     auto firstSet = [&]() -> int {
         int i = 0;

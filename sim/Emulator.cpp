@@ -17,7 +17,8 @@ class Emulator::PtyLink : public Link {
   public:
     explicit PtyLink(Emulator &e) : e_(e) {}
     void Send(const Bytes &bytes) override {
-        for (uint8_t b : bytes) e_.WriteByte(b);
+        for (uint8_t b : bytes)
+            e_.WriteByte(b);
     }
     bool Read(size_t n, Bytes &out) override {
         out.clear();
@@ -35,12 +36,15 @@ class Emulator::PtyLink : public Link {
 };
 
 Emulator::Emulator(EmulatorOptions options)
-    : options_(std::move(options)), printer_(std::make_unique<Printer>(options_.deviceType, options_.version)) {
+    : options_(std::move(options)),
+      printer_(std::make_unique<Printer>(options_.deviceType, options_.version)) {
     if (!options_.logPath.empty()) log_.SetFile(options_.logPath);
     if (!options_.rollPath.empty()) printer_->roll.SetFile(options_.rollPath);
 }
 
-Emulator::~Emulator() { Stop(); }
+Emulator::~Emulator() {
+    Stop();
+}
 
 bool Emulator::Start() {
     start_ = std::chrono::steady_clock::now();
@@ -103,7 +107,9 @@ void Emulator::HangUp() {
     [[maybe_unused]] ssize_t n = ::write(stopFd_, &one, sizeof one);
 }
 
-uint32_t Emulator::LineSpeed() const { return keeper_ >= 0 ? darvo::GetLineSpeed(keeper_) : 0; }
+uint32_t Emulator::LineSpeed() const {
+    return keeper_ >= 0 ? darvo::GetLineSpeed(keeper_) : 0;
+}
 
 double Emulator::Now() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();

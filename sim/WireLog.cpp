@@ -84,7 +84,8 @@ std::string WireLog::Text() const {
     std::string out;
     for (const Frame &f : Frames()) {
         out += "#" + std::to_string(f.number) + " host> " + Hex(f.fromHost) + "\n";
-        if (!f.fromPrinter.empty()) out += "#" + std::to_string(f.number) + " <prn  " + Hex(f.fromPrinter) + "\n";
+        if (!f.fromPrinter.empty())
+            out += "#" + std::to_string(f.number) + " <prn  " + Hex(f.fromPrinter) + "\n";
     }
     return out;
 }

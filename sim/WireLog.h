@@ -14,10 +14,10 @@ namespace darvosim {
 using Bytes = std::vector<uint8_t>;
 
 struct WireEntry {
-    double seconds;  // since the emulator started
-    bool fromHost;   // true: host -> printer
+    double seconds; // since the emulator started
+    bool fromHost;  // true: host -> printer
     uint8_t byte;
-    int frame;       // frame number, 0 for bytes outside any frame
+    int frame; // frame number, 0 for bytes outside any frame
 };
 
 struct Frame {

@@ -48,7 +48,8 @@ class SimTest : public ::testing::Test {
 
 inline darvosim::Bytes B(std::initializer_list<int> bytes) {
     darvosim::Bytes out;
-    for (int b : bytes) out.push_back(static_cast<uint8_t>(b));
+    for (int b : bytes)
+        out.push_back(static_cast<uint8_t>(b));
     return out;
 }
 

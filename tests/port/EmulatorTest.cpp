@@ -27,7 +27,8 @@ Child Spawn(std::vector<std::string> args) {
         ::dup2(pipefd[1], 1);
         ::close(pipefd[0]);
         std::vector<char *> argv;
-        for (auto &a : args) argv.push_back(a.data());
+        for (auto &a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);

@@ -146,7 +146,8 @@ TEST_F(ExchangeTest, HeldBackOutputGivesCode20) {
 TEST_F(ExchangeTest, LatchedLineErrorFailsEveryExchangeUntilReopened) {
     ThePort->InjectLineErrors(CE_FRAME);
     ASSERT_TRUE(ThePort->WaitCommEventPosted(seconds(2)));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
     EXPECT_EQ(8u, LastPortErrorCode());
     // Only the escape byte went out each time.
     ASSERT_TRUE(sim->log().WaitForHostBytes(3, seconds(3)));
@@ -171,7 +172,8 @@ TEST_F(ExchangeTest, BackToBackCommandsArriveWhole) {
     // before each command must never eat bytes a completed write handed over.
     sim->Script(0x06, Scripted{{}, 49, {}, false, -1});
     uint8_t record[49];
-    for (int i = 0; i < 49; ++i) record[i] = static_cast<uint8_t>(i + 1);
+    for (int i = 0; i < 49; ++i)
+        record[i] = static_cast<uint8_t>(i + 1);
     for (int round = 0; round < 10; ++round) {
         ASSERT_EQ(0, RSSequence(0x06, 0, 49, nullptr, record));
         ASSERT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));

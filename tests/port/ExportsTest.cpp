@@ -28,25 +28,60 @@ std::set<std::string> DefinedDynamicSymbols(bool demangle) {
     return names;
 }
 
-const std::set<std::string> kCFunctions = {
-    "OpenPort", "ClosePort", "RSSequence", "PrintControl", "PrintResume", "CommunicationInit",
-    "CommunicationEnd", "pDeviceName", "pDllVersion", "pDllAuthor", "pErrMessage", "ReceiptConditions",
-    "ReceiptBegin", "pReceiptItem", "PackageItem", "PrintSubtotal", "ReceiptEnd", "ReceiptCancel",
-    "pCharsInArticleName", "pFillPayment", "pFillLines", "ErasePayments", "EraseLines", "ReadVAT", "SetVAT",
-    "DailyReport", "PeriodReport", "MonthlyReport", "NumberReport", "LockedArticlesReport",
-    "PrinterStatusReport", "ReceiptNumber", "DailyReportNumber", "pReadTotal", "pReadSelTotal", "pReadClock",
-    "WriteLineFeed", "pReadUniqueNumber", "OpenDrawer"};
+const std::set<std::string> kCFunctions = {"OpenPort",
+                                           "ClosePort",
+                                           "RSSequence",
+                                           "PrintControl",
+                                           "PrintResume",
+                                           "CommunicationInit",
+                                           "CommunicationEnd",
+                                           "pDeviceName",
+                                           "pDllVersion",
+                                           "pDllAuthor",
+                                           "pErrMessage",
+                                           "ReceiptConditions",
+                                           "ReceiptBegin",
+                                           "pReceiptItem",
+                                           "PackageItem",
+                                           "PrintSubtotal",
+                                           "ReceiptEnd",
+                                           "ReceiptCancel",
+                                           "pCharsInArticleName",
+                                           "pFillPayment",
+                                           "pFillLines",
+                                           "ErasePayments",
+                                           "EraseLines",
+                                           "ReadVAT",
+                                           "SetVAT",
+                                           "DailyReport",
+                                           "PeriodReport",
+                                           "MonthlyReport",
+                                           "NumberReport",
+                                           "LockedArticlesReport",
+                                           "PrinterStatusReport",
+                                           "ReceiptNumber",
+                                           "DailyReportNumber",
+                                           "pReadTotal",
+                                           "pReadSelTotal",
+                                           "pReadClock",
+                                           "WriteLineFeed",
+                                           "pReadUniqueNumber",
+                                           "OpenDrawer"};
 
 const std::set<std::string> kCppFunctions = {
     "DeviceName(std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >&)",
     "DllVersion(std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >&)",
     "DllAuthor(std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >&)",
     "ErrMessage(int, std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >&)",
-    "ReceiptItem(int, std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > const&, "
-    "int, int, unsigned int, int, std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> "
+    "ReceiptItem(int, std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > "
+    "const&, "
+    "int, int, unsigned int, int, std::__cxx11::basic_string<char, std::char_traits<char>, "
+    "std::allocator<char> "
     "> const&, unsigned int, unsigned int&)",
-    "CharsInArticleName(std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > const&)",
-    "FillPayment(int, std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > const&, "
+    "CharsInArticleName(std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > "
+    "const&)",
+    "FillPayment(int, std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > "
+    "const&, "
     "int, int)",
     "FillLines(int, std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > const&, "
     "int&)",
@@ -67,14 +102,18 @@ TEST(Exports, ExactlyTheDriverFunctions) {
     EXPECT_EQ(52u, kCFunctions.size() + kCppFunctions.size());
 
     // The C functions appear unmangled.
-    for (const std::string &name : kCFunctions) EXPECT_TRUE(raw.count(name)) << "missing C export " << name;
+    for (const std::string &name : kCFunctions)
+        EXPECT_TRUE(raw.count(name)) << "missing C export " << name;
     // The C++ functions appear mangled, and demangle to their signatures.
-    for (const std::string &sig : kCppFunctions) EXPECT_TRUE(demangled.count(sig)) << "missing " << sig;
+    for (const std::string &sig : kCppFunctions)
+        EXPECT_TRUE(demangled.count(sig)) << "missing " << sig;
 
     std::set<std::string> expected = kCFunctions;
     expected.insert(kCppFunctions.begin(), kCppFunctions.end());
-    for (const std::string &name : demangled) EXPECT_TRUE(expected.count(name)) << "unexpected export " << name;
+    for (const std::string &name : demangled)
+        EXPECT_TRUE(expected.count(name)) << "unexpected export " << name;
     EXPECT_EQ(52u, demangled.size());
-    size_t mangled = std::count_if(raw.begin(), raw.end(), [](const std::string &n) { return n.rfind("_Z", 0) == 0; });
+    size_t mangled =
+        std::count_if(raw.begin(), raw.end(), [](const std::string &n) { return n.rfind("_Z", 0) == 0; });
     EXPECT_EQ(13u, mangled);
 }

@@ -176,6 +176,18 @@ TEST_F(PortTest, HeldBackByteTimesOutAndIsDropped) {
     EXPECT_EQ(B({0x1B, 0x23}), frames[0].fromHost);
 }
 
+TEST_F(PortTest, WriteTimeoutZeroStillEnds) {
+    // Zero would mean "wait for ever"; a switched-off printer must not hang the caller.
+    auto port = MakePort(9600, 0, 0);
+    ASSERT_EQ(0u, port->Connect());
+    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+    auto start = steady_clock::now();
+    EXPECT_FALSE(SendByte(0x1B));
+    EXPECT_LT(steady_clock::now() - start, milliseconds(2500));
+    EXPECT_EQ("Timeout zapisu.", LastPortErrorText());
+    ::tcflow(sim->SlaveDescriptor(), TCOON);
+}
+
 TEST_F(PortTest, DisconnectReleasesAWaitingReader) {
     auto port = MakePort(9600, 5, 5);
     ASSERT_EQ(0u, port->Connect());
