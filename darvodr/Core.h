@@ -4,6 +4,7 @@
 
 #include "serial/Comm.h"
 #include "serial/PortError.h"
+#include "ResultCodes.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,19 +14,6 @@ namespace darvo {
 constexpr uint8_t ESC = 0x1B;
 constexpr uint8_t ACK = 0x06;
 constexpr uint8_t NAK = 0x15;
-
-// Result codes of the exchange.
-constexpr int32_t RC_OK = 0;
-constexpr int32_t RC_SEND_FAILED = 20;
-constexpr int32_t RC_RECEIVE_FAILED = 21;
-constexpr int32_t RC_BAD_ANSWER = 23;
-constexpr int32_t RC_NAK = 24;
-constexpr int32_t RC_REFUSED_C8 = 26;
-constexpr int32_t RC_SERVICE_JUMPER = 101;
-constexpr int32_t RC_RECEIPT_NOT_BEGUN = 201;
-constexpr int32_t RC_OUT_OF_RANGE = 215;
-constexpr int32_t RC_NULL_BUFFER = 225;
-constexpr int32_t RC_EXCEPTION = 999;
 
 extern std::unique_ptr<TComm> ThePort;
 extern bool PortCreated;

@@ -19,12 +19,6 @@ namespace {
 constexpr uint8_t kReceiptCounter = 102, kReceiptCounterPexa = 247, kRegisterNumber = 216,
                   kDailyReportNumber = 217, kTotals = 218, kClock = 53, kClockSeconds = 64,
                   kUniqueNumber = 113, kLineFeed = 70, kDrawer1 = 87;
-constexpr int32_t RC_ALREADY_OPEN = 200;
-constexpr int32_t RC_BAD_DRAWER = 212;
-constexpr int32_t RC_BAD_SELECTOR = 223;
-constexpr int32_t RC_NOT_IN_DEVICE = 224;
-constexpr int32_t RC_RATE_UNUSED = 226;
-constexpr int32_t RC_NO_RATES = 113;
 
 constexpr size_t kTotalTextMax = 13;
 constexpr size_t kShortClockMax = 14;
@@ -137,7 +131,7 @@ int32_t OperationPrologue(const char *progressUtf8, bool checkPrinter, bool refu
     if (progressUtf8) ShowActivityMessage(Utf8ToCp1250(progressUtf8));
     int32_t rc = EnsureSession(checkPrinter);
     if (rc != RC_OK) return rc;
-    if (refuseOpenReceipt && ReceiptOpen) return RC_ALREADY_OPEN;
+    if (refuseOpenReceipt && ReceiptOpen) return RC_RECEIPT_OPEN;
     return RC_OK;
 }
 

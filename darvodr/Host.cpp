@@ -11,21 +11,31 @@ void DriverHost::Processmessages() {
     if (ThePort) ThePort->ProcessCommEvents();
 }
 
-bool DriverHost::SelectedPortAndSpeed(int32_t &, int32_t &) { return false; }
+bool DriverHost::SelectedPortAndSpeed(int32_t &, int32_t &) {
+    return false;
+}
 
 void DriverHost::ClockInitProgress(const std::string &, int) {}
 
-DisplayRows &DriverHost::DisplayBuffer() { return display_; }
+DisplayRows &DriverHost::DisplayBuffer() {
+    return display_;
+}
 
-DisplayRows &DriverHost::DisplayReadBuffer() { return displayRead_; }
+DisplayRows &DriverHost::DisplayReadBuffer() {
+    return displayRead_;
+}
 
 namespace {
 DriverHost defaultHost;
 DriverHost *currentHost = &defaultHost;
 } // namespace
 
-DriverHost &Host() { return *currentHost; }
+DriverHost &Host() {
+    return *currentHost;
+}
 
-void SetDriverHost(DriverHost *host) { currentHost = host ? host : &defaultHost; }
+void SetDriverHost(DriverHost *host) {
+    currentHost = host ? host : &defaultHost;
+}
 
 } // namespace darvo

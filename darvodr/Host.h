@@ -39,7 +39,11 @@ DriverHost &Host();
 void SetDriverHost(DriverHost *host);
 
 // Shorthands used throughout the driver.
-inline void ShowActivityMessage(const std::string &text) { Host().ShowActivityMessage(text); }
-inline void Processmessages() { Host().Processmessages(); }
+inline void ShowActivityMessage(const std::string &text) {
+    Host().ShowActivityMessage(text);
+}
+inline void Processmessages() {
+    Host().Processmessages();
+}
 
 } // namespace darvo

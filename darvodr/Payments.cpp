@@ -16,7 +16,6 @@ namespace {
 constexpr uint8_t kPaymentFirst = 129;
 constexpr uint8_t kPaymentSecond = 130;
 constexpr uint8_t kExtraLine = 9;
-constexpr int32_t RC_NO_FREE_LINE = 216;
 
 void ErasePaymentTable() {
     for (PaymentSlot &slot : PaymentTable)

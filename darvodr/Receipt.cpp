@@ -38,21 +38,6 @@ constexpr uint8_t kSubtotal = 128;
 constexpr uint8_t kEuroCheck = 245;
 constexpr uint8_t kStatus1 = 155, kStatus2 = 148, kStatus3 = 149, kStatus4 = 150;
 
-constexpr int32_t RC_ALREADY_OPEN = 200;
-constexpr int32_t RC_FEW_SIGNIFICANT = 202;
-constexpr int32_t RC_BAD_RATE = 203;
-constexpr int32_t RC_BAD_MP = 206;
-constexpr int32_t RC_RECEIPT_CANCELLED = 210;
-constexpr int32_t RC_NOT_AVAILABLE = 213;
-constexpr int32_t RC_BAD_PACKAGE_PARAM = 214;
-constexpr int32_t RC_VALUE_TOO_HIGH = 227;
-constexpr int32_t RC_EURO_PENDING = 237;
-constexpr int32_t RC_NO_RATES = 113;
-
-bool Bit(uint8_t byte, int bit) {
-    return (byte >> bit) & 1;
-}
-
 // Device types that take package lines, the subtotal and payment records.
 bool HasExtendedReceipt(int t) {
     return t == 3 || t == 7 || t == 8 || t == 9;
@@ -271,7 +256,7 @@ int32_t ReceiptBeginConditions() {
     ShowActivityMessage(ConditionsText());
     int32_t rc = EnsureSession(false);
     if (rc != RC_OK) return rc;
-    if (ReceiptOpen) return RC_ALREADY_OPEN;
+    if (ReceiptOpen) return RC_RECEIPT_OPEN;
     PlainStatus s;
     rc = ReadPlainStatus(s);
     if (rc != RC_OK) return rc;
@@ -284,7 +269,7 @@ int32_t DoReceiptConditions() {
     ShowActivityMessage(ConditionsText());
     int32_t rc = EnsureSession(false);
     if (rc != RC_OK) return rc;
-    if (ReceiptOpen) return RC_ALREADY_OPEN;
+    if (ReceiptOpen) return RC_RECEIPT_OPEN;
     uint8_t type = 0;
     int32_t version = 0;
     rc = ReadDeviceType(type, version);
@@ -304,7 +289,7 @@ int32_t DoReceiptConditions() {
 int32_t DoReceiptBegin() {
     int32_t rc = EnsureSession(true);
     if (rc != RC_OK) return rc;
-    if (ReceiptOpen) return RC_ALREADY_OPEN;
+    if (ReceiptOpen) return RC_RECEIPT_OPEN;
     ItemCount = 0;
     rc = ReceiptBeginConditions();
     if (rc != RC_OK) return rc;

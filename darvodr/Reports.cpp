@@ -14,20 +14,6 @@ namespace darvo {
 
 namespace {
 
-constexpr int32_t RC_NO_MAKER_DATA = 100;
-constexpr int32_t RC_NO_CONTROLLER = 102;
-constexpr int32_t RC_PRINTER_FAILURE = 103;
-constexpr int32_t RC_NO_USER_DATA = 104;
-constexpr int32_t RC_NO_DISPLAY = 106;
-constexpr int32_t RC_CMOS_ERASED = 107;
-constexpr int32_t RC_NO_PAPER = 109;
-constexpr int32_t RC_NO_PORT = 114;
-constexpr int32_t RC_RECEIPT_OPEN = 200;
-constexpr int32_t RC_ZERO_COUNTER = 211;
-constexpr int32_t RC_BAD_DATES = 219;
-constexpr int32_t RC_TRAINING_MODE = 228;
-constexpr int32_t RC_NOT_IN_DEVICE = 224;
-
 constexpr uint8_t kDailyReport = 37;
 constexpr uint8_t kFinancialReport = 43;
 constexpr uint8_t kLockedArticlesReport = 34;
@@ -41,10 +27,6 @@ constexpr uint8_t kStatus1 = 155;
 constexpr uint8_t kStatus2 = 148;
 constexpr uint8_t kStatus3 = 149;
 constexpr uint8_t kStatus4 = 150;
-
-bool Bit(uint8_t byte, int n) {
-    return (byte >> n) & 1;
-}
 
 // Closes the port and opens it again with PortWriteTimeout and the given
 // read time-out, on the port and speed the user selected; without a user

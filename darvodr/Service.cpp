@@ -14,30 +14,9 @@ namespace darvo {
 
 namespace {
 
-constexpr int32_t RC_NO_CONTROLLER = 102;
-constexpr int32_t RC_NO_USER_DATA = 104;
-constexpr int32_t RC_CMOS_ERASED = 107;
-constexpr int32_t RC_RECEIPT_OPEN = 200;
-constexpr int32_t RC_DATE_REFUSED = 214;
-constexpr int32_t RC_COUNTER_NOT_ZERO = 218;
-constexpr int32_t RC_PARAMETER_N = 223;
-constexpr int32_t RC_NOT_IN_DEVICE = 224;
-constexpr int32_t RC_USER_DATA_NOT_STORED = 229;
-constexpr int32_t RC_CMOS_NOT_ERASED = 230;
-constexpr int32_t RC_CRC = 232;
-constexpr int32_t RC_ORDER = 233;
-constexpr int32_t RC_REPEATED = 234;
-constexpr int32_t RC_PRINT_PREVIOUS = 235;
-constexpr int32_t RC_NO_DISPLAY_DATA = 238;
-constexpr int32_t RC_CLOCK_INITIALISED = 239;
-
 constexpr uint8_t kStatus1 = 155;
 constexpr uint8_t kStatus2 = 148;
 constexpr uint8_t kStatus4 = 150;
-
-bool Bit(uint8_t byte, int n) {
-    return (byte >> n) & 1;
-}
 
 enum class MemoryCheck { None, Full, CmosOnly };
 

@@ -20,8 +20,6 @@ uint16_t PortReadTimeout = 5;
 
 namespace {
 
-constexpr int32_t RC_NO_PORT = 114;
-
 struct DeviceNames {
     const char *name;       // DeviceName
     const char *bufferName; // pDeviceName

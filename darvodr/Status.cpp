@@ -8,18 +8,9 @@ namespace darvo {
 
 namespace {
 
-constexpr int32_t RC_NO_CONTROLLER = 102;
-constexpr int32_t RC_PRINTER_FAILURE = 103;
-constexpr int32_t RC_NO_PAPER = 109;
-constexpr int32_t RC_RECEIPT_OPEN = 200;
-
 constexpr uint8_t kStatus2Plain = 0x94;
 constexpr uint8_t kStatus3Plain = 0x95;
 constexpr uint8_t kResume = 0x2A;
-
-bool Bit(uint8_t byte, int n) {
-    return (byte >> n) & 1;
-}
 
 // Reads one status byte with a command that answers the byte alone, or ACK
 // and the byte (answerLength 1 or 2); the byte is the first answer position.

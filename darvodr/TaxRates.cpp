@@ -16,10 +16,6 @@ namespace {
 
 constexpr uint8_t kRead7 = 209, kRead6 = 208, kRead4 = 112;
 constexpr uint8_t kWrite7 = 213, kWrite6 = 212, kWrite4 = 68;
-constexpr int32_t RC_ALREADY_OPEN = 200;
-constexpr int32_t RC_NOT_WRITTEN = 217;
-constexpr int32_t RC_COUNTER_NOT_ZERO = 218;
-constexpr int32_t RC_NO_RATES = 113;
 
 const char *kReadingText = "Odczyt stawek podatkowych...";
 
@@ -144,7 +140,7 @@ int32_t ReadVATRates(int32_t &count, std::array<int32_t, 7> &rates) {
     ShowActivityMessage(kReadingText);
     int32_t rc = EnsureSession(true);
     if (rc != RC_OK) return rc;
-    if (ReceiptOpen) return RC_ALREADY_OPEN;
+    if (ReceiptOpen) return RC_RECEIPT_OPEN;
     RateReading r;
     if ((rc = ReadTaxRateFamily(r)) != RC_OK) return rc;
     count = r.count;

@@ -48,8 +48,9 @@ DARVODR_API int32_t pErrMessage(int32_t code, char *buffer);
 /* Receipts */
 DARVODR_API int32_t ReceiptConditions(void);
 DARVODR_API int32_t ReceiptBegin(void);
-DARVODR_API int32_t pReceiptItem(int32_t rodzaj, const char *nazwa, int32_t stawka, int32_t komunikat, uint32_t ilosc,
-                                 int32_t mp, const char *jedn, uint32_t cena, uint32_t *wartosc);
+DARVODR_API int32_t pReceiptItem(int32_t rodzaj, const char *nazwa, int32_t stawka, int32_t komunikat,
+                                 uint32_t ilosc, int32_t mp, const char *jedn, uint32_t cena,
+                                 uint32_t *wartosc);
 DARVODR_API int32_t PackageItem(int32_t param, int32_t second, int32_t third, int32_t fourth);
 DARVODR_API int32_t PrintSubtotal(void);
 DARVODR_API int32_t ReceiptEnd(int32_t discountPercent);
@@ -63,8 +64,8 @@ DARVODR_API int32_t ErasePayments(void);
 DARVODR_API int32_t EraseLines(void);
 
 /* Tax rates */
-DARVODR_API int32_t ReadVAT(int32_t *count, int32_t *a, int32_t *b, int32_t *c, int32_t *d, int32_t *e, int32_t *f,
-                            int32_t *g);
+DARVODR_API int32_t ReadVAT(int32_t *count, int32_t *a, int32_t *b, int32_t *c, int32_t *d, int32_t *e,
+                            int32_t *f, int32_t *g);
 DARVODR_API int32_t SetVAT(int32_t *count, int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f,
                            int32_t g);
 
@@ -98,9 +99,11 @@ DARVODR_API int32_t DllVersion(std::string &text);
 DARVODR_API int32_t DllAuthor(std::string &text);
 DARVODR_API int32_t ErrMessage(int32_t code, std::string &text);
 DARVODR_API int32_t ReceiptItem(int32_t rodzaj, const std::string &nazwa, int32_t stawka, int32_t komunikat,
-                                uint32_t ilosc, int32_t mp, const std::string &jedn, uint32_t cena, uint32_t &wartosc);
+                                uint32_t ilosc, int32_t mp, const std::string &jedn, uint32_t cena,
+                                uint32_t &wartosc);
 DARVODR_API int32_t CharsInArticleName(const std::string &nazwa);
-DARVODR_API int32_t FillPayment(int32_t slot, const std::string &name, int32_t firstAmount, int32_t secondAmount);
+DARVODR_API int32_t FillPayment(int32_t slot, const std::string &name, int32_t firstAmount,
+                                int32_t secondAmount);
 DARVODR_API int32_t FillLines(int32_t lineCode, const std::string &text, int32_t &freeSlots);
 DARVODR_API int32_t ReadTotal(std::string &total);
 DARVODR_API int32_t ReadSelTotal(const std::string &selector, std::string &total);
