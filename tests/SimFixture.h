@@ -4,6 +4,8 @@
 
 #include "Emulator.h"
 #include "darvodr/Core.h"
+#include "darvodr/Receipt.h"
+#include "darvodr/Session.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,6 +18,19 @@ namespace darvotest {
 constexpr uint8_t kPort = 7; // COM7 is mapped to the emulator in every test
 
 class SimTest : public ::testing::Test {
+  public:
+    // The driver's globals as a freshly loaded driver has them.
+    static void ResetDriver() {
+        darvo::SessionPort = 0;
+        darvo::SessionBaudRate = 9600;
+        darvo::SessionTimeout = 5;
+        darvo::SessionReady = true;
+        darvo::DeviceType = 9;
+        darvo::ReceiptOpen = false;
+        darvo::ItemCount = 0;
+        darvo::ResetReceiptState();
+    }
+
   protected:
     void StartSim(int deviceType = 7, int version = -1) {
         darvosim::EmulatorOptions options;

@@ -24,16 +24,6 @@ class SalesTest : public SimTest {
         SimTest::TearDown();
         ResetDriver();
     }
-    static void ResetDriver() {
-        darvo::SessionPort = 0;
-        darvo::SessionBaudRate = 9600;
-        darvo::SessionTimeout = 5;
-        darvo::SessionReady = true;
-        darvo::DeviceType = 9;
-        darvo::ReceiptOpen = false;
-        darvo::ItemCount = 0;
-        darvo::ResetReceiptState();
-    }
     // The emulator as `deviceType`, a started session with 1-second
     // time-outs, an empty wire log.
     void Start(int deviceType = 7) {

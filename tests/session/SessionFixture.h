@@ -19,14 +19,6 @@ class SessionTest : public SimTest {
         SimTest::TearDown();
         ResetDriver();
     }
-    static void ResetDriver() {
-        darvo::SessionPort = 0;
-        darvo::SessionBaudRate = 9600;
-        darvo::SessionTimeout = 5;
-        darvo::SessionReady = true;
-        darvo::DeviceType = 9;
-        darvo::ReceiptOpen = false;
-    }
     // The port open and the session ready, as the user program holds it.
     void OpenReady() {
         Open();
