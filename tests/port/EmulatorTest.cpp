@@ -1,5 +1,6 @@
 // darvo-sim from the command line: the path it prints, the link, the wire
 // log file, and a clean exit on SIGTERM.
+#include "ChildProcess.h"
 #include "darvodr/Core.h"
 #include "darvodr.h"
 
@@ -14,29 +15,6 @@
 
 namespace {
 
-struct Child {
-    pid_t pid = -1;
-    FILE *out = nullptr;
-};
-
-Child Spawn(std::vector<std::string> args) {
-    int pipefd[2];
-    if (::pipe(pipefd) != 0) return {};
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipefd[1], 1);
-        ::close(pipefd[0]);
-        std::vector<char *> argv;
-        for (auto &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(pipefd[1]);
-    return {pid, ::fdopen(pipefd[0], "r")};
-}
-
 std::string ReadFile(const std::string &path) {
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -48,12 +26,9 @@ TEST(DarvoSim, RunsFromTheCommandLine) {
     std::string dir = ::testing::TempDir() + "darvo-sim-cli-" + std::to_string(::getpid());
     ::mkdir(dir.c_str(), 0700);
     std::string link = dir + "/printer", log = dir + "/wire.log";
-    Child sim = Spawn({DARVO_SIM_PATH, "--model", "3", "--version", "5", "--link", link, "--log", log});
-    ASSERT_GT(sim.pid, 0);
-    char line[256] = {};
-    ASSERT_NE(nullptr, std::fgets(line, sizeof line, sim.out));
-    std::string path(line);
-    path.erase(path.find_last_not_of("\n") + 1);
+    darvotest::Child sim;
+    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "3", "--version", "5", "--link", link, "--log", log}));
+    std::string path = sim.Line();
     EXPECT_EQ(0u, path.rfind("/dev/pts/", 0)) << path;
     char target[256] = {};
     ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
@@ -70,11 +45,7 @@ TEST(DarvoSim, RunsFromTheCommandLine) {
     ::unsetenv("DARVO_COM6");
 
     ASSERT_EQ(0, ::kill(sim.pid, SIGTERM));
-    int status = 0;
-    ASSERT_EQ(sim.pid, ::waitpid(sim.pid, &status, 0));
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status));
-    std::fclose(sim.out);
+    EXPECT_EQ(0, sim.Wait());
     EXPECT_NE(0, ::access(link.c_str(), F_OK)); // the link is cleaned up
     std::string wire = ReadFile(log);
     EXPECT_NE(std::string::npos, wire.find("host> 1B FF")) << wire;
@@ -84,10 +55,8 @@ TEST(DarvoSim, RunsFromTheCommandLine) {
 TEST(DarvoSim, RefusesBadOptions) {
     for (std::vector<std::string> args : {std::vector<std::string>{DARVO_SIM_PATH, "--model", "12"},
                                           std::vector<std::string>{DARVO_SIM_PATH, "--bogus"}}) {
-        Child sim = Spawn(args);
-        int status = 0;
-        ASSERT_EQ(sim.pid, ::waitpid(sim.pid, &status, 0));
-        EXPECT_EQ(2, WEXITSTATUS(status));
-        std::fclose(sim.out);
+        darvotest::Child sim;
+        ASSERT_TRUE(sim.Start(args));
+        EXPECT_EQ(2, sim.Wait());
     }
 }

@@ -1,5 +1,6 @@
 // The public header from C and C++ programs, a C program driving the
 // command-line emulator through libdarvodr.so, and the wire trace.
+#include "ChildProcess.h"
 #include "SessionFixture.h"
 #include "darvodr/darvodr.h"
 
@@ -63,63 +64,6 @@ std::string Build(const std::string &compiler, const std::string &source, const 
     EXPECT_EQ(0, rc) << command << "\n" << log;
     return rc == 0 ? out : "";
 }
-
-// A child process with its standard input and output on pipes.
-struct Child {
-    pid_t pid = -1;
-    FILE *in = nullptr;  // its standard input
-    FILE *out = nullptr; // its standard output
-
-    bool Start(std::vector<std::string> args) {
-        int toChild[2], fromChild[2];
-        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return false;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(toChild[0], 0);
-            ::dup2(fromChild[1], 1);
-            ::close(toChild[1]);
-            ::close(fromChild[0]);
-            std::vector<char *> argv;
-            for (auto &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(toChild[0]);
-        ::close(fromChild[1]);
-        in = ::fdopen(toChild[1], "w");
-        out = ::fdopen(fromChild[0], "r");
-        return pid > 0;
-    }
-    std::string Line() {
-        char buffer[512] = {};
-        if (!std::fgets(buffer, sizeof buffer, out)) return "<eof>";
-        std::string line(buffer);
-        if (!line.empty() && line.back() == '\n') line.pop_back();
-        return line;
-    }
-    void Say(const std::string &line) {
-        std::fputs((line + "\n").c_str(), in);
-        std::fflush(in);
-    }
-    int Wait() {
-        if (in) std::fclose(in);
-        in = nullptr;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (out) std::fclose(out);
-        out = nullptr;
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    ~Child() {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            Wait();
-        }
-    }
-};
 
 } // namespace
 
