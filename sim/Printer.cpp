@@ -140,7 +140,9 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
     if (word.empty()) return "";
     std::lock_guard<std::recursive_mutex> lock(mutex);
     StatusState &s = status;
+    // A command with a word too many is refused and changes nothing.
     auto flag = [&](bool &target, const char *on, const char *off) -> bool {
+        if (!extra.empty()) return false;
         if (arg == on) {
             target = true;
         } else if (arg == off) {
@@ -148,7 +150,7 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
         } else {
             return false;
         }
-        return extra.empty();
+        return true;
     };
     bool ok = false;
     if (word == "paper") {

@@ -47,6 +47,11 @@ TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
     for (const char *bad :
          {"paper", "paper sideways", "power off now", "status 3", "fly", "copy failure on", "copy"})
         EXPECT_EQ(std::string("unknown command: ") + bad, Do(bad));
+    // A refused command leaves the printer as it was.
+    for (const char *bad : {"paper out now", "head up high", "copy paper out now", "failure on 2",
+                            "jumper on please", "drawer open wide"})
+        EXPECT_EQ(std::string("unknown command: ") + bad, Do(bad));
+    EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status"));
     EXPECT_EQ("", Do("   "));
     EXPECT_NE(std::string::npos, Do("help").find("power off | power on"));
 }
