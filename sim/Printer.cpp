@@ -44,9 +44,11 @@ uint8_t Printer::StatusByte(int n) const {
                Bit(s.dailyReportMissing, 3) | Bit(s.cmosErased, 4) | Bit(s.articleLocked, 5) |
                Bit(s.noCustomerDisplay, 6) | Bit(s.noController, 7);
     case 3:
+        // A printout stops the moment its paper runs out, not at the next
+        // look at this byte.
         return Bit(s.printing, 0) | Bit(PaperMissing(), 1) | Bit(s.failure, 2) | Bit(s.lowBattery, 3) |
-               Bit(s.receiptCancelled, 4) | Bit(s.lowReceiptMemory, 5) | Bit(s.stoppedNoPaper, 6) |
-               Bit(s.noController, 7);
+               Bit(s.receiptCancelled, 4) | Bit(s.lowReceiptMemory, 5) |
+               Bit(s.stoppedNoPaper || (s.printing && PaperMissing()), 6) | Bit(s.noController, 7);
     case 4: return Bit(s.drawerClosed, 3) | Bit(s.serviceJumper, 6);
     case 5:
         return Bit(s.noMains, 0) | Bit(s.paperOut, 2) | Bit(s.copyPaperOut, 3) | Bit(s.headRaised, 4) |

@@ -72,8 +72,11 @@ TEST_F(OperatorCommands, PaperRunsOutMidPrintoutAndTheResumeFinishesIt) {
         p.StartPrintout();
     });
     EXPECT_EQ("ok", Do("paper out"));
+    // The printout stops the moment the paper runs out: printing, no paper, stopped.
+    EXPECT_EQ("1:3B 2:00 3:43 4:08 5:04 6:00 7:00", Do("status"));
     EXPECT_EQ(109, PrintControl(0, 7));
-    EXPECT_EQ(0x43, StatusByte(3)); // printing, no paper, stopped
+    EXPECT_EQ(B({0x43}), sim->log().FramesOf(0x95).at(0).fromPrinter);
+    EXPECT_EQ(0x43, StatusByte(3));
     EXPECT_EQ(109, PrintResume());
     EXPECT_TRUE(sim->log().FramesOf(0x2A).empty());
 
