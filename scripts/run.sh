@@ -83,9 +83,16 @@ fi
 work=$(mktemp -d)
 sim_pid=""
 forward_pid=""
+# Runs to its end whatever has already gone (the forwarder ends by itself
+# once the printer has), so the program's exit status is the script's.
 cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    [ -n "$forward_pid" ] && kill "$forward_pid" 2>/dev/null
+    if [ -n "$sim_pid" ]; then
+        kill "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    if [ -n "$forward_pid" ]; then
+        kill "$forward_pid" 2>/dev/null || true
+    fi
     rm -f "$state_dir/com1-$$"
     rm -rf "$work"
 }
