@@ -8,8 +8,11 @@
 # to it. The printer's state and paper roll are kept between runs in
 # ${XDG_STATE_HOME:-$HOME/.local/state}/darvo (one set per model). While the
 # program runs, lines typed here go to the printer ("paper out", "help", ...).
-# Closing the program stops the printer.
+# Closing the program stops the printer. The program runs in the directory
+# run.sh was started from (its files, such as "baza.txt" or "hourglas.ani",
+# are looked for there), and relative paths given here are taken from it.
 set -euo pipefail
+caller=$(pwd)
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
@@ -21,7 +24,7 @@ screenshot=""
 build_dir="${DARVO_BUILD_DIR:-$root/build}"
 
 usage() {
-    sed -n '2,12s/^# \{0,1\}//p' "$0"
+    sed -n '2,13s/^# \{0,1\}//p' "$root/scripts/run.sh"
     echo "  --model N        0 KT820A 5-rate, 1 KT820A 7-rate, 2 NIVRA 1st gen., 3 NIVRA 2nd gen.,"
     echo "                   4 KT820B 5-rate, 5 KT820B 7-rate, 6 NIVRA F, 7 PEXA (default), 8 PEXA F, 9 other"
     echo "  --speed S        line speed (default 9600)"
@@ -57,6 +60,9 @@ while [ $# -gt 0 ]; do
         ;;
     esac
 done
+# Relative to where run.sh was started, not to the source tree.
+case "$state_dir" in /*) ;; *) state_dir="$caller/$state_dir" ;; esac
+case "$screenshot" in "" | /*) ;; *) screenshot="$caller/$screenshot" ;; esac
 case "$model" in [0-9]) ;; *) echo "run.sh: --model takes 0..9" >&2; exit 2 ;; esac
 case "$speed" in 9600 | 19200 | 28800) ;; *) echo "run.sh: --speed takes 9600, 19200 or 28800" >&2; exit 2 ;; esac
 
@@ -118,6 +124,7 @@ exec 3<&-
 echo "Printer (model $model) on $line as COM1; its state is kept in $state_dir"
 [ -t 0 ] && echo "Type printer commands here (help lists them); close the program to stop."
 export DARVO_COM1="$state_dir/com1-$$"
+cd "$caller"
 if [ -n "$screenshot" ]; then
     mkdir -p "$(dirname "$screenshot")"
     NIVRASW_SCREENSHOT="$screenshot" "$program" COM1 "$speed"
