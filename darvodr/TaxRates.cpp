@@ -58,8 +58,11 @@ void Encode(int count, const std::array<int32_t, 7> &rates, uint8_t *out) {
 
 int32_t DoSetVAT(int32_t &count, const std::array<int32_t, 7> &rates) {
     ShowActivityMessage("Zapis stawek podatkowych...");
-    for (int32_t v : rates)
-        if (!IsValidRate(v)) return RC_OUT_OF_RANGE;
+    // A..D are written on every printer: a value that is no rate is refused
+    // before anything goes out. E..G are looked at only on the printers
+    // that hold them; the others ignore them, whatever the caller passed.
+    for (int i = 0; i < 4; ++i)
+        if (!IsValidRate(rates[i])) return RC_OUT_OF_RANGE;
     int32_t rc = PrintMonitor(1, DeviceType);
     if (rc != RC_OK) return rc;
     int32_t receipts = 0;
@@ -71,6 +74,8 @@ int32_t DoSetVAT(int32_t &count, const std::array<int32_t, 7> &rates) {
     DeviceType = type;
     if (type > 9) return RC_OK;
     const int32_t written = RateCountOf(type);
+    for (int i = 4; i < written; ++i)
+        if (!IsValidRate(rates[i])) return RC_OUT_OF_RANGE;
     count = written;
     uint8_t data[14];
     Encode(written, rates, data);

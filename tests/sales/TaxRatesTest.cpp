@@ -113,21 +113,44 @@ TEST_F(TaxRates, RatesChangeOnlyRightAfterADailyReport) {
     ASSERT_EQ(0, ReceiptCancel());
 }
 
-TEST_F(TaxRates, ValuesThatAreNoRatesAreRefusedBeforeAnythingIsSent) {
+TEST_F(TaxRates, ValuesThatAreNoRatesAreRefusedBeforeAnythingIsWritten) {
     Start(7);
     int32_t count = 99;
     for (int32_t bad : {-1, 10001, 25499, 25501, 65536, INT32_MIN}) {
         SCOPED_TRACE(bad);
-        EXPECT_EQ(215, SetVAT(&count, 2300, 800, 500, 0, 10000, 25500, bad));
         EXPECT_EQ(215, SetVAT(&count, bad, 800, 500, 0, 10000, 25500, 25500));
+        EXPECT_EQ(215, SetVAT(&count, 2300, 800, 500, bad, 10000, 25500, 25500));
+        EXPECT_TRUE(Commands().empty()); // A..D go out on every printer: refused at once
+        EXPECT_EQ(215, SetVAT(&count, 2300, 800, 500, 0, 10000, 25500, bad));
+        EXPECT_TRUE(Sent(213).empty()); // G only once the printer is known to hold it
+        ClearLog();
     }
     EXPECT_EQ(99, count);
+    EXPECT_EQ((std::array<int32_t, 7>{2300, 800, 500, 0, 10000, 25500, 25500}), Sales().rates);
     EXPECT_EQ(225, SetVAT(nullptr, 2300, 800, 500, 0, 10000, 25500, 25500));
     int32_t a, b, c, d;
     EXPECT_EQ(225, ReadVAT(nullptr, &a, &b, &c, &d, nullptr, nullptr, nullptr));
     EXPECT_TRUE(Commands().empty());
     // A 7-rate printer needs all seven outputs.
     EXPECT_EQ(225, ReadVAT(&count, &a, &b, &c, &d, nullptr, nullptr, nullptr));
+}
+
+TEST_F(TaxRates, RatesBeyondThePrintersCountAreIgnored) {
+    // The 4-rate printer never holds E..G: whatever the caller passes there
+    // is neither checked nor sent.
+    Start(0);
+    int32_t count = 0;
+    ASSERT_EQ(0, SetVAT(&count, 2300, 800, 25500, 0, -1, 99999, INT32_MIN));
+    EXPECT_EQ(4, count);
+    EXPECT_EQ(std::vector<Bytes>{Frame(68, {23, 8, 0xFF, 0})}, Sent(68));
+    CommunicationEnd();
+    sim->Stop();
+    Start(2); // six rates: only G is ignored
+    ASSERT_EQ(0, SetVAT(&count, 2300, 800, 500, 0, 10000, 25500, -7));
+    EXPECT_EQ(6, count);
+    EXPECT_EQ(1u, Sent(212).size());
+    EXPECT_EQ(215, SetVAT(&count, 2300, 800, 500, 0, 10000, -7, 0));
+    EXPECT_EQ(1u, Sent(212).size());
 }
 
 TEST_F(TaxRates, TimeOutIsNoReading) {
