@@ -6,6 +6,7 @@
 #include "Host.h"
 #include "Receipt.h"
 #include "Session.h"
+#include "Shielded.h"
 #include "darvodr.h"
 
 #include <cstdlib>
@@ -150,10 +151,12 @@ int32_t PeriodReportResult(uint8_t resultByte, bool &waitForPrintout) {
 }
 
 int32_t FinancialTaxReport() {
-    return SimpleReport("Raport dobowy...", kFinancialReport, false, 0);
+    return Shielded([] { return SimpleReport("Raport dobowy...", kFinancialReport, false, 0); });
 }
 
-int32_t PeriodReportConditions() {
+namespace {
+
+int32_t PeriodReportConditionsWork() {
     ShowActivity("Sprawdzanie warunków wystawienia raportu okresowego...");
     int32_t result = EnsureSession(false);
     if (result != RC_OK) return result;
@@ -176,7 +179,7 @@ int32_t PeriodReportConditions() {
     return PrintMonitor(1, DeviceType);
 }
 
-int32_t PeriodReportCommand(uint8_t kind, const uint8_t *data) {
+int32_t PeriodReportCommandWork(uint8_t kind, const uint8_t *data) {
     int32_t result = EnsureSession(true);
     if (result != RC_OK) return result;
     size_t count = 0;
@@ -212,6 +215,16 @@ int32_t PeriodReportCommand(uint8_t kind, const uint8_t *data) {
     bool wait = false;
     result = PeriodReportResult(resultByte, wait);
     return wait ? PrintMonitor(0, DeviceType) : result;
+}
+
+} // namespace
+
+int32_t PeriodReportConditions() {
+    return Shielded(PeriodReportConditionsWork);
+}
+
+int32_t PeriodReportCommand(uint8_t kind, const uint8_t *data) {
+    return Shielded([&] { return PeriodReportCommandWork(kind, data); });
 }
 
 } // namespace darvo

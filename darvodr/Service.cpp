@@ -5,6 +5,7 @@
 #include "Host.h"
 #include "Receipt.h"
 #include "Session.h"
+#include "Shielded.h"
 #include "Trace.h"
 
 #include <algorithm>
@@ -141,6 +142,9 @@ int32_t AdvertsInCp1250(bool &cp1250) {
 }
 
 } // namespace
+
+// The operations' work; the functions of Service.h run it shielded.
+namespace work {
 
 int32_t WritePrinterNumber(const std::string &cashRegisterNumber, const std::string &operatorCode) {
     int32_t result =
@@ -572,6 +576,99 @@ int32_t NamesBasePrintEnd() {
     int32_t result = Run({.progress = "Wydruk kontrolny z bazy nazw i stawek...", .refuseOpenReceipt = true});
     if (result != RC_OK) return result;
     return SendSequence(63, 1, 0, nullptr, nullptr);
+}
+
+} // namespace work
+
+int32_t WritePrinterNumber(const std::string &cashRegisterNumber, const std::string &operatorCode) {
+    return Shielded([&] { return work::WritePrinterNumber(cashRegisterNumber, operatorCode); });
+}
+int32_t WriteFeedLines(uint8_t lines) {
+    return Shielded([&] { return work::WriteFeedLines(lines); });
+}
+int32_t ReadFeedLines(int32_t &lines) {
+    return Shielded([&] { return work::ReadFeedLines(lines); });
+}
+int32_t WriteRounding(uint8_t mode) {
+    return Shielded([&] { return work::WriteRounding(mode); });
+}
+int32_t ReadRounding(int32_t &mode) {
+    return Shielded([&] { return work::ReadRounding(mode); });
+}
+int32_t FixedDescriptionsReport() {
+    return Shielded([&] { return work::FixedDescriptionsReport(); });
+}
+int32_t DisplayTest(uint8_t pattern) {
+    return Shielded([&] { return work::DisplayTest(pattern); });
+}
+int32_t ClearPriceBuffer() {
+    return Shielded([&] { return work::ClearPriceBuffer(); });
+}
+int32_t EpromTest() {
+    return Shielded([&] { return work::EpromTest(); });
+}
+int32_t IsFiscalMode(int32_t &fiscal) {
+    return Shielded([&] { return work::IsFiscalMode(fiscal); });
+}
+int32_t PowerOff() {
+    return Shielded([&] { return work::PowerOff(); });
+}
+int32_t ShiftClock(uint8_t direction, uint8_t minutes) {
+    return Shielded([&] { return work::ShiftClock(direction, minutes); });
+}
+int32_t InitClock(uint8_t year, uint8_t month, uint8_t day, uint8_t hour, uint8_t minute, uint8_t second) {
+    return Shielded([&] { return work::InitClock(year, month, day, hour, minute, second); });
+}
+int32_t ReadServiceDate(uint8_t which, uint8_t &year, uint8_t &month, uint8_t &day) {
+    return Shielded([&] { return work::ReadServiceDate(which, year, month, day); });
+}
+int32_t WriteServiceDate(uint8_t which, uint8_t year, uint8_t month, uint8_t day) {
+    return Shielded([&] { return work::WriteServiceDate(which, year, month, day); });
+}
+int32_t ReadLockReasons(uint8_t &secondState, uint8_t &lockReason) {
+    return Shielded([&] { return work::ReadLockReasons(secondState, lockReason); });
+}
+int32_t ReadSettingsGroup(uint8_t group, SettingsValues &values) {
+    return Shielded([&] { return work::ReadSettingsGroup(group, values); });
+}
+int32_t WriteSettingsGroup(uint8_t group, const SettingsValues &values) {
+    return Shielded([&] { return work::WriteSettingsGroup(group, values); });
+}
+int32_t WriteDisplayData() {
+    return Shielded([&] { return work::WriteDisplayData(); });
+}
+int32_t ReadDisplayData() {
+    return Shielded([&] { return work::ReadDisplayData(); });
+}
+int32_t EraseDisplayData() {
+    return Shielded([&] { return work::EraseDisplayData(); });
+}
+int32_t WriteAdvertLines(uint8_t line, const std::string &text) {
+    return Shielded([&] { return work::WriteAdvertLines(line, text); });
+}
+int32_t ReadAdvertLines(uint8_t line, std::string &text, uint8_t &attribute) {
+    return Shielded([&] { return work::ReadAdvertLines(line, text, attribute); });
+}
+int32_t EraseAdvertLines() {
+    return Shielded([&] { return work::EraseAdvertLines(); });
+}
+int32_t ReadUserData(int lineCount, UserDataLines &lines, uint8_t &flags) {
+    return Shielded([&] { return work::ReadUserData(lineCount, lines, flags); });
+}
+int32_t WriteUserData(uint8_t line, uint8_t attribute, const std::string &text) {
+    return Shielded([&] { return work::WriteUserData(line, attribute, text); });
+}
+int32_t PrintUserDataCheck(int lineCount, const UserDataLines &lines) {
+    return Shielded([&] { return work::PrintUserDataCheck(lineCount, lines); });
+}
+int32_t NamesBasePrintBegin() {
+    return Shielded([&] { return work::NamesBasePrintBegin(); });
+}
+int32_t NamesBasePrintItem(const std::string &name, uint8_t rateCode) {
+    return Shielded([&] { return work::NamesBasePrintItem(name, rateCode); });
+}
+int32_t NamesBasePrintEnd() {
+    return Shielded([&] { return work::NamesBasePrintEnd(); });
 }
 
 } // namespace darvo

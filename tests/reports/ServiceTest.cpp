@@ -1,6 +1,9 @@
 // Service and configuration commands against the emulated printer.
 #include "ReportFixture.h"
 #include "darvodr/Service.h"
+#include "darvodr/Reports.h"
+
+#include <stdexcept>
 
 using namespace darvotest;
 using darvosim::Printer;
@@ -459,6 +462,51 @@ TEST_F(ReportTest, FiscalisationFrame) {
     EXPECT_TRUE(State().status.fiscalMode);
     EXPECT_EQ((std::array<int32_t, 7>{2200, 700, 0, 25500, 25500, 25500, 10000}), State().sales.rates);
     EXPECT_NE(std::string::npos, Roll().find("PTU G ZWOLNIONA"));
+}
+
+} // namespace
+
+namespace {
+
+// A host whose calls fail with an exception, as a user program's window
+// code may.
+struct ThrowingHost : RecordingHost {
+    bool activityThrows = true;
+    void ShowActivityMessage(const std::string &text) override {
+        if (activityThrows) throw std::runtime_error("activity");
+        RecordingHost::ShowActivityMessage(text);
+    }
+    void ClockInitProgress(const std::string &, int) override { throw std::runtime_error("progress"); }
+    darvo::DisplayRows &DisplayBuffer() override { throw std::runtime_error("display"); }
+};
+
+// An exception inside an operation the user program calls directly gives
+// 999, as in the exported functions, and nothing reaches the printer.
+TEST_F(ReportTest, ExceptionsInsideInternalOperationsGive999) {
+    Begin(7);
+    ThrowingHost throwing;
+    darvo::SetDriverHost(&throwing);
+    const uint8_t numbers[4] = {1, 0, 1, 0};
+    EXPECT_EQ(999, darvo::FinancialTaxReport());
+    EXPECT_EQ(999, darvo::PeriodReportConditions());
+    EXPECT_EQ(999, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    EXPECT_EQ(999, darvo::PowerOff());
+    EXPECT_EQ(999, darvo::WritePrinterNumber("01", "AB"));
+    EXPECT_EQ(999, darvo::ShiftClock(1, 5));
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_TRUE(State().powered);
+
+    throwing.activityThrows = false;
+    EXPECT_EQ(999, darvo::WriteDisplayData());
+    EXPECT_TRUE(FramesOf(45).empty());
+    OnPrinter([](Printer &p) { p.status.cmosErased = true; });
+    EXPECT_EQ(999, darvo::InitClock(9, 3, 8, 15, 6, 30));
+    EXPECT_EQ(1u, FramesOf(65).size());
+    // The driver goes on working once the printer has said its piece.
+    int32_t fiscal = -1;
+    EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
+    EXPECT_EQ(1, fiscal);
+    darvo::SetDriverHost(&host);
 }
 
 } // namespace
