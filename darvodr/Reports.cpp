@@ -58,20 +58,28 @@ int32_t ReopenPort(uint16_t readTimeout) {
 // time-outs afterwards whatever happened, exceptions included. The report's
 // own error comes first, then the error of the return.
 template <typename Report> int32_t WithLongReadTimeout(Report &&report) {
+    // Unless the port was reopened with the usual time-outs, it is tried
+    // once more; and should that fail too (an exception from the host that
+    // names the port, say), the usual time-outs are set on the port as it
+    // is, so that it never stays with the long one.
     struct Restore {
         bool done = false;
         ~Restore() {
             if (done) return;
             try {
-                ReopenPort(PortReadTimeout);
+                if (ReopenPort(PortReadTimeout) == RC_OK) return;
+            } catch (...) {
+            }
+            try {
+                SetPortTimeouts(PortWriteTimeout, PortReadTimeout);
             } catch (...) {
             }
         }
     } restore;
     int32_t result = ReopenPort(kPeriodReportReadTimeout);
     if (result == RC_OK) result = report();
-    restore.done = true;
     const int32_t back = ReopenPort(PortReadTimeout);
+    restore.done = back == RC_OK;
     return result != RC_OK ? result : back;
 }
 

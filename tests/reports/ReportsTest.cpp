@@ -3,6 +3,7 @@
 #include "darvodr/Reports.h"
 
 #include <atomic>
+#include <stdexcept>
 
 using namespace darvotest;
 using darvosim::Printer;
@@ -343,6 +344,48 @@ TEST_F(ReportTest, SettlementReportOfTheWholeMemory) {
     EXPECT_EQ(0, result);
     EXPECT_NE(std::string::npos, Roll().find("Liczba paragonów: 4"));
     EXPECT_TRUE(State().status.readOnly);
+}
+
+} // namespace
+
+namespace {
+
+// A user program whose port selection fails after the report was ordered:
+// the port is still left with the usual time-outs, not the long one.
+TEST_F(ReportTest, UsualTimeoutsWhenTheReturnReopeningFails) {
+    struct FailingHost : RecordingHost {
+        int calls = 0;
+        bool throws = true;
+        bool SelectedPortAndSpeed(int32_t &port, int32_t &speed) override {
+            if (++calls > 1) {
+                if (throws) throw std::runtime_error("no selection");
+                port = 0; // nothing selected any more
+                speed = 9600;
+                return true;
+            }
+            port = kPort;
+            speed = 9600;
+            return true;
+        }
+    } failing;
+    Begin(7);
+    AddRecord(1, 8, 1, 10);
+    darvo::SetDriverHost(&failing);
+    EXPECT_EQ(999, NumberReport(0, 1, 1));
+    EXPECT_EQ(1u, FramesOf(49).size());
+    ASSERT_TRUE(darvo::ThePort->IsOpen());
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+
+    failing.calls = 0;
+    failing.throws = false;
+    const uint8_t numbers[4] = {1, 0, 1, 0};
+    EXPECT_EQ(114, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    EXPECT_EQ(2u, FramesOf(49).size());
+    ASSERT_TRUE(darvo::ThePort->IsOpen());
+    EXPECT_EQ(3, WriteTimeout());
+    EXPECT_EQ(5, ReadTimeout());
+    darvo::SetDriverHost(&host);
 }
 
 } // namespace
