@@ -195,7 +195,7 @@ TEST_F(Counters, UniqueNumberLineFeedAndDrawers) {
         ASSERT_EQ(0, OpenDrawer(d));
     EXPECT_EQ(Bytes({87, 88, 89}), Commands());
     EXPECT_EQ((std::array<int, 3>{1, 1, 1}), Sales().drawerOpenings);
-    EXPECT_EQ(0, printer().StatusByte(4) & 0x08); // drawer open
+    Printer([](darvosim::Printer &p) { EXPECT_EQ(0, p.StatusByte(4) & 0x08); }); // drawer open
 }
 
 TEST_F(Counters, ProgressTextsSessionStartsAndOpenReceipts) {

@@ -1,8 +1,11 @@
 // Receipts against the emulated printer: the records on the wire, the totals
 // told to the printer, the paper roll, and the state after refusals.
 #include "SalesFixture.h"
+#include "darvodr/Host.h"
 
+#include <algorithm>
 #include <climits>
+#include <map>
 
 using namespace darvotest;
 using darvosim::Bytes;
@@ -10,6 +13,13 @@ using darvosim::Bytes;
 namespace {
 
 class Receipt : public SalesTest {};
+
+// Records the progress texts as the driver hands them over (Windows-1250).
+class RawTextHost : public darvo::DriverHost {
+  public:
+    void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
 
 Bytes Name28(const std::string &name) {
     std::string padded = name;
@@ -413,4 +423,114 @@ TEST_F(Receipt, ConditionsFollowTheStatusBits) {
             ASSERT_EQ(0, ReceiptCancel());
         }
     }
+}
+
+TEST_F(Receipt, ConditionChecksRunInTheirTwoOrders) {
+    Start(7);
+    // Every condition fails at once; each check, once seen, is mended on
+    // the printer, so the next result shows the next check in the order.
+    const std::map<int32_t, std::function<void(darvosim::Printer &)>> mend = {
+        {100, [](darvosim::Printer &p) { p.status.makerData = true; }},
+        {101, [](darvosim::Printer &p) { p.status.serviceJumper = false; }},
+        {102, [](darvosim::Printer &p) { p.status.noController = false; }},
+        {103, [](darvosim::Printer &p) { p.status.failure = false; }},
+        {104, [](darvosim::Printer &p) { p.status.userData = true; }},
+        {105, [](darvosim::Printer &p) { p.status.readOnly = false; }},
+        {106, [](darvosim::Printer &p) { p.status.noCustomerDisplay = false; }},
+        {107, [](darvosim::Printer &p) { p.status.cmosErased = false; }},
+        {108, [](darvosim::Printer &p) { p.status.dailyReportMissing = false; }},
+        {109, [](darvosim::Printer &p) { p.status.paperOut = false; }},
+        {113, [](darvosim::Printer &p) { p.sales.rates[3] = 0; }},
+    };
+    auto breakAll = [](darvosim::Printer &p) {
+        p.status.makerData = false;
+        p.status.serviceJumper = true;
+        p.status.noController = true;
+        p.status.failure = true;
+        p.status.userData = false;
+        p.status.readOnly = true;
+        p.status.noCustomerDisplay = true;
+        p.status.cmosErased = true;
+        p.status.dailyReportMissing = true;
+        p.status.paperOut = true;
+        p.sales.rates.fill(25500);
+    };
+    const std::vector<int32_t> conditionsOrder = {100, 105, 107, 101, 102, 103, 104, 106, 108, 113, 109, 0};
+    const std::vector<int32_t> beginOrder = {100, 107, 101, 102, 103, 104, 105, 106, 108, 113, 109, 0};
+    for (bool begin : {false, true}) {
+        SCOPED_TRACE(begin ? "ReceiptBegin" : "ReceiptConditions");
+        Printer(breakAll);
+        std::vector<int32_t> seen;
+        for (int i = 0; i < 12; ++i) {
+            const int32_t rc = begin ? ReceiptBegin() : ReceiptConditions();
+            seen.push_back(rc);
+            if (rc == 0 || !mend.count(rc)) break;
+            Printer(mend.at(rc));
+        }
+        EXPECT_EQ(begin ? beginOrder : conditionsOrder, seen);
+        EXPECT_EQ(begin, darvo::ReceiptOpen);
+    }
+    // With every check passed: the exact commands of each, in order.
+    ASSERT_EQ(0, ReceiptCancel());
+    ClearLog();
+    ASSERT_EQ(0, ReceiptConditions());
+    EXPECT_EQ(Bytes({0xFF, 0xFE, 245, 155, 148, 149, 150, 209, 0x95, 0x95, 0x94, 0x95}), Commands());
+    ClearLog();
+    ASSERT_EQ(0, ReceiptBegin());
+    EXPECT_EQ(Bytes({155, 148, 149, 150, 209, 0x95, 0x95, 0x94, 0x95, 33}), Commands());
+    ASSERT_EQ(0, ReceiptCancel());
+}
+
+TEST_F(Receipt, ProgressTextsAndTheSessionStartEachOperationUses) {
+    Start(7);
+    RawTextHost host;
+    darvo::SetDriverHost(&host);
+    const std::string conditions = "Sprawdzanie warunk\xF3w wystawienia paragonu..."; // Windows-1250
+    auto fresh = [&] {
+        host.texts.clear();
+        darvo::SessionReady = false;
+        ClearLog();
+    };
+    fresh();
+    EXPECT_EQ(0, ReceiptConditions());
+    ASSERT_FALSE(host.texts.empty());
+    EXPECT_EQ(conditions, host.texts.front());
+    EXPECT_EQ(0xFF, Commands().front()); // no printer check before the identification
+    // ReceiptBegin alone starts the session with the printer check (35).
+    fresh();
+    ASSERT_EQ(0, ReceiptBegin());
+    Bytes commands = Commands();
+    EXPECT_EQ(35, commands.front());
+    EXPECT_EQ(33, commands.back());
+    EXPECT_NE(host.texts.end(), std::find(host.texts.begin(), host.texts.end(), conditions));
+    // The others start it without a word to the printer.
+    const std::pair<const char *, std::function<int32_t()>> inReceipt[] = {
+        {"PackageItem", [] { return PackageItem(0, 1, 1, 50); }},
+        {"PrintSubtotal", [] { return PrintSubtotal(); }},
+        {"ReceiptItem", [this] { return Sell("Chleb zwykly 500g", 1, 1, 0, 399); }},
+    };
+    for (const auto &[name, run] : inReceipt) {
+        SCOPED_TRACE(name);
+        fresh();
+        EXPECT_EQ(0, run());
+        commands = Commands();
+        ASSERT_FALSE(commands.empty());
+        EXPECT_EQ(commands.end(), std::find(commands.begin(), commands.end(), 35));
+        EXPECT_EQ(commands.end(), std::find(commands.begin(), commands.end(), 0xFF));
+        EXPECT_TRUE(darvo::ReceiptOpen);
+    }
+    ASSERT_EQ(0, ReceiptEnd(0));
+    for (bool end : {true, false}) {
+        SCOPED_TRACE(end ? "ReceiptEnd" : "ReceiptCancel");
+        ASSERT_EQ(0, ReceiptBegin());
+        fresh();
+        EXPECT_EQ(0, end ? ReceiptEnd(0) : ReceiptCancel()); // empty: refused, and no error
+        commands = Commands();
+        ASSERT_FALSE(commands.empty());
+        const Bytes expected = end ? Bytes{0x95, 0x95, 7, 0x95, 0x95, 36} : Bytes{0x95, 7, 35};
+        ASSERT_GE(commands.size(), expected.size());
+        EXPECT_EQ(expected, Bytes(commands.begin(), commands.begin() + expected.size()));
+        EXPECT_FALSE(darvo::ReceiptOpen);
+    }
+    darvo::SetDriverHost(nullptr);
 }

@@ -75,6 +75,7 @@ class SalesTest : public SimTest {
     }
     std::string Roll() {
         Sync();
+        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
         return printer().roll.Text();
     }
     // A sale line with the computed value.
