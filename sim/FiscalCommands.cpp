@@ -616,6 +616,7 @@ void ReadAdvertLine(Printer &p, Link &link) {
         out[1] = p.fiscal.adverts[line].attribute;
         text = p.fiscal.adverts[line].text;
     }
+    text.resize(kAdvertLineLength, ' '); // the answer is always 42 bytes
     for (char c : text) {
         auto u = static_cast<uint8_t>(c);
         out.push_back(p.fiscal.cp1250Adverts ? Cp852ToCp1250(u) : u);

@@ -292,11 +292,13 @@ bool LoadState(Printer &p, const std::string &path, std::string &error) {
         } else if (key == "dailyReportNumber") {
             ok = a.Count() == 1 && a.Get(0, 0, 65535, sales.dailyReportNumber);
         } else if (key == "cashRegister") {
-            ok = a.Count() == 1 && a.Text(0, sales.cashRegister);
+            // Two characters each, and the unique number eleven: the printer
+            // answers and prints them by position.
+            ok = a.Count() == 1 && a.Text(0, sales.cashRegister) && sales.cashRegister.size() == 2;
         } else if (key == "operatorCode") {
-            ok = a.Count() == 1 && a.Text(0, sales.operatorCode);
+            ok = a.Count() == 1 && a.Text(0, sales.operatorCode) && sales.operatorCode.size() == 2;
         } else if (key == "uniqueNumber") {
-            ok = a.Count() == 1 && a.Text(0, sales.uniqueNumber);
+            ok = a.Count() == 1 && a.Text(0, sales.uniqueNumber) && sales.uniqueNumber.size() == 11;
         } else if (key == "lineFeed") {
             ok = a.Count() == 1 && a.Get(0, 0, 255, sales.lineFeed);
         } else if (key == "drawerOpenings") {
@@ -362,7 +364,7 @@ bool LoadState(Printer &p, const std::string &path, std::string &error) {
         } else if (key == "advert") {
             UserLine u;
             ok = a.Count() == 3 && a.Int(0, 0, kAdvertLines - 1, v) && a.Get(1, 0, 255, u.attribute) &&
-                 a.Text(2, u.text) && u.text.size() <= kAdvertLineLength;
+                 a.Text(2, u.text) && (u.text.empty() || u.text.size() == kAdvertLineLength);
             if (ok) fiscal.adverts[v] = u;
         } else if (key == "advertsPending") {
             ok = a.Count() == 1 && a.Flag(0, fiscal.advertsPending);

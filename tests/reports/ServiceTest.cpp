@@ -510,3 +510,19 @@ TEST_F(ReportTest, ExceptionsInsideInternalOperationsGive999) {
 }
 
 } // namespace
+
+namespace {
+
+// A line the printer holds shorter than 40 characters (as a hand-made
+// state file may give it) still goes out as a full 42-byte answer.
+TEST_F(ReportTest, ShortStoredAdvertLineReadsAsFortyCharacters) {
+    Begin(7);
+    OnPrinter([](Printer &p) { p.fiscal.adverts[0] = {1, "KROTKI"}; });
+    std::string text;
+    uint8_t attribute = 0;
+    EXPECT_EQ(0, darvo::ReadAdvertLines(0, text, attribute));
+    EXPECT_EQ("KROTKI" + std::string(34, ' '), text);
+    EXPECT_EQ(1, attribute);
+}
+
+} // namespace

@@ -128,6 +128,11 @@ TEST_F(StateFileTest, DamagedFileRefusedWithItsLine) {
         {"rounding 0", "roundng 0", "unknown item \"roundng\""},
         {"model 3", "model 7", "the state is of model 7, the printer is model 3"},
         {"status fiscalMode 1", "status fiscalMode yes", "damaged item \"status\""},
+        // Texts the printer serves by position must have their full length.
+        {"uniqueNumber 4142433132333435363738", "uniqueNumber 4142", "damaged item \"uniqueNumber\""},
+        {"cashRegister 3031", "cashRegister 31", "damaged item \"cashRegister\""},
+        {"operatorCode 3031", "operatorCode 303132", "damaged item \"operatorCode\""},
+        {"advert 0 0 -", "advert 0 1 41", "damaged item \"advert\""},
     };
     for (const auto &d : damages) {
         std::string text = good;
