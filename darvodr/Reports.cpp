@@ -7,6 +7,7 @@
 #include "Receipt.h"
 #include "Session.h"
 #include "Shielded.h"
+#include "Trace.h"
 #include "darvodr.h"
 
 #include <cstdlib>
@@ -217,6 +218,7 @@ int32_t PeriodReportCommandWork(uint8_t kind, const uint8_t *data) {
         int32_t sent = SendSequence(kPeriodReport, 1, static_cast<uint8_t>(1 + count), params, nullptr);
         if (sent != RC_OK) return sent;
         if (!ReceiveByte(resultByte)) return RC_RECEIVE_FAILED;
+        TraceByte(TraceDirection::Received, resultByte);
         return RC_OK;
     });
     if (result != RC_OK) return result;

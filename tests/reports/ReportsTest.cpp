@@ -3,6 +3,9 @@
 #include "darvodr/Reports.h"
 
 #include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
 #include <stdexcept>
 
 using namespace darvotest;
@@ -386,6 +389,41 @@ TEST_F(ReportTest, UsualTimeoutsWhenTheReturnReopeningFails) {
     EXPECT_EQ(3, WriteTimeout());
     EXPECT_EQ(5, ReadTimeout());
     darvo::SetDriverHost(&host);
+}
+
+} // namespace
+
+namespace {
+
+// The wire trace shows the result byte of a period report like every other
+// byte the driver receives.
+TEST_F(ReportTest, TraceShowsThePeriodReportResultByte) {
+    Begin(7);
+    char pattern[] = "/tmp/darvo-trace-XXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(pattern));
+    const std::string path = std::string(pattern) + "/trace.log";
+    ::setenv("DARVO_TRACE", path.c_str(), 1);
+    sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({2})});
+    const uint8_t numbers[4] = {1, 0, 1, 0};
+    EXPECT_EQ(220, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    std::string text;
+    EXPECT_EQ(0, ErrMessage(220, text)); // an exported call ends the trace's last line
+    ::unsetenv("DARVO_TRACE");
+
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        // "YYYY-MM-DD HH:MM:SS.mmm rest"
+        const size_t at = line.find(' ', line.find(' ') + 1);
+        lines.push_back(at == std::string::npos ? line : line.substr(at + 1));
+    }
+    std::remove(path.c_str());
+    ::rmdir(pattern);
+    const auto start = std::find(lines.begin(), lines.end(), "-- command 49 (0x31)");
+    ASSERT_NE(lines.end(), start);
+    const std::vector<std::string> expected = {"-- command 49 (0x31)", ">> 1B 31", "<< 06",
+                                               ">> 04 01 00 01 00",    "<< 02",    "ErrMessage -> 0"};
+    EXPECT_EQ(expected, std::vector<std::string>(start, std::min(lines.end(), start + 6)));
 }
 
 } // namespace
