@@ -534,3 +534,43 @@ TEST_F(Receipt, ProgressTextsAndTheSessionStartEachOperationUses) {
     }
     darvo::SetDriverHost(nullptr);
 }
+
+TEST_F(Receipt, StateAfterRefusalsInTheClosingSteps) {
+    Start(7);
+    ASSERT_EQ(0, ReceiptBegin());
+    ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 1, 0, 399));
+    // A refused cancellation of a receipt with lines: an error, and the
+    // receipt stays open with its totals.
+    sim->Script(35, darvosim::Scripted{{0x15}});
+    EXPECT_EQ(24, ReceiptCancel());
+    EXPECT_TRUE(darvo::ReceiptOpen);
+    EXPECT_EQ(1, darvo::ItemCount);
+    EXPECT_EQ(399, darvo::RateTotals[0]);
+
+    // No answer to the look at status byte 3 after the total: the payments
+    // are not sent yet, and the receipt stays open for a retry.
+    ASSERT_EQ(0, FillPayment(1, "Gotowka", 399, 0));
+    sim->Script(0x95, darvosim::Scripted{{0x00}, 0, {}, false, 2});
+    sim->Script(0x95, darvosim::Scripted{});
+    ClearLog();
+    EXPECT_EQ(21, ReceiptEnd(0));
+    EXPECT_TRUE(darvo::ReceiptOpen);
+    EXPECT_EQ("Gotowka      ", darvo::PaymentTable[0].name);
+    EXPECT_TRUE(Sent(129).empty());
+    ASSERT_EQ(0, ReceiptEnd(0));
+    EXPECT_EQ(1u, Sent(129).size());
+    EXPECT_EQ(1, Sales().receiptCounter);
+
+    // The printer closes the receipt and then reports it cancelled.
+    ASSERT_EQ(0, ReceiptBegin());
+    ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 1, 0, 399));
+    sim->Script(0x95, darvosim::Scripted{{0x00}, 0, {}, false, 4});
+    sim->Script(0x95, darvosim::Scripted{{0x10}});
+    ClearLog();
+    EXPECT_EQ(210, ReceiptEnd(0));
+    EXPECT_FALSE(darvo::ReceiptOpen);
+    const Bytes commands = Commands();
+    ASSERT_GE(commands.size(), 7u);
+    EXPECT_EQ(Bytes({0x95, 0x95, 7, 0x95, 0x95, 36, 0x95}), Bytes(commands.begin(), commands.begin() + 7));
+    EXPECT_GT(commands.size(), 7u); // the printout is followed all the same
+}
