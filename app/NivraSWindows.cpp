@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Application.h"
+#include "BusyCursor.h"
 #include "DriverText.h"
 #include "ErrorBeep.h"
 #include "Komunik.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 TGlowneOkno *GlowneOkno = nullptr;
@@ -157,6 +159,10 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
     setStatusBar(sb_);
 
     BuildMenu();
+
+    cursorTimer_ = new QTimer(this);
+    cursorTimer_->setSingleShot(true);
+    connect(cursorTimer_, &QTimer::timeout, this, [this] { NextCursorStep(); });
 
     // FormCreate
     TNivraApplication::SetExceptionHandler(
@@ -326,12 +332,30 @@ void TGlowneOkno::Processmessages() {
 
 void TGlowneOkno::SetBusyCursor() {
     if (busy_) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     busy_ = true;
+    const AnimatedCursor *animated = LoadedBusyCursor();
+    if (!animated || animated->steps.empty()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    // The loaded cursor, animated whenever the window processes its
+    // messages (the driver lets it between status polls).
+    cursorStep_ = 0;
+    QApplication::setOverrideCursor(animated->steps[0].cursor);
+    if (animated->steps.size() > 1) cursorTimer_->start(animated->steps[0].milliseconds);
+}
+
+void TGlowneOkno::NextCursorStep() {
+    const AnimatedCursor *animated = LoadedBusyCursor();
+    if (!busy_ || !animated || animated->steps.size() < 2) return;
+    cursorStep_ = (cursorStep_ + 1) % animated->steps.size();
+    QApplication::changeOverrideCursor(animated->steps[cursorStep_].cursor);
+    cursorTimer_->start(animated->steps[cursorStep_].milliseconds);
 }
 
 void TGlowneOkno::SetArrowCursor() {
     if (!busy_) return;
+    cursorTimer_->stop();
     QApplication::restoreOverrideCursor();
     busy_ = false;
 }

@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QString>
 #include <QWidget>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QStatusBar;
+class QTimer;
 
 // The main window's client area; the activity text is drawn on it.
 class TActivityArea : public QWidget {
@@ -65,8 +67,11 @@ class TGlowneOkno : public QMainWindow {
     // Lets the window process its pending messages while the driver waits.
     void Processmessages();
 
+    // The busy cursor (the loaded hourglass when there is one), and back
+    // to the arrow.
     void SetBusyCursor();
     void SetArrowCursor();
+    bool BusyCursorShown() const { return busy_; }
 
     // Reopens the port with the selected port and speed, identifies the
     // printer and fills the status bar. False when the port cannot be
@@ -132,6 +137,7 @@ class TGlowneOkno : public QMainWindow {
     bool ReadStatusForCheck(darvo::StatusSet &status, bool &errorReported);
     void AppException(QObject *sender, const QString &message);
     void ShowCommunicationDialog();
+    void NextCursorStep();
 
     std::unique_ptr<Host> host_;
     TActivityArea *activity_ = nullptr;
@@ -140,6 +146,8 @@ class TGlowneOkno : public QMainWindow {
     QProgressBar *pbFiskal_ = nullptr;
     QMap<QString, QAction *> items_;
     bool busy_ = false;
+    QTimer *cursorTimer_ = nullptr;
+    size_t cursorStep_ = 0;
     bool activationQueued_ = false;
     int waiting_ = 0; // depth of driver waits that process messages
 };

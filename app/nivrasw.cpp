@@ -5,6 +5,7 @@
 // connected main window to the file and ends the program.
 #include "AppState.h"
 #include "Application.h"
+#include "BusyCursor.h"
 #include "NivraSWindows.h"
 #include "WindowList.h"
 
@@ -33,6 +34,8 @@ void TakeScreenshot(const QString &path) {
 int main(int argc, char **argv) {
     TNivraApplication app(argc, argv);
     app.InstallPolishTranslation();
+    // The hourglass of the current directory, when there is one.
+    LoadBusyCursor(QStringLiteral("hourglas.ani"));
 
     std::vector<std::string> arguments;
     const QStringList list = QCoreApplication::arguments();

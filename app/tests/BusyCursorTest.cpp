@@ -1,0 +1,240 @@
+// The hourglass cursor file: frames, steps and hot spots read from it,
+// damaged files refused, and the busy cursor of the main window.
+#include "AppFixture.h"
+#include "BusyCursor.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <functional>
+
+using namespace apptest;
+
+namespace {
+
+void Put16(QByteArray &b, uint16_t v) {
+    b.append(char(v & 0xFF)).append(char(v >> 8));
+}
+void Put32(QByteArray &b, uint32_t v) {
+    Put16(b, uint16_t(v & 0xFFFF));
+    Put16(b, uint16_t(v >> 16));
+}
+QByteArray Chunk(const char *id, const QByteArray &data) {
+    QByteArray b(id, 4);
+    Put32(b, uint32_t(data.size()));
+    b += data;
+    if (data.size() & 1) b.append('\0');
+    return b;
+}
+
+// A monochrome cursor file of size × size pixels; opaque(x, y) tells which
+// pixels show, white(x, y) their colour (black otherwise).
+QByteArray CursorFile(int size, QPoint hotSpot, const std::function<bool(int, int)> &opaque,
+                      const std::function<bool(int, int)> &white) {
+    const int rowBytes = ((size + 31) / 32) * 4;
+    QByteArray image;
+    Put32(image, 40);
+    Put32(image, uint32_t(size));
+    Put32(image, uint32_t(size * 2)); // colour rows and mask rows
+    Put16(image, 1);
+    Put16(image, 1);
+    for (int i = 0; i < 6; ++i)
+        Put32(image, 0);
+    Put32(image, 0x000000); // black
+    Put32(image, 0xFFFFFF); // white
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int y = size - 1; y >= 0; --y) { // bottom row first
+            QByteArray row(rowBytes, '\0');
+            for (int x = 0; x < size; ++x) {
+                const bool bit = pass == 0 ? white(x, y) : !opaque(x, y);
+                if (bit) row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+            }
+            image += row;
+        }
+    }
+    QByteArray file;
+    Put16(file, 0);
+    Put16(file, 2); // a cursor
+    Put16(file, 1);
+    file.append(char(size == 256 ? 0 : size)).append(char(size == 256 ? 0 : size)).append('\2').append('\0');
+    Put16(file, uint16_t(hotSpot.x()));
+    Put16(file, uint16_t(hotSpot.y()));
+    Put32(file, uint32_t(image.size()));
+    Put32(file, 22);
+    return file + image;
+}
+
+QByteArray TopHalfBlack(int size = 32, QPoint hotSpot = {3, 5}) {
+    return CursorFile(
+        size, hotSpot, [size](int, int y) { return y < size / 2; }, [](int, int) { return false; });
+}
+QByteArray AllWhite() {
+    return CursorFile(
+        32, {30, 1}, [](int, int) { return true; }, [](int, int) { return true; });
+}
+
+QByteArray Anih(uint32_t frames, uint32_t steps, uint32_t rate, uint32_t flags) {
+    QByteArray b;
+    for (uint32_t v : {36u, frames, steps, 0u, 0u, 0u, 0u, rate, flags})
+        Put32(b, v);
+    return b;
+}
+QByteArray Words(std::initializer_list<uint32_t> values) {
+    QByteArray b;
+    for (uint32_t v : values)
+        Put32(b, v);
+    return b;
+}
+QByteArray Ani(const QByteArray &chunks) {
+    QByteArray b("RIFF");
+    Put32(b, uint32_t(chunks.size() + 4));
+    return b + "ACON" + chunks;
+}
+QByteArray Frames(std::initializer_list<QByteArray> cursors) {
+    QByteArray list("fram");
+    for (const QByteArray &c : cursors)
+        list += Chunk("icon", c);
+    return Chunk("LIST", list);
+}
+
+// Two frames shown as 1, 0, 1 for 6, 12 and 3 jiffies.
+QByteArray SequencedFile() {
+    return Ani(Chunk("anih", Anih(2, 3, 10, 3)) + Chunk("rate", Words({6, 12, 3})) +
+               Chunk("seq ", Words({1, 0, 1})) + Frames({TopHalfBlack(), AllWhite()}));
+}
+
+QColor Pixel(const QCursor &cursor, int x, int y) {
+    return cursor.pixmap().toImage().pixelColor(x, y);
+}
+
+TEST(BusyCursorFile, FramesStepsRatesAndHotSpots) {
+    AnimatedCursor cursor;
+    ASSERT_TRUE(ReadAnimatedCursor(SequencedFile(), cursor));
+    ASSERT_EQ(3u, cursor.steps.size());
+    EXPECT_EQ(100, cursor.steps[0].milliseconds);
+    EXPECT_EQ(200, cursor.steps[1].milliseconds);
+    EXPECT_EQ(50, cursor.steps[2].milliseconds);
+    EXPECT_EQ(QPoint(30, 1), cursor.steps[0].cursor.hotSpot());
+    EXPECT_EQ(QPoint(3, 5), cursor.steps[1].cursor.hotSpot());
+    const QCursor &black = cursor.steps[1].cursor;
+    ASSERT_EQ(QSize(32, 32), black.pixmap().size());
+    EXPECT_EQ(QColor(Qt::black), Pixel(black, 0, 0));
+    EXPECT_EQ(0, Pixel(black, 0, 31).alpha());
+    EXPECT_EQ(QColor(Qt::white), Pixel(cursor.steps[0].cursor, 31, 31));
+
+    // Without rate and sequence: every frame once, at the header's rate.
+    ASSERT_TRUE(ReadAnimatedCursor(
+        Ani(Chunk("anih", Anih(2, 2, 10, 1)) + Frames({TopHalfBlack(), AllWhite()}) + Chunk("INFO", "x")),
+        cursor));
+    ASSERT_EQ(2u, cursor.steps.size());
+    EXPECT_EQ(166, cursor.steps[1].milliseconds);
+    EXPECT_EQ(QColor(Qt::white), Pixel(cursor.steps[1].cursor, 0, 0));
+}
+
+TEST(BusyCursorFile, OtherSizesAreBroughtToTheDefaultOne) {
+    AnimatedCursor cursor;
+    ASSERT_TRUE(ReadAnimatedCursor(Ani(Chunk("anih", Anih(1, 1, 1, 1)) + Frames({TopHalfBlack(16, {8, 4})})),
+                                   cursor));
+    ASSERT_EQ(1u, cursor.steps.size());
+    EXPECT_EQ(QSize(32, 32), cursor.steps[0].cursor.pixmap().size());
+    EXPECT_EQ(QPoint(16, 8), cursor.steps[0].cursor.hotSpot());
+    EXPECT_EQ(16, cursor.steps[0].milliseconds); // one jiffy
+}
+
+TEST(BusyCursorFile, DamagedFilesAreRefused) {
+    const QByteArray good = SequencedFile();
+    AnimatedCursor cursor;
+    // Cut anywhere: never read, never a crash.
+    for (qsizetype n = 0; n < good.size(); ++n)
+        EXPECT_FALSE(ReadAnimatedCursor(good.left(n), cursor)) << n;
+    EXPECT_TRUE(cursor.steps.empty());
+
+    const QByteArray frames = Frames({TopHalfBlack(), AllWhite()});
+    const QByteArray header = Chunk("anih", Anih(2, 2, 10, 3));
+    QByteArray wrongForm = good;
+    wrongForm.replace(8, 4, "AVI ");
+    const QByteArray bad[] = {
+        wrongForm,
+        Ani(frames),                                                                    // no header
+        Ani(Chunk("anih", Anih(2, 2, 10, 3).left(20)) + frames),                        // short header
+        Ani(header),                                                                    // no frames
+        Ani(Chunk("anih", Anih(2, 2, 10, 2)) + frames),                                 // raw bitmap frames
+        Ani(header + Chunk("seq ", Words({0, 2})) + frames),                            // no frame 2
+        Ani(header + Chunk("seq ", Words({0})) + frames),                               // sequence too short
+        Ani(header + Chunk("LIST", "fram" + Chunk("icon", QByteArray("\0\0\2\0", 4)))), // empty cursor file
+        Ani(header + Chunk("LIST", "fram" + Chunk("icon", AllWhite().left(60)))),       // cut image
+        Ani(Chunk("anih", Anih(2, 0xFFFFFFFF, 10, 3)) + Chunk("seq ", Words({0})) + frames),
+    };
+    for (size_t i = 0; i < std::size(bad); ++i)
+        EXPECT_FALSE(ReadAnimatedCursor(bad[i], cursor)) << i;
+
+    // A chunk that claims more than the file holds.
+    QByteArray tooLong = good;
+    tooLong[16] = char(0xFF);
+    tooLong[17] = char(0xFF);
+    tooLong[18] = char(0xFF);
+    tooLong[19] = char(0x7F);
+    EXPECT_FALSE(ReadAnimatedCursor(tooLong, cursor));
+}
+
+class BusyCursor : public AppTest {
+  protected:
+    void TearDown() override {
+        GlowneOkno->SetArrowCursor();
+        ResetBusyCursor();
+        AppTest::TearDown();
+    }
+};
+
+TEST_F(BusyCursor, StandardOneWithoutTheFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    EXPECT_FALSE(LoadBusyCursor(dir.filePath("hourglas.ani")));
+    QFile damaged(dir.filePath("damaged.ani"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(SequencedFile().left(100));
+    damaged.close();
+    EXPECT_FALSE(LoadBusyCursor(damaged.fileName()));
+    EXPECT_EQ(nullptr, LoadedBusyCursor());
+
+    GlowneOkno->SetBusyCursor();
+    ASSERT_NE(nullptr, QApplication::overrideCursor());
+    EXPECT_EQ(Qt::WaitCursor, QApplication::overrideCursor()->shape());
+    GlowneOkno->SetArrowCursor();
+    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+}
+
+TEST_F(BusyCursor, LoadedOneIsShownAndAnimated) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath("hourglas.ani"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // Two frames of one jiffy each.
+    file.write(Ani(Chunk("anih", Anih(2, 2, 1, 1)) + Frames({TopHalfBlack(), AllWhite()})));
+    file.close();
+    ASSERT_TRUE(LoadBusyCursor(file.fileName()));
+
+    GlowneOkno->SetBusyCursor();
+    GlowneOkno->SetBusyCursor(); // once only
+    ASSERT_NE(nullptr, QApplication::overrideCursor());
+    EXPECT_EQ(Qt::BitmapCursor, QApplication::overrideCursor()->shape());
+    EXPECT_EQ(QPoint(3, 5), QApplication::overrideCursor()->hotSpot());
+
+    // The next frame comes while the window processes its messages.
+    QElapsedTimer waited;
+    waited.start();
+    while (QApplication::overrideCursor()->hotSpot() != QPoint(30, 1) && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(QPoint(30, 1), QApplication::overrideCursor()->hotSpot());
+
+    GlowneOkno->SetArrowCursor();
+    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+}
+
+} // namespace
