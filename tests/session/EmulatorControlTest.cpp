@@ -90,8 +90,8 @@ TEST_F(OperatorCommands, PaperRunsOutMidPrintoutAndTheResumeFinishesIt) {
 TEST_F(OperatorCommands, TimedPrintoutLastsItsTime) {
     OpenReady();
     Printer([](darvosim::Printer &p) { p.printTime = std::chrono::milliseconds(100); });
+    auto start = steady_clock::now(); // before the printout's clock starts
     EXPECT_EQ("ok", Do("print"));
-    auto start = steady_clock::now();
     EXPECT_EQ(0, PrintControl(0, 7));
     EXPECT_GE(steady_clock::now() - start, std::chrono::milliseconds(100));
     EXPECT_GT(sim->FrameCount(), 3);

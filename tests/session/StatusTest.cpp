@@ -5,6 +5,7 @@
 #include "darvodr/darvodr.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,19 +15,22 @@ using std::chrono::steady_clock;
 
 namespace {
 
-// Records what the driver shows and how often it lets messages through.
+// Records what the driver shows and where it lets messages through: the
+// number of frames the printer had been sent at each turn.
 class RecordingHost : public darvo::DriverHost {
   public:
     void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
-    void Processmessages() override { ++processed; }
+    void Processmessages() override { turns.push_back(frames ? frames() : -1); }
     std::vector<std::string> texts;
-    int processed = 0;
+    std::vector<int> turns;
+    std::function<int()> frames;
 };
 
 class PrintMonitoring : public SessionTest {
   protected:
     void SetUp() override {
         SessionTest::SetUp();
+        host.frames = [this] { return sim->FrameCount(); };
         darvo::SetDriverHost(&host);
     }
     void TearDown() override {
@@ -56,7 +60,8 @@ TEST_F(PrintMonitoring, IdlePrinterEndsAfterOnePass) {
     EXPECT_EQ(0, PrintControl(1, 7));
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
     EXPECT_EQ(std::vector<std::string>{"Trwa kontrola wydruku..."}, host.texts);
-    EXPECT_GE(host.processed, 4); // between every two polls
+    // before the first two reads of byte 3, after the reads of bytes 2 and 3
+    EXPECT_EQ((std::vector<int>{0, 1, 3, 4}), host.turns);
 }
 
 TEST_F(PrintMonitoring, FollowsAPrintoutUntilItEnds) {
@@ -66,6 +71,8 @@ TEST_F(PrintMonitoring, FollowsAPrintoutUntilItEnds) {
     // printing on the first four reads of byte 3, then idle
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95}), Commands(8));
     EXPECT_EQ(std::vector<std::string>{"Trwa wydruk..."}, host.texts);
+    // the extra look at byte 3 while printing is preceded by a turn of its own
+    EXPECT_EQ((std::vector<int>{0, 1, 3, 4, 4, 5, 7, 8}), host.turns);
 }
 
 TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
@@ -76,6 +83,9 @@ TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
         Printing(4);
         EXPECT_EQ(0, PrintControl(0, static_cast<uint8_t>(type)));
         EXPECT_EQ(B({0x95, 0x95, 0x95, 0x95, 0x95, 0x95}), Commands(6));
+        // the skipped read of byte 2 still gives the messages their turn
+        EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 3, 4, 5, 6}), host.turns);
+        host.turns.clear();
     }
     // Mode 1 on the same printer does read it.
     Model(7);
