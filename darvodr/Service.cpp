@@ -296,7 +296,10 @@ int32_t InitClock(uint8_t year, uint8_t month, uint8_t day, uint8_t hour, uint8_
     }
     if (pexa) {
         // The printer now erases its memory and reports each step with a
-        // byte; 0 ends.
+        // byte; 0 ends. Its bar has 16 steps: a printer that goes on far
+        // beyond them without the 0 is answering garbage, and is not waited
+        // for without end.
+        constexpr int kMostProgressBytes = 1024;
         const std::string text = Utf8ToCp1250("Trwa kasowanie ...");
         int steps = 0;
         Host().ClockInitProgress(text, 0);
@@ -306,6 +309,7 @@ int32_t InitClock(uint8_t year, uint8_t month, uint8_t day, uint8_t hour, uint8_
                 return RC_RECEIVE_FAILED;
             }
             if (byte == 0) break;
+            if (steps == kMostProgressBytes) return RC_BAD_ANSWER;
             ++steps;
             Host().ClockInitProgress(text, std::min(100, steps * 100 / 16));
         }

@@ -131,6 +131,22 @@ TEST_F(ReportTest, InitClockProgressCutOff) {
     EXPECT_EQ(4u, host.progress.size());
 }
 
+// Progress bytes that never end with the 0 are garbage: the driver stops
+// reading them after 1024 and says so, instead of reading for ever.
+TEST_F(ReportTest, InitClockEndlessProgressRefused) {
+    Begin(7);
+    OnPrinter([](Printer &p) { p.status.cmosErased = true; });
+    sim->Script(65, darvosim::Scripted{B({0x06}), 12, darvosim::Bytes(1100, 0x01)});
+    EXPECT_EQ(23, darvo::InitClock(9, 3, 8, 15, 6, 30));
+    EXPECT_EQ(1u + 1024, host.progress.size());
+    EXPECT_EQ(100, host.progress.back().second);
+    // What is left of the stream does not spoil the next exchange.
+    Frames();
+    int32_t fiscal = -1;
+    EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
+    EXPECT_EQ(1, fiscal);
+}
+
 TEST_F(ReportTest, ServiceDatesInBcd) {
     Begin(7);
     // Refused while the service jumper is in its normal position.
