@@ -301,3 +301,41 @@ TEST_F(Identification, TypeAboveNineIsUnknown) {
     EXPECT_STREQ("NIEZNANE", buffer);
     EXPECT_EQ(0, sim->FrameCount());
 }
+
+TEST_F(Identification, StartEmptiesTheReceiptStateButKeepsTheReceiptOpen) {
+    auto fill = [] {
+        darvo::RateTotals.fill(123);
+        darvo::PaymentTable[2] = {"Karta        ", 500, 7};
+        darvo::ExtraLinesTable[5] = {3, "Zapraszamy"};
+        darvo::ReceiptOpen = true;
+    };
+    auto expectEmpty = [] {
+        for (int32_t total : darvo::RateTotals)
+            EXPECT_EQ(0, total);
+        for (const auto &slot : darvo::PaymentTable) {
+            EXPECT_EQ("", slot.name);
+            EXPECT_EQ(0, slot.firstAmount);
+            EXPECT_EQ(0, slot.secondAmount);
+        }
+        for (const auto &slot : darvo::ExtraLinesTable) {
+            EXPECT_EQ(255, slot.code);
+            EXPECT_EQ("", slot.text);
+        }
+        EXPECT_TRUE(darvo::ReceiptOpen);
+    };
+    fill();
+    ASSERT_EQ(0, Init());
+    expectEmpty();
+    // A start that fails on the ping has emptied it all the same.
+    fill();
+    sim->Script(0x23, Scripted{B({0x33})});
+    EXPECT_EQ(23, Init());
+    expectEmpty();
+    // Without a port nothing happens at all.
+    fill();
+    EXPECT_EQ(114, CommunicationInit(0, 9600, 1));
+    EXPECT_EQ(123, darvo::RateTotals[6]);
+    EXPECT_EQ(500, darvo::PaymentTable[2].firstAmount);
+    EXPECT_EQ(3, darvo::ExtraLinesTable[5].code);
+    darvo::ReceiptOpen = false;
+}
