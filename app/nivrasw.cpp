@@ -22,7 +22,11 @@ void TakeScreenshot(const QString &path) {
         const bool saved = GlowneOkno->grab().save(path, "PNG");
         std::fprintf(stderr, saved ? "nivrasw: saved %s\n" : "nivrasw: cannot save %s\n", qPrintable(path));
         const bool connected = !GlowneOkno->PanelText(1).isEmpty();
-        if (!connected) std::fprintf(stderr, "nivrasw: not connected to a printer\n");
+        if (connected)
+            std::fprintf(stderr, "nivrasw: %s, %s\n", qPrintable(GlowneOkno->PanelText(0)),
+                         qPrintable(GlowneOkno->PanelText(1)));
+        else
+            std::fprintf(stderr, "nivrasw: not connected to a printer\n");
         GlowneOkno->close();
         // Also out of a dialog the start-up may have left open.
         QCoreApplication::exit(saved && connected ? 0 : 1);

@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -17,15 +18,42 @@ TEST(Program, StartsConnectedAndSavesItsWindow) {
     const std::string picture = ::testing::TempDir() + "nivrasw-" + std::to_string(::getpid()) + ".png";
     ::unlink(picture.c_str());
 
+    // The child's environment is made here: between fork and exec only
+    // async-signal-safe calls may run in a process with threads.
+    std::vector<std::string> variables = {"DARVO_COM1=" + sim.SlavePath(), "NIVRASW_SCREENSHOT=" + picture,
+                                          "QT_QPA_PLATFORM=offscreen"};
+    for (char **e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        if (name != "DARVO_COM1" && name != "NIVRASW_SCREENSHOT" && name != "QT_QPA_PLATFORM")
+            variables.push_back(entry);
+    }
+    std::vector<char *> envp;
+    for (std::string &v : variables)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+    // Speed first, port in small letters: the order and the letter case do
+    // not matter, and the third speed item keeps 28800 through the device check.
+    // A program that waits for an answer nobody gives is ended after 20 s.
+    char *const argv[] = {const_cast<char *>("timeout"),    const_cast<char *>("20"),
+                          const_cast<char *>(NIVRASW_PATH), const_cast<char *>("28800"),
+                          const_cast<char *>("com1"),       nullptr};
+    int errors[2];
+    ASSERT_EQ(0, ::pipe(errors));
     pid_t pid = ::fork();
     if (pid == 0) {
-        ::setenv("DARVO_COM1", sim.SlavePath().c_str(), 1);
-        ::setenv("NIVRASW_SCREENSHOT", picture.c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        // A program that waits for an answer nobody gives is ended after 20 s.
-        ::execlp("timeout", "timeout", "20", NIVRASW_PATH, "com1", "9600", static_cast<char *>(nullptr));
+        ::dup2(errors[1], 2);
+        ::close(errors[0]);
+        ::close(errors[1]);
+        ::execvpe("timeout", argv, envp.data());
         ::_exit(127);
     }
+    ::close(errors[1]);
+    std::string messages;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;)
+        messages.append(buffer, size_t(n));
+    ::close(errors[0]);
     ASSERT_GT(pid, 0);
     int status = 0;
     ASSERT_EQ(pid, ::waitpid(pid, &status, 0));
@@ -39,6 +67,8 @@ TEST(Program, StartsConnectedAndSavesItsWindow) {
 
     sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
     EXPECT_EQ((darvosim::Bytes{0xFF, 0xFE, 0xFF, 0xFE}), sim.log().Commands());
+    // The status bar it ended with.
+    EXPECT_NE(std::string::npos, messages.find("nivrasw: DARVO PEXA, COM1, 28800 b/s\n")) << messages;
     sim.Stop();
 }
 
