@@ -330,7 +330,10 @@ int32_t DoReceiptItem(int32_t rodzaj, const std::string &nazwa, int32_t stawka, 
         total = static_cast<int32_t>(static_cast<uint32_t>(total) + value);
     else
         total = static_cast<int32_t>(static_cast<uint32_t>(total) - value);
-    ++ItemCount;
+    // The count only tells an empty receipt from one with lines: it stays
+    // at 255 rather than wrap, so that a refused closing of a receipt of
+    // 256 lines is not taken for the harmless refusal of an empty one.
+    if (ItemCount < UINT8_MAX) ++ItemCount;
     return RC_OK;
 }
 

@@ -24,7 +24,7 @@ extern bool ReceiptOpen;
 // Running value per rate of the open receipt, hundredths; RateTotals[0] is
 // rate A (number 1) ... RateTotals[6] rate G (number 7).
 extern std::array<int32_t, kRateCount> RateTotals;
-// Lines accepted in the open receipt (wraps at 256).
+// Lines accepted in the open receipt (stays at 255 once there).
 extern uint8_t ItemCount;
 
 struct PaymentSlot {

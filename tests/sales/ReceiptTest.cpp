@@ -574,3 +574,19 @@ TEST_F(Receipt, StateAfterRefusalsInTheClosingSteps) {
     EXPECT_EQ(Bytes({0x95, 0x95, 7, 0x95, 0x95, 36, 0x95}), Bytes(commands.begin(), commands.begin() + 7));
     EXPECT_GT(commands.size(), 7u); // the printout is followed all the same
 }
+
+TEST_F(Receipt, ARefusedReceiptOf256LinesIsNoSuccess) {
+    Start(7);
+    for (bool end : {false, true}) {
+        SCOPED_TRACE(end ? "ReceiptEnd" : "ReceiptCancel");
+        ASSERT_EQ(0, ReceiptBegin());
+        darvo::ItemCount = 255; // as after 255 accepted lines
+        ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 1, 0, 399));
+        EXPECT_NE(0, darvo::ItemCount); // the 256th line does not make the receipt look empty
+        sim->Script(end ? 36 : 35, darvosim::Scripted{{0x15}});
+        EXPECT_EQ(24, end ? ReceiptEnd(0) : ReceiptCancel());
+        if (darvo::ReceiptOpen) {
+            ASSERT_EQ(0, ReceiptCancel());
+        }
+    }
+}
