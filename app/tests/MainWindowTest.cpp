@@ -146,6 +146,71 @@ TEST_F(MainWindow, CaptionMenuAndControlsCarryTheirNames) {
         EXPECT_NE(nullptr, Komunikacja->findChild<QWidget *>(name)) << name;
 }
 
+// The menu as a line: object names in order, submenus in brackets,
+// separators as "-".
+QString MenuOutline(const QList<QAction *> &actions) {
+    QStringList parts;
+    for (QAction *a : actions) {
+        if (a->isSeparator())
+            parts << "-";
+        else if (a->menu())
+            parts << a->objectName() + "[" + MenuOutline(a->menu()->actions()) + "]";
+        else
+            parts << a->objectName();
+    }
+    return parts.join(",");
+}
+
+TEST_F(MainWindow, MenuOrderAndSeparators) {
+    EXPECT_EQ("Raporty1[Fiskalnydobowy1,Finansowypodatkowy1,Stanudrukarki1,"
+              "Okresowyskrcony1[Miesiczny1,Wedugdat1,Wedugnumerw1],"
+              "Okresowyszczegowy1[Miesiczny2,Wedugdat2,Wedugnumerw2],"
+              "Nazwtowarwzablokowanych1,Opiswstaych1,Wydrukkontrolnynazwistawek1,-,"
+              "Kasowaniebuforawycen1,Zdalnewyaczeniedrukarki1],"
+              "Testy1[Standrukarki1,Bajtystatusu1,Wy1,N41,PamicEPROM1,Numerunikatowy1],"
+              "Zegar1[Odczytzegara1,Przestawianiezegara1,Inicjowaniezegara1],"
+              "Podatki1[Odczyt1,Zapis1],"
+              "Ustawienia1[Nrkasyikodobsugujcego1,Ilo1,Sposbzaokrglania1,-,"
+              "Nowadrukarka1[Ustawienia2,Datawprowadzeniaeuro1,Datanastpnegoprzegldu1,"
+              "Danenawy2[Odczyt2,Zapis2,Kasowanie1],Liniereklamowe1]],"
+              "Serwis1[Odczytuytkownika1,-,Trybfiskalny1[Przeczeniewtrybfiskalny1,"
+              "Raportrozliczeniowy1[Cao1,Wedugdat3,Wedugnumerw3],Bazanazwitowarw1]],"
+              "Komunikacja1[Parametry1,Oprogramie1]",
+              MenuOutline(GlowneOkno->menuBar()->actions()));
+}
+
+TEST_F(MainWindow, MenusForEachDeviceType) {
+    const char *const hidden[] = {"Przeczeniewtrybfiskalny1", "Raportrozliczeniowy1", "Inicjowaniezegara1"};
+    for (int type = 0; type <= 8; ++type) {
+        SCOPED_TRACE(type);
+        // Opposite states first, to see what each type sets.
+        for (const char *name : TGlowneOkno::kSecondGenerationItems)
+            Item(name)->setEnabled(darvo::IsFirstGeneration(type));
+        for (const char *name : {"Nowadrukarka1", "Finansowypodatkowy1", "Ilo1"})
+            Item(name)->setEnabled(true);
+        for (const char *name : hidden) {
+            Item(name)->setEnabled(true);
+            Item(name)->setVisible(true);
+        }
+        Komunikacja->Button1->setEnabled(false);
+
+        GlowneOkno->ConfigureMenusForDevice(uint8_t(type));
+        for (const char *name : hidden) {
+            EXPECT_FALSE(Item(name)->isEnabled()) << name;
+            EXPECT_FALSE(Item(name)->isVisible()) << name;
+        }
+        EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+        const bool second = type == 3 || type >= 6;
+        for (const char *name : TGlowneOkno::kSecondGenerationItems)
+            EXPECT_EQ(second, Item(name)->isEnabled()) << name;
+        // The first generation leaves these as they were.
+        const bool pexa = type == 7 || type == 8;
+        EXPECT_EQ(!second || pexa, Item("Nowadrukarka1")->isEnabled());
+        EXPECT_EQ(!second || pexa, Item("Finansowypodatkowy1")->isEnabled());
+        EXPECT_EQ(!second || !pexa, Item("Ilo1")->isEnabled());
+    }
+}
+
 TEST_F(MainWindow, ActivityTextIsCentredAndDrawnAtOnce) {
     GlowneOkno->show();
     auto *area = GlowneOkno->findChild<TActivityArea *>();
