@@ -145,6 +145,22 @@ TEST_F(Dialog, EmptyPortListIsRefusedWithoutOpening) {
     EXPECT_EQ(0, SelectedPort);
 }
 
+TEST_F(Dialog, SecondIdentificationRefusedStopsBeforeTheLockReasons) {
+    darvosim::Emulator &sim = StartSim(1, 7);
+    sim.Script(0xFF, darvosim::Scripted{{darvosim::ACK, 44}});
+    sim.Script(0xFF, darvosim::Scripted{{darvosim::NAK}});
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
+    EXPECT_EQ("NAK na sekwencję sterującą.", recorder.boxes[0].text);
+    EXPECT_EQ(1, beeps);
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+    EXPECT_EQ("COM1, 9600 b/s", GlowneOkno->PanelText(1)); // from the device check
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF}), Commands(sim));
+}
+
 TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
     darvosim::Emulator &sim = StartSim(1, 3);
     sim.printer().status.cmosErased = true;

@@ -149,6 +149,20 @@ TEST_F(Startup, OtherDeviceIsRefused) {
     EXPECT_EQ((Bytes{0xFF}), Commands(sim));
 }
 
+TEST_F(Startup, SecondIdentificationRefusedIsShownWithoutTheDialog) {
+    darvosim::Emulator &sim = StartSim(1, 3);
+    sim.Script(0xFF, darvosim::Scripted{{darvosim::ACK, 44}});
+    sim.Script(0xFF, darvosim::Scripted{{darvosim::NAK}});
+    Start(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("NAK na sekwencję sterującą.", recorder.boxes[0].text);
+    EXPECT_EQ(1, beeps);
+    EXPECT_EQ(0, dialogShown);
+    EXPECT_EQ("NIVRA II GENERACJI", GlowneOkno->PanelText(0));
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF}), Commands(sim));
+}
+
 TEST_F(Startup, SilentPrinterGivesTheTimeOutTextAndTheDialog) {
     darvosim::Emulator &sim = StartSim(1, 7);
     sim.Script(0xFF, darvosim::Scripted{{}, 0, {}, false, -1});
