@@ -67,6 +67,20 @@ TEST_F(Dialog, LockedPexaShowsEveryReasonAndStaysOpen) {
     EXPECT_EQ(0x5E, commands.back()); // no status bytes read
 }
 
+TEST_F(Dialog, UnreadableLockReasonsKeepTheDialogOpen) {
+    darvosim::Emulator &sim = StartSim(1, 7);
+    sim.Script(0x60, darvosim::Scripted{{}}); // no answer
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(ErrorMessageText(21), recorder.boxes[0].text);
+    EXPECT_EQ(1, beeps);
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0x60}), Commands(sim));
+}
+
 TEST_F(Dialog, LockReasonTexts) {
     EXPECT_EQ("KASA ZABLOKOWANA: \r\n", LockReasonsText(0x40));
     EXPECT_EQ("KASA ZABLOKOWANA: \r\n"
