@@ -427,3 +427,23 @@ TEST_F(ReportTest, TraceShowsThePeriodReportResultByte) {
 }
 
 } // namespace
+
+namespace {
+
+// The zero-report flag spares the counter check on types 2, 3, 6, 7, 8
+// and 9 only; on 0, 1, 4 and 5 a day without sales is always refused.
+TEST_F(ReportTest, ZeroReportFlagByEveryDeviceType) {
+    Begin(3);
+    for (uint8_t type = 0; type <= 9; ++type) {
+        SCOPED_TRACE(int(type));
+        sim->log().Clear();
+        darvo::DeviceType = type;
+        const bool spared = type == 2 || type == 3 || type >= 6;
+        EXPECT_EQ(spared ? 0 : 211, DailyReport(1));
+        EXPECT_EQ(spared ? 0u : 1u, FramesOf(102).size());
+        EXPECT_EQ(spared ? 1u : 0u, FramesOf(37).size());
+        EXPECT_TRUE(FramesOf(247).empty());
+    }
+}
+
+} // namespace
