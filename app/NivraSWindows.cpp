@@ -534,6 +534,12 @@ void TGlowneOkno::ShowCommunicationDialog() {
 void TGlowneOkno::FormActivate() {
     if (FirstActivation) {
         FillPortList();
+        // The port named on the command line, when it can be opened; the
+        // first port found otherwise. A port named without a speed is the
+        // one the dialog offers.
+        QComboBox *list = Komunikacja->cbNumerPortu;
+        const int named = SelectedPort ? list->findText(QStringLiteral("COM%1").arg(SelectedPort)) : -1;
+        if (named >= 0) list->setCurrentIndex(named);
         if (SelectedPort == 0 || SelectedSpeed == 0) {
             ErrorBeep();
             ShowCommunicationDialog();
@@ -542,12 +548,8 @@ void TGlowneOkno::FormActivate() {
         }
 
         repaint();
-        // The port named on the command line, when it can be opened; the
-        // first port found otherwise. With no port found at all the named
-        // one is tried, so that its message says what is wrong with it.
-        QComboBox *list = Komunikacja->cbNumerPortu;
-        const int named = list->findText(QStringLiteral("COM%1").arg(SelectedPort));
-        if (named >= 0) list->setCurrentIndex(named);
+        // With no port found at all the named one is tried, so that its
+        // message says what is wrong with it.
         if (list->count() > 0) SelectedPort = Komunikacja->SelectedPortEntry();
         Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(SelectedSpeed));
 

@@ -85,14 +85,20 @@ TEST_F(Startup, FirstGenerationPrinterDisablesTheNewerItems) {
 }
 
 TEST_F(Startup, WithoutBothArgumentsTheDialogOpens) {
+    darvosim::Emulator &first = StartSim(1, 7);
     StartSim(3, 7);
-    Start(3, 0); // "COM3" alone
+    int offered = 0;
+    dialogActions.push_back([&](TKomunikacja &) { offered = SelectedPort; });
+    Start(3, 0); // "COM3" alone: the dialog offers it
     EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(3, offered);
     EXPECT_EQ(1, beeps);
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_FALSE(PortOpen());
-    EXPECT_EQ(QStringList{"COM3"}, PortList());
+    EXPECT_EQ((QStringList{"COM1", "COM3"}), PortList());
+    EXPECT_EQ("COM3", Komunikacja->cbNumerPortu->currentText());
     EXPECT_EQ(QString(), GlowneOkno->PanelText(0));
+    EXPECT_EQ(0, first.FrameCount());
 
     dialogShown = 0;
     FirstActivation = true;
