@@ -74,6 +74,20 @@ int WaitPortOrStop(int fd, short events, int timeoutMs) {
     }
 }
 
+// Closes the port a program leaves open when it ends. Made at the first
+// open, after the events above, so it runs before they are destroyed: the
+// port's threads are stopped while their events still exist (otherwise the
+// exit waits for them for ever) and the line gets its settings back.
+struct CloseAtExit {
+    ~CloseAtExit() {
+        if (TComm *port = currentPort.load()) port->Disconnect();
+    }
+};
+
+void CloseOpenPortAtExit() {
+    static CloseAtExit closer;
+}
+
 } // namespace
 
 std::string PortDevicePath(unsigned portNumber) {
@@ -167,6 +181,7 @@ uint32_t TComm::Connect() {
     }
     injectEvent_.Reset();
     CollectLineErrors(); // takes the kernel's counters as the base line
+    CloseOpenPortAtExit();
     SetCurrentPort(this);
     eventThread_ = std::make_unique<TZdarzeniaCommThread>(*this, handle_, eventSet);
     workerThread_ = std::make_unique<TZapisOdczytThread>(*this, handle_);

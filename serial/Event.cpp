@@ -8,13 +8,15 @@
 namespace darvo {
 
 namespace {
+// Never destroyed: a thread still waiting when the process ends would make
+// the destruction of the condition variable wait for ever.
 std::mutex &EventMutex() {
-    static std::mutex m;
-    return m;
+    static std::mutex *m = new std::mutex;
+    return *m;
 }
 std::condition_variable &EventCondition() {
-    static std::condition_variable cv;
-    return cv;
+    static std::condition_variable *cv = new std::condition_variable;
+    return *cv;
 }
 } // namespace
 
