@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace darvo {
@@ -86,6 +87,26 @@ struct CloseAtExit {
 
 void CloseOpenPortAtExit() {
     static CloseAtExit closer;
+}
+
+// Applies line settings. A pseudo-terminal carries no parity bit: it takes
+// everything but PARENB, and tcsetattr calls that a failure (EINVAL) when
+// nothing else changed, as when a program that ended without closing left
+// the line set up already. Such a line counts as set.
+int SetTerminal(int fd, const termios &wanted) {
+    if (::tcsetattr(fd, TCSANOW, &wanted) == 0) return 0;
+    const int err = errno;
+    struct stat st {};
+    termios now{};
+    constexpr unsigned kPtySlaveMajorFirst = 136, kPtySlaveMajorLast = 143;
+    if (err != EINVAL || ::fstat(fd, &st) != 0 || major(st.st_rdev) < kPtySlaveMajorFirst ||
+        major(st.st_rdev) > kPtySlaveMajorLast || ::tcgetattr(fd, &now) != 0)
+        return err;
+    constexpr tcflag_t kCompared = CSIZE | CSTOPB | CREAD | CLOCAL | CRTSCTS | HUPCL;
+    const bool same = now.c_iflag == wanted.c_iflag && now.c_oflag == wanted.c_oflag &&
+                      now.c_lflag == wanted.c_lflag && ((now.c_cflag ^ wanted.c_cflag) & kCompared) == 0 &&
+                      now.c_cc[VMIN] == wanted.c_cc[VMIN] && now.c_cc[VTIME] == wanted.c_cc[VTIME];
+    return same ? 0 : err;
 }
 
 } // namespace
@@ -242,8 +263,8 @@ uint32_t TComm::ApplyLineSettings() {
     if (stopBits == 2) tio.c_cflag |= CSTOPB;
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
-    if (::tcsetattr(handle_, TCSANOW, &tio) != 0) {
-        uint32_t code = Win32FromErrno(errno);
+    if (int err = SetTerminal(handle_, tio); err != 0) {
+        uint32_t code = Win32FromErrno(err);
         ReportPortError(kTextLineSettings, code);
         return code;
     }
@@ -610,7 +631,7 @@ bool ProbePort(unsigned portNumber) {
         termios tio = saved;
         ::cfmakeraw(&tio);
         tio.c_cflag |= CREAD | CLOCAL | PARENB | CRTSCTS;
-        ok = ::tcsetattr(fd, TCSANOW, &tio) == 0;
+        ok = SetTerminal(fd, tio) == 0;
         ::tcsetattr(fd, TCSANOW, &saved);
     }
     ::close(fd);

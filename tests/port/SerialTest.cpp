@@ -132,6 +132,22 @@ TEST_F(PortTest, CloseRestoresSettingsAndClearsExclusiveFlag) {
     EXPECT_EQ(0u, port->Disconnect()); // closed: nothing to do
 }
 
+TEST_F(PortTest, LineLeftSetUpByAProgramThatDiedStillOpens) {
+    // A program killed while it held the port leaves the line in the port's
+    // own settings; the pseudo-terminal then takes every setting but parity.
+    termios configured{};
+    {
+        auto port = MakePort();
+        ASSERT_EQ(0u, port->Connect());
+        ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &configured));
+    }
+    ASSERT_EQ(0, ::tcsetattr(sim->SlaveDescriptor(), TCSANOW, &configured));
+    EXPECT_TRUE(ProbePort(kPort));
+    auto port = MakePort();
+    EXPECT_EQ(0u, port->Connect()) << LastPortErrorText();
+    EXPECT_EQ("", LastPortErrorText());
+}
+
 TEST_F(PortTest, ReadTimesOutWithItsText) {
     auto port = MakePort();
     ASSERT_EQ(0u, port->Connect());
