@@ -581,3 +581,31 @@ TEST_F(ReportTest, SessionStartWithOrWithoutThePrinterCheck) {
 }
 
 } // namespace
+
+namespace {
+
+// Reading the picture back stops at the first row the printer refuses or
+// does not finish; a row is stored only once all its bytes came.
+TEST_F(ReportTest, DisplayReadStopsAtRefusedRow) {
+    Begin(8);
+    darvo::DisplayRows &rows = host.DisplayBuffer();
+    FillPicture(rows);
+    ASSERT_EQ(0, darvo::WriteDisplayData());
+    darvo::DisplayRows &read = host.DisplayReadBuffer();
+    for (auto &row : read)
+        std::fill(row, row + darvo::kDisplayRowBytes, 0xEE);
+    sim->log().Clear();
+    sim->Script(47, darvosim::Scripted{B({0x06}), 1, B({108})}); // row 0 refused
+    EXPECT_EQ(223, darvo::ReadDisplayData());
+    EXPECT_EQ(1u, FramesOf(47).size());
+    EXPECT_EQ(0xEE, read[0][1]);
+    // A printer that stops answering in the middle of a row.
+    sim->log().Clear();
+    sim->Script(47, darvosim::Scripted{B({0x06}), 1, B({0, 1, 9, 9})});
+    EXPECT_EQ(21, darvo::ReadDisplayData());
+    EXPECT_EQ(1u, FramesOf(47).size());
+    EXPECT_EQ(0xEE, read[0][1]);
+    EXPECT_EQ(0xEE, read[0][0]); // offset 0 is never written
+}
+
+} // namespace
