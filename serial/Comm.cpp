@@ -280,9 +280,14 @@ uint32_t TComm::ApplyLineSettings() {
 }
 
 uint32_t TComm::ApplyTimeouts(uint16_t writeSeconds, uint16_t readSeconds) {
+    // The time-outs in force belong to an open port; a closed one has none
+    // to read, and nothing is set.
+    if (!IsOpen()) {
+        ReportPortError(" Błąd odczytu aktualnych czasów.", ERR_INVALID_HANDLE);
+        return ERR_INVALID_HANDLE;
+    }
     savedWrite_ = activeWrite_;
     savedRead_ = activeRead_;
-    if (!IsOpen()) return 0;
     activeWrite_ = writeSeconds;
     activeRead_ = readSeconds;
     return 0;

@@ -254,3 +254,18 @@ TEST_F(ExchangeTest, SendLengthUsesItsLowByte) {
     EXPECT_EQ(0, RSSequence(0x40, 1, 258, answer, params.get()));
     EXPECT_EQ(B({0x1B, 0x40, 7, 8}), Frames().at(0).fromHost);
 }
+
+TEST_F(ExchangeTest, TimeoutsChangeOnAnOpenPortOnly) {
+    // A read time-out of 0: a silent printer fails the exchange at once.
+    ASSERT_TRUE(SetPortTimeouts(1, 0));
+    EXPECT_EQ(0, ThePort->ReadTimeoutInForce());
+    sim->Script(0x23, Scripted{});
+    auto start = steady_clock::now();
+    EXPECT_EQ(21, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    EXPECT_LT(steady_clock::now() - start, milliseconds(500));
+
+    ASSERT_EQ(0, ClosePort());
+    EXPECT_FALSE(SetPortTimeouts(2, 2));
+    EXPECT_EQ(" Błąd odczytu aktualnych czasów.", LastPortErrorText());
+    EXPECT_EQ(6u, LastPortErrorCode());
+}
