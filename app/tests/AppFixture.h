@@ -24,6 +24,7 @@
 #include <map>
 #include <ostream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,14 @@ class AppTest : public ::testing::Test {
             out << Komunikacja->cbNumerPortu->itemText(i);
         return out;
     }
+    // Changes the emulated printer once it has served every frame so far,
+    // under the lock its serving thread takes.
+    template <class Change> static void WithPrinter(darvosim::Emulator &sim, Change change) {
+        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        std::lock_guard<std::recursive_mutex> lock(sim.printer().mutex);
+        change(sim.printer());
+    }
+
     QAction *Item(const char *name) const { return GlowneOkno->Item(QString::fromLatin1(name)); }
     bool PortOpen() const { return darvo::ThePort && darvo::ThePort->IsOpen(); }
 

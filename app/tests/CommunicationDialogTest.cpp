@@ -50,7 +50,7 @@ TEST_F(Dialog, OlderPrinterIsNotAskedForLockReasons) {
 
 TEST_F(Dialog, LockedPexaShowsEveryReasonAndStaysOpen) {
     darvosim::Emulator &sim = StartSim(1, 8);
-    sim.printer().fiscal.lockReason = 5;
+    WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.lockReason = 5; });
     Komunikacja->setResult(QDialog::Rejected);
     Confirm(1, 9600);
     ASSERT_EQ(1u, recorder.boxes.size());
@@ -177,7 +177,7 @@ TEST_F(Dialog, SecondIdentificationRefusedStopsBeforeTheLockReasons) {
 
 TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
     darvosim::Emulator &sim = StartSim(1, 3);
-    sim.printer().status.cmosErased = true;
+    WithPrinter(sim, [](darvosim::Printer &p) { p.status.cmosErased = true; });
     const QString question = " Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?";
 
     // No: the dialog stays open.

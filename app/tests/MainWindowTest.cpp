@@ -256,7 +256,7 @@ TEST_F(MainWindow, DeviceCheckOfAMenuCommand) {
     // The last progress text stays for the command to clear.
     EXPECT_EQ("Odczyt typu urządzenia...", GlowneOkno->ActivityText());
 
-    sim.printer().deviceType = 9;
+    WithPrinter(sim, [](darvosim::Printer &p) { p.deviceType = 9; });
     EXPECT_FALSE(GlowneOkno->DeviceCheck(type));
     EXPECT_EQ(9, type);
     ASSERT_EQ(1u, recorder.boxes.size());
@@ -283,17 +283,18 @@ TEST_F(MainWindow, DeviceCheckOfAMenuCommand) {
 
 TEST_F(MainWindow, StatusChecksReadTheirBits) {
     darvosim::Emulator &sim = Connect(7);
-    darvosim::StatusState &s = sim.printer().status;
     bool reported = true;
     EXPECT_TRUE(GlowneOkno->IsPrinterFiscal(reported));
     EXPECT_FALSE(reported);
     EXPECT_FALSE(GlowneOkno->IsDrawerOpen(reported));
     EXPECT_FALSE(GlowneOkno->IsReadOnlyMode(reported));
     EXPECT_FALSE(GlowneOkno->CheckCmosErased(reported));
-    s.fiscalMode = false;
-    s.drawerClosed = false;
-    s.readOnly = true;
-    s.cmosErased = true;
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.status.fiscalMode = false;
+        p.status.drawerClosed = false;
+        p.status.readOnly = true;
+        p.status.cmosErased = true;
+    });
     EXPECT_FALSE(GlowneOkno->IsPrinterFiscal(reported));
     EXPECT_TRUE(GlowneOkno->IsDrawerOpen(reported));
     EXPECT_TRUE(GlowneOkno->IsReadOnlyMode(reported));
@@ -314,7 +315,6 @@ TEST_F(MainWindow, StatusChecksReadTheirBits) {
 
 TEST_F(MainWindow, PrintConditionsLaterTestsWin) {
     darvosim::Emulator &sim = Connect(7);
-    darvosim::StatusState &s = sim.printer().status;
     bool reported = true;
     int code = -1;
     EXPECT_TRUE(GlowneOkno->CheckPrintConditions(reported, code));
@@ -334,7 +334,7 @@ TEST_F(MainWindow, PrintConditionsLaterTestsWin) {
                           {&darvosim::StatusState::failure, 5},
                           {&darvosim::StatusState::paperOut, 6}};
     for (const Step &step : steps) {
-        s.*step.flag = true;
+        WithPrinter(sim, [&](darvosim::Printer &p) { p.status.*step.flag = true; });
         EXPECT_FALSE(GlowneOkno->CheckPrintConditions(reported, code));
         EXPECT_EQ(step.code, code);
     }
@@ -344,9 +344,11 @@ TEST_F(MainWindow, PrintConditionsLaterTestsWin) {
 
 TEST_F(MainWindow, BytesFiveAndSevenCountOnlyWhereTheyAreRead) {
     darvosim::Emulator &sim = Connect(3);
-    sim.printer().version = 2; // NIVRA II before version 3: four status bytes
-    sim.printer().status.noProgrammingVoltage = true;
-    sim.printer().status.lowAccumulator = true;
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.version = 2; // NIVRA II before version 3: four status bytes
+        p.status.noProgrammingVoltage = true;
+        p.status.lowAccumulator = true;
+    });
     bool reported = true;
     int code = -1;
     EXPECT_TRUE(GlowneOkno->CheckPrintConditions(reported, code));
