@@ -340,6 +340,20 @@ TEST_F(MainWindow, PrintConditionsLaterTestsWin) {
     }
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
+
+    // Status bytes that cannot be read: the message, and the arrow again.
+    sim.Script(0x55, darvosim::Scripted{{darvosim::NAK}});
+    GlowneOkno->ShowActivityMessage("x");
+    EXPECT_FALSE(GlowneOkno->CheckPrintConditions(reported, code));
+    EXPECT_TRUE(reported);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_EQ("NAK na sekwencję sterującą.", recorder.boxes[0].text);
+    EXPECT_EQ(1, beeps);
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+    EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
 TEST_F(MainWindow, BytesFiveAndSevenCountOnlyWhereTheyAreRead) {
