@@ -214,6 +214,7 @@ uint32_t TComm::Connect() {
 }
 
 uint32_t TComm::Disconnect() {
+    std::lock_guard<std::mutex> closing(closeMutex_);
     if (!IsOpen()) return 0;
     // Release every transfer that waits, first: a caller blocked in SendByte
     // or ReceiveByte returns at once instead of after its time-out.
@@ -294,6 +295,7 @@ uint32_t TComm::ApplyTimeouts(uint16_t writeSeconds, uint16_t readSeconds) {
 }
 
 uint32_t TComm::PurgeOutput() {
+    std::lock_guard<std::mutex> closing(closeMutex_);
     if (!IsOpen()) return 0;
     // A completed write has already left the output queue, so only a byte
     // that timed out can still be there. Flushing an empty queue is skipped:
@@ -304,6 +306,7 @@ uint32_t TComm::PurgeOutput() {
 }
 
 uint32_t TComm::PurgeInput() {
+    std::lock_guard<std::mutex> closing(closeMutex_);
     if (!IsOpen()) return 0;
     if (::tcflush(handle_, TCIFLUSH) != 0) return Win32FromErrno(errno);
     return 0;

@@ -144,7 +144,10 @@ class TComm {
     friend class TZdarzeniaCommThread;
     uint32_t CollectLineErrors();
 
-    int handle_ = -1;
+    // Read by the worker and by a caller's purge while another thread may
+    // close the port; closeMutex_ keeps a purge off a descriptor being closed.
+    std::atomic<int> handle_{-1};
+    std::mutex closeMutex_;
     std::string devicePath_;
     bool haveSavedSettings_ = false;
     termios savedSettings_{};

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 
 using namespace darvo;
 using namespace darvotest;
@@ -268,4 +269,52 @@ TEST_F(ExchangeTest, TimeoutsChangeOnAnOpenPortOnly) {
     EXPECT_FALSE(SetPortTimeouts(2, 2));
     EXPECT_EQ(" Błąd odczytu aktualnych czasów.", LastPortErrorText());
     EXPECT_EQ(6u, LastPortErrorCode());
+}
+
+TEST_F(ExchangeTest, CloseFromAnotherThreadEndsAWaitingExchange) {
+    ASSERT_EQ(0, ClosePort());
+    ASSERT_EQ(0, OpenPort(kPort, 9600, 5, 5));
+    sim->Script(0x23, Scripted{}); // the printer says nothing
+    int32_t result = -1;
+    auto start = steady_clock::now();
+    std::thread host([&] { result = RSSequence(0x23, 1, 0, AnswerBuffer, nullptr); });
+    ASSERT_TRUE(sim->log().WaitForHostBytes(2, seconds(1)));
+    EXPECT_EQ(0, ClosePort());
+    host.join();
+    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+    // Usually the host waits for the answer by now; the close may still
+    // catch the end of the command byte's write.
+    if (result == 20) {
+        EXPECT_EQ("Zapis przerwany.", LastPortErrorText());
+    } else {
+        EXPECT_EQ(21, result);
+        EXPECT_EQ("Przerwany zapis ", LastPortErrorText());
+    }
+
+    // Output held back: the exchange ends with 20, at once.
+    ASSERT_EQ(0, OpenPort(kPort, 9600, 5, 5));
+    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+    start = steady_clock::now();
+    host = std::thread([&] { result = RSSequence(0x23, 1, 0, AnswerBuffer, nullptr); });
+    EXPECT_EQ(0, ClosePort());
+    host.join();
+    ::tcflow(sim->SlaveDescriptor(), TCOON);
+    EXPECT_EQ(20, result);
+    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+    EXPECT_EQ("Zapis przerwany.", LastPortErrorText());
+}
+
+TEST_F(ExchangeTest, PrinterGoneFailsEveryExchangeAtOnce) {
+    sim->Script(0x41, Scripted{B({0x06, 1}), 0, {}, true});
+    EXPECT_EQ(21, SendSequence(0x41, 4, 0, nullptr, nullptr));
+    for (int i = 0; i < 2; ++i) {
+        auto start = steady_clock::now();
+        EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+        EXPECT_LT(steady_clock::now() - start, milliseconds(500));
+        EXPECT_EQ("Niepoprawny zapis do portu.", LastPortErrorText());
+    }
+    EXPECT_EQ(0, ClosePort());
+    EXPECT_EQ(2, OpenPort(kPort, 9600, 1, 1));
+    EXPECT_EQ("System nie potrafi znależć danego urządzenia.", LastPortErrorText());
+    EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
 }
