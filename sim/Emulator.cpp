@@ -149,13 +149,15 @@ bool Emulator::ReadByte(uint8_t &byte, int timeoutMs) {
 }
 
 void Emulator::WriteByte(uint8_t byte) {
-    if (master_ < 0 || lineClosed_) return;
     for (;;) {
+        // A host that reads nothing fills the line; stopping or hanging up
+        // must still end the write.
+        if (master_ < 0 || lineClosed_ || !running_) return;
         ssize_t n = ::write(master_, &byte, 1);
         if (n == 1) break;
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            pollfd out{master_, POLLOUT, 0};
-            ::poll(&out, 1, 100);
+            pollfd fds[2] = {{master_, POLLOUT, 0}, {stopFd_, POLLIN, 0}};
+            ::poll(fds, 2, 100);
             continue;
         }
         return;

@@ -1,9 +1,11 @@
 // darvo-sim from the command line: the path it prints, the link, the wire
 // log file, and a clean exit on SIGTERM.
 #include "ChildProcess.h"
+#include "Emulator.h"
 #include "darvodr/Core.h"
 #include "darvodr.h"
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -59,4 +61,16 @@ TEST(DarvoSim, RefusesBadOptions) {
         ASSERT_TRUE(sim.Start(args));
         EXPECT_EQ(2, sim.Wait());
     }
+}
+
+TEST(Emulator, StopsWhileTheHostReadsNothing) {
+    // An answer far longer than the line holds, and a host that never reads it.
+    darvosim::Emulator sim;
+    ASSERT_TRUE(sim.Start()) << sim.Error();
+    sim.Script(0x41, darvosim::Scripted{darvosim::Bytes(200000, 0x06)});
+    ASSERT_EQ(2, ::write(sim.SlaveDescriptor(), "\x1B\x41", 2));
+    ASSERT_TRUE(sim.log().WaitForHostBytes(2, std::chrono::seconds(1)));
+    const auto start = std::chrono::steady_clock::now();
+    sim.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
