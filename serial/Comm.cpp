@@ -204,8 +204,15 @@ uint32_t TComm::Connect() {
     CollectLineErrors(); // takes the kernel's counters as the base line
     CloseOpenPortAtExit();
     SetCurrentPort(this);
-    eventThread_ = std::make_unique<TZdarzeniaCommThread>(*this, handle_, eventSet);
-    workerThread_ = std::make_unique<TZapisOdczytThread>(*this, handle_);
+    try {
+        eventThread_ = std::make_unique<TZdarzeniaCommThread>(*this, handle_, eventSet);
+        workerThread_ = std::make_unique<TZapisOdczytThread>(*this, handle_);
+    } catch (...) {
+        // Without its worker an open port would leave every transfer
+        // waiting for ever: close it again, and let the caller see why.
+        Disconnect();
+        throw;
+    }
 
     result = ApplyLineSettings();
     if (result != 0) return result;
