@@ -192,9 +192,11 @@ void Emulator::Run() {
         int frame = ++frame_;
         log_.Add(true, byte, frame, Now());
         uint8_t command;
-        if (!ReadByte(command, static_cast<int>(options_.parameterTimeout.count()))) continue;
-        log_.Add(true, command, frame, Now());
-        Serve(command);
+        // A frame whose command byte never comes is over too.
+        if (ReadByte(command, static_cast<int>(options_.parameterTimeout.count()))) {
+            log_.Add(true, command, frame, Now());
+            Serve(command);
+        }
         {
             std::lock_guard<std::mutex> lock(doneMutex_);
             framesDone_ = frame;

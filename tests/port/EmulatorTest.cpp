@@ -1,7 +1,7 @@
 // darvo-sim from the command line: the path it prints, the link, the wire
 // log file, and a clean exit on SIGTERM.
 #include "ChildProcess.h"
-#include "Emulator.h"
+#include "SimFixture.h"
 #include "darvodr/Core.h"
 #include "darvodr.h"
 
@@ -73,4 +73,17 @@ TEST(Emulator, StopsWhileTheHostReadsNothing) {
     const auto start = std::chrono::steady_clock::now();
     sim.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+}
+
+TEST(Emulator, FrameWithoutItsCommandByteEndsAfterTheParameterTimeout) {
+    darvosim::EmulatorOptions options;
+    options.parameterTimeout = std::chrono::milliseconds(50);
+    darvosim::Emulator sim(options);
+    ASSERT_TRUE(sim.Start()) << sim.Error();
+    ASSERT_EQ(1, ::write(sim.SlaveDescriptor(), "\x1B", 1)); // a lone escape byte
+    EXPECT_TRUE(sim.WaitForFrames(1, std::chrono::seconds(1)));
+    EXPECT_EQ(1, sim.FrameCount());
+    ASSERT_EQ(2, ::write(sim.SlaveDescriptor(), "\x1B\x23", 2)); // the next frame is served
+    EXPECT_TRUE(sim.WaitForFrames(2, std::chrono::seconds(1)));
+    EXPECT_EQ(darvotest::B({0x06}), sim.log().FramesOf(0x23).at(0).fromPrinter);
 }
