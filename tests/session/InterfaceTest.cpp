@@ -104,6 +104,7 @@ TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
     ASSERT_FALSE(program.empty());
     const std::string dir = TempDir();
     const std::string wire = dir + "/wire.log", texts = dir + "/texts.txt";
+    std::remove(wire.c_str()); // the emulator appends to it
 
     Child sim;
     ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--print-time", "200", "--log", wire}));
