@@ -250,6 +250,12 @@ uint32_t TComm::Disconnect() {
 
 uint32_t TComm::ApplyLineSettings() {
     if (!IsOpen()) return 0;
+    // Speed 0 is no line speed (a terminal takes it as "hang up"): refused,
+    // and the line is left as it is.
+    if (baudRate == 0) {
+        ReportPortError(kTextLineSettings, ERR_INVALID_PARAMETER);
+        return ERR_INVALID_PARAMETER;
+    }
     termios tio{};
     if (::tcgetattr(handle_, &tio) != 0) {
         uint32_t code = Win32FromErrno(errno);

@@ -318,3 +318,16 @@ TEST_F(ExchangeTest, PrinterGoneFailsEveryExchangeAtOnce) {
     EXPECT_EQ("System nie potrafi znależć danego urządzenia.", LastPortErrorText());
     EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
 }
+
+TEST_F(ExchangeTest, SpeedZeroIsRefused) {
+    ASSERT_EQ(0, ClosePort());
+    const uint32_t speedBefore = sim->LineSpeed();
+    EXPECT_EQ(87, OpenPort(kPort, 0, 1, 1));
+    EXPECT_EQ("Błąd podczas aktualizacji bloku kontroli danych.", LastPortErrorText());
+    EXPECT_EQ(speedBefore, sim->LineSpeed());
+    // As after any failure past the open itself, the port stays open until closed.
+    EXPECT_EQ(5, OpenPort(kPort, 9600, 1, 1));
+    EXPECT_EQ(0, ClosePort());
+    EXPECT_EQ(0, OpenPort(kPort, 9600, 1, 1));
+    EXPECT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+}
