@@ -177,6 +177,8 @@ int32_t DeviceName(std::string &name) {
 extern "C" int32_t pDeviceName(char *buffer) {
     return Guarded("pDeviceName", [&]() -> int32_t {
         if (!buffer) return RC_NULL_BUFFER;
+        // First the empty text, as every buffer variant does: a failed start
+        // leaves no stale name behind.
         buffer[0] = '\0';
         std::string name;
         int32_t result = CurrentDeviceName(name, true);
