@@ -142,6 +142,22 @@ TEST_F(Startup, PortInUseGivesItsMessageAndTheDialog) {
     EXPECT_EQ(0, sim.FrameCount());
 }
 
+TEST_F(Startup, OtherOpeningFailureGivesItsTextAndTheDialog) {
+    Map(1, "/dev/null"); // there, but not a serial line
+    struct Unmapped {
+        ~Unmapped() { ::setenv("DARVO_COM1", "/nonexistent/darvo-port", 1); }
+    } unmapped;
+    Start(1, 9600);
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_EQ(ErrorMessageText(6), recorder.boxes[0].text);
+    EXPECT_FALSE(recorder.boxes[0].text.isEmpty());
+    EXPECT_EQ(2, beeps);
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_FALSE(PortOpen());
+}
+
 TEST_F(Startup, OtherDeviceIsRefused) {
     darvosim::Emulator &sim = StartSim(1, 9);
     Start(1, 9600);
