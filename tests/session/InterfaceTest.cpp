@@ -107,7 +107,7 @@ TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
     std::remove(wire.c_str()); // the emulator appends to it
 
     Child sim;
-    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--print-time", "200", "--log", wire}));
+    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--print-time", "1000", "--log", wire}));
     const std::string path = sim.Line();
     ASSERT_EQ(0u, path.rfind("/dev/pts/", 0)) << path;
 
