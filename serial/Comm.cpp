@@ -71,6 +71,12 @@ int WaitPortOrStop(int fd, short events, int timeoutMs) {
         if (n < 0) return -1;
         if (n == 0) return 0;
         if (fds[1].revents & POLLIN) return 2;
+        // Hang-up or error without the readiness asked for: the device has
+        // gone, and waiting again would return at once, round and round.
+        if (!(fds[0].revents & events) && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            errno = (fds[0].revents & POLLNVAL) ? EBADF : EIO;
+            return -1;
+        }
         return 1;
     }
 }
