@@ -127,6 +127,7 @@ int32_t NewerPeriodPrologue(const char *progress, int32_t detailed) {
     int32_t result = EnsureSession(true);
     if (result != RC_OK) return result;
     if (ReceiptOpen) return RC_RECEIPT_OPEN;
+    // Any other flag names no report (and would leave the result to an old answer).
     if (detailed != 0 && detailed != 1) return RC_OUT_OF_RANGE;
     uint8_t type = 0;
     int32_t version = 0;
@@ -264,6 +265,8 @@ extern "C" int32_t PeriodReport(int32_t detailed, int32_t y1, int32_t m1, int32_
         int32_t result = EnsureSession(true);
         if (result != RC_OK) return result;
         if (ReceiptOpen) return RC_RECEIPT_OPEN;
+        // A detailed flag other than 0 or 1 names no report: it is refused
+        // like a bad date, not answered with 0 for a report never printed.
         auto in = [](int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; };
         if (!in(y1, 1, 99) || !in(m1, 1, 12) || !in(d1, 1, 31) || !in(y2, 1, 99) || !in(m2, 1, 12) ||
             !in(d2, 1, 31) || (detailed != 0 && detailed != 1))
