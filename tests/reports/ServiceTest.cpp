@@ -609,3 +609,21 @@ TEST_F(ReportTest, DisplayReadStopsAtRefusedRow) {
 }
 
 } // namespace
+
+namespace {
+
+// The printing service commands look at the printer first: without paper
+// they send nothing.
+TEST_F(ReportTest, PrintingServiceCommandsWaitForPaperFirst) {
+    Begin(7);
+    OnPrinter([](Printer &p) { p.status.paperOut = true; });
+    EXPECT_EQ(109, darvo::FixedDescriptionsReport());
+    EXPECT_EQ(109, darvo::EpromTest());
+    darvo::UserDataLines lines;
+    EXPECT_EQ(109, darvo::PrintUserDataCheck(4, lines));
+    EXPECT_TRUE(FramesOf(48).empty());
+    EXPECT_TRUE(FramesOf(39).empty());
+    EXPECT_TRUE(FramesOf(51).empty());
+}
+
+} // namespace
