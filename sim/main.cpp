@@ -1,5 +1,6 @@
 // darvo-sim: an emulated DARVO fiscal printer on a pseudo-terminal.
 #include "Emulator.h"
+#include "FiscalState.h"
 #include "StateFile.h"
 
 #include <csignal>
@@ -169,6 +170,11 @@ int main(int argc, char **argv) {
             }
             if (!line.empty() && line.back() == '\r') line.pop_back();
             std::string answer = emulator.printer().Control(line, emulator.SlaveDescriptor());
+            {
+                // An operator's change (paper out, jumper, ...) is kept as a served command's is.
+                std::lock_guard<std::recursive_mutex> lock(emulator.printer().mutex);
+                AfterCommand(emulator.printer());
+            }
             if (!answer.empty()) {
                 std::fputs(answer.c_str(), stdout);
                 if (answer.back() != '\n') std::fputc('\n', stdout);
