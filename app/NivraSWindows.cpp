@@ -183,20 +183,19 @@ TGlowneOkno::~TGlowneOkno() {
     if (GlowneOkno == this) GlowneOkno = nullptr;
 }
 
-QMenu *TGlowneOkno::AddMenu(const QString &caption, const QString &name) {
-    QMenu *menu = menuBar()->addMenu(caption);
+QMenu *TGlowneOkno::NameMenu(QMenu *menu, const QString &name) {
     menu->setObjectName(name);
     menu->menuAction()->setObjectName(name);
     items_.insert(name, menu->menuAction());
     return menu;
 }
 
+QMenu *TGlowneOkno::AddMenu(const QString &caption, const QString &name) {
+    return NameMenu(menuBar()->addMenu(caption), name);
+}
+
 QMenu *TGlowneOkno::AddSubmenu(QMenu *parent, const QString &caption, const QString &name) {
-    QMenu *menu = parent->addMenu(caption);
-    menu->setObjectName(name);
-    menu->menuAction()->setObjectName(name);
-    items_.insert(name, menu->menuAction());
-    return menu;
+    return NameMenu(parent->addMenu(caption), name);
 }
 
 QAction *TGlowneOkno::AddItem(QMenu *menu, const QString &caption, const QString &name) {

@@ -129,6 +129,7 @@ class TGlowneOkno : public QMainWindow {
   private:
     class Host;
     void BuildMenu();
+    QMenu *NameMenu(QMenu *menu, const QString &name);
     QMenu *AddMenu(const QString &caption, const QString &name);
     QMenu *AddSubmenu(QMenu *menu, const QString &caption, const QString &name);
     QAction *AddItem(QMenu *menu, const QString &caption, const QString &name);
