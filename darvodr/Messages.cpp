@@ -15,30 +15,27 @@ namespace {
 // Lines of the time-out texts are separated by a single carriage return.
 #define CR "\r"
 
-const char *const kSendTimeout =
-    "TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej " CR CR
-    "Możliwe przyczyny błędu:" CR CR
-    "* drukarka fiskalna nie jest włączona. Należy włączyć drukarkę i poczekać" CR
-    "  aż na wyświetlaczu klienta zaświeci się napis 'ON LINE'," CR
-    "* drukarka fiskalna znajduje się w trybie 'OFF LINE'" CR
-    "  należy nacisnąć równocześnie klawisze UP i DOWN drukarki fiskalnej," CR
-    "* kabel łączący komputer z drukarką fiskalną nie jest podłączony" CR
+// The two time-out texts differ only in their first line and in one cause.
+#define TIMEOUT_CAUSES_HEAD                                                                                \
+    CR CR "Możliwe przyczyny błędu:" CR CR                                                                 \
+    "* drukarka fiskalna nie jest włączona. Należy włączyć drukarkę i poczekać" CR                         \
+    "  aż na wyświetlaczu klienta zaświeci się napis 'ON LINE'," CR                                        \
+    "* drukarka fiskalna znajduje się w trybie 'OFF LINE'" CR                                              \
+    "  należy nacisnąć równocześnie klawisze UP i DOWN drukarki fiskalnej," CR                             \
+    "* kabel łączący komputer z drukarką fiskalną nie jest podłączony" CR                                  \
     "  lub jest podłączony niepoprawnie" CR
-    "* drukarka jest podłączona do innego portu szeregowego niż wybrany w programie." CR CR
-    "Po sprawdzeniu opisanych przyczyn można spróbować, czy błąd został usunięty.";
+#define TIMEOUT_TAIL CR CR "Po sprawdzeniu opisanych przyczyn można spróbować, czy błąd został usunięty."
+
+const char *const kSendTimeout =
+    "TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej " TIMEOUT_CAUSES_HEAD
+    "* drukarka jest podłączona do innego portu szeregowego niż wybrany w programie." TIMEOUT_TAIL;
 
 const char *const kReceiveTimeout =
-    "TIMEOUT ODBIERANIA: Komputer nie potrafi odebrać informacji z drukarki fiskalnej " CR CR
-    "Możliwe przyczyny błędu:" CR CR
-    "* drukarka fiskalna nie jest włączona. Należy włączyć drukarkę i poczekać" CR
-    "  aż na wyświetlaczu klienta zaświeci się napis 'ON LINE'," CR
-    "* drukarka fiskalna znajduje się w trybie 'OFF LINE'" CR
-    "  należy nacisnąć równocześnie klawisze UP i DOWN drukarki fiskalnej," CR
-    "* kabel łączący komputer z drukarką fiskalną nie jest podłączony" CR
-    "  lub jest podłączony niepoprawnie" CR
-    "* w programie wybrano inną prędkość transmisji niż ustawiona w drukarce." CR CR
-    "Po sprawdzeniu opisanych przyczyn można spróbować, czy błąd został usunięty.";
+    "TIMEOUT ODBIERANIA: Komputer nie potrafi odebrać informacji z drukarki fiskalnej " TIMEOUT_CAUSES_HEAD
+    "* w programie wybrano inną prędkość transmisji niż ustawiona w drukarce." TIMEOUT_TAIL;
 
+#undef TIMEOUT_CAUSES_HEAD
+#undef TIMEOUT_TAIL
 #undef CR
 
 const char *const kUnknown = "Nieznany błąd (prawdopodobnie systemowy)";
