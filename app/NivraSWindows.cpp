@@ -159,6 +159,12 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
     setStatusBar(sb_);
 
     BuildMenu();
+    ConnectReportsMenu();
+    ConnectTestsMenu();
+    ConnectClockMenu();
+    ConnectTaxesMenu();
+    ConnectSettingsMenu();
+    ConnectServiceMenu();
 
     cursorTimer_ = new QTimer(this);
     cursorTimer_->setSingleShot(true);
@@ -284,6 +290,11 @@ void TGlowneOkno::BuildMenu() {
             &QAction::triggered, this, &TGlowneOkno::Parametry1Click);
     connect(AddItem(komunikacja, QStringLiteral("O programie"), QStringLiteral("Oprogramie1")),
             &QAction::triggered, this, &TGlowneOkno::Oprogramie1Click);
+}
+
+void TGlowneOkno::OnItem(const char *name, void (TGlowneOkno::*handler)()) {
+    if (QAction *action = Item(QString::fromLatin1(name)))
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
 }
 
 QAction *TGlowneOkno::Item(const QString &objectName) const {

@@ -118,6 +118,80 @@ class TGlowneOkno : public QMainWindow {
     // The ten items that only the second generation of printers offers.
     static const char *const kSecondGenerationItems[10];
 
+    // ---- Steps every menu command shares (CommandSteps.cpp) ----
+    // The CMOS check: false (the command stops) when the status cannot be
+    // read or the CMOS memory was erased; each case has shown its message.
+    bool CmosCheck();
+    // A non-zero driver code: arrow cursor, warning sound, activity text
+    // cleared, and its text in an error box captioned "Błąd".
+    void ShowCommandError(int32_t code);
+    // The print start: waits with the busy cursor until the printer can
+    // print; false after the error box when it cannot.
+    bool PrintStart(uint8_t deviceType);
+    // The outcome of a printing operation: an error box, or on paper out the
+    // question whether to resume, asked again as long as the printer still
+    // has no paper. Ends with the arrow cursor and no activity text.
+    void ResumeAfterPaperOut(int32_t code, uint8_t deviceType);
+    // CheckPrintConditions with the message of a blocking condition; true
+    // when printing may go on.
+    bool PrintConditionsCheck();
+    // The message for a condition code of CheckPrintConditions.
+    static QString ConditionMessage(int conditionCode);
+
+    // ---- Menu commands: one file per menu ----
+    // "&Raporty" (MenuReports.cpp)
+    void Fiskalnydobowy1Click();
+    void Finansowypodatkowy1Click();
+    void Stanudrukarki1Click();
+    void Miesiczny1Click();
+    void Wedugdat1Click();
+    void Wedugnumerw1Click();
+    void Miesiczny2Click();
+    void Wedugdat2Click();
+    void Wedugnumerw2Click();
+    void Nazwtowarwzablokowanych1Click();
+    void Opiswstaych1Click();
+    void Wydrukkontrolnynazwistawek1Click();
+    void Kasowaniebuforawycen1Click();
+    void Zdalnewyaczeniedrukarki1Click();
+
+    // "&Testy" (MenuTests.cpp)
+    void Standrukarki1Click();
+    void Bajtystatusu1Click();
+    void Wy1Click();
+    void N41Click();
+    void PamicEPROM1Click();
+    void Numerunikatowy1Click();
+
+    // "&Zegar" (MenuClock.cpp)
+    void Odczytzegara1Click();
+    void Przestawianiezegara1Click();
+    void Inicjowaniezegara1Click();
+
+    // "&Podatki" (MenuTaxes.cpp)
+    void Odczyt1Click();
+    void Zapis1Click();
+
+    // "&Ustawienia" (MenuSettings.cpp)
+    void Nrkasyikodobsugujcego1Click();
+    void Ilo1Click();
+    void Sposbzaokrglania1Click();
+    void Ustawienia2Click();
+    void Datawprowadzeniaeuro1Click();
+    void Datanastpnegoprzegldu1Click();
+    void Odczyt2Click();
+    void Danenawy2Click();
+    void Kasowanie1Click();
+    void Liniereklamowe1Click();
+
+    // "Serwis" (MenuService.cpp)
+    void Odczytuytkownika1Click();
+    void Przeczeniewtrybfiskalny1Click();
+    void Cao1Click();
+    void Wedugdat3Click();
+    void Wedugnumerw3Click();
+    void Bazanazwitowarw1Click();
+
   protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -129,6 +203,15 @@ class TGlowneOkno : public QMainWindow {
   private:
     class Host;
     void BuildMenu();
+    // Each menu file connects its own items; called once from the constructor.
+    void ConnectReportsMenu();
+    void ConnectTestsMenu();
+    void ConnectClockMenu();
+    void ConnectTaxesMenu();
+    void ConnectSettingsMenu();
+    void ConnectServiceMenu();
+    // Runs the handler when the item is chosen.
+    void OnItem(const char *name, void (TGlowneOkno::*handler)());
     QMenu *NameMenu(QMenu *menu, const QString &name);
     QMenu *AddMenu(const QString &caption, const QString &name);
     QMenu *AddSubmenu(QMenu *menu, const QString &caption, const QString &name);

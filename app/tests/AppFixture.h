@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AppState.h"
+#include "Dialog.h"
 #include "ErrorBeep.h"
 #include "Komunik.h"
 #include "MessageBoxes.h"
@@ -73,6 +74,14 @@ class AppTest : public ::testing::Test {
                 action(dialog);
             }
         };
+        TDialog::SetModalRunner([this](TDialog &dialog) {
+            shownDialogs.push_back(dialog.objectName());
+            if (!dialogRunners.empty()) {
+                auto action = std::move(dialogRunners.front());
+                dialogRunners.pop_front();
+                action(dialog);
+            }
+        });
         FirstActivation = true;
         SelectedPort = 0;
         SelectedSpeed = 0;
@@ -89,6 +98,7 @@ class AppTest : public ::testing::Test {
         }
         sims.clear();
         TKomunikacja::ModalRunner() = nullptr;
+        TDialog::SetModalRunner(nullptr);
         SetErrorBeepHandler(nullptr);
         SetMessageBoxPresenter(nullptr);
         darvo::PortWriteTimeout = savedWrite_;
@@ -145,6 +155,10 @@ class AppTest : public ::testing::Test {
     int beeps = 0;
     int dialogShown = 0;
     std::deque<std::function<void(TKomunikacja &)>> dialogActions;
+    // Every dialog shown modally, by object name, in order; each takes the
+    // next runner, which acts on it while it is open (none: it just closes).
+    QStringList shownDialogs;
+    std::deque<std::function<void(TDialog &)>> dialogRunners;
     std::map<int, std::unique_ptr<darvosim::Emulator>> sims;
 
   private:

@@ -1,0 +1,52 @@
+// The base of every dialog the menu commands open: created once at start-up,
+// shown modally, centred over the main window on activation; Esc closes it,
+// Enter acts as its default button, and closing it clears the main window's
+// activity text.
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+#include <functional>
+#include <initializer_list>
+
+class TDialog : public QDialog {
+  public:
+    TDialog(QWidget *parent, const QString &objectName, const QString &caption);
+
+    // Shows the dialog modally and returns its result. Tests replace the
+    // modal loop with a runner: the dialog is activated, the runner acts on
+    // it (fills fields, clicks buttons), and the dialog is closed again.
+    int ShowModal();
+    using Runner = std::function<void(TDialog &)>;
+    static void SetModalRunner(Runner runner);
+    static bool HasModalRunner();
+
+  protected:
+    // Run each time the dialog is shown, after it has been centred.
+    virtual void FormActivate() {}
+    // Run when it closes, whichever way, before the activity text is cleared.
+    virtual void FormClose() {}
+
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+
+  private:
+    void Activate();
+    void Close();
+    bool closed_ = true;
+};
+
+// While a dialog's command talks to the printer: the busy cursor on the main
+// window and the given buttons disabled; every way out of the scope puts the
+// arrow back and enables the buttons again.
+class TBusyScope {
+  public:
+    explicit TBusyScope(std::initializer_list<QWidget *> disable = {});
+    ~TBusyScope();
+    TBusyScope(const TBusyScope &) = delete;
+    TBusyScope &operator=(const TBusyScope &) = delete;
+
+  private:
+    QList<QPointer<QWidget>> disabled_;
+};

@@ -1,0 +1,4 @@
+// The "Zegar" menu of the main window: its commands.
+#include "NivraSWindows.h"
+
+void TGlowneOkno::ConnectClockMenu() {}

@@ -1,0 +1,4 @@
+// The "Raporty" menu of the main window: its commands.
+#include "NivraSWindows.h"
+
+void TGlowneOkno::ConnectReportsMenu() {}

@@ -1,0 +1,4 @@
+// The "Ustawienia" menu of the main window: its commands.
+#include "NivraSWindows.h"
+
+void TGlowneOkno::ConnectSettingsMenu() {}

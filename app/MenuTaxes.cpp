@@ -1,0 +1,4 @@
+// The "Podatki" menu of the main window: its commands.
+#include "NivraSWindows.h"
+
+void TGlowneOkno::ConnectTaxesMenu() {}

@@ -1,0 +1,4 @@
+// The "Testy" menu of the main window: its commands.
+#include "NivraSWindows.h"
+
+void TGlowneOkno::ConnectTestsMenu() {}
