@@ -164,6 +164,7 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
     ConnectClockMenu();
     ConnectTaxesMenu();
     ConnectSettingsMenu();
+    ConnectPexaSettingsMenu();
     ConnectServiceMenu();
 
     cursorTimer_ = new QTimer(this);

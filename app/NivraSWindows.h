@@ -176,6 +176,7 @@ class TGlowneOkno : public QMainWindow {
     void Nrkasyikodobsugujcego1Click();
     void Ilo1Click();
     void Sposbzaokrglania1Click();
+    // "&Ustawienia" › "Ustawienia PEXA/PEXA F" (MenuSettingsPexa.cpp)
     void Ustawienia2Click();
     void Datawprowadzeniaeuro1Click();
     void Datanastpnegoprzegldu1Click();
@@ -209,6 +210,7 @@ class TGlowneOkno : public QMainWindow {
     void ConnectClockMenu();
     void ConnectTaxesMenu();
     void ConnectSettingsMenu();
+    void ConnectPexaSettingsMenu();
     void ConnectServiceMenu();
     // Runs the handler when the item is chosen.
     void OnItem(const char *name, void (TGlowneOkno::*handler)());
