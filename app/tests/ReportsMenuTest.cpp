@@ -347,6 +347,44 @@ TEST_F(ReportsMenu, PrinterNotReadyKeepsTheNumbersDialogOpen) {
     ExpectIdle();
 }
 
+// The paper runs out while the printer prints a report by numbers: the
+// question repeats until the paper is back, then the printout is followed
+// to its end.
+TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
+    darvosim::Emulator &sim = Connect(8);
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        for (int n = 1; n <= 3; ++n) {
+            darvosim::DailyRecord r;
+            r.number = n;
+            r.date = {8, 3, n};
+            p.fiscal.records.push_back(r);
+        }
+        p.paperRunsOutAfterPolls = 1;
+    });
+    Presenter presenter(recorder);
+    SetMessageBoxPresenter(&presenter);
+    int questions = 0;
+    presenter.onBox = [&](const BoxRequest &) {
+        if (++questions == 2) WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = false; });
+    };
+    recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
+    dialogRunners.push_back([](TDialog &) {
+        fOkresoweWgNumerow->seOd->setValue(2);
+        fOkresoweWgNumerow->seDo->setValue(3);
+        fOkresoweWgNumerow->bTak->click();
+    });
+    GlowneOkno->Wedugnumerw1Click();
+    EXPECT_EQ(4, PeriodReportKind);
+    EXPECT_EQ((QStringList{kPaperQuestion, kPaperQuestion}), Texts());
+    const auto frames = sim.log().FramesOf(49);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), frames[0].fromHost);
+    EXPECT_EQ(1u, sim.log().FramesOf(0x2A).size());
+    EXPECT_FALSE(sim.printer().status.printing);
+    EXPECT_TRUE(Printed(sim, "od nr 2 do nr 3"));
+    ExpectIdle();
+}
+
 // -------------------------------------------- names-and-rates printout
 
 class NamesFile : public ReportsMenu {
