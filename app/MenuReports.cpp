@@ -254,8 +254,9 @@ void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
         return;
     }
     SetBusyCursor();
-    auto failed = [this](int32_t code) {
+    auto failed = [this, &file](int32_t code) {
         if (code == 0) return false;
+        file.close();
         SetArrowCursor();
         ErrorBeep();
         ErrorBox(ErrorMessageText(code));

@@ -12,7 +12,9 @@
 
 #include <QDateEdit>
 #include <QDateTime>
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QPushButton>
 #include <QSpinBox>
@@ -328,6 +330,24 @@ TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
               Bytes(SettlementRange, SettlementRange + 12));
     EXPECT_FALSE(Sent(sim, 49));
     EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST_F(ReportsMenu, EnterInARangeFieldActsAsTakAndEscCloses) {
+    SettlementRangeMode = true;
+    fOkresoweWgNumerow->seOd->setValue(7);
+    fOkresoweWgNumerow->seDo->setValue(9);
+    fOkresoweWgNumerow->show();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(fOkresoweWgNumerow->seDo, &enter);
+    EXPECT_FALSE(fOkresoweWgNumerow->isVisible());
+    EXPECT_EQ(kModalYes, fOkresoweWgNumerow->result());
+    EXPECT_EQ((Bytes{7, 0, 9, 0}), Bytes(SettlementRange, SettlementRange + 4));
+
+    fOkresoweMiesieczne->show();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(fOkresoweMiesieczne->seRok, &esc);
+    EXPECT_FALSE(fOkresoweMiesieczne->isVisible());
+    EXPECT_EQ(QDialog::Rejected, fOkresoweMiesieczne->result());
 }
 
 TEST_F(ReportsMenu, PrinterNotReadyKeepsTheNumbersDialogOpen) {
