@@ -3,6 +3,7 @@
 #include "Komunik.h"
 #include "NivraSWindows.h"
 #include "about.h"
+#include "udaneuz.h"
 
 // The order of creation, dialogs still to come included: TGlowneOkno,
 // TKomunikacja, TfOkresoweWgNumerow, TfDataGodzina, TfBajtyStatusu,
@@ -14,6 +15,7 @@
 void CreateProgramWindows() {
     new TGlowneOkno;
     new TKomunikacja(GlowneOkno);
+    new TfDaneUzytkownika(GlowneOkno);
     new TAboutBox(GlowneOkno);
 }
 
@@ -21,6 +23,8 @@ void DestroyProgramWindows() {
     // The dialogs first: closing one still talks to the main window.
     delete AboutBox;
     AboutBox = nullptr;
+    delete fDaneUzytkownika;
+    fDaneUzytkownika = nullptr;
     delete Komunikacja;
     Komunikacja = nullptr;
     delete GlowneOkno;
