@@ -6,6 +6,7 @@ uint8_t SelectedPort = 0;
 uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
 bool ClockInitialised = false;
+bool EuroDateSelected = true;
 
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine result;

@@ -15,6 +15,9 @@ extern bool FirstActivation;
 // Set false before the clock initialisation is run from the communication
 // dialog; the clock dialog sets it true after every attempt it made.
 extern bool ClockInitialised;
+// Which date the euro/service date dialog edits: true the euro introduction
+// date, false the date of the next periodic service.
+extern bool EuroDateSelected;
 
 struct CommandLine {
     uint8_t port = 0;   // 1..9, 0 when no argument named a port
