@@ -19,7 +19,7 @@ void TGlowneOkno::ConnectPexaSettingsMenu() {
     OnItem("Datawprowadzeniaeuro1", &TGlowneOkno::Datawprowadzeniaeuro1Click);
     OnItem("Datanastpnegoprzegldu1", &TGlowneOkno::Datanastpnegoprzegldu1Click);
     OnItem("Odczyt2", &TGlowneOkno::Odczyt2Click);
-    OnItem("Danenawy2", &TGlowneOkno::Danenawy2Click);
+    OnItem("Zapis2", &TGlowneOkno::Danenawy2Click);
     OnItem("Kasowanie1", &TGlowneOkno::Kasowanie1Click);
     OnItem("Liniereklamowe1", &TGlowneOkno::Liniereklamowe1Click);
 }
