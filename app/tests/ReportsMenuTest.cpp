@@ -443,7 +443,7 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     const size_t files = OpenFiles();
     // "$" prefix, CR LF and LF, a missing and an empty rate, a third field,
     // an empty line and one with no name (both skipped), Windows-1250.
-    Write("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\nMAS\xA3O EKSTRA\t\n\nSER ZOLTY 1KG\tDx\tignored\r\n");
+    Write("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\n$\tC\nMAS\xA3O EKSTRA\t\n\nSER ZOLTY 1KG\tDx\tignored\r\n");
     GlowneOkno->Wydrukkontrolnynazwistawek1Click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     // The beginning's printout is followed to its end before the items go.
