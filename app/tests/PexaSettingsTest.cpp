@@ -220,6 +220,12 @@ TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
     EXPECT_EQ(darvosim::Bytes({' ', ' ', 0xBD, 0xA2, 0x88, 'w', ' '}),
               darvosim::Bytes(frames[1].fromHost.begin() + 3, frames[1].fromHost.begin() + 10));
 
+    WithPrinter(sim, [&line0](darvosim::Printer &p) {
+        const std::string shown = p.Control("settings", -1);
+        EXPECT_NE(std::string::npos, shown.find("speed 9600, code page 852, euro brak, service brak"))
+            << shown;
+        EXPECT_NE(std::string::npos, shown.find("|" + line0 + "|")) << shown;
+    });
     fTekstyReklamowe->l1->clear();
     fTekstyReklamowe->bOdczyt->click();
     EXPECT_EQ(QString::fromStdString(line0), fTekstyReklamowe->l1->text());
