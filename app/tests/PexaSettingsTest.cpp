@@ -338,6 +338,13 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     last.push_back(0);
     EXPECT_EQ(last, rows[63].fromHost);
 
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        const std::string shown = p.Control("display", -1);
+        EXPECT_EQ(0u, shown.rfind("display (not yet on a daily report)\n", 0));
+        EXPECT_EQ("\n" + std::string(192, '#'), shown.substr(shown.size() - 193)); // the bottom row
+        EXPECT_EQ(std::string(192, '.'), shown.substr(shown.size() - 385, 192));
+    });
+
     // Read back into a picture built in memory: no file is written.
     const QString before = QDir::currentPath();
     const QStringList filesBefore = QDir().entryList(QDir::Files);
