@@ -22,6 +22,9 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QKeyEvent>
+#include <QCoreApplication>
 #include <cstring>
 
 using namespace apptest;
@@ -380,6 +383,31 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     EXPECT_EQ(QStringList{ErrorMessageText(238)}, BoxTexts());
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
     EXPECT_EQ(before, QDir::currentPath());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Pexa, AdvertisingDialogShownForRealReadsOnShowAndEscCloses) {
+    darvosim::Emulator &sim = Connect(7);
+    WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.adverts[1] = {1, std::string(40, 'x')}; });
+    TDialog::SetModalRunner(nullptr);
+    bool shown = false;
+    QString line2;
+    QTimer::singleShot(0, fTekstyReklamowe, [&] {
+        shown = fTekstyReklamowe->isVisible();
+        line2 = fTekstyReklamowe->l2->text();
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(fTekstyReklamowe->l1, &esc);
+        if (fTekstyReklamowe->isVisible()) fTekstyReklamowe->reject(); // never leave the test waiting
+    });
+    EXPECT_EQ(QDialog::Rejected, fTekstyReklamowe->ShowModal());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(QString(40, 'x'), line2);
+    EXPECT_EQ(3u, Frames(sim, 56).size()); // read once, however the window system shows it
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
 } // namespace
