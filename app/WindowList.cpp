@@ -3,6 +3,17 @@
 #include "Komunik.h"
 #include "NivraSWindows.h"
 #include "about.h"
+#include "d.h"
+#include "fTestWysw.h"
+#include "uDataGodzina.h"
+#include "uDataGodzina1.h"
+#include "uIloscWierszy.h"
+#include "uSposobZaokraglania.h"
+#include "uUstawZegar.h"
+#include "unumerunikatowy.h"
+#include "uodczytstawki.h"
+#include "uprzestawczas.h"
+#include "ustawkipodatkowe.h"
 
 // The order of creation, dialogs still to come included: TGlowneOkno,
 // TKomunikacja, TfOkresoweWgNumerow, TfDataGodzina, TfBajtyStatusu,
@@ -14,13 +25,41 @@
 void CreateProgramWindows() {
     new TGlowneOkno;
     new TKomunikacja(GlowneOkno);
+    new TfDataGodzina(GlowneOkno);
+    new TfUstawZegar(GlowneOkno);
+    new TfStawkiPodatkowe(GlowneOkno);
+    new TfNumerUnikatowy(GlowneOkno);
+    new TfOdczytStawek(GlowneOkno);
+    new TfNumerKasy(GlowneOkno);
+    new TfIloscWierszy(GlowneOkno);
+    new TfSposobZaokraglania(GlowneOkno);
     new TAboutBox(GlowneOkno);
+    new TfTestWyswietlacza(GlowneOkno);
+    new TfPrzestawianie(GlowneOkno);
+    new TfDataINumer(GlowneOkno);
 }
+
+namespace {
+template <class T> void Destroy(T *&window) {
+    delete window;
+    window = nullptr;
+}
+} // namespace
 
 void DestroyProgramWindows() {
     // The dialogs first: closing one still talks to the main window.
-    delete AboutBox;
-    AboutBox = nullptr;
+    Destroy(fDataINumer);
+    Destroy(fPrzestawianie);
+    Destroy(fTestWyswietlacza);
+    Destroy(AboutBox);
+    Destroy(fSposobZaokraglania);
+    Destroy(fIloscWierszy);
+    Destroy(fNumerKasy);
+    Destroy(fOdczytStawek);
+    Destroy(fNumerUnikatowy);
+    Destroy(fStawkiPodatkowe);
+    Destroy(fUstawZegar);
+    Destroy(fDataGodzina);
     delete Komunikacja;
     Komunikacja = nullptr;
     delete GlowneOkno;
