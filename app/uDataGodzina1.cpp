@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 TfDataINumer *fDataINumer = nullptr;
@@ -79,7 +80,9 @@ void TfDataINumer::reject() {
 }
 
 void TfDataINumer::bTakClick() {
-    if (!meNumer->hasAcceptableInput()) {
+    // The mask's own check lets an unfilled position through.
+    static const QRegularExpression eightDigits(QStringLiteral("^[0-9]{8}$"));
+    if (!eightDigits.match(meNumer->text()).hasMatch()) {
         ErrorBeep();
         ErrorBox(QStringLiteral("Numer unikatowy musi składać się z 8 cyfr."));
         meNumer->setFocus();
