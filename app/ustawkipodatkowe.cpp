@@ -178,7 +178,11 @@ bool TfStawkiPodatkowe::CollectValues(std::array<int32_t, kRates> &values) {
             values[i] = kReserve;
         } else {
             double v = 0;
-            ParseRate(me[i]->text(), v);
+            if (!ParseRate(me[i]->text(), v)) {
+                ErrorBeep();
+                ErrorBox(RateError(me[i]->text()));
+                return false;
+            }
             if (v < 0 || v > kHighestRate) {
                 ErrorBeep();
                 ErrorBox(RateError(PlainDecimal(v)) + QStringLiteral(" (stawka poza zakresem)"));

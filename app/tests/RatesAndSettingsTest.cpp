@@ -92,12 +92,17 @@ TEST_F(Settings, UnchangedRatesAndCollectingOnlySendNothing) {
     EXPECT_EQ("Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane.", recorder.boxes[0].text);
 
     RatesCollectOnly = true;
+    fStawkiPodatkowe->setResult(0);
+    WriteRates([] { fStawkiPodatkowe->me[0]->setText(QStringLiteral(",")); }); // no number: refused
+    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ("Błąd w stawce podatkowej: ,", recorder.boxes[1].text);
+    EXPECT_EQ(0, fStawkiPodatkowe->result());
     WriteRates([] { fStawkiPodatkowe->me[0]->setText(QStringLiteral("8")); });
     RatesCollectOnly = false;
     EXPECT_EQ(TfStawkiPodatkowe::kYes, fStawkiPodatkowe->result());
     EXPECT_EQ((std::array<int32_t, 7>{800, 800, 500, 0, 10000, 25500, 25500}), FiscalisationRates);
     EXPECT_TRUE(Sent(sim, 213).empty());
-    EXPECT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(2u, recorder.boxes.size());
 }
 
 TEST_F(Settings, NoProgrammedRateGetsTheProposal) {
