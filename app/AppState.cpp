@@ -1,5 +1,6 @@
 #include "AppState.h"
 
+#include <QDateTime>
 #include <cctype>
 
 uint8_t SelectedPort = 0;
@@ -10,6 +11,24 @@ bool ClockInitSucceeded = false;
 std::array<uint16_t, 7> CurrentRates{};
 bool RatesCollectOnly = false;
 std::array<int32_t, 7> FiscalisationRates{};
+int PeriodReportKind = 0;
+bool SettlementRangeMode = false;
+uint8_t SettlementRange[12] = {};
+
+namespace {
+std::function<QDateTime()> &DateTimeSource() {
+    static std::function<QDateTime()> source;
+    return source;
+}
+} // namespace
+
+QDateTime CurrentDateTime() {
+    return DateTimeSource() ? DateTimeSource()() : QDateTime::currentDateTime();
+}
+
+void SetCurrentDateTimeSource(std::function<QDateTime()> source) {
+    DateTimeSource() = std::move(source);
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine result;

@@ -1,6 +1,7 @@
 // The "Zegar" menu of the main window: its commands.
 #include "NivraSWindows.h"
 
+#include "AppState.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
 #include "uDataGodzina.h"
@@ -9,7 +10,7 @@
 
 #include "darvodr/Session.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QDateEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -96,8 +97,9 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
         }
         break;
     }
-    fUstawZegar->dtDate->setDate(QDate::currentDate());
-    fUstawZegar->meZegar->setText(QTime::currentTime().toString(QStringLiteral("hh:mm")));
+    const QDateTime now = CurrentDateTime();
+    fUstawZegar->dtDate->setDate(now.date());
+    fUstawZegar->meZegar->setText(now.time().toString(QStringLiteral("hh:mm")));
     fUstawZegar->Button1->setEnabled(true);
     ErrorBeep();
     fUstawZegar->ShowModal();

@@ -6,12 +6,14 @@
 #include "MessageBoxes.h"
 #include "fTestWysw.h"
 #include "unumerunikatowy.h"
+#include "ustatusy.h"
 
 #include "darvodr.h"
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <array>
 
 namespace {
@@ -34,6 +36,7 @@ QString SegmentText(bool change) {
 } // namespace
 
 void TGlowneOkno::ConnectTestsMenu() {
+    OnItem("Bajtystatusu1", &TGlowneOkno::Bajtystatusu1Click);
     OnItem("Wy1", &TGlowneOkno::Wy1Click);
     OnItem("Numerunikatowy1", &TGlowneOkno::Numerunikatowy1Click);
 }
@@ -110,4 +113,12 @@ void TGlowneOkno::Numerunikatowy1Click() {
     ErrorBeep();
     fNumerUnikatowy->ShowModal();
     ClearActivityMessage();
+}
+
+void TGlowneOkno::Bajtystatusu1Click() {
+    uint8_t type = 9;
+    if (!DeviceCheck(type)) return;
+    ErrorBeep();
+    fBajtyStatusu->ShowModal();
+    fBajtyStatusu->tStatus->stop();
 }

@@ -14,6 +14,10 @@
 #include "uodczytstawki.h"
 #include "uprzestawczas.h"
 #include "ustawkipodatkowe.h"
+#include "uOkresoweMiesieczne.h"
+#include "urapokrwgdat.h"
+#include "uraportyokresowe.h"
+#include "ustatusy.h"
 
 // The order of creation, dialogs still to come included: TGlowneOkno,
 // TKomunikacja, TfOkresoweWgNumerow, TfDataGodzina, TfBajtyStatusu,
@@ -25,7 +29,11 @@
 void CreateProgramWindows() {
     new TGlowneOkno;
     new TKomunikacja(GlowneOkno);
+    new TfOkresoweWgNumerow(GlowneOkno);
     new TfDataGodzina(GlowneOkno);
+    new TfBajtyStatusu(GlowneOkno);
+    new TfRaportyOkresoweWgDat(GlowneOkno);
+    new TfOkresoweMiesieczne(GlowneOkno);
     new TfUstawZegar(GlowneOkno);
     new TfStawkiPodatkowe(GlowneOkno);
     new TfNumerUnikatowy(GlowneOkno);
@@ -47,7 +55,8 @@ template <class T> void Destroy(T *&window) {
 } // namespace
 
 void DestroyProgramWindows() {
-    // The dialogs first: closing one still talks to the main window.
+    // The dialogs first, the last created first: closing one still talks
+    // to the main window.
     Destroy(fDataINumer);
     Destroy(fPrzestawianie);
     Destroy(fTestWyswietlacza);
@@ -59,8 +68,11 @@ void DestroyProgramWindows() {
     Destroy(fNumerUnikatowy);
     Destroy(fStawkiPodatkowe);
     Destroy(fUstawZegar);
+    Destroy(fOkresoweMiesieczne);
+    Destroy(fRaportyOkresoweWgDat);
+    Destroy(fBajtyStatusu);
     Destroy(fDataGodzina);
-    delete Komunikacja;
-    Komunikacja = nullptr;
+    Destroy(fOkresoweWgNumerow);
+    Destroy(Komunikacja);
     delete GlowneOkno;
 }

@@ -1,9 +1,11 @@
 #include "uDataGodzina1.h"
 
+#include "AppState.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
 
 #include <QDateEdit>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -67,7 +69,7 @@ TfDataINumer::TfDataINumer(QWidget *parent)
 }
 
 void TfDataINumer::Prepare() {
-    db->setDate(QDate::currentDate().addDays(-1));
+    db->setDate(CurrentDateTime().date().addDays(-1));
     meNumer->clear();
 }
 

@@ -1,5 +1,6 @@
 #include "uprzestawczas.h"
 
+#include "AppState.h"
 #include "DriverText.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
@@ -11,7 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTime>
+#include <QDateTime>
 #include <QVBoxLayout>
 #include <cstdlib>
 
@@ -71,7 +72,7 @@ TfPrzestawianie::TfPrzestawianie(QWidget *parent)
 }
 
 void TfPrzestawianie::FormActivate() {
-    meZegar->setText(QTime::currentTime().toString(QStringLiteral("hh:mm")));
+    meZegar->setText(CurrentDateTime().time().toString(QStringLiteral("hh:mm")));
     Button1->setEnabled(true);
     meZegar->setFocus();
     meZegar->setCursorPosition(0);
