@@ -30,6 +30,9 @@ extern std::array<uint16_t, 7> CurrentRates;
 // rates: the dialog then writes nothing and leaves them in FiscalisationRates.
 extern bool RatesCollectOnly;
 extern std::array<int32_t, 7> FiscalisationRates;
+// Which date the euro/service date dialog edits: true the euro introduction
+// date, false the date of the next periodic service.
+extern bool EuroDateSelected;
 
 // Which periodic report the period report dialogs run (0..5: detailed or
 // short, by dates, by numbers or monthly); set by the report menu, kept until
