@@ -230,14 +230,14 @@ BENCHMARK(Exchange)
     ->Args({149, 1})
     ->MinTime(0.4)
     ->ComputeStatistics("min", MinOf)
-    ->Repetitions(5)
+    ->Repetitions(9)
     ->UseRealTime();
 BENCHMARK(Exchange)
     ->Name("Exchange")
     ->Args({218, 36})
     ->MinTime(0.4)
     ->ComputeStatistics("min", MinOf)
-    ->Repetitions(5)
+    ->Repetitions(9)
     ->UseRealTime();
 
 // The same exchanges by a pyserial program (Debian's python3-serial).
@@ -323,6 +323,7 @@ void Receipt(benchmark::State &state) {
         }
         wall = Seconds(t1 - t0);
         bytes = sim.log().Entries().size();
+        wire = bytes * kBitsPerByte / speed;
         // Where the time beyond the wire goes: the excess of each byte's
         // arrival over the one before, by kind of step. The host's
         // turnaround is from the printer's last byte to the host's next one
