@@ -74,7 +74,6 @@ class Input {
 constexpr uint8_t kPort = 7;
 
 void Call(Input &in) {
-    char *b = nullptr;
     int32_t n = 0, v[7] = {};
     switch (in.Byte() % 44) {
     case 0: OpenPort(in.Byte() % 2 ? kPort : in.Byte(), static_cast<uint32_t>(in.Int()), 1, 1); break;
@@ -190,7 +189,6 @@ void Call(Input &in) {
         break;
     }
     }
-    (void)b;
 }
 
 std::unique_ptr<darvosim::Emulator> sim;

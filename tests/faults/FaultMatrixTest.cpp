@@ -227,7 +227,6 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
     void RunCase(FaultKind kind, int position, const std::vector<Event> &events) {
         SCOPED_TRACE(std::string(TheCall().name) + ", " + darvosim::FaultName(kind) + " at byte " +
                      std::to_string(position));
-        const auto caseStart = std::chrono::steady_clock::now();
         StartSession(TheCall().deviceType);
         theSim = sim.get();
         TheCall().setup();
@@ -292,9 +291,6 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
         EXPECT_FALSE(darvo::ReceiptOpen);
         EXPECT_FALSE(sales.receiptOpen);
         EXPECT_EQ(sales.receiptCounter, number); // receipts since the daily report
-        if (std::getenv("DARVO_FAULT_VERBOSE"))
-            std::printf("%s %s@%d rc %d call %.3f case %.3f\n", TheCall().name, darvosim::FaultName(kind),
-                        position, rc, seconds, SecondsSince(caseStart));
     }
 
     // Commands whose refusal the driver takes as an answer: the first
