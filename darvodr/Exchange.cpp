@@ -88,6 +88,16 @@ void ExchangeCommand(uint8_t command, uint8_t answerLength, uint8_t sendLength, 
     TraceCommandStart(command);
     PurgePort();
 
+    // A line error reported since the last exchange fails this one before
+    // anything goes out: an escape byte sent alone would make the printer
+    // take the next command's escape byte for its command byte (27, the
+    // discount) and that command's byte for a parameter.
+    TComm *port = CurrentPort();
+    if (port) port->ProcessCommEvents();
+    if (port && port->lineErrors != 0 && LastPortErrorCode() != 0) {
+        SequenceResult = RC_SEND_FAILED;
+        return;
+    }
     // A byte that was not sent fails the exchange even when the port layer
     // recorded no error for it (a closed port, for one).
     for (uint8_t byte : {ESC, command}) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <string>
@@ -32,6 +33,17 @@ std::string Timestamp() {
     return buf;
 }
 
+// A trace file that cannot be written is named once on standard error (the
+// driver has no other way to tell whoever set DARVO_TRACE); the calls go on
+// without a trace.
+std::string reportedPath;
+
+void ReportUnwritable(const char *path, const std::string &why) {
+    if (reportedPath == path) return;
+    reportedPath = path;
+    std::fprintf(stderr, "darvodr: DARVO_TRACE=%s: %s; no trace is written\n", path, why.c_str());
+}
+
 // Appends one line to the trace file. Only a regular file or a character
 // device is written: opening a pipe could wait for its reader, and writing
 // to one whose reader has gone would end the process.
@@ -39,12 +51,21 @@ void WriteLine(const std::string &line) {
     const char *path = std::getenv("DARVO_TRACE");
     if (!path || !*path) return;
     const int saved = errno;
+    struct stat st {};
+    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
+        ReportUnwritable(path, S_ISDIR(st.st_mode)    ? "a directory"
+                               : S_ISFIFO(st.st_mode) ? "a pipe"
+                                                      : "not a file");
+        errno = saved;
+        return;
+    }
     int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-    if (fd >= 0) {
-        struct stat st {};
+    if (fd < 0) {
+        ReportUnwritable(path, std::strerror(errno));
+    } else {
         if (::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
             const std::string text = line + "\n";
-            [[maybe_unused]] ssize_t n = ::write(fd, text.data(), text.size());
+            if (::write(fd, text.data(), text.size()) < 0) ReportUnwritable(path, std::strerror(errno));
         }
         ::close(fd);
     }

@@ -29,6 +29,7 @@ class Emulator::PtyLink : public Link {
     }
     bool Read(size_t n, Bytes &out) override {
         out.clear();
+        if (e_.FrameRefused()) return false; // a printer that refused takes no parameters
         while (out.size() < n) {
             uint8_t b;
             if (!e_.ReadByte(b, static_cast<int>(e_.options_.parameterTimeout.count()))) return false;
@@ -55,6 +56,18 @@ Emulator::~Emulator() {
 
 bool Emulator::Start() {
     start_ = std::chrono::steady_clock::now();
+    stopFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (stopFd_ < 0) {
+        error_ = std::string("cannot create an event: ") + std::strerror(errno);
+        return false;
+    }
+    if (!OpenLine()) return false;
+    running_ = true;
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+bool Emulator::OpenLine() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
         error_ = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
@@ -79,7 +92,6 @@ bool Emulator::Start() {
     ::tcsetattr(keeper_, TCSANOW, &tio);
     darvo::SetLineSpeed(keeper_, 9600);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    stopFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (!options_.linkPath.empty()) {
         ::unlink(options_.linkPath.c_str());
         if (::symlink(slavePath_.c_str(), options_.linkPath.c_str()) != 0) {
@@ -87,9 +99,184 @@ bool Emulator::Start() {
             return false;
         }
     }
-    running_ = true;
+    return true;
+}
+
+void Emulator::CloseLine() {
+    for (int *fd : {&master_, &keeper_})
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
+}
+
+bool Emulator::Replug() {
+    if (!running_) {
+        error_ = "the emulator is not running";
+        return false;
+    }
+    if (!lineClosed_) HangUp();
+    if (thread_.joinable()) thread_.join();
+    CloseLine();
+    uint64_t drained = 0;
+    [[maybe_unused]] ssize_t n = ::read(stopFd_, &drained, sizeof drained);
+    ClearFault();
+    {
+        std::lock_guard<std::recursive_mutex> lock(printer_->mutex);
+        printer_->powered = true;
+    }
+    {
+        std::lock_guard<std::mutex> lock(doneMutex_);
+        framesDone_ = frame_.load();
+    }
+    lineClosed_ = false;
+    if (!OpenLine()) return false;
     thread_ = std::thread([this] { Run(); });
     return true;
+}
+
+FaultKind FaultFromName(const std::string &name) {
+    for (FaultKind k : {FaultKind::NoAnswer, FaultKind::Nak, FaultKind::Garbage, FaultKind::Truncate,
+                        FaultKind::LineError, FaultKind::HangUp, FaultKind::Remove, FaultKind::PowerOff})
+        if (name == FaultName(k)) return k;
+    return FaultKind::None;
+}
+
+const char *FaultName(FaultKind kind) {
+    switch (kind) {
+    case FaultKind::NoAnswer: return "noanswer";
+    case FaultKind::Nak: return "nak";
+    case FaultKind::Garbage: return "garbage";
+    case FaultKind::Truncate: return "truncate";
+    case FaultKind::LineError: return "lineerror";
+    case FaultKind::HangUp: return "hangup";
+    case FaultKind::Remove: return "remove";
+    case FaultKind::PowerOff: return "poweroff";
+    default: return "none";
+    }
+}
+
+void Emulator::InjectFault(FaultKind kind, int position) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    faultKind_ = kind;
+    faultPosition_ = position;
+    faultFired_ = false;
+    wireBytes_ = 0;
+    pendingOnPrinter_ = FaultKind::None;
+    muteAll_ = false;
+    muteFrame_ = false;
+}
+
+void Emulator::ClearFault() {
+    bool powerOn = false;
+    {
+        std::lock_guard<std::mutex> lock(faultMutex_);
+        powerOn = faultKind_ == FaultKind::PowerOff && faultFired_;
+        faultKind_ = FaultKind::None;
+        faultPosition_ = -1;
+        pendingOnPrinter_ = FaultKind::None;
+        muteAll_ = false;
+        muteFrame_ = false;
+    }
+    if (powerOn) printer_->Control("power on", keeper_);
+}
+
+void Emulator::SetLineErrorHook(std::function<void()> hook) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    lineErrorHook_ = std::move(hook);
+}
+
+// Faults that end or change the line; run by the emulator's thread.
+void Emulator::FireLineFault(FaultKind kind) {
+    switch (kind) {
+    case FaultKind::Remove:
+        if (!options_.linkPath.empty()) ::unlink(options_.linkPath.c_str());
+        [[fallthrough]];
+    case FaultKind::HangUp: lineClosed_ = true; break;
+    case FaultKind::PowerOff: printer_->Control("power off", keeper_); break;
+    default: break;
+    }
+}
+
+Emulator::ByteAction Emulator::OnPrinterByte(uint8_t &byte) {
+    FaultKind fire = FaultKind::None;
+    std::function<void()> hook;
+    bool drop = false, struck = false;
+    {
+        std::lock_guard<std::mutex> lock(faultMutex_);
+        const int n = wireBytes_++;
+        if (faultKind_ != FaultKind::None && !faultFired_ && n == faultPosition_) {
+            fire = faultKind_;
+            struck = true;
+        } else if (pendingOnPrinter_ != FaultKind::None && !muteAll_ && !muteFrame_) {
+            fire = pendingOnPrinter_;
+            pendingOnPrinter_ = FaultKind::None;
+        }
+        switch (fire) {
+        case FaultKind::NoAnswer:
+        case FaultKind::PowerOff: muteAll_ = true; break;
+        case FaultKind::Truncate: muteFrame_ = true; break;
+        case FaultKind::Nak: byte = NAK; break;
+        case FaultKind::Garbage: byte = 0xA5; break;
+        case FaultKind::LineError: hook = lineErrorHook_; break;
+        default: break;
+        }
+        drop = fire != FaultKind::Nak && (muteAll_ || muteFrame_);
+        // A refusal in place of the first answer byte is the whole answer;
+        // further on it is a data byte like any other.
+        if (fire == FaultKind::Nak && printerBytesInFrame_ == 0) muteFrame_ = refused_ = true;
+        ++printerBytesInFrame_;
+    }
+    FireLineFault(fire);
+    if (hook) hook();
+    if (struck) NotifyFired();
+    return drop || lineClosed_ ? ByteAction::Drop : ByteAction::Send;
+}
+
+bool Emulator::FrameRefused() {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    return refused_;
+}
+
+// Marks the fault as struck once its effect is in place, and wakes the waiters.
+void Emulator::NotifyFired() {
+    std::lock_guard<std::mutex> lock(doneMutex_);
+    faultFired_ = true;
+    doneCv_.notify_all();
+}
+
+bool Emulator::WaitForFault(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(doneMutex_);
+    return doneCv_.wait_for(lock, timeout, [&] { return faultFired_.load(); });
+}
+
+bool Emulator::OnHostByte() {
+    FaultKind fire = FaultKind::None;
+    struct Notify {
+        Emulator &e;
+        bool fired = false;
+        ~Notify() {
+            if (fired) e.NotifyFired();
+        }
+    } notify{*this};
+    {
+        std::lock_guard<std::mutex> lock(faultMutex_);
+        const int n = wireBytes_++;
+        if (faultKind_ == FaultKind::None || faultFired_ || n != faultPosition_) return true;
+        fire = faultKind_;
+        notify.fired = true;
+        switch (fire) {
+        case FaultKind::NoAnswer: muteAll_ = true; return true; // taken, never answered
+        case FaultKind::Truncate: muteFrame_ = true; return true;
+        case FaultKind::Nak:
+        case FaultKind::Garbage:
+        case FaultKind::LineError: pendingOnPrinter_ = fire; return true;
+        case FaultKind::PowerOff: muteAll_ = true; break;
+        default: break;
+        }
+    }
+    FireLineFault(fire); // hang-up, removal, power off: the byte is lost
+    return false;
 }
 
 void Emulator::Stop() {
@@ -144,7 +331,7 @@ bool Emulator::ReadByte(uint8_t &byte, int timeoutMs) {
         ssize_t n = ::read(master_, &byte, 1);
         if (n == 1) {
             if (options_.pace) HoldReceived(waited);
-            return true;
+            return OnHostByte();
         }
         lastEmptyRead_ = std::chrono::steady_clock::now();
         waited = true;
@@ -186,6 +373,7 @@ double Emulator::ReceivedAt() const {
 }
 
 void Emulator::WriteByte(uint8_t byte, bool follows) {
+    if (OnPrinterByte(byte) == ByteAction::Drop) return;
     if (options_.pace) {
         // Held for its transmission time, then handed over whole; a byte
         // that follows another in the same answer starts when that one ends,
@@ -243,6 +431,11 @@ void Emulator::Run() {
         }
         int frame = ++frame_;
         log_.Add(true, byte, frame, ReceivedAt());
+        {
+            std::lock_guard<std::mutex> lock(faultMutex_);
+            muteFrame_ = refused_ = false;
+            printerBytesInFrame_ = 0;
+        }
         uint8_t command;
         // A frame whose command byte never comes is over too.
         if (ReadByte(command, static_cast<int>(options_.parameterTimeout.count()))) {

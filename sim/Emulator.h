@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <optional>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,6 +28,25 @@ struct Scripted {
     bool hangUp = false;   // close the line after `answer` (the pty disappears)
     int times = 1;         // frames served; -1 for every later frame
 };
+
+// A fault on the line or in the printer, injected at one byte of the traffic
+// (see Emulator::InjectFault).
+enum class FaultKind {
+    None,
+    NoAnswer,  // the printer says nothing more (it still takes the host's bytes)
+    Nak,       // the printer's byte becomes NAK; in place of its first answer byte the
+               // rest of the answer is lost as well
+    Garbage,   // the printer's byte becomes a byte that means nothing (0xA5)
+    Truncate,  // the printer's answer ends at this byte (until the next frame)
+    LineError, // the host's port reports a framing error (through the line-error hook)
+    HangUp,    // the line is closed as a pulled cable would
+    Remove,    // the device is gone: line closed and the link removed
+    PowerOff,  // the printer is switched off: no answers, CTS inactive
+};
+// "noanswer", "nak", "garbage", "truncate", "lineerror", "hangup", "remove",
+// "poweroff"; FaultKind::None for any other name.
+FaultKind FaultFromName(const std::string &name);
+const char *FaultName(FaultKind kind);
 
 struct EmulatorOptions {
     int deviceType = 7;
@@ -63,6 +83,30 @@ class Emulator {
     // A descriptor of the line's slave side, held by the emulator: tests use
     // it to look at the line settings or to suspend the host's output.
     int SlaveDescriptor() const { return keeper_; }
+    // Counts every byte on the line from now on (both directions, from 0)
+    // and injects `kind` at byte number `position`. A byte from the host that
+    // the fault hits is lost before the printer takes it; a fault at a host
+    // byte that changes the printer's answer (NAK, garbage, truncation, line
+    // error) hits the printer's next byte. One fault at a time; a new one
+    // replaces the old.
+    void InjectFault(FaultKind kind, int position);
+    // Ends a fault that lasts (no answer, truncation, power off; a hang-up or
+    // removal needs Replug) and stops counting.
+    void ClearFault();
+    bool FaultFired() const { return faultFired_.load(); }
+    // Waits until the injected fault has struck.
+    bool WaitForFault(std::chrono::milliseconds timeout);
+    // True once the line was hung up (by HangUp, a script or a fault) until Replug.
+    bool LineClosed() const { return lineClosed_.load(); }
+    // Bytes on the line since the last InjectFault (or since the start).
+    int WireBytes() const { return wireBytes_.load(); }
+    // Run in the emulator's thread when a line error fault fires, before the
+    // printer's byte goes out: the tests make the host's port see the error.
+    void SetLineErrorHook(std::function<void()> hook);
+    // Plugs the printer in again after a hang-up or a removal: a new
+    // pseudo-terminal (and link), the same printer, switched on. False (with
+    // Error()) when it cannot.
+    bool Replug();
     // Frames served so far.
     int FrameCount() const { return frame_.load(); }
     // Waits until at least `frames` frames have been served completely.
@@ -70,7 +114,15 @@ class Emulator {
 
   private:
     class PtyLink;
+    bool OpenLine();
+    void CloseLine();
     void Run();
+    enum class ByteAction { Send, Drop };
+    ByteAction OnPrinterByte(uint8_t &byte); // the fault at a printer byte
+    bool OnHostByte();                       // false: the byte is lost
+    void FireLineFault(FaultKind kind);
+    void NotifyFired();
+    bool FrameRefused();
     bool ReadByte(uint8_t &byte, int timeoutMs); // false on time-out, stop or hang-up
     void WriteByte(uint8_t byte, bool follows = false);
     // Pacing: a byte's time on the line, and the hold of a byte received.
@@ -103,6 +155,18 @@ class Emulator {
     // Pacing (emulator thread only): when each direction of the line is free
     // again, and when a read last found nothing queued.
     std::chrono::steady_clock::time_point txFree_{}, rxFree_{}, lastEmptyRead_{};
+    // Fault injection (the emulator's thread acts on it; tests arm it).
+    std::mutex faultMutex_;
+    FaultKind faultKind_ = FaultKind::None;
+    int faultPosition_ = -1;
+    std::function<void()> lineErrorHook_;
+    std::atomic<int> wireBytes_{0};
+    std::atomic<bool> faultFired_{false};
+    FaultKind pendingOnPrinter_ = FaultKind::None; // a host-byte fault for the next printer byte
+    bool muteAll_ = false;                         // no answer, or powered off
+    bool muteFrame_ = false;                       // truncated until the next frame
+    int printerBytesInFrame_ = 0;
+    bool refused_ = false; // the frame's answer was turned into a refusal
 };
 
 } // namespace darvosim

@@ -229,6 +229,18 @@ bool LoadState(Printer &p, const std::string &path, std::string &error) {
         error = path + ": cannot read the state file: " + std::strerror(errno);
         return false;
     }
+    // A printer's whole state, fiscal memory full, takes well under a
+    // megabyte; anything far larger is not a state file and is refused
+    // before it is read into memory.
+    constexpr std::streamoff kMaxStateFile = 16 << 20;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || size > kMaxStateFile) {
+        error = path + ": not a darvo-sim state file (" + std::to_string(size) + " bytes, more than " +
+                std::to_string(kMaxStateFile) + ")";
+        return false;
+    }
     // Parsed into copies; the printer changes only when the whole file is good.
     StatusState status = p.status;
     SalesState sales = p.sales;

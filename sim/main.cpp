@@ -11,11 +11,18 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 using namespace darvosim;
 
 namespace {
+
+const char *kLineHelp =
+    "  fault KIND N              inject a fault at wire byte N from now (KIND: noanswer, nak,\n"
+    "                            garbage, truncate, hangup, remove, poweroff)\n"
+    "  fault clear               end a fault (power back on); stop counting\n"
+    "  replug                    plug the printer in again after a hang-up or removal\n";
 
 void Usage(std::FILE *out) {
     std::fputs(
@@ -55,6 +62,7 @@ void Usage(std::FILE *out) {
         "from its standard input, one per line, and answers each on standard output:\n",
         out);
     std::fputs(Printer::ControlHelp(), out);
+    std::fputs(kLineHelp, out);
 }
 
 bool ParseInt(const char *text, int low, int high, int &value) {
@@ -63,6 +71,31 @@ bool ParseInt(const char *text, int low, int high, int &value) {
     if (!*text || *end || v < low || v > high) return false;
     value = static_cast<int>(v);
     return true;
+}
+
+// Commands for the line rather than the printer (the soak test's faults);
+// an empty answer for any other command.
+std::string LineCommand(Emulator &emulator, const std::string &line) {
+    std::istringstream in(line);
+    std::string word, arg, extra;
+    in >> word >> arg;
+    if (word == "fault") {
+        if (arg == "clear") {
+            emulator.ClearFault();
+            return "ok";
+        }
+        int position = -1;
+        const FaultKind kind = FaultFromName(arg);
+        if (kind == FaultKind::None || kind == FaultKind::LineError || !(in >> position) || position < 0 ||
+            (in >> extra))
+            return "unknown command: " + line;
+        emulator.InjectFault(kind, position);
+        return "ok";
+    }
+    if (word == "replug" && arg.empty())
+        return emulator.Replug() ? "ok" : "replug failed: " + emulator.Error();
+    if (word == "help" && arg.empty()) return std::string(Printer::ControlHelp()) + kLineHelp;
+    return "";
 }
 
 } // namespace
@@ -174,7 +207,8 @@ int main(int argc, char **argv) {
                 continue;
             }
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            std::string answer = emulator.printer().Control(line, emulator.SlaveDescriptor());
+            std::string answer = LineCommand(emulator, line);
+            if (answer.empty()) answer = emulator.printer().Control(line, emulator.SlaveDescriptor());
             {
                 // An operator's change (paper out, jumper, ...) is kept as a served command's is.
                 std::lock_guard<std::recursive_mutex> lock(emulator.printer().mutex);

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Fuzzes the driver and the emulator with libFuzzer, under AddressSanitizer
+# and UndefinedBehaviorSanitizer:
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+# Builds the targets of fuzz/ with clang in build-fuzz (apart from the gcc
+# builds) and runs each for SECONDS (default 600; test.sh runs 20) from its
+# seed corpus fuzz/corpus/<target>. New inputs go to build-fuzz/corpus/<target>,
+# a crashing input to build-fuzz/crashes/<target>-...: fix what it finds and
+# add the input to fuzz/corpus/<target>.
+# Targets: fuzz_exports (the exported functions against the emulator),
+# fuzz_sim_decoder (the emulator's command decoder), fuzz_state_file (the
+# emulator's state-file reader).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+. scripts/setup.sh
+darvo_install_missing
+
+seconds=${1:-600}
+[ $# -gt 0 ] && shift
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_exports fuzz_sim_decoder fuzz_state_file)
+dir="${DARVO_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+
+cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DDARVO_FUZZ=ON -DDARVO_BUILD_APP=OFF -DDARVO_BUILD_TESTS=OFF -DDARVO_SANITIZE="address;undefined" >/dev/null
+cmake --build "$dir" -j 2 --target "${targets[@]}"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+status=0
+for target in "${targets[@]}"; do
+    mkdir -p "$dir/corpus/$target" "$dir/crashes"
+    echo "== $target, $seconds s"
+    if "$dir/fuzz/$target" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$dir/crashes/$target-" "$dir/corpus/$target" "$root/fuzz/corpus/$target" \
+        >"$dir/$target.log" 2>&1; then
+        grep -E '^(Done|stat::number_of_executed_units)' "$dir/$target.log" || true
+    else
+        tail -60 "$dir/$target.log"
+        echo "fuzz.sh: $target found a fault (input in $dir/crashes/)" >&2
+        status=1
+    fi
+done
+exit $status
