@@ -5,6 +5,7 @@
 #include "DriverText.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
+#include "NamesFile.h"
 #include "uOkresoweMiesieczne.h"
 #include "urapokrwgdat.h"
 #include "uraportyokresowe.h"
@@ -27,23 +28,6 @@ const QString kInformationCaption = QStringLiteral("Informacja");
 // The KT820 printers cannot print a daily report without sales.
 bool CannotPrintZeroReport(uint8_t type) {
     return type == 0 || type == 1 || type == 4 || type == 5;
-}
-
-// One article of "baza.txt": the name (a leading "$" removed), a TAB, the
-// rate letter (only its first character counts; none means "A"); anything
-// after a second TAB is ignored. False for a line that names no article:
-// an empty one, or one whose name field is empty (it begins with a TAB, or
-// holds only the "$").
-bool SplitNamesLine(const QByteArray &line, std::string &name, uint8_t &rate) {
-    const int tab = line.indexOf('\t');
-    QByteArray field1 = tab < 0 ? line : line.left(tab);
-    if (field1.startsWith('$')) field1.remove(0, 1);
-    if (field1.isEmpty()) return false;
-    name = field1.toStdString();
-    rate = 'A';
-    if (tab >= 0 && tab + 1 < line.size() && line.at(tab + 1) != '\t')
-        rate = static_cast<uint8_t>(line.at(tab + 1));
-    return true;
 }
 
 } // namespace

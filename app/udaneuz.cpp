@@ -98,16 +98,6 @@ bool SixLinePrinter(uint8_t type) {
     return type == 7 || type == 8;
 }
 
-// Field n (1-based) of a record; fields are separated by single TABs, and
-// the first one loses its leading "$". A missing field is empty.
-QString FileField(int n, const QString &line) {
-    const QStringList fields = line.split(QLatin1Char('\t'));
-    if (n < 1 || n > fields.size()) return QString();
-    QString field = fields[n - 1];
-    if (n == 1 && field.startsWith(QLatin1Char('$'))) field.remove(0, 1);
-    return field;
-}
-
 } // namespace
 
 TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent)
@@ -531,18 +521,12 @@ bool TfDaneUzytkownika::SaveFile(const QString &path) {
     return true;
 }
 
-void TfDaneUzytkownika::FillLine(int n, const QString &record, bool checkWidth, bool &formatOk) {
-    const QString width = FileField(2, record);
-    TRadioGroup *group = widths[n - 1];
-    if (width == QLatin1String("20"))
-        group->SetItemIndex(1);
-    else if (width == QLatin1String("40"))
-        group->SetItemIndex(0);
-    else if (checkWidth)
-        formatOk = false;
+void TfDaneUzytkownika::FillLine(int n, const UserDataRecord &record) {
+    if (record.width == 20) widths[n - 1]->SetItemIndex(1);
+    if (record.width == 40) widths[n - 1]->SetItemIndex(0);
     edits[n - 1]->setEnabled(true);
-    edits[n - 1]->setText(FileField(1, record));
-    if (n < kLines) talls[n - 1]->setChecked(FileField(3, record) == QLatin1String("1"));
+    edits[n - 1]->setText(record.text);
+    if (n < kLines) talls[n - 1]->setChecked(record.tall);
 }
 
 bool TfDaneUzytkownika::LoadFile(const QString &path) {
@@ -553,33 +537,11 @@ bool TfDaneUzytkownika::LoadFile(const QString &path) {
     };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return formatError();
-    const QByteArray all = file.readAll();
+    const UserDataFile data = ParseUserDataFile(file.readAll());
     file.close();
-    // Lines end in CR LF (a bare LF is taken as well); a last line without
-    // its end still counts.
-    QList<QByteArray> raw = all.split('\n');
-    if (!raw.isEmpty() && raw.last().isEmpty()) raw.removeLast();
-    QStringList lines;
-    for (QByteArray &line : raw) {
-        if (line.endsWith('\r')) line.chop(1);
-        lines << FromDriver(line.toStdString());
-    }
-
-    bool ok = true;
-    for (int record = 4; record <= 7; ++record) {
-        if (record > lines.size()) return formatError();
-        FillLine(record - 3, lines[record - 1], record != 7, ok);
-        if (!ok) return formatError();
-    }
-    if (lines.size() < 8 || lines[7].isEmpty()) {
-        SetLayout(kFourLines);
-        return true;
-    }
-    FillLine(5, lines[7], true, ok);
-    if (!ok) return formatError();
-    if (lines.size() < 9) return formatError();
-    FillLine(6, lines[8], true, ok);
-    if (!ok) return formatError();
-    SetLayout(kSixLines);
+    for (size_t i = 0; i < data.records.size(); ++i)
+        FillLine(static_cast<int>(i) + 1, data.records[i]);
+    if (!data.valid) return formatError();
+    SetLayout(data.sixLines ? kSixLines : kFourLines);
     return true;
 }

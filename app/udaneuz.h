@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Dialog.h"
+#include "UserDataFile.h"
 
 #include <QString>
 #include <array>
@@ -85,7 +86,7 @@ class TfDaneUzytkownika : public TDialog {
     bool PreChecks(bool write, uint8_t &type, bool &fiscal);
     // The NIP line's check: false when the operation must stop.
     bool NipAccepted(const QString &text);
-    void FillLine(int n, const QString &record, bool checkWidth, bool &formatOk);
+    void FillLine(int n, const UserDataRecord &record);
 };
 
 extern TfDaneUzytkownika *fDaneUzytkownika;

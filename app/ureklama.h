@@ -3,19 +3,12 @@
 #pragma once
 
 #include "Dialog.h"
+#include "DisplayBitmap.h"
 
-#include "darvodr/Host.h"
-
-#include <QByteArray>
 #include <QString>
 
 class QPushButton;
 
-// Checks the bitmap's bytes and turns them into 64 rows of 24 picture bytes
-// (a dark pixel is a set bit, leftmost pixel in the most significant bit)
-// and their XOR. Returns the empty text on success, else the message; the
-// rows are left unchanged then.
-QString DecodeDisplayBitmap(const QByteArray &file, darvo::DisplayRows &rows);
 // Reads the file into the display buffer; false after the message.
 bool LoadDisplayBitmap(const QString &fileName);
 
