@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the driver and the emulator with libFuzzer, under AddressSanitizer
-# and UndefinedBehaviorSanitizer:
+# Fuzzes the driver, the emulator and the user program's file readers with
+# libFuzzer, under AddressSanitizer and UndefinedBehaviorSanitizer:
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # Builds the targets of fuzz/ with clang in build-fuzz (apart from the gcc
 # builds) and runs each for SECONDS (default 600; test.sh runs 20) from its
@@ -9,7 +9,9 @@
 # add the input to fuzz/corpus/<target>.
 # Targets: fuzz_exports (the exported functions against the emulator),
 # fuzz_sim_decoder (the emulator's command decoder), fuzz_state_file (the
-# emulator's state-file reader).
+# emulator's state-file reader), fuzz_names_line ("baza.txt"),
+# fuzz_display_bitmap (the display picture), fuzz_user_data_file (the user
+# data file).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -19,7 +21,8 @@ darvo_install_missing
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_exports fuzz_sim_decoder fuzz_state_file)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_exports fuzz_sim_decoder fuzz_state_file fuzz_names_line fuzz_display_bitmap
+    fuzz_user_data_file)
 dir="${DARVO_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 
 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
