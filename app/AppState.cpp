@@ -7,6 +7,12 @@ uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
 bool ClockInitialised = false;
 
+uint8_t ServiceDeviceType = 0;
+bool SettlementRangeMode = false;
+std::array<uint8_t, 12> SettlementRange{};
+bool RatesCollectOnly = false;
+std::array<int32_t, 7> FiscalisationRates{};
+
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine result;
     for (const std::string &argument : arguments) {
