@@ -43,7 +43,7 @@ void Usage(std::FILE *out) {
         "                cashRegister, operatorCode, uniqueNumber, lineFeed, drawerOpenings,\n"
         "                euroPending, clock stopped|running SECONDS,\n"
         "                record NUMBER YY MM DD RECEIPTS T1..T7 (a daily report),\n"
-        "                fiscalisedRates, settled, clockShiftAllowed, lastClockShift YY MM DD,\n"
+        "                fiscalisedRates, settled, memoryTests, clockShiftAllowed, lastClockShift YY MM DD,\n"
         "                user LINE ATTR TEXT,\n"
         "                rounding, setting GROUP B1 B2 B3, euroDate YY MM DD, serviceDate,\n"
         "                lockReason, secondState, cp1250Adverts, display ROW BYTES,\n"
