@@ -9,7 +9,7 @@ bool ClockInitialised = false;
 
 uint8_t ServiceDeviceType = 0;
 bool SettlementRangeMode = false;
-std::array<uint8_t, 12> SettlementRange{};
+uint8_t SettlementRange[12] = {};
 bool RatesCollectOnly = false;
 std::array<int32_t, 7> FiscalisationRates{};
 

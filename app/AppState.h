@@ -29,7 +29,7 @@ extern bool SettlementRangeMode;
 // digit values each (Y1 Y2 M1 M2 D1 D2, two-digit year). By numbers: the
 // first and the last daily report number as two 16-bit little-endian values
 // in bytes 0..3 (the rest 0).
-extern std::array<uint8_t, 12> SettlementRange;
+extern uint8_t SettlementRange[12];
 // Set while the tax-rate dialog is shown by the fiscalisation: the dialog
 // then writes nothing, leaves the seven rates in FiscalisationRates and
 // closes with Yes (6).

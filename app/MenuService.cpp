@@ -70,6 +70,7 @@ void Inform(const QString &text) {
 
 bool AskYes(BoxKind kind, const QString &text, bool defaultNo = false) {
     Main().SetArrowCursor();
+    Main().ClearActivityMessage();
     return ShowBox(kind, kAnswerCaption, text, defaultNo) == BoxAnswer::Yes;
 }
 
@@ -187,20 +188,24 @@ const char *SettlementResultText(uint8_t result) {
 void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits) {
     static const uint8_t kinds[4] = {0, 8, 6, 7};
     static const int lengths[4] = {0, 11, 23, 15};
+    const std::string d = digits.toStdString();
+    const std::string t = date.toStdString();
+    if (d.size() != 8 || t.size() != 10) {
+        Main().ShowCommandError(darvo::RC_OUT_OF_RANGE);
+        return;
+    }
     uint8_t frame[23] = {};
     frame[0] = kinds[mode];
-    const std::string d = digits.toStdString();
     for (int i = 0; i < 4; ++i)
         frame[1 + i] = static_cast<uint8_t>(d[2 * i] + d[2 * i + 1]);
     // "2008.02.07": the digits of yy, mm, dd.
-    const std::string t = date.toStdString();
     const int at[6] = {2, 3, 5, 6, 8, 9};
     for (int i = 0; i < 6; ++i)
         frame[5 + i] = static_cast<uint8_t>(t[at[i]] - '0');
     if (mode == 2)
-        std::copy(SettlementRange.begin(), SettlementRange.end(), frame + 11);
+        std::copy(SettlementRange, SettlementRange + 12, frame + 11);
     else if (mode == 3)
-        std::copy(SettlementRange.begin(), SettlementRange.begin() + 4, frame + 11);
+        std::copy(SettlementRange, SettlementRange + 4, frame + 11);
 
     uint8_t answer[256] = {};
     Main().SetBusyCursor();
@@ -302,11 +307,14 @@ void SettlementReport(int mode) {
     }
 
     if (mode == 2 || mode == 3) {
-        SettlementRange.fill(0);
+        std::fill(SettlementRange, SettlementRange + 12, 0);
         ErrorBeep();
         SettlementRangeMode = true;
         const int result = ShowSettlementRangeDialog(mode == 2);
         SettlementRangeMode = false;
+        // The dialog may have reopened the port for a long report: the
+        // result byte is awaited with the usual time-outs, as in mode 1.
+        darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
         if (result != kDialogYes) {
             w.SetArrowCursor();
             w.ClearActivityMessage();
