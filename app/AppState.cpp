@@ -1,15 +1,32 @@
 #include "AppState.h"
 
+#include <QDateTime>
 #include <cctype>
 
 uint8_t SelectedPort = 0;
 uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
 bool ClockInitialised = false;
-
-uint8_t ServiceDeviceType = 0;
+int PeriodReportKind = 0;
 bool SettlementRangeMode = false;
 uint8_t SettlementRange[12] = {};
+
+namespace {
+std::function<QDateTime()> &DateTimeSource() {
+    static std::function<QDateTime()> source;
+    return source;
+}
+} // namespace
+
+QDateTime CurrentDateTime() {
+    return DateTimeSource() ? DateTimeSource()() : QDateTime::currentDateTime();
+}
+
+void SetCurrentDateTimeSource(std::function<QDateTime()> source) {
+    DateTimeSource() = std::move(source);
+}
+
+uint8_t ServiceDeviceType = 0;
 bool RatesCollectOnly = false;
 std::array<int32_t, 7> FiscalisationRates{};
 

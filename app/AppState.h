@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,19 +18,31 @@ extern bool FirstActivation;
 // dialog; the clock dialog sets it true after every attempt it made.
 extern bool ClockInitialised;
 
+// Which periodic report the period report dialogs run (0..5: detailed or
+// short, by dates, by numbers or monthly); set by the report menu, kept until
+// the next periodic report command sets it.
+extern int PeriodReportKind;
+// Set by the service menu while the period dialogs only collect a range for
+// the settlement report: "&Tak" copies the range record into
+// SettlementRange and closes the dialog with the modal result kModalYes,
+// nothing is printed.
+extern bool SettlementRangeMode;
+constexpr int kModalYes = 6;
+// The range record the dialog built: by numbers the first and last number,
+// 16-bit little-endian each (bytes 4..11 zero); by dates the digits
+// y y m m d d of the first and of the last date (values 0..9).
+extern uint8_t SettlementRange[12];
+
+// Today as the program sees it (the monthly report's preset month); tests
+// put in a fixed date. An empty function restores the system clock.
+class QDateTime;
+QDateTime CurrentDateTime();
+void SetCurrentDateTimeSource(std::function<QDateTime()> source);
+
 // ---- The service menu ----
 // The device type as last read by the user data command or the
 // fiscalisation; the user data dialog chooses its layout from it.
 extern uint8_t ServiceDeviceType;
-// Set while a periodic report dialog (by dates or by numbers) is shown for
-// the settlement report: the dialog then prints nothing, stores its range in
-// SettlementRange and closes with Yes (6).
-extern bool SettlementRangeMode;
-// The range that dialog stored. By dates: the first and the last date as six
-// digit values each (Y1 Y2 M1 M2 D1 D2, two-digit year). By numbers: the
-// first and the last daily report number as two 16-bit little-endian values
-// in bytes 0..3 (the rest 0).
-extern uint8_t SettlementRange[12];
 // Set while the tax-rate dialog is shown by the fiscalisation: the dialog
 // then writes nothing, leaves the seven rates in FiscalisationRates and
 // closes with Yes (6).

@@ -4,12 +4,14 @@
 #include "DriverText.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
+#include "ustatusy.h"
 
 #include "darvodr.h"
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
 
 #include <QAction>
+#include <QTimer>
 
 namespace {
 
@@ -25,6 +27,7 @@ void RunMenuCommand(const char *item) {
 
 void TGlowneOkno::ConnectTestsMenu() {
     OnItem("Standrukarki1", &TGlowneOkno::Standrukarki1Click);
+    OnItem("Bajtystatusu1", &TGlowneOkno::Bajtystatusu1Click);
     OnItem("N41", &TGlowneOkno::N41Click);
     OnItem("PamicEPROM1", &TGlowneOkno::PamicEPROM1Click);
 }
@@ -119,6 +122,14 @@ void TGlowneOkno::Standrukarki1Click() {
     }
     SetArrowCursor();
     ClearActivityMessage();
+}
+
+void TGlowneOkno::Bajtystatusu1Click() {
+    uint8_t type = 9;
+    if (!DeviceCheck(type)) return;
+    ErrorBeep();
+    fBajtyStatusu->ShowModal();
+    fBajtyStatusu->tStatus->stop();
 }
 
 // "Szuflada": opens drawer 1 of a closed drawer and tells whether it opened.

@@ -610,14 +610,22 @@ void TGlowneOkno::FormActivate() {
 }
 
 bool TGlowneOkno::event(QEvent *e) {
-    if (e->type() == QEvent::WindowActivate) {
+    switch (e->type()) {
+    case QEvent::Show:
+    case QEvent::WindowActivate:
+        // The first activation's work (the port list, connecting) runs once
+        // the window is shown and the event loop runs, after this event
+        // because it opens dialogs of its own. It does not wait for an
+        // activation: without a window manager, or with one that refuses
+        // the focus, the window is never activated.
         if (FirstActivation) {
-            // The first activation runs dialogs of its own: after this event.
             if (!activationQueued_) QMetaObject::invokeMethod(this, "FormActivate", Qt::QueuedConnection);
             activationQueued_ = true;
-        } else {
+        } else if (e->type() == QEvent::WindowActivate) {
             ClearActivityMessage();
         }
+        break;
+    default: break;
     }
     return QMainWindow::event(e);
 }

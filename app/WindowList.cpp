@@ -3,6 +3,10 @@
 #include "Komunik.h"
 #include "NivraSWindows.h"
 #include "about.h"
+#include "uOkresoweMiesieczne.h"
+#include "urapokrwgdat.h"
+#include "uraportyokresowe.h"
+#include "ustatusy.h"
 
 // The order of creation, dialogs still to come included: TGlowneOkno,
 // TKomunikacja, TfOkresoweWgNumerow, TfDataGodzina, TfBajtyStatusu,
@@ -14,6 +18,10 @@
 void CreateProgramWindows() {
     new TGlowneOkno;
     new TKomunikacja(GlowneOkno);
+    new TfOkresoweWgNumerow(GlowneOkno);
+    new TfBajtyStatusu(GlowneOkno);
+    new TfRaportyOkresoweWgDat(GlowneOkno);
+    new TfOkresoweMiesieczne(GlowneOkno);
     new TAboutBox(GlowneOkno);
 }
 
@@ -21,6 +29,14 @@ void DestroyProgramWindows() {
     // The dialogs first: closing one still talks to the main window.
     delete AboutBox;
     AboutBox = nullptr;
+    delete fOkresoweMiesieczne;
+    fOkresoweMiesieczne = nullptr;
+    delete fRaportyOkresoweWgDat;
+    fRaportyOkresoweWgDat = nullptr;
+    delete fBajtyStatusu;
+    fBajtyStatusu = nullptr;
+    delete fOkresoweWgNumerow;
+    fOkresoweWgNumerow = nullptr;
     delete Komunikacja;
     Komunikacja = nullptr;
     delete GlowneOkno;

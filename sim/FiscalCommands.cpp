@@ -784,8 +784,10 @@ void LooseByte(Printer &p, uint8_t byte) {
     if (f.namesItem.size() < 29) return;
     std::string name(f.namesItem.begin() + 1, f.namesItem.end());
     const uint8_t code = f.namesItem[0];
-    std::string rate = code >= 1 && code <= 7 ? std::string(1, static_cast<char>('A' + code - 1))
-                                              : "?" + std::to_string(code);
+    // The rate as its number 1..7 or as its letter "A".."G".
+    std::string rate = code >= 1 && code <= 7       ? std::string(1, static_cast<char>('A' + code - 1))
+                       : code >= 'A' && code <= 'G' ? std::string(1, static_cast<char>(code))
+                                                    : "?" + std::to_string(code);
     p.roll.Print(Cp1250ToUtf8Letters(name) + " " + rate);
     f.namesItem.clear();
     ++f.namesItems;

@@ -87,6 +87,7 @@ void Printer::StartPrintout() {
 void Printer::AdvancePrintout() {
     StatusState &s = status;
     if (!s.printing || s.stoppedNoPaper) return;
+    if (paperRunsOutAfterPolls >= 0 && paperRunsOutAfterPolls-- == 0) s.paperOut = true;
     if (PaperMissing()) {
         // The paper ran out (or the head was raised) in the middle.
         s.stoppedNoPaper = true;
@@ -119,6 +120,7 @@ bool Printer::ResumePrintout() {
 
 const char *Printer::ControlHelp() {
     return "  paper out | paper in      take the paper out, load it again\n"
+           "  paper ends                the roll runs out in the middle of the next printout\n"
            "  head up | head down       raise or lower the print head\n"
            "  copy paper out | copy paper in | copy head up | copy head down\n"
            "                            the same for the copy printer\n"
@@ -155,7 +157,11 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
         return true;
     };
     bool ok = false;
-    if (word == "paper") {
+    if (word == "paper" && !copy && arg == "ends" && extra.empty()) {
+        // The roll runs out a few polls into the next printout.
+        paperRunsOutAfterPolls = 3;
+        ok = true;
+    } else if (word == "paper") {
         ok = flag(copy ? s.copyPaperOut : s.paperOut, "out", "in");
     } else if (word == "head") {
         ok = flag(copy ? s.copyHeadRaised : s.headRaised, "up", "down");

@@ -124,6 +124,10 @@ class Printer {
     std::chrono::milliseconds printTime{0};
     // Moves a printout on: run each time the host reads status byte 3.
     void AdvancePrintout();
+    // The roll runs out in the middle of a printout: after this many further
+    // reads of status byte 3 while printing, the paper is out (-1: never).
+    // It stays out until it is loaded again (status.paperOut cleared).
+    int paperRunsOutAfterPolls = -1;
     // Command 42: resumes a printout stopped for lack of paper; false while
     // the paper is still missing.
     bool ResumePrintout();
