@@ -7,6 +7,7 @@ uint8_t SelectedPort = 0;
 uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
 bool ClockInitialised = false;
+bool EuroDateSelected = true;
 int PeriodReportKind = 0;
 bool SettlementRangeMode = false;
 uint8_t SettlementRange[12] = {};

@@ -17,6 +17,9 @@ extern bool FirstActivation;
 // Set false before the clock initialisation is run from the communication
 // dialog; the clock dialog sets it true after every attempt it made.
 extern bool ClockInitialised;
+// Which date the euro/service date dialog edits: true the euro introduction
+// date, false the date of the next periodic service.
+extern bool EuroDateSelected;
 
 // Which periodic report the period report dialogs run (0..5: detailed or
 // short, by dates, by numbers or monthly); set by the report menu, kept until

@@ -899,7 +899,9 @@ void DefineFiscalCommands(Printer &printer) {
         uint8_t group;
         if (!ReadOne(l, group)) return;
         if (group >= kSettingsGroups) return l.Send(kConfirmRange);
-        const auto &g = p.fiscal.settings[group];
+        auto g = p.fiscal.settings[group];
+        // Group 0 byte 1 bit 3: advertising text in Windows-1250 (command 195).
+        if (group == 0) g[0] = static_cast<uint8_t>(p.fiscal.cp1250Adverts ? g[0] | 0x08 : g[0] & ~0x08);
         l.Send({kConfirmOk, g[0], g[1], g[2]});
     });
     pr.Define(222, [](Printer &p, Link &l) {
@@ -908,6 +910,8 @@ void DefineFiscalCommands(Printer &printer) {
         if (!l.Read(4, b)) return;
         if (b[0] >= kSettingsGroups) return l.Send(kConfirmRange);
         p.fiscal.settings[b[0]] = {b[1], b[2], b[3]};
+        if (b[0] == 0) p.fiscal.cp1250Adverts = (b[1] & 0x08) != 0;
+        // A new speed holds from the next frame on.
         l.Send(kConfirmOk);
     });
     pr.Define(250, [](Printer &p, Link &l) { ReadServiceDate(p, l); });

@@ -60,6 +60,13 @@ uint8_t Printer::StatusByte(int n) const {
     }
 }
 
+uint32_t Printer::SettingsSpeed() const {
+    if (!IsPexa()) return 0;
+    if (fiscal.settings[2][2] & 0x01) return 28800;
+    if (fiscal.settings[0][0] & 0x20) return 19200;
+    return 9600;
+}
+
 void Printer::Handle(uint8_t command, Link &link) {
     if (!powered) return; // switched off: not a byte comes back
     auto it = commands_.find(command);
@@ -130,6 +137,7 @@ const char *Printer::ControlHelp() {
            "  drawer open | drawer close\n"
            "  print                     start a printout\n"
            "  status                    show the status bytes\n"
+           "  settings                  show the PEXA settings: speed, code page, dates, advertising lines\n"
            "  help                      show these commands\n";
 }
 
@@ -195,6 +203,19 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
             std::snprintf(item, sizeof item, "%s%d:%02X", text.empty() ? "" : " ", n, StatusByte(n));
             text += item;
         }
+        return text;
+    } else if (word == "settings" && arg.empty()) {
+        auto date = [](const Date &d) {
+            if (d.Empty()) return std::string("brak");
+            char text[16];
+            std::snprintf(text, sizeof text, "20%02d-%02d-%02d", d.year % 100, d.month % 100, d.day % 100);
+            return std::string(text);
+        };
+        std::string text = "speed " + std::to_string(SettingsSpeed()) + ", code page " +
+                           (fiscal.cp1250Adverts ? "1250" : "852") + ", euro " + date(fiscal.euroDate) +
+                           ", service " + date(fiscal.serviceDate);
+        for (const UserLine &line : fiscal.adverts)
+            text += "\n  |" + Cp852ToUtf8(line.text) + "|";
         return text;
     } else if (word == "help" && arg.empty()) {
         return ControlHelp();

@@ -132,6 +132,15 @@ class Printer {
     // the paper is still missing.
     bool ResumePrintout();
 
+    // The line speed the settings groups select on the PEXA printers
+    // (28800 when group 2 byte 3 bit 0 is set, else 19200 when group 0
+    // byte 1 bit 5 is set, else 9600); 0 for the other models.
+    uint32_t SettingsSpeed() const;
+    // When set, the printer listens only at that speed: a frame sent at
+    // another line speed is garbage to it and gets no answer. Off by
+    // default, when the printer answers at any speed.
+    bool speedChecked = false;
+
     // Switched off, the printer answers nothing (the emulator also holds the
     // line's CTS inactive, see Control).
     bool powered = true;
