@@ -1,19 +1,44 @@
 #include "ServiceDialogs.h"
 
+#include "AppState.h"
+#include "udaneuz.h"
+#include "urapokrwgdat.h"
+#include "uraportyokresowe.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDateEdit>
+#include <QSpinBox>
+
 bool AskDateAndNumber(QString &, QString &) {
     return false;
 }
 
-int ShowSettlementRangeDialog(bool) {
-    return 0;
+int ShowSettlementRangeDialog(bool byDates) {
+    if (byDates) {
+        if (!fRaportyOkresoweWgDat) return 0;
+        const QDate today = CurrentDateTime().date();
+        fRaportyOkresoweWgDat->dtOd->setDate(today);
+        fRaportyOkresoweWgDat->dtDo->setDate(today);
+        return fRaportyOkresoweWgDat->ShowModal();
+    }
+    if (!fOkresoweWgNumerow) return 0;
+    fOkresoweWgNumerow->seOd->setValue(1);
+    fOkresoweWgNumerow->seDo->setValue(1);
+    return fOkresoweWgNumerow->ShowModal();
 }
 
 int ShowFiscalisationRatesDialog() {
     return 0;
 }
 
-int CheckNipLine(const QString &) {
-    return 0;
+int CheckNipLine(const QString &text) {
+    return CheckNip(text);
 }
 
-void ShowUserDataDialog(uint8_t) {}
+void ShowUserDataDialog(uint8_t deviceType) {
+    if (!fDaneUzytkownika) return;
+    const bool sixLines = deviceType == 7 || deviceType == 8 || deviceType == 9;
+    fDaneUzytkownika->SetLayout(sixLines ? TfDaneUzytkownika::kSixLines : TfDaneUzytkownika::kFourLines);
+    fDaneUzytkownika->ShowModal();
+}

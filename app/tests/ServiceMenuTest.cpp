@@ -166,4 +166,32 @@ TEST_F(ServiceMenu, FiscalisationAndSettlementPreconditions) {
     EXPECT_TRUE(FramesOf(sim, 49).empty());
 }
 
+// "Użytkownik": a printer that does not answer still lets the user work on
+// user data files; a first-generation printer is refused.
+TEST_F(ServiceMenu, UserDataCommand) {
+    darvosim::Emulator &sim = Connect(7);
+    GlowneOkno->Odczytuytkownika1Click();
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
+    EXPECT_EQ(7, ServiceDeviceType);
+
+    WithPrinter(sim, [](Printer &p) { p.powered = false; });
+    recorder.answers = {BoxAnswer::Yes};
+    GlowneOkno->Odczytuytkownika1Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Question, recorder.boxes[0].kind);
+    EXPECT_EQ(
+        "Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).\r          "
+        "        Czy przejść do edycji danych użytkownika?",
+        recorder.boxes[0].text);
+    EXPECT_EQ((QStringList{"fDaneUzytkownika", "fDaneUzytkownika"}), shownDialogs);
+
+    Connect(1);
+    shownDialogs.clear();
+    GlowneOkno->Odczytuytkownika1Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Podłączone urządzenie nie jest drukarką drugiej generacji", recorder.boxes[0].text);
+    EXPECT_TRUE(shownDialogs.isEmpty());
+}
+
 } // namespace

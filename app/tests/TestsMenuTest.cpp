@@ -193,4 +193,18 @@ TEST_F(TestsMenu, FiscalMemoryTest) {
     EXPECT_EQ(1u, Sent(sim, 39));
 }
 
+// Missing user data: Yes opens the user data editor, and the conditions are
+// tested again once it has closed.
+TEST_F(TestsMenu, ReceiptConditionsOpenTheUserDataEditor) {
+    darvosim::Emulator &sim = Connect(3);
+    WithPrinter(sim, [](Printer &p) { p.status.userData = false; });
+    dialogRunners.push_back(
+        [&sim](TDialog &) { WithPrinter(sim, [](Printer &p) { p.status.userData = true; }); });
+    recorder.answers = {BoxAnswer::Yes};
+    GlowneOkno->Standrukarki1Click();
+    EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
+    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
+}
+
 } // namespace
