@@ -7,6 +7,10 @@ uint8_t SelectedPort = 0;
 uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
 bool ClockInitialised = false;
+bool ClockInitSucceeded = false;
+std::array<uint16_t, 7> CurrentRates{};
+bool RatesCollectOnly = false;
+std::array<int32_t, 7> FiscalisationRates{};
 bool EuroDateSelected = true;
 int PeriodReportKind = 0;
 bool SettlementRangeMode = false;
@@ -28,8 +32,6 @@ void SetCurrentDateTimeSource(std::function<QDateTime()> source) {
 }
 
 uint8_t ServiceDeviceType = 0;
-bool RatesCollectOnly = false;
-std::array<int32_t, 7> FiscalisationRates{};
 
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine result;

@@ -17,6 +17,19 @@ extern bool FirstActivation;
 // Set false before the clock initialisation is run from the communication
 // dialog; the clock dialog sets it true after every attempt it made.
 extern bool ClockInitialised;
+// Set by the clock initialisation dialog when the printer accepted the new
+// clock; the live clock reads and clears it, to tell a refused date from a
+// plain erased CMOS memory.
+extern bool ClockInitSucceeded;
+
+// The tax rates A..G as the last tax-rate command read them, in hundredths
+// of a percent (10000 exempt, 25500 reserve; slots the printer does not
+// report are 0). The rate dialog compares its values with them.
+extern std::array<uint16_t, 7> CurrentRates;
+// Set while the fiscalisation uses the rate dialog only to collect the
+// rates: the dialog then writes nothing and leaves them in FiscalisationRates.
+extern bool RatesCollectOnly;
+extern std::array<int32_t, 7> FiscalisationRates;
 // Which date the euro/service date dialog edits: true the euro introduction
 // date, false the date of the next periodic service.
 extern bool EuroDateSelected;
@@ -46,13 +59,6 @@ void SetCurrentDateTimeSource(std::function<QDateTime()> source);
 // The device type as last read by the user data command or the
 // fiscalisation; the user data dialog chooses its layout from it.
 extern uint8_t ServiceDeviceType;
-// Set while the tax-rate dialog is shown by the fiscalisation: the dialog
-// then writes nothing, leaves the seven rates in FiscalisationRates and
-// closes with Yes (6).
-extern bool RatesCollectOnly;
-// The rates A..G for the fiscalisation, in hundredths of a percent;
-// 10000 = exempt, 25500 = not in use.
-extern std::array<int32_t, 7> FiscalisationRates;
 
 struct CommandLine {
     uint8_t port = 0;   // 1..9, 0 when no argument named a port

@@ -32,12 +32,13 @@ bool CannotPrintZeroReport(uint8_t type) {
 // One article of "baza.txt": the name (a leading "$" removed), a TAB, the
 // rate letter (only its first character counts; none means "A"); anything
 // after a second TAB is ignored. False for a line that names no article:
-// an empty one, or one whose name field is empty (it begins with a TAB).
+// an empty one, or one whose name field is empty (it begins with a TAB, or
+// holds only the "$").
 bool SplitNamesLine(const QByteArray &line, std::string &name, uint8_t &rate) {
     const int tab = line.indexOf('\t');
     QByteArray field1 = tab < 0 ? line : line.left(tab);
-    if (field1.isEmpty()) return false;
     if (field1.startsWith('$')) field1.remove(0, 1);
+    if (field1.isEmpty()) return false;
     name = field1.toStdString();
     rate = 'A';
     if (tab >= 0 && tab + 1 < line.size() && line.at(tab + 1) != '\t')
@@ -254,8 +255,9 @@ void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
         return;
     }
     SetBusyCursor();
-    auto failed = [this](int32_t code) {
+    auto failed = [this, &file](int32_t code) {
         if (code == 0) return false;
+        file.close();
         SetArrowCursor();
         ErrorBeep();
         ErrorBox(ErrorMessageText(code));

@@ -8,6 +8,7 @@
 #include "Komunik.h"
 #include "MessageBoxes.h"
 #include "about.h"
+#include "uUstawZegar.h"
 
 #include "darvodr.h"
 #include "darvodr/Core.h"
@@ -64,6 +65,9 @@ class TGlowneOkno::Host : public darvo::DriverHost {
         port = SelectedPort;
         speed = SelectedSpeed;
         return true;
+    }
+    void ClockInitProgress(const std::string &text, int position) override {
+        if (fUstawZegar) fUstawZegar->EraseProgress(FromDriver(text), position);
     }
 
   private:

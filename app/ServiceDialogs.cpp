@@ -1,17 +1,24 @@
 #include "ServiceDialogs.h"
 
 #include "AppState.h"
+#include "uDataGodzina1.h"
 #include "udaneuz.h"
 #include "urapokrwgdat.h"
 #include "uraportyokresowe.h"
+#include "ustawkipodatkowe.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QDateEdit>
 #include <QSpinBox>
 
-bool AskDateAndNumber(QString &, QString &) {
-    return false;
+bool AskDateAndNumber(QString &date, QString &digits) {
+    if (!fDataINumer) return false;
+    fDataINumer->Prepare(); // yesterday, no number
+    if (fDataINumer->ShowModal() != TfDataINumer::kYes) return false;
+    date = fDataINumer->DateText();
+    digits = fDataINumer->Number();
+    return true;
 }
 
 int ShowSettlementRangeDialog(bool byDates) {
@@ -29,7 +36,9 @@ int ShowSettlementRangeDialog(bool byDates) {
 }
 
 int ShowFiscalisationRatesDialog() {
-    return 0;
+    if (!fStawkiPodatkowe) return 0;
+    fStawkiPodatkowe->FillRates(FiscalisationRates);
+    return fStawkiPodatkowe->ShowModal();
 }
 
 int CheckNipLine(const QString &text) {

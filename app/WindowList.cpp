@@ -3,6 +3,17 @@
 #include "Komunik.h"
 #include "NivraSWindows.h"
 #include "about.h"
+#include "d.h"
+#include "fTestWysw.h"
+#include "uDataGodzina.h"
+#include "uDataGodzina1.h"
+#include "uIloscWierszy.h"
+#include "uSposobZaokraglania.h"
+#include "uUstawZegar.h"
+#include "unumerunikatowy.h"
+#include "uodczytstawki.h"
+#include "uprzestawczas.h"
+#include "ustawkipodatkowe.h"
 #include "freklamaodczyt1.h"
 #include "uOkresoweMiesieczne.h"
 #include "uUstawienia.h"
@@ -48,11 +59,22 @@ void CreateProgramWindows() {
     new TGlowneOkno;
     Create(Komunikacja);
     Create(fOkresoweWgNumerow);
+    Create(fDataGodzina);
     Create(fBajtyStatusu);
     Create(fRaportyOkresoweWgDat);
     Create(fOkresoweMiesieczne);
+    Create(fUstawZegar);
     Create(fDaneUzytkownika);
+    Create(fStawkiPodatkowe);
+    Create(fNumerUnikatowy);
+    Create(fOdczytStawek);
+    Create(fNumerKasy);
+    Create(fIloscWierszy);
+    Create(fSposobZaokraglania);
     Create(AboutBox);
+    Create(fTestWyswietlacza);
+    Create(fPrzestawianie);
+    Create(fDataINumer);
     Create(fUstawienia);
     Create(fDataEuroPrzeglad);
     Create(fReklama);

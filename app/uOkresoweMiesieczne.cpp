@@ -69,11 +69,10 @@ void TfOkresoweMiesieczne::FormActivate() {
 
 void TfOkresoweMiesieczne::bTakClick() {
     if (!bTak->isEnabled()) return;
-    bTak->setEnabled(false);
-    TBusyScope busy;
+    // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
+    TBusyScope busy({bTak});
     if (int32_t opened = ReopenForPeriodReport(); opened != 0) {
         GlowneOkno->ShowCommandError(opened);
-        bTak->setEnabled(true);
         reject();
         return;
     }
@@ -81,11 +80,10 @@ void TfOkresoweMiesieczne::bTakClick() {
     MonthRecord(seRok->value(), seMiesiac->value(), record);
     const uint8_t type = darvo::DeviceType;
     if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open until it is closed.
+        // The printer is not ready: the dialog stays open for another try.
         GlowneOkno->ShowCommandError(code);
         return;
     }
     PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
-    bTak->setEnabled(true);
     accept();
 }

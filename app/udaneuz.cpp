@@ -216,6 +216,10 @@ void TfDaneUzytkownika::FormActivate() {
     l1->setFocus();
 }
 
+void TfDaneUzytkownika::FormClose() {
+    GlowneOkno->SetArrowCursor();
+}
+
 void TfDaneUzytkownika::SetLayout(int layout) {
     rgTyp->SetItemIndex(layout == kSixLines ? kSixLines : kFourLines);
     LayoutSwitch();

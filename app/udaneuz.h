@@ -68,6 +68,7 @@ class TfDaneUzytkownika : public TDialog {
 
   protected:
     void FormActivate() override;
+    void FormClose() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 

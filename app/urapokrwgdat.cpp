@@ -72,26 +72,24 @@ void TfRaportyOkresoweWgDat::FormActivate() {
 
 void TfRaportyOkresoweWgDat::bTakClick() {
     if (!bTak->isEnabled()) return;
-    bTak->setEnabled(false);
+    // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
+    TBusyScope busy({bTak});
     uint8_t record[12];
     DatesRecord(dtOd->date(), dtDo->date(), record);
     if (SettlementRangeMode) {
         std::memcpy(SettlementRange, record, sizeof record);
-        bTak->setEnabled(true);
         done(kModalYes);
         return;
     }
-    TBusyScope busy;
     uint8_t type = 9;
     int32_t version = 0;
     if (int32_t code = darvo::ReadDeviceType(type, version); code != 0) {
         GlowneOkno->ShowCommandError(code);
-        bTak->setEnabled(true);
         reject();
         return;
     }
     if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open until it is closed.
+        // The printer is not ready: the dialog stays open for another try.
         GlowneOkno->ShowCommandError(code);
         return;
     }
@@ -105,6 +103,5 @@ void TfRaportyOkresoweWgDat::bTakClick() {
                               number(8), number(10));
     }
     PeriodReportOutcome(result, type);
-    bTak->setEnabled(true);
     accept();
 }

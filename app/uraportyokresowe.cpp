@@ -103,32 +103,29 @@ void TfOkresoweWgNumerow::FormActivate() {
 
 void TfOkresoweWgNumerow::bTakClick() {
     if (!bTak->isEnabled()) return;
-    bTak->setEnabled(false);
+    // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
+    TBusyScope busy({bTak});
     // The port is made ready for the long report first, in both uses: the
     // settlement report that collects this range takes long as well.
     const int32_t opened = ReopenForPeriodReport();
-    TBusyScope busy;
     uint8_t record[12];
     NumbersRecord(seOd->value(), seDo->value(), record);
     if (SettlementRangeMode) {
         std::memcpy(SettlementRange, record, sizeof record);
-        bTak->setEnabled(true);
         done(kModalYes);
         return;
     }
     if (opened != 0) {
         GlowneOkno->ShowCommandError(opened);
-        bTak->setEnabled(true);
         reject();
         return;
     }
     const uint8_t type = darvo::DeviceType;
     if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open until it is closed.
+        // The printer is not ready: the dialog stays open for another try.
         GlowneOkno->ShowCommandError(code);
         return;
     }
     PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
-    bTak->setEnabled(true);
     accept();
 }

@@ -138,6 +138,7 @@ const char *Printer::ControlHelp() {
            "  print                     start a printout\n"
            "  status                    show the status bytes\n"
            "  settings                  show the PEXA settings: speed, code page, dates, advertising lines\n"
+           "  display                   show the customer-display picture ('#' dark, '.' light)\n"
            "  help                      show these commands\n";
 }
 
@@ -216,6 +217,15 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
                            ", service " + date(fiscal.serviceDate);
         for (const UserLine &line : fiscal.adverts)
             text += "\n  |" + Cp852ToUtf8(line.text) + "|";
+        return text;
+    } else if (word == "display" && arg.empty()) {
+        if (!fiscal.displayLoaded) return "display empty";
+        std::string text = fiscal.displayPending ? "display (not yet on a daily report)" : "display";
+        for (const auto &row : fiscal.display) {
+            text += "\n";
+            for (int x = 0; x < 192; ++x)
+                text += (row[x / 8] & (0x80 >> (x % 8))) ? '#' : '.';
+        }
         return text;
     } else if (word == "help" && arg.empty()) {
         return ControlHelp();

@@ -22,6 +22,9 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QKeyEvent>
+#include <QCoreApplication>
 #include <cstring>
 
 using namespace apptest;
@@ -220,6 +223,12 @@ TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
     EXPECT_EQ(darvosim::Bytes({' ', ' ', 0xBD, 0xA2, 0x88, 'w', ' '}),
               darvosim::Bytes(frames[1].fromHost.begin() + 3, frames[1].fromHost.begin() + 10));
 
+    WithPrinter(sim, [&line0](darvosim::Printer &p) {
+        const std::string shown = p.Control("settings", -1);
+        EXPECT_NE(std::string::npos, shown.find("speed 9600, code page 852, euro brak, service brak"))
+            << shown;
+        EXPECT_NE(std::string::npos, shown.find("|" + line0 + "|")) << shown;
+    });
     fTekstyReklamowe->l1->clear();
     fTekstyReklamowe->bOdczyt->click();
     EXPECT_EQ(QString::fromStdString(line0), fTekstyReklamowe->l1->text());
@@ -332,6 +341,13 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     last.push_back(0);
     EXPECT_EQ(last, rows[63].fromHost);
 
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        const std::string shown = p.Control("display", -1);
+        EXPECT_EQ(0u, shown.rfind("display (not yet on a daily report)\n", 0));
+        EXPECT_EQ("\n" + std::string(192, '#'), shown.substr(shown.size() - 193)); // the bottom row
+        EXPECT_EQ(std::string(192, '.'), shown.substr(shown.size() - 385, 192));
+    });
+
     // Read back into a picture built in memory: no file is written.
     const QString before = QDir::currentPath();
     const QStringList filesBefore = QDir().entryList(QDir::Files);
@@ -367,6 +383,31 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     EXPECT_EQ(QStringList{ErrorMessageText(238)}, BoxTexts());
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
     EXPECT_EQ(before, QDir::currentPath());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Pexa, AdvertisingDialogShownForRealReadsOnShowAndEscCloses) {
+    darvosim::Emulator &sim = Connect(7);
+    WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.adverts[1] = {1, std::string(40, 'x')}; });
+    TDialog::SetModalRunner(nullptr);
+    bool shown = false;
+    QString line2;
+    QTimer::singleShot(0, fTekstyReklamowe, [&] {
+        shown = fTekstyReklamowe->isVisible();
+        line2 = fTekstyReklamowe->l2->text();
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(fTekstyReklamowe->l1, &esc);
+        if (fTekstyReklamowe->isVisible()) fTekstyReklamowe->reject(); // never leave the test waiting
+    });
+    EXPECT_EQ(QDialog::Rejected, fTekstyReklamowe->ShowModal());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(QString(40, 'x'), line2);
+    EXPECT_EQ(3u, Frames(sim, 56).size()); // read once, however the window system shows it
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
 } // namespace

@@ -12,7 +12,9 @@
 
 #include <QDateEdit>
 #include <QDateTime>
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QPushButton>
 #include <QSpinBox>
@@ -330,20 +332,77 @@ TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
     EXPECT_TRUE(recorder.boxes.empty());
 }
 
+TEST_F(ReportsMenu, EnterInARangeFieldActsAsTakAndEscCloses) {
+    SettlementRangeMode = true;
+    fOkresoweWgNumerow->seOd->setValue(7);
+    fOkresoweWgNumerow->seDo->setValue(9);
+    fOkresoweWgNumerow->show();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(fOkresoweWgNumerow->seDo, &enter);
+    EXPECT_FALSE(fOkresoweWgNumerow->isVisible());
+    EXPECT_EQ(kModalYes, fOkresoweWgNumerow->result());
+    EXPECT_EQ((Bytes{7, 0, 9, 0}), Bytes(SettlementRange, SettlementRange + 4));
+
+    fOkresoweMiesieczne->show();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(fOkresoweMiesieczne->seRok, &esc);
+    EXPECT_FALSE(fOkresoweMiesieczne->isVisible());
+    EXPECT_EQ(QDialog::Rejected, fOkresoweMiesieczne->result());
+}
+
 TEST_F(ReportsMenu, PrinterNotReadyKeepsTheNumbersDialogOpen) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.failure = true; });
-    bool openAfter = false, enabledAfter = true;
+    bool openAfter = false, enabledAfter = false;
     dialogRunners.push_back([&](TDialog &d) {
         fOkresoweWgNumerow->bTak->click();
-        openAfter = d.result() == QDialog::Rejected && !fOkresoweWgNumerow->bTak->isEnabled();
+        // Open for another try once the printer is in order.
+        openAfter = d.result() == QDialog::Rejected;
         enabledAfter = fOkresoweWgNumerow->bTak->isEnabled();
     });
     GlowneOkno->Wedugnumerw2Click();
     EXPECT_TRUE(openAfter);
-    EXPECT_FALSE(enabledAfter);
+    EXPECT_TRUE(enabledAfter);
     EXPECT_EQ(QStringList{ErrorMessageText(103)}, Texts());
     EXPECT_FALSE(Sent(sim, 49));
+    ExpectIdle();
+}
+
+// The paper runs out while the printer prints a report by numbers: the
+// question repeats until the paper is back, then the printout is followed
+// to its end.
+TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
+    darvosim::Emulator &sim = Connect(8);
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        for (int n = 1; n <= 3; ++n) {
+            darvosim::DailyRecord r;
+            r.number = n;
+            r.date = {8, 3, n};
+            p.fiscal.records.push_back(r);
+        }
+        p.paperRunsOutAfterPolls = 1;
+    });
+    Presenter presenter(recorder);
+    SetMessageBoxPresenter(&presenter);
+    int questions = 0;
+    presenter.onBox = [&](const BoxRequest &) {
+        if (++questions == 2) WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = false; });
+    };
+    recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
+    dialogRunners.push_back([](TDialog &) {
+        fOkresoweWgNumerow->seOd->setValue(2);
+        fOkresoweWgNumerow->seDo->setValue(3);
+        fOkresoweWgNumerow->bTak->click();
+    });
+    GlowneOkno->Wedugnumerw1Click();
+    EXPECT_EQ(4, PeriodReportKind);
+    EXPECT_EQ((QStringList{kPaperQuestion, kPaperQuestion}), Texts());
+    const auto frames = sim.log().FramesOf(49);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), frames[0].fromHost);
+    EXPECT_EQ(1u, sim.log().FramesOf(0x2A).size());
+    EXPECT_FALSE(sim.printer().status.printing);
+    EXPECT_TRUE(Printed(sim, "od nr 2 do nr 3"));
     ExpectIdle();
 }
 
@@ -385,7 +444,7 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     const size_t files = OpenFiles();
     // "$" prefix, CR LF and LF, a missing and an empty rate, a third field,
     // an empty line and one with no name (both skipped), Windows-1250.
-    Write("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\nMAS\xA3O EKSTRA\t\n\nSER ZOLTY 1KG\tDx\tignored\r\n");
+    Write("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\n$\tC\nMAS\xA3O EKSTRA\t\n\nSER ZOLTY 1KG\tDx\tignored\r\n");
     GlowneOkno->Wydrukkontrolnynazwistawek1Click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     // The beginning's printout is followed to its end before the items go.

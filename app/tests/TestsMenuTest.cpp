@@ -103,15 +103,11 @@ TEST_F(TestsMenu, ReceiptConditionsRepeatOnAnUnnamedCode) {
 TEST_F(TestsMenu, ReceiptConditionsRunTheMissingDailyReport) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](Printer &p) { p.status.dailyReportMissing = true; });
-    bool reportRun = false;
-    QObject::connect(Item("Fiskalnydobowy1"), &QAction::triggered, [&] {
-        reportRun = true;
-        WithPrinter(sim, [](Printer &p) { p.status.dailyReportMissing = false; });
-    });
-    recorder.answers = {BoxAnswer::Yes};
+    recorder.answers.assign(5, BoxAnswer::Yes);
     GlowneOkno->Standrukarki1Click();
-    EXPECT_TRUE(reportRun);
+    EXPECT_EQ(1u, Sent(sim, 37));
     ASSERT_FALSE(recorder.boxes.empty());
+    EXPECT_EQ(" Zaległy raport dobowy.\rCzy wykonać raport?", recorder.boxes.front().text);
     EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes.back().text);
 }
 

@@ -120,9 +120,10 @@ TEST_F(UserData, FileRoundTripByteForByte) {
     // The four-line layout: no "Wys. gen." fields, record 4 always 40.
     ASSERT_TRUE(d->LoadFile(Path("six.txt")));
     d->SetLayout(TfDaneUzytkownika::kFourLines);
+    d->l3->setText("a\tb"); // a TAB would split the record
     ASSERT_TRUE(d->SaveFile(Path("four.txt")));
     EXPECT_EQ(QByteArray("#1\r\n#\r\n#\r\n$  Sklep \xAF"
-                         "abka  \t40\r\n$ul. Polna 1\t20\r\n$\t40\r\n$Gda\xF1sk\t40\r\n"),
+                         "abka  \t40\r\n$ul. Polna 1\t20\r\n$a b\t40\r\n$Gda\xF1sk\t40\r\n"),
               ReadFile(Path("four.txt")));
     EXPECT_TRUE(recorder.boxes.empty());
 }
