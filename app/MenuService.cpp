@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QProgressBar>
+#include <algorithm>
 #include <array>
 
 namespace {

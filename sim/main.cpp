@@ -20,7 +20,7 @@ namespace {
 void Usage(std::FILE *out) {
     std::fputs(
         "Usage: darvo-sim [--model N] [--version V] [--link PATH] [--pace] [--log FILE] [--roll FILE]\n"
-        "                [--print-time MS] [--state FILE] [--check-speed]\n"
+        "                [--print-time MS] [--state FILE] [--check-speed] [--new]\n"
         "\n"
         "Plays a DARVO fiscal printer on a new pseudo-terminal and prints its path.\n"
         "  --model N     device type 0..9 (default 7, PEXA):\n"
@@ -33,6 +33,9 @@ void Usage(std::FILE *out) {
         "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
         "  --roll FILE   append the paper roll (everything printed) to FILE\n"
         "  --print-time MS  how long a printout lasts (default 1500 ms)\n"
+        "  --new         a printer new from the maker: training mode, no user data, the\n"
+        "                service jumper in its service position, ready to be fiscalised\n"
+        "                (a state file that exists already takes precedence)\n"
         "  --state FILE  keep the printer's state (fiscal memory, counters, totals, rates,\n"
         "                clock, header, settings, status flags) in FILE, saved after every\n"
         "                command that changes it, and start from it when it exists.\n"
@@ -72,6 +75,7 @@ int main(int argc, char **argv) {
     int printTimeMs = 1500;
     bool checkSpeed = false;
     std::string statePath;
+    bool newPrinter = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&](const char *what) -> const char * {
@@ -108,6 +112,8 @@ int main(int argc, char **argv) {
                 std::fprintf(stderr, "darvo-sim: --print-time takes 1..3600000\n");
                 return 2;
             }
+        } else if (a == "--new") {
+            newPrinter = true;
         } else if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
@@ -125,6 +131,14 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr); // threads started below inherit the mask
 
     Emulator emulator(options);
+    if (newPrinter) {
+        Printer &printer = emulator.printer();
+        std::lock_guard<std::recursive_mutex> lock(printer.mutex);
+        printer.status.fiscalMode = false;
+        printer.status.userData = false;
+        printer.status.serviceJumper = true;
+        printer.fiscal.userData = {};
+    }
     if (!statePath.empty()) {
         Printer &printer = emulator.printer();
         std::lock_guard<std::recursive_mutex> lock(printer.mutex);

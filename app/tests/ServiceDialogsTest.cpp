@@ -198,13 +198,14 @@ TEST_F(ServiceDialogs, FiscalLifeFromTrainingToReadOnly) {
     ASSERT_EQ("Drukarka została sfiskalizowana.", recorder.boxes.back().text);
     WithPrinter(sim, [](Printer &p) { p.status.serviceJumper = false; }); // the technician closes the jumper
 
-    uint32_t value = 0;
+    uint32_t value = 0; // 0: the driver works the value out
     ASSERT_EQ(0, ReceiptBegin());
     ASSERT_EQ(0, pReceiptItem(1, "Chleb razowy", 1, 0, 2, 0, "szt", 450, &value));
-    ASSERT_EQ(0, ReceiptEnd(0));
+    ASSERT_EQ(0, ReceiptEnd(0)) << sim.printer().sales.lastRefusal;
     ASSERT_EQ(0, ReceiptBegin());
+    value = 0;
     ASSERT_EQ(0, pReceiptItem(1, "Mleko 1l", 2, 0, 1, 0, "szt", 329, &value));
-    ASSERT_EQ(0, ReceiptEnd(0));
+    ASSERT_EQ(0, ReceiptEnd(0)) << sim.printer().sales.lastRefusal;
 
     yesToAll();
     recorder.boxes.clear();
