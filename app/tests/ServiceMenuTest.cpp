@@ -2,6 +2,7 @@
 // base, the fiscalisation and the settlement report, with the frames they
 // put on the wire and what the printer is left in.
 #include "AppFixture.h"
+#include "DriverText.h"
 
 #include <QProgressBar>
 
@@ -192,6 +193,22 @@ TEST_F(ServiceMenu, UserDataCommand) {
     ASSERT_EQ(1u, recorder.boxes.size());
     EXPECT_EQ("Podłączone urządzenie nie jest drukarką drugiej generacji", recorder.boxes[0].text);
     EXPECT_TRUE(shownDialogs.isEmpty());
+}
+
+// A printer that sends progress bytes without end is cut off after far
+// more than a real erase takes, with the bad-answer message; the bar is
+// hidden again.
+TEST_F(ServiceMenu, EndlessProgressIsCutOff) {
+    darvosim::Emulator &sim = Connect(8);
+    darvosim::Bytes after(400, 5); // the erase accepted, then progress that never ends
+    after[0] = darvosim::ACK;
+    sim.Script(92, darvosim::Scripted{{darvosim::ACK}, 1, after});
+    recorder.answers = {BoxAnswer::Yes};
+    GlowneOkno->Bazanazwitowarw1Click();
+    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ(ErrorMessageText(23), recorder.boxes[1].text);
+    EXPECT_TRUE(GlowneOkno->pbFiskal()->isHidden());
+    EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
 } // namespace
