@@ -31,6 +31,8 @@ void SetCurrentDateTimeSource(std::function<QDateTime()> source) {
     DateTimeSource() = std::move(source);
 }
 
+uint8_t ServiceDeviceType = 0;
+
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine result;
     for (const std::string &argument : arguments) {

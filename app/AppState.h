@@ -55,6 +55,11 @@ class QDateTime;
 QDateTime CurrentDateTime();
 void SetCurrentDateTimeSource(std::function<QDateTime()> source);
 
+// ---- The service menu ----
+// The device type as last read by the user data command or the
+// fiscalisation; the user data dialog chooses its layout from it.
+extern uint8_t ServiceDeviceType;
+
 struct CommandLine {
     uint8_t port = 0;   // 1..9, 0 when no argument named a port
     uint16_t speed = 0; // 9600, 19200, 28800, 0 when no argument named a speed

@@ -647,6 +647,9 @@ void WriteUserLine(Printer &p, Link &link) {
     if (!link.Read(length, text)) return;
     const int line = head[0];
     if (line < 1 || line > UserLines(p)) return link.Send(uint8_t{1});
+    // The NIP went into the fiscal memory at the fiscalisation: its line
+    // cannot be changed any more.
+    if (p.status.fiscalMode && line == UserLines(p)) return link.Send(uint8_t{1});
     p.fiscal.userData[line - 1] = UserLine{head[1], std::string(text.begin(), text.end())};
     p.status.userData = true;
     link.Send(uint8_t{0});
@@ -723,6 +726,7 @@ void EraseNamesBase(Printer &p, Link &link) {
     if (p.IsPexa()) SendProgress(p, link);
     p.status.namesBaseFull = false;
     p.status.articleLocked = false;
+    p.fiscal.lockReason = 0;
     p.fiscal.namesPrinted = false;
     p.roll.Print("BAZA NAZW I STAWEK SKASOWANA");
     EndDocument(p);
@@ -801,8 +805,15 @@ void DefineFiscalCommands(Printer &printer) {
     pr.Define(48, [](Printer &p, Link &l) {
         SimpleDocument(p, l, "RAPORT OPISÓW STAŁYCH", {"GOTÓWKA", "RESZTA", "SUMA PTU", "RABAT"});
     });
-    pr.Define(
-        39, [](Printer &p, Link &l) { SimpleDocument(p, l, "TEST PAMIĘCI PROGRAMU", {"WYNIK: POPRAWNY"}); });
+    pr.Define(39, [](Printer &p, Link &l) {
+        // Each test writes to the fiscal memory, which has room for a fixed
+        // number of them.
+        if (p.fiscal.memoryTests >= kMaxMemoryTests) return l.Send(NAK);
+        if (!p.status.noController && !p.status.failure) ++p.fiscal.memoryTests;
+        SimpleDocument(p, l, "TEST PAMIĘCI PROGRAMU",
+                       {"WYNIK: POPRAWNY", "Testów: " + std::to_string(p.fiscal.memoryTests) + "/" +
+                                               std::to_string(kMaxMemoryTests)});
+    });
 
     // Period reports: command 49 on the newer printers, 40 and 41 on the older.
     if (printer.IsSecondGeneration() || printer.deviceType == 9) {

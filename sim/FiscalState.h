@@ -41,8 +41,11 @@ constexpr int kDisplayRowBytes = 25; // 24 bytes of pixels and their XOR
 constexpr int kAdvertLines = 3;
 constexpr int kAdvertLineLength = 40;
 constexpr int kSettingsGroups = 5;
-// The character the fiscalisation frame repeats in its first six bytes.
+// The character the fiscalisation frame repeats in its first six bytes: the
+// printer takes command 114 only behind six of them, so that no stray byte
+// sequence can switch it into fiscal mode.
 constexpr uint8_t kFiscalisationFieldChar = 'F';
+constexpr int kMaxMemoryTests = 255;
 
 struct FiscalState {
     std::vector<DailyRecord> records; // the fiscal memory, in report order
@@ -50,6 +53,9 @@ struct FiscalState {
     // Fiscalisation and settlement.
     std::array<int, 7> fiscalisedRates{}; // rates written at fiscalisation
     bool settled = false;                 // settlement report printed (read-only from then on)
+    // Fiscal memory tests made: each writes to the fiscal memory, which
+    // holds room for 255 of them.
+    int memoryTests = 0;
 
     // Clock shift: allowed after a daily report, once per day.
     bool clockShiftAllowed = false;

@@ -16,7 +16,7 @@
 //   clock stopped|running SECONDS  stopped at SECONDS since the epoch, or
 //                                running SECONDS ahead of the host's clock
 //   record NUMBER YY MM DD RECEIPTS T1..T7   a daily report in the fiscal memory
-//   fiscalisedRates R1..R7 / settled 0|1 / clockShiftAllowed 0|1
+//   fiscalisedRates R1..R7 / settled 0|1 / memoryTests N / clockShiftAllowed 0|1
 //   lastClockShift YY MM DD      the day of the last clock shift (0 0 0: none)
 //   user LINE ATTRIBUTE HEX      receipt header line 1..6 (code page 852)
 //   rounding N / setting GROUP B1 B2 B3 / lockReason N / secondState N
@@ -199,6 +199,7 @@ std::string StateText(const Printer &p) {
             << r.receipts << Join(Values(r.totals)) << "\n";
     out << "fiscalisedRates" << Join(Values(f.fiscalisedRates)) << "\n";
     out << "settled " << (f.settled ? 1 : 0) << "\n";
+    out << "memoryTests " << f.memoryTests << "\n";
     out << "clockShiftAllowed " << (f.clockShiftAllowed ? 1 : 0) << "\n";
     out << DateLine("lastClockShift", f.lastClockShift);
     for (size_t i = 0; i < f.userData.size(); ++i)
@@ -340,6 +341,8 @@ bool LoadState(Printer &p, const std::string &path, std::string &error) {
             ok = a.Count() == 7 && a.Array(0, 0, 65535, fiscal.fiscalisedRates);
         } else if (key == "settled") {
             ok = a.Count() == 1 && a.Flag(0, fiscal.settled);
+        } else if (key == "memoryTests") {
+            ok = a.Count() == 1 && a.Get(0, 0, kMaxMemoryTests, fiscal.memoryTests);
         } else if (key == "clockShiftAllowed") {
             ok = a.Count() == 1 && a.Flag(0, fiscal.clockShiftAllowed);
         } else if (key == "lastClockShift") {

@@ -27,7 +27,7 @@ const char *kLineHelp =
 void Usage(std::FILE *out) {
     std::fputs(
         "Usage: darvo-sim [--model N] [--version V] [--link PATH] [--pace] [--log FILE] [--roll FILE]\n"
-        "                [--print-time MS] [--state FILE] [--check-speed]\n"
+        "                [--print-time MS] [--state FILE] [--check-speed] [--new]\n"
         "\n"
         "Plays a DARVO fiscal printer on a new pseudo-terminal and prints its path.\n"
         "  --model N     device type 0..9 (default 7, PEXA):\n"
@@ -40,6 +40,9 @@ void Usage(std::FILE *out) {
         "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
         "  --roll FILE   append the paper roll (everything printed) to FILE\n"
         "  --print-time MS  how long a printout lasts (default 1500 ms)\n"
+        "  --new         a printer new from the maker: training mode, no user data, the\n"
+        "                service jumper in its service position, ready to be fiscalised\n"
+        "                (a state file that exists already takes precedence)\n"
         "  --state FILE  keep the printer's state (fiscal memory, counters, totals, rates,\n"
         "                clock, header, settings, status flags) in FILE, saved after every\n"
         "                command that changes it, and start from it when it exists.\n"
@@ -51,7 +54,7 @@ void Usage(std::FILE *out) {
         "                cashRegister, operatorCode, uniqueNumber, lineFeed, drawerOpenings,\n"
         "                euroPending, clock stopped|running SECONDS,\n"
         "                record NUMBER YY MM DD RECEIPTS T1..T7 (a daily report),\n"
-        "                fiscalisedRates, settled, clockShiftAllowed, lastClockShift YY MM DD,\n"
+        "                fiscalisedRates, settled, memoryTests, clockShiftAllowed, lastClockShift YY MM DD,\n"
         "                user LINE ATTR TEXT,\n"
         "                rounding, setting GROUP B1 B2 B3, euroDate YY MM DD, serviceDate,\n"
         "                lockReason, secondState, cp1250Adverts, display ROW BYTES,\n"
@@ -105,6 +108,7 @@ int main(int argc, char **argv) {
     int printTimeMs = 1500;
     bool checkSpeed = false;
     std::string statePath;
+    bool newPrinter = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&](const char *what) -> const char * {
@@ -141,6 +145,8 @@ int main(int argc, char **argv) {
                 std::fprintf(stderr, "darvo-sim: --print-time takes 1..3600000\n");
                 return 2;
             }
+        } else if (a == "--new") {
+            newPrinter = true;
         } else if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
@@ -158,6 +164,14 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr); // threads started below inherit the mask
 
     Emulator emulator(options);
+    if (newPrinter) {
+        Printer &printer = emulator.printer();
+        std::lock_guard<std::recursive_mutex> lock(printer.mutex);
+        printer.status.fiscalMode = false;
+        printer.status.userData = false;
+        printer.status.serviceJumper = true;
+        printer.fiscal.userData = {};
+    }
     if (!statePath.empty()) {
         Printer &printer = emulator.printer();
         std::lock_guard<std::recursive_mutex> lock(printer.mutex);

@@ -196,4 +196,51 @@ TEST_F(StateFileTest, EmulatorSavesAfterChangesAndRestartsFromTheFile) {
     EXPECT_EQ(3, restarted.fiscal.rounding);
 }
 
+// A printer's fiscal life through the emulator: fiscalised from training
+// mode, its NIP line then fixed, its fiscal memory tests counted, settled
+// into read-only mode; a printer restarted from the file is where it was.
+TEST_F(StateFileTest, FiscalLifeSurvivesARestart) {
+    Begin(3);
+    OnPrinter([&](Printer &p) {
+        p.fiscal.statePath = path;
+        p.status.fiscalMode = false;
+        p.status.serviceJumper = true;
+        p.fiscal.memoryTests = darvosim::kMaxMemoryTests - 1;
+    });
+    EXPECT_EQ(0, darvo::WriteUserData(4, 0, "NIP 123-456-32-18"));
+    uint8_t fiscalise[20] = {'F', 'F', 'F',  'F', 'F',  'F', 0x08, 0x98, 0x02, 0xBC,
+                             0,   0,   0x80, 0,   0x80, 0,   0x80, 0,    0x40, 0};
+    uint8_t answer[256] = {};
+    uint8_t result = 0;
+    ASSERT_EQ(0, RSSequence(114, 0, 20, answer, fiscalise));
+    ASSERT_TRUE(darvo::ReceiveByte(result));
+    ASSERT_EQ(6, result);
+    ASSERT_EQ(0, PrintControl(0, 3));
+    EXPECT_EQ(darvo::RC_USER_DATA_NOT_STORED, darvo::WriteUserData(4, 0, "NIP 000-000-00-00"));
+    EXPECT_EQ(0, darvo::WriteUserData(1, 0, "SKLEP"));
+    EXPECT_EQ(0, darvo::EpromTest());
+    EXPECT_EQ(24, darvo::EpromTest()); // the 256th
+    OnPrinter([&](Printer &p) { p.status.serviceJumper = false; });
+
+    const std::string u = State().sales.uniqueNumber;
+    auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
+    uint8_t settle[256] = {8, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7};
+    ASSERT_EQ(0, RSSequence(49, 1, 11, answer, settle));
+    ASSERT_TRUE(darvo::ReceiveByte(result));
+    ASSERT_EQ(0, result);
+    ASSERT_EQ(0, PrintControl(0, 3));
+    Frames();
+
+    Printer restarted(3);
+    std::string error;
+    ASSERT_TRUE(darvosim::LoadState(restarted, path, error)) << error;
+    EXPECT_TRUE(restarted.status.fiscalMode);
+    EXPECT_TRUE(restarted.status.readOnly);
+    EXPECT_TRUE(restarted.fiscal.settled);
+    EXPECT_EQ((std::array<int, 7>{2200, 700, 0, 25500, 25500, 25500, 10000}),
+              restarted.fiscal.fiscalisedRates);
+    EXPECT_EQ(darvosim::kMaxMemoryTests, restarted.fiscal.memoryTests);
+    EXPECT_EQ(0u, restarted.fiscal.userData[3].text.find("NIP 123-456-32-18"));
+}
+
 } // namespace

@@ -1,0 +1,206 @@
+// The "Testy" menu: the receipt-conditions test with its guided actions, the
+// drawer test and the fiscal memory test, against the emulated printer.
+#include "AppFixture.h"
+
+using namespace apptest;
+using darvosim::Printer;
+
+namespace {
+
+class TestsMenu : public AppTest {
+  protected:
+    darvosim::Emulator &Connect(int deviceType = 7) {
+        darvosim::Emulator &sim = StartSim(1, deviceType);
+        Confirm(1, 9600);
+        recorder.boxes.clear();
+        beeps = 0;
+        sim.log().Clear();
+        return sim;
+    }
+    static size_t Sent(darvosim::Emulator &sim, uint8_t command) {
+        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        return sim.log().FramesOf(command).size();
+    }
+};
+
+struct ConditionRow {
+    const char *name;
+    std::function<void(Printer &)> make;
+    BoxKind kind;
+    const char *caption;
+    const char *text;
+};
+
+// Each code of the receipt conditions gives its own box; a question answered
+// No ends the test, and nothing else is asked.
+TEST_F(TestsMenu, ReceiptConditionsTableRowByRow) {
+    const ConditionRow rows[] = {
+        {"ready", [](Printer &) {}, BoxKind::Information, "Informacja", "PARAGON MOŻE ZOSTAĆ WYSTAWIONY"},
+        {"maker data", [](Printer &p) { p.status.makerData = false; }, BoxKind::Error, "Błąd",
+         "Brak danych producenta.\rWymagana interwencja serwisu."},
+        {"jumper", [](Printer &p) { p.status.serviceJumper = true; }, BoxKind::Error, "Błąd",
+         "   Wystawienie paragonu jest niemożliwe.   \r Zwora serwisowa jest w pozycji serwisowej."},
+        {"controller", [](Printer &p) { p.status.noController = true; }, BoxKind::Error, "Błąd",
+         " Brak komunikacji z kontrolerem drukarki."},
+        {"failure", [](Printer &p) { p.status.failure = true; }, BoxKind::WarningQuestion, "Błąd",
+         " Awaria drukarki.\rProszę sprawdzić czy nic nie zablokowało mechanizmu drukującego.\rCzy sprawdzić "
+         "ponownie warunki wystawienia paragonu?"},
+        {"user data", [](Printer &p) { p.status.userData = false; }, BoxKind::WarningQuestion, "Odpowiedz",
+         " Brak danych użytkownika\rCzy przejść do wprowadzania tych danych?"},
+        {"read-only", [](Printer &p) { p.status.readOnly = true; }, BoxKind::Error, "Błąd",
+         " Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\""},
+        {"cmos", [](Printer &p) { p.status.cmosErased = true; }, BoxKind::Error, "Błąd",
+         " Pamięć CMOS jest skasowana."},
+        {"daily report", [](Printer &p) { p.status.dailyReportMissing = true; }, BoxKind::WarningQuestion,
+         "Odpowiedz", " Zaległy raport dobowy.\rCzy wykonać raport?"},
+        {"paper", [](Printer &p) { p.status.paperOut = true; }, BoxKind::WarningQuestion, "Błąd",
+         "Brak papieru lub podniesiona głowica mechanizmu drukującego.\rNależy założyć papier/lub opuścić "
+         "głowicę "
+         "mechanizmu.\rCzy sprawdzić ponownie warunki wystawienia paragonu?"},
+        {"rates", [](Printer &p) { p.sales.rates.fill(25500); }, BoxKind::WarningQuestion, "Odpowiedz",
+         " Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?"},
+    };
+    darvosim::Emulator &sim = Connect(7);
+    const darvosim::StatusState status = sim.printer().status;
+    const auto rates = sim.printer().sales.rates;
+    for (const ConditionRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        WithPrinter(sim, [&](Printer &p) {
+            p.status = status;
+            p.sales.rates = rates;
+            row.make(p);
+        });
+        recorder.boxes.clear();
+        beeps = 0;
+        GlowneOkno->Standrukarki1Click();
+        ASSERT_EQ(1u, recorder.boxes.size());
+        EXPECT_EQ(row.kind, recorder.boxes[0].kind);
+        EXPECT_EQ(QString::fromUtf8(row.caption), recorder.boxes[0].caption);
+        EXPECT_EQ(QString::fromUtf8(row.text), recorder.boxes[0].text);
+        EXPECT_EQ(1, beeps);
+        EXPECT_FALSE(GlowneOkno->BusyCursorShown());
+        EXPECT_TRUE(GlowneOkno->ActivityText().isEmpty());
+    }
+}
+
+// A code the table does not name is offered for a repeated check with its
+// own text; Yes tests again, and a printer back in order ends the test.
+TEST_F(TestsMenu, ReceiptConditionsRepeatOnAnUnnamedCode) {
+    darvosim::Emulator &sim = Connect(7);
+    sim.Script(155, darvosim::Scripted{}); // status byte 1: no answer once
+    recorder.answers = {BoxAnswer::Yes};
+    GlowneOkno->Standrukarki1Click();
+    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::WarningQuestion, recorder.boxes[0].kind);
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_TRUE(recorder.boxes[0].text.endsWith(
+        QStringLiteral("\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?")));
+    EXPECT_FALSE(recorder.boxes[0].text.startsWith(QStringLiteral("\r")));
+    EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
+}
+
+// A missing daily report: Yes runs the daily report and tests again.
+TEST_F(TestsMenu, ReceiptConditionsRunTheMissingDailyReport) {
+    darvosim::Emulator &sim = Connect(7);
+    WithPrinter(sim, [](Printer &p) { p.status.dailyReportMissing = true; });
+    recorder.answers.assign(5, BoxAnswer::Yes);
+    GlowneOkno->Standrukarki1Click();
+    EXPECT_EQ(1u, Sent(sim, 37));
+    ASSERT_FALSE(recorder.boxes.empty());
+    EXPECT_EQ(" Zaległy raport dobowy.\rCzy wykonać raport?", recorder.boxes.front().text);
+    EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes.back().text);
+}
+
+TEST_F(TestsMenu, ReceiptConditionsOnAPrinterThatIsNotFiscal) {
+    StartSim(1, 9);
+    Confirm(1, 9600);
+    recorder.boxes.clear();
+    GlowneOkno->Standrukarki1Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Podłączone urządzenie nie jest drukarką fiskalną.", recorder.boxes[0].text);
+}
+
+// The drawer opens, or stays shut (not connected); an open drawer must be
+// closed first, and No then sends nothing.
+TEST_F(TestsMenu, DrawerTestBothWays) {
+    darvosim::Emulator &sim = Connect(3);
+    GlowneOkno->N41Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Information, recorder.boxes[0].kind);
+    EXPECT_EQ("Informacja", recorder.boxes[0].caption);
+    EXPECT_EQ("Szuflada została otwarta", recorder.boxes[0].text);
+    EXPECT_EQ(1u, Sent(sim, 87));
+
+    recorder.boxes.clear();
+    GlowneOkno->N41Click(); // the drawer is still open
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Question, recorder.boxes[0].kind);
+    EXPECT_EQ("Pytanie", recorder.boxes[0].caption);
+    EXPECT_EQ(
+        "W celu wykonania testu należy zamknąć szufladę.\r           Czy kontynuować?                    ",
+        recorder.boxes[0].text);
+    EXPECT_EQ(1u, Sent(sim, 87));
+
+    WithPrinter(sim, [](Printer &p) { p.status.drawerClosed = true; });
+    sim.Script(87, darvosim::Scripted{{darvosim::ACK}}); // accepted, but nothing opens
+    recorder.boxes.clear();
+    GlowneOkno->N41Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::Warning, recorder.boxes[0].kind);
+    EXPECT_EQ("Uwaga", recorder.boxes[0].caption);
+    EXPECT_EQ("Szuflada nie została otwarta lub nie jest podłączona", recorder.boxes[0].text);
+    EXPECT_FALSE(GlowneOkno->BusyCursorShown());
+}
+
+TEST_F(TestsMenu, DrawerTestOnlyOnTheSecondGeneration) {
+    darvosim::Emulator &sim = Connect(1);
+    GlowneOkno->N41Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Podłączone urządzenie nie jest drukarką drugiej generacji.", recorder.boxes[0].text);
+    EXPECT_EQ(0u, Sent(sim, 87));
+}
+
+// The fiscal memory test runs only after its question (No by default), and
+// not at all with an erased CMOS memory.
+TEST_F(TestsMenu, FiscalMemoryTest) {
+    darvosim::Emulator &sim = Connect(7);
+    GlowneOkno->PamicEPROM1Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(BoxKind::ErrorQuestion, recorder.boxes[0].kind);
+    EXPECT_EQ("Odpowiedz", recorder.boxes[0].caption);
+    EXPECT_TRUE(recorder.boxes[0].defaultNo);
+    EXPECT_TRUE(recorder.boxes[0].text.endsWith(
+        QStringLiteral("\rPrzewidziano możliwość wykonania tego testu 255 razy.\rCzy wykonać test?")));
+    EXPECT_EQ(0u, Sent(sim, 39));
+
+    recorder.boxes.clear();
+    recorder.answers = {BoxAnswer::Yes};
+    GlowneOkno->PamicEPROM1Click();
+    EXPECT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(1u, Sent(sim, 39));
+    EXPECT_NE(std::string::npos, sim.printer().roll.Text().find("TEST PAMIĘCI"));
+    EXPECT_FALSE(GlowneOkno->BusyCursorShown());
+
+    WithPrinter(sim, [](Printer &p) { p.status.cmosErased = true; });
+    recorder.boxes.clear();
+    GlowneOkno->PamicEPROM1Click();
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Skasowana pamięć CMOS.", recorder.boxes[0].text);
+    EXPECT_EQ(1u, Sent(sim, 39));
+}
+
+// Missing user data: Yes opens the user data editor, and the conditions are
+// tested again once it has closed.
+TEST_F(TestsMenu, ReceiptConditionsOpenTheUserDataEditor) {
+    darvosim::Emulator &sim = Connect(3);
+    WithPrinter(sim, [](Printer &p) { p.status.userData = false; });
+    dialogRunners.push_back(
+        [&sim](TDialog &) { WithPrinter(sim, [](Printer &p) { p.status.userData = true; }); });
+    recorder.answers = {BoxAnswer::Yes};
+    GlowneOkno->Standrukarki1Click();
+    EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
+    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
+}
+
+} // namespace
