@@ -21,8 +21,9 @@ void DriverLock::unlock() {
     if (--depth_ > 0) return;
     owner_ = std::thread::id();
     ++serving_;
+    const bool othersWait = serving_ != nextTicket_;
     guard.unlock();
-    turn_.notify_all();
+    if (othersWait) turn_.notify_all();
 }
 
 bool DriverLock::HeldByCaller() {
