@@ -1,11 +1,35 @@
 #include "AppState.h"
 
+#include <QDateTime>
 #include <cctype>
 
 uint8_t SelectedPort = 0;
 uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
 bool ClockInitialised = false;
+bool ClockInitSucceeded = false;
+std::array<uint16_t, 7> CurrentRates{};
+bool RatesCollectOnly = false;
+std::array<int32_t, 7> FiscalisationRates{};
+bool EuroDateSelected = true;
+int PeriodReportKind = 0;
+bool SettlementRangeMode = false;
+uint8_t SettlementRange[12] = {};
+
+namespace {
+std::function<QDateTime()> &DateTimeSource() {
+    static std::function<QDateTime()> source;
+    return source;
+}
+} // namespace
+
+QDateTime CurrentDateTime() {
+    return DateTimeSource() ? DateTimeSource()() : QDateTime::currentDateTime();
+}
+
+void SetCurrentDateTimeSource(std::function<QDateTime()> source) {
+    DateTimeSource() = std::move(source);
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine result;

@@ -2,7 +2,9 @@
 // the dialogs. Nothing of it is stored between runs.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,43 @@ extern bool FirstActivation;
 // Set false before the clock initialisation is run from the communication
 // dialog; the clock dialog sets it true after every attempt it made.
 extern bool ClockInitialised;
+// Set by the clock initialisation dialog when the printer accepted the new
+// clock; the live clock reads and clears it, to tell a refused date from a
+// plain erased CMOS memory.
+extern bool ClockInitSucceeded;
+
+// The tax rates A..G as the last tax-rate command read them, in hundredths
+// of a percent (10000 exempt, 25500 reserve; slots the printer does not
+// report are 0). The rate dialog compares its values with them.
+extern std::array<uint16_t, 7> CurrentRates;
+// Set while the fiscalisation uses the rate dialog only to collect the
+// rates: the dialog then writes nothing and leaves them in FiscalisationRates.
+extern bool RatesCollectOnly;
+extern std::array<int32_t, 7> FiscalisationRates;
+// Which date the euro/service date dialog edits: true the euro introduction
+// date, false the date of the next periodic service.
+extern bool EuroDateSelected;
+
+// Which periodic report the period report dialogs run (0..5: detailed or
+// short, by dates, by numbers or monthly); set by the report menu, kept until
+// the next periodic report command sets it.
+extern int PeriodReportKind;
+// Set by the service menu while the period dialogs only collect a range for
+// the settlement report: "&Tak" copies the range record into
+// SettlementRange and closes the dialog with the modal result kModalYes,
+// nothing is printed.
+extern bool SettlementRangeMode;
+constexpr int kModalYes = 6;
+// The range record the dialog built: by numbers the first and last number,
+// 16-bit little-endian each (bytes 4..11 zero); by dates the digits
+// y y m m d d of the first and of the last date (values 0..9).
+extern uint8_t SettlementRange[12];
+
+// Today as the program sees it (the monthly report's preset month); tests
+// put in a fixed date. An empty function restores the system clock.
+class QDateTime;
+QDateTime CurrentDateTime();
+void SetCurrentDateTimeSource(std::function<QDateTime()> source);
 
 struct CommandLine {
     uint8_t port = 0;   // 1..9, 0 when no argument named a port

@@ -1,4 +1,108 @@
-// The "Ustawienia PEXA/PEXA F" submenu of "&Ustawienia": its commands.
+// The "Ustawienia PEXA/PEXA F" submenu of "&Ustawienia": its commands. The
+// submenu is enabled only for the PEXA printers, so they run no device check.
 #include "NivraSWindows.h"
 
-void TGlowneOkno::ConnectPexaSettingsMenu() {}
+#include "AppState.h"
+#include "DriverText.h"
+#include "ErrorBeep.h"
+#include "MessageBoxes.h"
+#include "freklamaodczyt1.h"
+#include "uUstawienia.h"
+#include "udataeuroprzeglad.h"
+#include "ureklama.h"
+#include "utekstyreklamowe.h"
+
+#include "darvodr/Service.h"
+
+void TGlowneOkno::ConnectPexaSettingsMenu() {
+    OnItem("Ustawienia2", &TGlowneOkno::Ustawienia2Click);
+    OnItem("Datawprowadzeniaeuro1", &TGlowneOkno::Datawprowadzeniaeuro1Click);
+    OnItem("Datanastpnegoprzegldu1", &TGlowneOkno::Datanastpnegoprzegldu1Click);
+    OnItem("Odczyt2", &TGlowneOkno::Odczyt2Click);
+    OnItem("Zapis2", &TGlowneOkno::Danenawy2Click);
+    OnItem("Kasowanie1", &TGlowneOkno::Kasowanie1Click);
+    OnItem("Liniereklamowe1", &TGlowneOkno::Liniereklamowe1Click);
+}
+
+void TGlowneOkno::Ustawienia2Click() {
+    ErrorBeep();
+    fUstawienia->ShowModal();
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Datawprowadzeniaeuro1Click() {
+    EuroDateSelected = true;
+    fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data wprowadzenia euro"));
+    fDataEuroPrzeglad->ShowModal();
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Datanastpnegoprzegldu1Click() {
+    EuroDateSelected = false;
+    fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data następnego przeglądu okresowego"));
+    fDataEuroPrzeglad->ShowModal();
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Liniereklamowe1Click() {
+    ErrorBeep();
+    fTekstyReklamowe->ShowModal();
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Odczyt2Click() {
+    SetBusyCursor();
+    if (int32_t code = darvo::ReadDisplayData(); code != 0) {
+        ShowCommandError(code);
+        ClearActivityMessage();
+        return;
+    }
+    // The picture is built in memory: no file of the user's is touched.
+    const QByteArray bitmap = DisplayReadBackBitmap(darvo::Host().DisplayReadBuffer());
+    SetArrowCursor();
+    ErrorBeep();
+    fReklamaOdczyt->LoadPicture(bitmap);
+    fReklamaOdczyt->ShowModal();
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Danenawy2Click() {
+    SetArrowCursor();
+    const QString file = fReklama->opOpen();
+    if (file.isEmpty() || !LoadDisplayBitmap(file)) return;
+    if (ShowBox(BoxKind::Question, QStringLiteral("Pytanie"),
+                QStringLiteral("Czy zapisać dane do drukarki?")) == BoxAnswer::Yes) {
+        SetBusyCursor();
+        const int32_t code = darvo::WriteDisplayData();
+        SetArrowCursor();
+        if (code == 0) {
+            ErrorBeep();
+            ClearActivityMessage();
+            ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
+                    QStringLiteral("Zapisano dane na wyświetlacz do drukarki"));
+        } else if (code == 234) {
+            // Sent twice: stored, but the daily report will not print it.
+            ErrorBeep();
+            ClearActivityMessage();
+            ShowBox(BoxKind::Warning, QStringLiteral("UWAGA"), ErrorMessageText(code));
+        } else {
+            ShowErrorCode(code);
+        }
+    }
+    SetArrowCursor();
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Kasowanie1Click() {
+    SetBusyCursor();
+    const int32_t code = darvo::EraseDisplayData();
+    SetArrowCursor();
+    if (code != 0) {
+        ShowErrorCode(code);
+    } else {
+        ErrorBeep();
+        ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
+                QStringLiteral("Skasowano informacje na wyświetlacz"));
+    }
+    ClearActivityMessage();
+}

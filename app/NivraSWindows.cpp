@@ -8,6 +8,7 @@
 #include "Komunik.h"
 #include "MessageBoxes.h"
 #include "about.h"
+#include "uUstawZegar.h"
 
 #include "darvodr.h"
 #include "darvodr/Core.h"
@@ -64,6 +65,9 @@ class TGlowneOkno::Host : public darvo::DriverHost {
         port = SelectedPort;
         speed = SelectedSpeed;
         return true;
+    }
+    void ClockInitProgress(const std::string &text, int position) override {
+        if (fUstawZegar) fUstawZegar->EraseProgress(FromDriver(text), position);
     }
 
   private:
@@ -610,14 +614,22 @@ void TGlowneOkno::FormActivate() {
 }
 
 bool TGlowneOkno::event(QEvent *e) {
-    if (e->type() == QEvent::WindowActivate) {
+    switch (e->type()) {
+    case QEvent::Show:
+    case QEvent::WindowActivate:
+        // The first activation's work (the port list, connecting) runs once
+        // the window is shown and the event loop runs, after this event
+        // because it opens dialogs of its own. It does not wait for an
+        // activation: without a window manager, or with one that refuses
+        // the focus, the window is never activated.
         if (FirstActivation) {
-            // The first activation runs dialogs of its own: after this event.
             if (!activationQueued_) QMetaObject::invokeMethod(this, "FormActivate", Qt::QueuedConnection);
             activationQueued_ = true;
-        } else {
+        } else if (e->type() == QEvent::WindowActivate) {
             ClearActivityMessage();
         }
+        break;
+    default: break;
     }
     return QMainWindow::event(e);
 }

@@ -55,11 +55,8 @@ int main(int argc, char **argv) {
         CreateProgramWindows();
         GlowneOkno->show();
         const QString screenshot = qEnvironmentVariable("NIVRASW_SCREENSHOT");
-        if (!screenshot.isEmpty()) {
-            // After the first activation has connected.
-            QMetaObject::invokeMethod(GlowneOkno, "FormActivate", Qt::QueuedConnection);
-            TakeScreenshot(screenshot);
-        }
+        // After the first activation's work, which showing the window has queued.
+        if (!screenshot.isEmpty()) TakeScreenshot(screenshot);
         result = app.exec();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "nivrasw: %s\n", e.what());

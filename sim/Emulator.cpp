@@ -234,6 +234,9 @@ void Emulator::Serve(uint8_t command) {
         return;
     }
     std::lock_guard<std::recursive_mutex> lock(printer_->mutex);
+    // At a speed other than its own the printer makes nothing of the frame.
+    if (printer_->speedChecked && printer_->SettingsSpeed() != 0 && LineSpeed() != printer_->SettingsSpeed())
+        return;
     printer_->Handle(command, link);
     AfterCommand(*printer_); // keeps the state file, when there is one
 }

@@ -780,8 +780,10 @@ void LooseByte(Printer &p, uint8_t byte) {
     if (f.namesItem.size() < 29) return;
     std::string name(f.namesItem.begin() + 1, f.namesItem.end());
     const uint8_t code = f.namesItem[0];
-    std::string rate = code >= 1 && code <= 7 ? std::string(1, static_cast<char>('A' + code - 1))
-                                              : "?" + std::to_string(code);
+    // The rate as its number 1..7 or as its letter "A".."G".
+    std::string rate = code >= 1 && code <= 7       ? std::string(1, static_cast<char>('A' + code - 1))
+                       : code >= 'A' && code <= 'G' ? std::string(1, static_cast<char>(code))
+                                                    : "?" + std::to_string(code);
     p.roll.Print(Cp1250ToUtf8Letters(name) + " " + rate);
     f.namesItem.clear();
     ++f.namesItems;
@@ -886,7 +888,9 @@ void DefineFiscalCommands(Printer &printer) {
         uint8_t group;
         if (!ReadOne(l, group)) return;
         if (group >= kSettingsGroups) return l.Send(kConfirmRange);
-        const auto &g = p.fiscal.settings[group];
+        auto g = p.fiscal.settings[group];
+        // Group 0 byte 1 bit 3: advertising text in Windows-1250 (command 195).
+        if (group == 0) g[0] = static_cast<uint8_t>(p.fiscal.cp1250Adverts ? g[0] | 0x08 : g[0] & ~0x08);
         l.Send({kConfirmOk, g[0], g[1], g[2]});
     });
     pr.Define(222, [](Printer &p, Link &l) {
@@ -895,6 +899,8 @@ void DefineFiscalCommands(Printer &printer) {
         if (!l.Read(4, b)) return;
         if (b[0] >= kSettingsGroups) return l.Send(kConfirmRange);
         p.fiscal.settings[b[0]] = {b[1], b[2], b[3]};
+        if (b[0] == 0) p.fiscal.cp1250Adverts = (b[1] & 0x08) != 0;
+        // A new speed holds from the next frame on.
         l.Send(kConfirmOk);
     });
     pr.Define(250, [](Printer &p, Link &l) { ReadServiceDate(p, l); });

@@ -60,6 +60,13 @@ uint8_t Printer::StatusByte(int n) const {
     }
 }
 
+uint32_t Printer::SettingsSpeed() const {
+    if (!IsPexa()) return 0;
+    if (fiscal.settings[2][2] & 0x01) return 28800;
+    if (fiscal.settings[0][0] & 0x20) return 19200;
+    return 9600;
+}
+
 void Printer::Handle(uint8_t command, Link &link) {
     if (!powered) return; // switched off: not a byte comes back
     auto it = commands_.find(command);
@@ -87,6 +94,7 @@ void Printer::StartPrintout() {
 void Printer::AdvancePrintout() {
     StatusState &s = status;
     if (!s.printing || s.stoppedNoPaper) return;
+    if (paperRunsOutAfterPolls >= 0 && paperRunsOutAfterPolls-- == 0) s.paperOut = true;
     if (PaperMissing()) {
         // The paper ran out (or the head was raised) in the middle.
         s.stoppedNoPaper = true;
@@ -119,6 +127,7 @@ bool Printer::ResumePrintout() {
 
 const char *Printer::ControlHelp() {
     return "  paper out | paper in      take the paper out, load it again\n"
+           "  paper ends                the roll runs out in the middle of the next printout\n"
            "  head up | head down       raise or lower the print head\n"
            "  copy paper out | copy paper in | copy head up | copy head down\n"
            "                            the same for the copy printer\n"
@@ -128,6 +137,8 @@ const char *Printer::ControlHelp() {
            "  drawer open | drawer close\n"
            "  print                     start a printout\n"
            "  status                    show the status bytes\n"
+           "  settings                  show the PEXA settings: speed, code page, dates, advertising lines\n"
+           "  display                   show the customer-display picture ('#' dark, '.' light)\n"
            "  help                      show these commands\n";
 }
 
@@ -155,7 +166,11 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
         return true;
     };
     bool ok = false;
-    if (word == "paper") {
+    if (word == "paper" && !copy && arg == "ends" && extra.empty()) {
+        // The roll runs out a few polls into the next printout.
+        paperRunsOutAfterPolls = 3;
+        ok = true;
+    } else if (word == "paper") {
         ok = flag(copy ? s.copyPaperOut : s.paperOut, "out", "in");
     } else if (word == "head") {
         ok = flag(copy ? s.copyHeadRaised : s.headRaised, "up", "down");
@@ -188,6 +203,28 @@ std::string Printer::Control(const std::string &command, int slaveFd) {
             char item[16];
             std::snprintf(item, sizeof item, "%s%d:%02X", text.empty() ? "" : " ", n, StatusByte(n));
             text += item;
+        }
+        return text;
+    } else if (word == "settings" && arg.empty()) {
+        auto date = [](const Date &d) {
+            if (d.Empty()) return std::string("brak");
+            char text[16];
+            std::snprintf(text, sizeof text, "20%02d-%02d-%02d", d.year % 100, d.month % 100, d.day % 100);
+            return std::string(text);
+        };
+        std::string text = "speed " + std::to_string(SettingsSpeed()) + ", code page " +
+                           (fiscal.cp1250Adverts ? "1250" : "852") + ", euro " + date(fiscal.euroDate) +
+                           ", service " + date(fiscal.serviceDate);
+        for (const UserLine &line : fiscal.adverts)
+            text += "\n  |" + Cp852ToUtf8(line.text) + "|";
+        return text;
+    } else if (word == "display" && arg.empty()) {
+        if (!fiscal.displayLoaded) return "display empty";
+        std::string text = fiscal.displayPending ? "display (not yet on a daily report)" : "display";
+        for (const auto &row : fiscal.display) {
+            text += "\n";
+            for (int x = 0; x < 192; ++x)
+                text += (row[x / 8] & (0x80 >> (x % 8))) ? '#' : '.';
         }
         return text;
     } else if (word == "help" && arg.empty()) {

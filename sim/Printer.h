@@ -124,9 +124,22 @@ class Printer {
     std::chrono::milliseconds printTime{0};
     // Moves a printout on: run each time the host reads status byte 3.
     void AdvancePrintout();
+    // The roll runs out in the middle of a printout: after this many further
+    // reads of status byte 3 while printing, the paper is out (-1: never).
+    // It stays out until it is loaded again (status.paperOut cleared).
+    int paperRunsOutAfterPolls = -1;
     // Command 42: resumes a printout stopped for lack of paper; false while
     // the paper is still missing.
     bool ResumePrintout();
+
+    // The line speed the settings groups select on the PEXA printers
+    // (28800 when group 2 byte 3 bit 0 is set, else 19200 when group 0
+    // byte 1 bit 5 is set, else 9600); 0 for the other models.
+    uint32_t SettingsSpeed() const;
+    // When set, the printer listens only at that speed: a frame sent at
+    // another line speed is garbage to it and gets no answer. Off by
+    // default, when the printer answers at any speed.
+    bool speedChecked = false;
 
     // Switched off, the printer answers nothing (the emulator also holds the
     // line's CTS inactive, see Control).

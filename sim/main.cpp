@@ -20,7 +20,7 @@ namespace {
 void Usage(std::FILE *out) {
     std::fputs(
         "Usage: darvo-sim [--model N] [--version V] [--link PATH] [--pace] [--log FILE] [--roll FILE]\n"
-        "                [--print-time MS] [--state FILE]\n"
+        "                [--print-time MS] [--state FILE] [--check-speed]\n"
         "\n"
         "Plays a DARVO fiscal printer on a new pseudo-terminal and prints its path.\n"
         "  --model N     device type 0..9 (default 7, PEXA):\n"
@@ -29,6 +29,7 @@ void Usage(std::FILE *out) {
         "  --version V   program version reported by the newer models\n"
         "  --link PATH   also make PATH a symbolic link to the pseudo-terminal\n"
         "  --pace        hold each byte for its transmission time at the line speed\n"
+        "  --check-speed a PEXA printer answers only at the speed its settings select\n"
         "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
         "  --roll FILE   append the paper roll (everything printed) to FILE\n"
         "  --print-time MS  how long a printout lasts (default 1500 ms)\n"
@@ -69,6 +70,7 @@ bool ParseInt(const char *text, int low, int high, int &value) {
 int main(int argc, char **argv) {
     EmulatorOptions options;
     int printTimeMs = 1500;
+    bool checkSpeed = false;
     std::string statePath;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -91,6 +93,8 @@ int main(int argc, char **argv) {
             }
         } else if (a == "--link") {
             options.linkPath = next("a path");
+        } else if (a == "--check-speed") {
+            checkSpeed = true;
         } else if (a == "--pace") {
             options.pace = true;
         } else if (a == "--log") {
@@ -139,6 +143,7 @@ int main(int argc, char **argv) {
     {
         std::lock_guard<std::recursive_mutex> lock(emulator.printer().mutex);
         emulator.printer().printTime = std::chrono::milliseconds(printTimeMs);
+        emulator.printer().speedChecked = checkSpeed;
     }
     std::printf("%s\n", emulator.SlavePath().c_str());
     std::fflush(stdout);

@@ -5,6 +5,9 @@
 
 #include "DriverText.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 using namespace apptest;
 using darvosim::Bytes;
 
@@ -195,6 +198,33 @@ TEST_F(Startup, SilentPrinterGivesTheTimeOutTextAndTheDialog) {
     EXPECT_EQ(1, dialogShown);
     EXPECT_EQ(2, beeps);
     EXPECT_EQ(QString(), GlowneOkno->PanelText(0));
+}
+
+} // namespace
+
+namespace {
+
+// Showing the window is enough: the first activation's work runs once the
+// event loop runs, whether or not the window is ever activated, and a later
+// activation does not run it again.
+TEST_F(Startup, ShowingTheWindowConnectsOnceWithoutAnActivation) {
+    darvosim::Emulator &sim = StartSim(1, 7);
+    SelectedPort = 1;
+    SelectedSpeed = 9600;
+    GlowneOkno->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE}), Commands(sim));
+    EXPECT_EQ("COM1, 9600 b/s", GlowneOkno->PanelText(1));
+
+    GlowneOkno->ShowActivityMessage("x");
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(GlowneOkno, &activate);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    EXPECT_EQ(4u, Commands(sim).size());
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(0, dialogShown);
+    GlowneOkno->hide();
 }
 
 } // namespace

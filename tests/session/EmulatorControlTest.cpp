@@ -87,6 +87,24 @@ TEST_F(OperatorCommands, PaperRunsOutMidPrintoutAndTheResumeFinishesIt) {
     EXPECT_EQ(0x00, StatusByte(3));
 }
 
+TEST_F(OperatorCommands, PaperEndsInTheMiddleOfTheNextPrintout) {
+    OpenReady();
+    EXPECT_EQ("unknown command: paper ends now", Do("paper ends now"));
+    EXPECT_EQ("ok", Do("paper ends"));
+    EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status")); // nothing printing: paper still there
+    Printer([](darvosim::Printer &p) {
+        p.printPolls = 50;
+        p.StartPrintout();
+    });
+    // Not at once: a few polls into the printout.
+    EXPECT_EQ(109, PrintControl(0, 7));
+    EXPECT_GT(sim->log().FramesOf(0x95).size(), 2u);
+    EXPECT_EQ("1:3B 2:00 3:43 4:08 5:04 6:00 7:00", Do("status"));
+    EXPECT_EQ("ok", Do("paper in"));
+    EXPECT_EQ(0, PrintControl(1, 7));
+    EXPECT_EQ(1u, sim->log().FramesOf(0x2A).size());
+}
+
 TEST_F(OperatorCommands, TimedPrintoutLastsItsTime) {
     OpenReady();
     Printer([](darvosim::Printer &p) { p.printTime = std::chrono::milliseconds(100); });

@@ -1,0 +1,294 @@
+// The clock dialogs and the Zegar menu: the time field, the shift and its
+// refusals, the live clock on an erased CMOS memory, and the initialisation
+// of an erased clock from the communication dialog with today's date.
+#include "AppFixture.h"
+
+#include "DriverText.h"
+#include "uDataGodzina.h"
+#include "uDataGodzina1.h"
+#include "uUstawZegar.h"
+#include "uprzestawczas.h"
+
+#include "SalesState.h"
+#include "darvodr.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+
+using namespace apptest;
+using darvosim::Bytes;
+
+namespace {
+
+constexpr uint8_t ESC = 0x1B;
+
+void Type(QLineEdit *edit, const QString &keys) {
+    for (QChar c : keys) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + c.digitValue(), Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit, &press);
+    }
+}
+
+class Clock : public AppTest {
+  protected:
+    darvosim::Emulator &Connect(int deviceType = 7) {
+        darvosim::Emulator &sim = StartSim(1, deviceType);
+        Confirm(1, 9600);
+        recorder.boxes.clear();
+        beeps = 0;
+        return sim;
+    }
+    static void StopClockAt(darvosim::Emulator &sim, int hour, int minute) {
+        WithPrinter(sim, [&](darvosim::Printer &p) {
+            darvosim::SetSalesClock(p.sales, {2026, 12, 6, hour, minute, 0}, true);
+            p.fiscal.clockShiftAllowed = true;
+            p.fiscal.lastClockShift = {};
+        });
+    }
+    // Forgets the frames so far, once the emulator has served them.
+    static void ClearLog(darvosim::Emulator &sim) {
+        WithPrinter(sim, [](darvosim::Printer &) {});
+        sim.log().Clear();
+    }
+    // Przestawianie zegara with the given time typed and "&Tak" pressed.
+    void Shift(darvosim::Emulator &sim, const QString &wanted) {
+        dialogRunners.push_back([&sim, wanted](TDialog &) {
+            ClearLog(sim);
+            fPrzestawianie->meZegar->setText(wanted);
+            fPrzestawianie->Button1Click();
+            EXPECT_TRUE(fPrzestawianie->Button1->isEnabled());
+        });
+        GlowneOkno->Przestawianiezegara1Click();
+    }
+    QString LastBox() const { return recorder.boxes.empty() ? QString() : recorder.boxes.back().text; }
+};
+
+TEST(TimeField, RefusesDigitsThatMakeNoTimeAtEachPosition) {
+    struct Case {
+        const char *start;
+        int caret;
+        const char *typed;
+        const char *shown;
+    } cases[] = {
+        {"", 0, "25", "2_:__"},     // 5 cannot follow 2
+        {"", 0, "2359", "23:59"},   // the highest time
+        {"", 0, "1960", "19:0_"},   // 6 refused for the tens of minutes
+        {"15:30", 0, "2", "2_:30"}, // 2 before 5 clears the units
+        {"13:30", 0, "2", "23:30"}, // 2 before 3 keeps them
+        {"13:30", 0, "3", "13:30"}, // no hour begins with 3
+        {"09:45", 3, "7", "09:45"}, // straight to the minutes: 7 refused
+    };
+    QWidget parent;
+    for (const Case &c : cases) {
+        TTimeEdit edit(&parent);
+        edit.setText(QString::fromLatin1(c.start));
+        edit.setCursorPosition(c.caret);
+        Type(&edit, QString::fromLatin1(c.typed));
+        EXPECT_EQ(QString::fromLatin1(c.shown), edit.displayText()) << c.start << " + " << c.typed;
+    }
+}
+
+TEST_F(Clock, BadTimesAreRefusedBeforeAnythingIsSent) {
+    darvosim::Emulator &sim = Connect();
+    for (const char *wanted : {"25:00", "12:60", ""}) {
+        recorder.boxes.clear();
+        Shift(sim, QString::fromLatin1(wanted));
+        ASSERT_EQ(1u, recorder.boxes.size()) << wanted;
+        EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
+        EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+        EXPECT_EQ("Godzina została wprowadzona nieprawidłowo.", recorder.boxes[0].text);
+        EXPECT_TRUE(Bytes{} == sim.log().Commands()) << wanted;
+    }
+}
+
+TEST_F(Clock, ShiftsByAtMostSixtyMinutesOfTheDay) {
+    const QString tooFar = QStringLiteral("Nie można przestawić zegara o więcej niż 60 minut");
+    struct Case {
+        int hour, minute;
+        const char *wanted;
+        QString refusal; // empty: shifted
+        Bytes sent;      // the shift command, when it goes out
+        const char *after;
+    } cases[] = {
+        {10, 0, "11:00", {}, {ESC, 54, 1, 6, 0}, "11:00"},
+        {10, 30, "09:30", {}, {ESC, 54, 0, 6, 0}, "09:30"},
+        {10, 0, "08:59", tooFar, {}, "10:00"},
+        {23, 50, "00:10", tooFar, {}, "23:50"}, // 1420 minutes back, not 20 forward
+        {10, 0, "10:00", QStringLiteral("Nie można przestawić zegara o 0 minut"), {}, "10:00"},
+    };
+    darvosim::Emulator &sim = Connect();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.wanted);
+        StopClockAt(sim, c.hour, c.minute);
+        recorder.boxes.clear();
+        shownDialogs.clear();
+        Shift(sim, QString::fromLatin1(c.wanted));
+        const auto frames = sim.log().FramesOf(54);
+        if (c.refusal.isEmpty()) {
+            ASSERT_EQ(1u, frames.size());
+            EXPECT_EQ(c.sent, frames[0].fromHost);
+            EXPECT_EQ(BoxKind::Information, recorder.boxes.back().kind);
+            EXPECT_EQ("Zegar został przestawiony.", LastBox());
+            // The new time is shown by the live clock.
+            EXPECT_EQ((QStringList{"fPrzestawianie", "fDataGodzina"}), shownDialogs);
+        } else {
+            EXPECT_TRUE(frames.empty());
+            EXPECT_EQ(c.refusal, LastBox());
+            EXPECT_EQ(QStringList{"fPrzestawianie"}, shownDialogs);
+        }
+        std::string date, time;
+        ASSERT_EQ(0, ReadClock(date, time));
+        EXPECT_EQ(std::string(c.after) + ":00", time);
+    }
+}
+
+TEST_F(Clock, ASecondShiftOnTheSameDayIsCaughtByReadingTheClockBack) {
+    darvosim::Emulator &sim = Connect();
+    StopClockAt(sim, 10, 0);
+    // The printer takes the command and leaves its clock alone.
+    sim.Script(54, darvosim::Scripted{{darvosim::ACK}, 3});
+    Shift(sim, QStringLiteral("10:20"));
+    ASSERT_EQ(1u, sim.log().FramesOf(54).size());
+    EXPECT_EQ("             Nie udało się przestawić zegara:                \r"
+              "Nie można przestawiać zegara dwa razy w ciągu tej samej doby.",
+              LastBox());
+    EXPECT_EQ(QStringList{"fPrzestawianie"}, shownDialogs);
+}
+
+TEST_F(Clock, NonZeroReceiptCounterRunsTheDailyReportFirstWhenAsked) {
+    darvosim::Emulator &sim = Connect();
+    StopClockAt(sim, 10, 0);
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.sales.receiptCounter = 3;
+        p.fiscal.clockShiftAllowed = false; // until the report
+    });
+    recorder.answers = {BoxAnswer::Yes};
+    Shift(sim, QStringLiteral("10:05"));
+    ASSERT_GE(recorder.boxes.size(), 2u);
+    EXPECT_EQ("Niezerowy licznik paragonów.\rAby przestawić zegar należy wykonać raport fiskalny "
+              "dobowy.\rCzy wykonać ten raport?",
+              recorder.boxes[0].text);
+    EXPECT_EQ("Zegar został przestawiony.", LastBox());
+    const auto report = sim.log().FramesOf(37), shift = sim.log().FramesOf(54);
+    ASSERT_EQ(1u, report.size());
+    ASSERT_EQ(1u, shift.size());
+    EXPECT_LT(report[0].number, shift[0].number);
+}
+
+TEST_F(Clock, LiveClockReadsUntilTheCmosTurnsOutErased) {
+    darvosim::Emulator &sim = Connect();
+    StopClockAt(sim, 14, 5);
+    const QString refused =
+        QStringLiteral("Zegar drukarki fiskalnej nie został zainicjowany.\r"
+                       "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
+                       "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
+                       "raportu dobowego (jeśli jakiś był już wykonany).");
+    struct Case {
+        bool erased, initSucceeded;
+        QString message; // empty: the clock is read and the timer goes on
+    } cases[] = {
+        {false, true, {}},
+        {true, false, QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara.")},
+        {true, true, refused},
+    };
+    for (const Case &c : cases) {
+        WithPrinter(sim, [&](darvosim::Printer &p) { p.status.cmosErased = c.erased; });
+        ClockInitSucceeded = c.initSucceeded;
+        recorder.boxes.clear();
+        bool running = false;
+        dialogRunners.push_back([&](TDialog &) {
+            EXPECT_TRUE(fDataGodzina->tZegar->isActive());
+            fDataGodzina->tZegarTimer();
+            running = fDataGodzina->tZegar->isActive();
+        });
+        GlowneOkno->Odczytzegara1Click();
+        EXPECT_FALSE(ClockInitSucceeded);
+        EXPECT_FALSE(fDataGodzina->tZegar->isActive()); // stopped when it closed
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(running);
+            EXPECT_TRUE(recorder.boxes.empty());
+            EXPECT_EQ("Data   :     2026.12.06", fDataGodzina->lData->text());
+            EXPECT_EQ("Godzina:     14:05:00", fDataGodzina->lCzas->text());
+        } else {
+            EXPECT_FALSE(running);
+            ASSERT_EQ(1u, recorder.boxes.size());
+            EXPECT_EQ(c.message, recorder.boxes[0].text);
+            EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+        }
+    }
+}
+
+TEST_F(Clock, ErasedPexaClockIsInitialisedWithTodaysDateFromTheConnection) {
+    darvosim::Emulator &sim = StartSim(1, 7);
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.status.cmosErased = true;
+        p.status.serviceJumper = true;
+    });
+    const QDate today = QDate::currentDate();
+    int barDuringErase = -1;
+    dialogRunners.push_back([&](TDialog &) {
+        EXPECT_EQ(today, fUstawZegar->dtDate->date());
+        EXPECT_EQ(QDate(2004, 1, 1), fUstawZegar->dtDate->minimumDate());
+        EXPECT_EQ(QDate(2099, 12, 31), fUstawZegar->dtDate->maximumDate());
+        fUstawZegar->meZegar->setText(QStringLiteral("12:34"));
+        fUstawZegar->Button1Click();
+    });
+    dialogRunners.push_back([&](TDialog &) { // the live clock after the initialisation
+        barDuringErase = fUstawZegar->pbZegar->value();
+        EXPECT_TRUE(fUstawZegar->Label4->isHidden());
+        EXPECT_TRUE(fUstawZegar->pbZegar->isHidden());
+        fDataGodzina->tZegarTimer();
+    });
+    recorder.answers = {BoxAnswer::Yes};
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ(" Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?", recorder.boxes[0].text);
+    EXPECT_EQ((QStringList{"fUstawZegar", "fDataGodzina"}), shownDialogs);
+    EXPECT_EQ(QDialog::Accepted, Komunikacja->result());
+    EXPECT_TRUE(ClockInitialised);
+    EXPECT_EQ(16, barDuringErase);
+    const auto init = sim.log().FramesOf(65);
+    ASSERT_EQ(1u, init.size());
+    const int y = today.year() % 100, m = today.month(), d = today.day();
+    EXPECT_EQ((Bytes{ESC, 65, uint8_t(y / 10), uint8_t(y % 10), uint8_t(m / 10), uint8_t(m % 10),
+                     uint8_t(d / 10), uint8_t(d % 10), 1, 2, 3, 4, 0, 0}),
+              init[0].fromHost);
+    EXPECT_EQ("Data   :     " + today.toString("yyyy.MM.dd"), fDataGodzina->lData->text());
+    WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.cmosErased); });
+}
+
+TEST_F(Clock, InitialisationRefusesARunningClockWithoutOpeningTheDialog) {
+    Connect();
+    GlowneOkno->Inicjowaniezegara1Click();
+    EXPECT_TRUE(shownDialogs.isEmpty());
+    ASSERT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
+              "               Zegar jest już zainicjowany.             ",
+              recorder.boxes[0].text);
+}
+
+TEST_F(Clock, DateAndNumberDialogAnswersYesOnlyWithEightDigits) {
+    fDataINumer->Prepare();
+    EXPECT_EQ(QDate::currentDate().addDays(-1), fDataINumer->db->date());
+    dialogRunners.push_back([](TDialog &) {
+        fDataINumer->meNumer->setText(QStringLiteral("1234567"));
+        fDataINumer->bTakClick(); // refused, stays open
+        fDataINumer->db->setDate(QDate(2008, 2, 7));
+        fDataINumer->meNumer->setText(QStringLiteral("12345678"));
+        fDataINumer->bTakClick();
+    });
+    EXPECT_EQ(TfDataINumer::kYes, fDataINumer->ShowModal());
+    EXPECT_EQ(1u, recorder.boxes.size());
+    EXPECT_EQ("2008.02.07", fDataINumer->DateText());
+    EXPECT_EQ("12345678", fDataINumer->Number());
+    dialogRunners.push_back([](TDialog &d) { d.reject(); }); // Esc
+    EXPECT_EQ(TfDataINumer::kNo, fDataINumer->ShowModal());
+}
+
+} // namespace

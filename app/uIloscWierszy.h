@@ -1,0 +1,23 @@
+// The number of lines the printer feeds after a printout.
+#pragma once
+
+#include "Dialog.h"
+
+class QPushButton;
+class QSpinBox;
+
+class TfIloscWierszy : public TDialog {
+  public:
+    explicit TfIloscWierszy(QWidget *parent);
+
+    QSpinBox *seIloscWierszy; // 3..30; the menu lowers the minimum for some printers
+    QPushButton *Button1;     // "&Tak"
+    QPushButton *Button2;     // "&Nie"
+
+    void Button1Click();
+
+  protected:
+    void FormActivate() override;
+};
+
+extern TfIloscWierszy *fIloscWierszy;

@@ -1,0 +1,89 @@
+#include "uOkresoweMiesieczne.h"
+
+#include "AppState.h"
+#include "NivraSWindows.h"
+#include "uraportyokresowe.h"
+
+#include "darvodr.h"
+#include "darvodr/Reports.h"
+#include "darvodr/Session.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <cstring>
+
+TfOkresoweMiesieczne *fOkresoweMiesieczne = nullptr;
+
+TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent)
+    : TDialog(parent, QStringLiteral("fOkresoweMiesieczne"), QStringLiteral("Raporty okresowe miesięczne")) {
+    fOkresoweMiesieczne = this;
+    lPytanie = new QLabel(QStringLiteral("Czy wykonać raport?"), this);
+    lPytanie->setObjectName(QStringLiteral("lPytanie"));
+    seRok = new QSpinBox(this);
+    seRok->setObjectName(QStringLiteral("seRok"));
+    seRok->setRange(2001, 2050);
+    seMiesiac = new QSpinBox(this);
+    seMiesiac->setObjectName(QStringLiteral("seMiesiac"));
+    seMiesiac->setRange(1, 12);
+    if (QLineEdit *edit = seMiesiac->findChild<QLineEdit *>()) edit->setMaxLength(2);
+    bTak = new QPushButton(QStringLiteral("&Tak"), this);
+    bTak->setObjectName(QStringLiteral("bTak"));
+    bTak->setDefault(true);
+    bNie = new QPushButton(QStringLiteral("&Nie"), this);
+    bNie->setObjectName(QStringLiteral("bNie"));
+    connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
+    connect(bNie, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *fields = new QHBoxLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Rok:"), this));
+    fields->addWidget(seRok);
+    fields->addWidget(new QLabel(QStringLiteral("Miesiąc:"), this));
+    fields->addWidget(seMiesiac);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(bTak);
+    buttons->addWidget(bNie);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfOkresoweMiesieczne::MonthRecord(int year, int month, uint8_t record[12]) {
+    std::memset(record, 0, 12);
+    record[0] = static_cast<uint8_t>(year % 100 / 10);
+    record[1] = static_cast<uint8_t>(year % 10);
+    record[2] = static_cast<uint8_t>(month / 10);
+    record[3] = static_cast<uint8_t>(month % 10);
+}
+
+void TfOkresoweMiesieczne::FormActivate() {
+    bTak->setEnabled(true);
+    seRok->setFocus();
+    seRok->selectAll();
+}
+
+void TfOkresoweMiesieczne::bTakClick() {
+    if (!bTak->isEnabled()) return;
+    // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
+    TBusyScope busy({bTak});
+    if (int32_t opened = ReopenForPeriodReport(); opened != 0) {
+        GlowneOkno->ShowCommandError(opened);
+        reject();
+        return;
+    }
+    uint8_t record[12];
+    MonthRecord(seRok->value(), seMiesiac->value(), record);
+    const uint8_t type = darvo::DeviceType;
+    if (int32_t code = PrintControl(1, type); code != 0) {
+        // The printer is not ready: the dialog stays open for another try.
+        GlowneOkno->ShowCommandError(code);
+        return;
+    }
+    PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
+    accept();
+}

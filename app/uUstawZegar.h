@@ -1,0 +1,41 @@
+// The clock initialisation dialog: after the printer's CMOS memory was
+// erased the user confirms a date and a time, and the printer's clock is
+// set to them. PEXA printers then erase their memory, which the dialog
+// follows with a text and a bar.
+#pragma once
+
+#include "Dialog.h"
+#include "TimeEdit.h"
+
+class QDateEdit;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class TfUstawZegar : public TDialog {
+  public:
+    explicit TfUstawZegar(QWidget *parent);
+
+    QLabel *Label1; // the question
+    QLabel *Label2; // "Godzina:"
+    QLabel *Label3; // "Data:"
+    QLabel *Label4; // "Trwa kasowanie ...", while the memory is erased
+    QDateEdit *dtDate;
+    TTimeEdit *meZegar;
+    QProgressBar *pbZegar;
+    QPushButton *Button1; // "&Tak"
+    QPushButton *Button2; // "&Nie"
+
+    void Button1Click();
+    // The printer's progress while it erases its memory (0..100): the
+    // normal controls give way to the text and the bar.
+    void EraseProgress(const QString &text, int position);
+
+  protected:
+    void FormActivate() override;
+
+  private:
+    void ShowNormalControls(bool normal);
+};
+
+extern TfUstawZegar *fUstawZegar;

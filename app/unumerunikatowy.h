@@ -1,0 +1,17 @@
+// Shows the printer's unique number, as the menu command read it.
+#pragma once
+
+#include "Dialog.h"
+
+class QLabel;
+class QPushButton;
+
+class TfNumerUnikatowy : public TDialog {
+  public:
+    explicit TfNumerUnikatowy(QWidget *parent);
+
+    QLabel *lNumerUnikatowy;
+    QPushButton *bOK;
+};
+
+extern TfNumerUnikatowy *fNumerUnikatowy;

@@ -1,0 +1,165 @@
+#include "uprzestawczas.h"
+
+#include "AppState.h"
+#include "DriverText.h"
+#include "ErrorBeep.h"
+#include "MessageBoxes.h"
+#include "NivraSWindows.h"
+
+#include "darvodr.h"
+#include "darvodr/Service.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QDateTime>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+TfPrzestawianie *fPrzestawianie = nullptr;
+
+namespace {
+
+constexpr int32_t kBadAnswer = 23; // the printer's answer makes no sense
+
+void ShiftFailed(int32_t code) {
+    if (GlowneOkno) GlowneOkno->SetArrowCursor();
+    ErrorBeep();
+    ErrorBox(QStringLiteral("Nie udało się przestawić zegara: \r") + ErrorMessageText(code));
+}
+
+void Refuse(const QString &text) {
+    if (GlowneOkno) GlowneOkno->SetArrowCursor();
+    ErrorBeep();
+    ErrorBox(text);
+}
+
+} // namespace
+
+TfPrzestawianie::TfPrzestawianie(QWidget *parent)
+    : TDialog(parent, QStringLiteral("fPrzestawianie"),
+              QStringLiteral("Przestawianie zegara w drukarce fiskalnej")) {
+    fPrzestawianie = this;
+    Label1 = new QLabel(QStringLiteral("Godzina (gg : mm)"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(QStringLiteral("Czy przestawić zegar?"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    meZegar = new TTimeEdit(this);
+    Label1->setBuddy(meZegar);
+    Button1 = new QPushButton(QStringLiteral("&Tak"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAutoDefault(false);
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("&Nie"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *time = new QHBoxLayout;
+    time->addWidget(Label1);
+    time->addWidget(meZegar);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(time);
+    layout->addWidget(Label2);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfPrzestawianie::FormActivate() {
+    meZegar->setText(CurrentDateTime().time().toString(QStringLiteral("hh:mm")));
+    Button1->setEnabled(true);
+    meZegar->setFocus();
+    meZegar->setCursorPosition(0);
+}
+
+void TfPrzestawianie::Button1Click() {
+    int wantedHour = 0, wantedMinute = 0;
+    if (!ParseTimeText(meZegar->displayText(), wantedHour, wantedMinute)) {
+        Refuse(BadTimeText());
+        return;
+    }
+    bool shifted = false;
+    {
+        TBusyScope busy({Button1});
+        shifted = Shift();
+    }
+    if (!shifted) return;
+    ErrorBeep();
+    ShowBox(BoxKind::Information, QStringLiteral("Informacja"), QStringLiteral("Zegar został przestawiony."));
+    Button1->setEnabled(true);
+    if (GlowneOkno) GlowneOkno->Odczytzegara1Click();
+    accept();
+}
+
+bool TfPrzestawianie::Shift() {
+    int32_t receipts = 0;
+    if (int32_t code = ReceiptNumber(&receipts); code != 0) {
+        ShiftFailed(code);
+        return false;
+    }
+    if (receipts != 0) {
+        if (GlowneOkno) GlowneOkno->SetArrowCursor();
+        ErrorBeep();
+        const BoxAnswer answer = ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
+                                         QStringLiteral("Niezerowy licznik paragonów.\r"
+                                                        "Aby przestawić zegar należy wykonać raport "
+                                                        "fiskalny dobowy.\rCzy wykonać ten raport?"));
+        if (answer != BoxAnswer::Yes) return false;
+        if (GlowneOkno) GlowneOkno->SetBusyCursor();
+        if (int32_t code = DailyReport(0); code != 0) {
+            ShiftFailed(code);
+            return false;
+        }
+    }
+
+    std::string date, time;
+    if (int32_t code = ReadClock(date, time); code != 0) {
+        ShiftFailed(code);
+        return false;
+    }
+    int printerHour = 0, printerMinute = 0, wantedHour = 0, wantedMinute = 0;
+    if (!ParseTimeText(FromDriver(time), printerHour, printerMinute) ||
+        !ParseTimeText(meZegar->displayText(), wantedHour, wantedMinute)) {
+        Refuse(QStringLiteral("Czas został wprowadzony niepoprawnie"));
+        return false;
+    }
+    // On minutes of the day: a shift never crosses midnight.
+    const int before = printerHour * 60 + printerMinute;
+    const int difference = wantedHour * 60 + wantedMinute - before;
+    if (difference == 0) {
+        Refuse(QStringLiteral("Nie można przestawić zegara o 0 minut"));
+        return false;
+    }
+    if (std::abs(difference) > 60) {
+        Refuse(QStringLiteral("Nie można przestawić zegara o więcej niż 60 minut"));
+        return false;
+    }
+    if (int32_t code = darvo::ShiftClock(difference > 0 ? 1 : 0, static_cast<uint8_t>(std::abs(difference)));
+        code != 0) {
+        ShiftFailed(code);
+        return false;
+    }
+
+    if (int32_t code = ReadClock(date, time); code != 0) {
+        ShiftFailed(code);
+        return false;
+    }
+    int afterHour = 0, afterMinute = 0;
+    if (!ParseTimeText(FromDriver(time), afterHour, afterMinute)) {
+        ShiftFailed(kBadAnswer); // no time came back: nothing is known
+        return false;
+    }
+    if (afterHour * 60 + afterMinute == before) {
+        // The printer takes one shift a day and quietly ignores the next.
+        Refuse(QStringLiteral("             Nie udało się przestawić zegara:                \r"
+                              "Nie można przestawiać zegara dwa razy w ciągu tej samej doby."));
+        return false;
+    }
+    return true;
+}

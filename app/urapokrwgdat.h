@@ -1,0 +1,33 @@
+// "Raporty okresowe według dat": the first and last date of a periodic
+// report (or, for the settlement report, only of its range).
+#pragma once
+
+#include "Dialog.h"
+
+#include <cstdint>
+
+class QDate;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+
+class TfRaportyOkresoweWgDat : public TDialog {
+  public:
+    explicit TfRaportyOkresoweWgDat(QWidget *parent);
+
+    // The digits y y m m d d of each date (two-digit year), as values 0..9.
+    static void DatesRecord(const QDate &from, const QDate &to, uint8_t record[12]);
+
+    QLabel *lPytanie;
+    QDateEdit *dtOd;
+    QDateEdit *dtDo;
+    QPushButton *bTak;
+    QPushButton *bNie;
+
+    void bTakClick();
+
+  protected:
+    void FormActivate() override;
+};
+
+extern TfRaportyOkresoweWgDat *fRaportyOkresoweWgDat;

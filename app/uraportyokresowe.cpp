@@ -1,0 +1,131 @@
+#include "uraportyokresowe.h"
+
+#include "AppState.h"
+#include "ErrorBeep.h"
+#include "MessageBoxes.h"
+#include "NivraSWindows.h"
+
+#include "darvodr.h"
+#include "darvodr/Reports.h"
+#include "darvodr/Session.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <cstring>
+
+TfOkresoweWgNumerow *fOkresoweWgNumerow = nullptr;
+
+namespace {
+constexpr int32_t kPaperOut = 109;
+}
+
+int32_t ReopenForPeriodReport() {
+    darvo::PurgePort();
+    darvo::CloseSessionPort();
+    if (SelectedPort == 0) return 114; // no port chosen yet
+    return darvo::OpenSessionPort(SelectedPort, SelectedSpeed, darvo::PortWriteTimeout,
+                                  darvo::kPeriodReportReadTimeout);
+}
+
+void PeriodReportOutcome(int32_t code, uint8_t deviceType) {
+    while (code == kPaperOut) {
+        GlowneOkno->SetArrowCursor();
+        const BoxAnswer answer =
+            ShowBox(BoxKind::WarningQuestion, QStringLiteral("Odpowiedz"),
+                    QStringLiteral(" Brak papieru lub podniesiona głowica mechanizmu "
+                                   "drukującego\rCzy wznowić wydruk po założeniu papieru?"));
+        if (answer != BoxAnswer::Yes) return;
+        GlowneOkno->SetBusyCursor();
+        // The report has been ordered: follow its printout once the paper is back.
+        code = PrintControl(0, deviceType);
+    }
+    GlowneOkno->ShowCommandError(code);
+    GlowneOkno->SetArrowCursor();
+}
+
+TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
+    : TDialog(parent, QStringLiteral("fOkresoweWgNumerow"),
+              QStringLiteral("Raporty okresowe według numerów")) {
+    fOkresoweWgNumerow = this;
+    lPytanie = new QLabel(QStringLiteral("Czy wykonać raport?"), this);
+    lPytanie->setObjectName(QStringLiteral("lPytanie"));
+    auto spin = [this](const char *name) {
+        auto *s = new QSpinBox(this);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(1, 3000);
+        s->setValue(1);
+        return s;
+    };
+    seOd = spin("seOd");
+    seDo = spin("seDo");
+    // The last number can never be below the first.
+    connect(seOd, &QSpinBox::valueChanged, this, [this](int value) { seDo->setMinimum(value); });
+    bTak = new QPushButton(QStringLiteral("&Tak"), this);
+    bTak->setObjectName(QStringLiteral("bTak"));
+    bTak->setDefault(true);
+    bNie = new QPushButton(QStringLiteral("&Nie"), this);
+    bNie->setObjectName(QStringLiteral("bNie"));
+    connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
+    connect(bNie, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *fields = new QHBoxLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Od"), this));
+    fields->addWidget(seOd);
+    fields->addWidget(new QLabel(QStringLiteral("do"), this));
+    fields->addWidget(seDo);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(bTak);
+    buttons->addWidget(bNie);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfOkresoweWgNumerow::NumbersRecord(int first, int last, uint8_t record[12]) {
+    std::memset(record, 0, 12);
+    record[0] = static_cast<uint8_t>(first & 0xFF);
+    record[1] = static_cast<uint8_t>((first >> 8) & 0xFF);
+    record[2] = static_cast<uint8_t>(last & 0xFF);
+    record[3] = static_cast<uint8_t>((last >> 8) & 0xFF);
+}
+
+void TfOkresoweWgNumerow::FormActivate() {
+    bTak->setEnabled(true);
+    seOd->setFocus();
+    seOd->selectAll();
+}
+
+void TfOkresoweWgNumerow::bTakClick() {
+    if (!bTak->isEnabled()) return;
+    // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
+    TBusyScope busy({bTak});
+    // The port is made ready for the long report first, in both uses: the
+    // settlement report that collects this range takes long as well.
+    const int32_t opened = ReopenForPeriodReport();
+    uint8_t record[12];
+    NumbersRecord(seOd->value(), seDo->value(), record);
+    if (SettlementRangeMode) {
+        std::memcpy(SettlementRange, record, sizeof record);
+        done(kModalYes);
+        return;
+    }
+    if (opened != 0) {
+        GlowneOkno->ShowCommandError(opened);
+        reject();
+        return;
+    }
+    const uint8_t type = darvo::DeviceType;
+    if (int32_t code = PrintControl(1, type); code != 0) {
+        // The printer is not ready: the dialog stays open for another try.
+        GlowneOkno->ShowCommandError(code);
+        return;
+    }
+    PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
+    accept();
+}
