@@ -44,7 +44,7 @@ bool TGlowneOkno::PrintStart(uint8_t deviceType) {
     return true;
 }
 
-void TGlowneOkno::ResumeAfterPaperOut(int32_t code, uint8_t deviceType) {
+void TGlowneOkno::ResumeAfterPaperOut(int32_t code, uint8_t deviceType, int32_t resumeMode) {
     while (code == kPaperOut) {
         SetArrowCursor();
         const BoxAnswer answer =
@@ -56,7 +56,7 @@ void TGlowneOkno::ResumeAfterPaperOut(int32_t code, uint8_t deviceType) {
             break;
         }
         SetBusyCursor();
-        code = PrintControl(1, deviceType);
+        code = PrintControl(resumeMode, deviceType);
     }
     ShowCommandError(code);
     SetArrowCursor();

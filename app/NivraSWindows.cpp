@@ -30,6 +30,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
 
 TGlowneOkno *GlowneOkno = nullptr;
 
@@ -324,6 +326,14 @@ QString TGlowneOkno::PanelText(int panel) const {
 void TGlowneOkno::SetStatusPanels(const QString &deviceName, uint8_t port, uint16_t speed) {
     panels_[0]->setText(deviceName.toUpper());
     panels_[1]->setText(QStringLiteral("COM%1, %2 b/s").arg(port).arg(speed));
+    // With DARVO_REPORT_STATUS_BAR set, the first filling is told on stderr
+    // (the start-up benchmark waits for it).
+    static bool told = false;
+    if (!told && std::getenv("DARVO_REPORT_STATUS_BAR")) {
+        told = true;
+        std::fprintf(stderr, "nivrasw: status bar: %s | %s\n", panels_[0]->text().toUtf8().constData(),
+                     panels_[1]->text().toUtf8().constData());
+    }
 }
 
 // ---------------------------------------------------------------------------

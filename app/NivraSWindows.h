@@ -130,8 +130,10 @@ class TGlowneOkno : public QMainWindow {
     bool PrintStart(uint8_t deviceType);
     // The outcome of a printing operation: an error box, or on paper out the
     // question whether to resume, asked again as long as the printer still
-    // has no paper. Ends with the arrow cursor and no activity text.
-    void ResumeAfterPaperOut(int32_t code, uint8_t deviceType);
+    // has no paper. Yes resumes with PrintControl in the given mode (1: the
+    // printer is made ready again; 0: a period report's printout is followed
+    // to its end). Ends with the arrow cursor and no activity text.
+    void ResumeAfterPaperOut(int32_t code, uint8_t deviceType, int32_t resumeMode = 1);
     // CheckPrintConditions with the message of a blocking condition; true
     // when printing may go on.
     bool PrintConditionsCheck();

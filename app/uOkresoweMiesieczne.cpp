@@ -1,6 +1,7 @@
 #include "uOkresoweMiesieczne.h"
 
 #include "AppState.h"
+#include "DialogButtons.h"
 #include "NivraSWindows.h"
 #include "uraportyokresowe.h"
 
@@ -30,26 +31,21 @@ TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent)
     seMiesiac->setObjectName(QStringLiteral("seMiesiac"));
     seMiesiac->setRange(1, 12);
     if (QLineEdit *edit = seMiesiac->findChild<QLineEdit *>()) edit->setMaxLength(2);
-    bTak = new QPushButton(QStringLiteral("&Tak"), this);
-    bTak->setObjectName(QStringLiteral("bTak"));
-    bTak->setDefault(true);
-    bNie = new QPushButton(QStringLiteral("&Nie"), this);
-    bNie->setObjectName(QStringLiteral("bNie"));
+    const TQuestionButtons buttons =
+        MakeQuestionButtons(this, QStringLiteral("bTak"), QStringLiteral("bNie"));
+    bTak = buttons.yes;
+    bNie = buttons.no;
     connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
-    connect(bNie, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *fields = new QHBoxLayout;
     fields->addWidget(new QLabel(QStringLiteral("Rok:"), this));
     fields->addWidget(seRok);
     fields->addWidget(new QLabel(QStringLiteral("Miesiąc:"), this));
     fields->addWidget(seMiesiac);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(bTak);
-    buttons->addWidget(bNie);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -1,6 +1,7 @@
 #include "uraportyokresowe.h"
 
 #include "AppState.h"
+#include "DialogButtons.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
 #include "NivraSWindows.h"
@@ -19,10 +20,6 @@
 
 TfOkresoweWgNumerow *fOkresoweWgNumerow = nullptr;
 
-namespace {
-constexpr int32_t kPaperOut = 109;
-}
-
 int32_t ReopenForPeriodReport() {
     darvo::PurgePort();
     darvo::CloseSessionPort();
@@ -32,19 +29,9 @@ int32_t ReopenForPeriodReport() {
 }
 
 void PeriodReportOutcome(int32_t code, uint8_t deviceType) {
-    while (code == kPaperOut) {
-        GlowneOkno->SetArrowCursor();
-        const BoxAnswer answer =
-            ShowBox(BoxKind::WarningQuestion, QStringLiteral("Odpowiedz"),
-                    QStringLiteral(" Brak papieru lub podniesiona głowica mechanizmu "
-                                   "drukującego\rCzy wznowić wydruk po założeniu papieru?"));
-        if (answer != BoxAnswer::Yes) return;
-        GlowneOkno->SetBusyCursor();
-        // The report has been ordered: follow its printout once the paper is back.
-        code = PrintControl(0, deviceType);
-    }
-    GlowneOkno->ShowCommandError(code);
-    GlowneOkno->SetArrowCursor();
+    // The report has been ordered: once the paper is back its printout is
+    // followed to its end.
+    GlowneOkno->ResumeAfterPaperOut(code, deviceType, 0);
 }
 
 TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
@@ -64,26 +51,21 @@ TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
     seDo = spin("seDo");
     // The last number can never be below the first.
     connect(seOd, &QSpinBox::valueChanged, this, [this](int value) { seDo->setMinimum(value); });
-    bTak = new QPushButton(QStringLiteral("&Tak"), this);
-    bTak->setObjectName(QStringLiteral("bTak"));
-    bTak->setDefault(true);
-    bNie = new QPushButton(QStringLiteral("&Nie"), this);
-    bNie->setObjectName(QStringLiteral("bNie"));
+    const TQuestionButtons buttons =
+        MakeQuestionButtons(this, QStringLiteral("bTak"), QStringLiteral("bNie"));
+    bTak = buttons.yes;
+    bNie = buttons.no;
     connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
-    connect(bNie, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *fields = new QHBoxLayout;
     fields->addWidget(new QLabel(QStringLiteral("Od"), this));
     fields->addWidget(seOd);
     fields->addWidget(new QLabel(QStringLiteral("do"), this));
     fields->addWidget(seDo);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(bTak);
-    buttons->addWidget(bNie);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -3,6 +3,8 @@
 # Sourced by run.sh and test.sh.
 darvo_packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev python3
                 qt6-base-dev qt6-translations-l10n xvfb xauth libasound2-dev)
+# Only for the benchmarks (scripts/bench.sh installs them).
+darvo_bench_packages=(libbenchmark-dev python3-serial)
 
 darvo_install_missing() {
     local missing=() p

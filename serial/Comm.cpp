@@ -17,11 +17,6 @@ namespace darvo {
 
 // Set while no port is open, so a transfer asked for then fails at once.
 Event StopEvent(true);
-Event IdleEvent(true);
-Event WriteRequestEvent(false);
-Event ReadRequestEvent(false);
-std::atomic<uint8_t> TxByte{0};
-std::atomic<uint8_t> RxByte{0};
 std::atomic<bool> TransferFailed{false};
 
 namespace {
@@ -83,8 +78,8 @@ int WaitPortOrStop(int fd, short events, int timeoutMs) {
 
 // Closes the port a program leaves open when it ends. Made at the first
 // open, after the events above, so it runs before they are destroyed: the
-// port's threads are stopped while their events still exist (otherwise the
-// exit waits for them for ever) and the line gets its settings back.
+// port's event thread is stopped while its events still exist (otherwise
+// the exit waits for it for ever) and the line gets its settings back.
 struct CloseAtExit {
     ~CloseAtExit() {
         if (TComm *port = currentPort.load()) port->Disconnect();
@@ -197,9 +192,6 @@ uint32_t TComm::Connect() {
     uint32_t result = CreatePortHandle();
     if (result != 0 || !IsOpen()) return result;
     StopEvent.Reset();
-    IdleEvent.Set();
-    WriteRequestEvent.Reset();
-    ReadRequestEvent.Reset();
     {
         std::lock_guard<std::mutex> lock(eventMutex_);
         injectedErrors_ = accumulatedErrors_ = 0;
@@ -212,10 +204,9 @@ uint32_t TComm::Connect() {
     SetCurrentPort(this);
     try {
         eventThread_ = std::make_unique<TZdarzeniaCommThread>(*this, handle_, eventSet);
-        workerThread_ = std::make_unique<TZapisOdczytThread>(*this, handle_);
     } catch (...) {
-        // Without its worker an open port would leave every transfer
-        // waiting for ever: close it again, and let the caller see why.
+        // A port whose thread cannot be started is closed again, and the
+        // caller sees why.
         Disconnect();
         throw;
     }
@@ -238,10 +229,10 @@ uint32_t TComm::Disconnect() {
         eventThread_->Stop();
         eventThread_.reset();
     }
-    if (workerThread_) {
-        workerThread_->Stop();
-        workerThread_.reset();
-    }
+    // A transfer in another thread has seen StopEvent by now; the descriptor
+    // is closed once it has let go of it.
+    std::lock_guard<std::mutex> transferring(transferMutex_);
+    readAheadNext_ = readAheadEnd_ = 0;
     // Leave the device as it was found: a pseudo-terminal keeps its exclusive
     // flag after close, and a later open by a non-root user would fail.
     ::ioctl(handle_, TIOCNXCL);
@@ -327,6 +318,10 @@ uint32_t TComm::PurgeOutput() {
 uint32_t TComm::PurgeInput() {
     std::lock_guard<std::mutex> closing(closeMutex_);
     if (!IsOpen()) return 0;
+    {
+        std::lock_guard<std::mutex> transferring(transferMutex_);
+        readAheadNext_ = readAheadEnd_ = 0;
+    }
     if (::tcflush(handle_, TCIFLUSH) != 0) return Win32FromErrno(errno);
     return 0;
 }
@@ -434,13 +429,24 @@ void TZdarzeniaCommThread::Stop() {
     owner_.eventCv_.notify_all();
 }
 
+// Waits up to `ms` for the stop or the inject event: 0 stop, 1 inject, else
+// time-out. The events' descriptors are polled, so the thread is not woken
+// by every other event of the process.
+static int WaitStopOrInject(const Event &stop, const Event &inject, int ms) {
+    if (stop.Fd() < 0 || inject.Fd() < 0) return WaitForAny({&stop, &inject}, std::chrono::milliseconds(ms));
+    pollfd fds[2] = {{stop.Fd(), POLLIN, 0}, {inject.Fd(), POLLIN, 0}};
+    int n = ::poll(fds, 2, ms);
+    if (n > 0 && (fds[0].revents & POLLIN)) return 0;
+    if (n > 0 && (fds[1].revents & POLLIN)) return 1;
+    return WAIT_TIMEOUT_RESULT;
+}
+
 void TZdarzeniaCommThread::Execute() {
-    using namespace std::chrono_literals;
     // The kernel keeps error counters but signals nothing when they change,
     // so they are read a few times a second; an injected error wakes the
     // thread at once.
     for (;;) {
-        int w = WaitForAny({&ownStop_, &owner_.injectEvent_}, 100ms);
+        int w = WaitStopOrInject(ownStop_, owner_.injectEvent_, 100);
         if (w == 0) break;
         if (w == 1) owner_.injectEvent_.Reset();
         uint32_t errors = owner_.CollectLineErrors();
@@ -459,51 +465,9 @@ void TZdarzeniaCommThread::DoCommEvent(uint32_t mask) {
 }
 
 // ---------------------------------------------------------------------------
-// Worker thread
-
-TZapisOdczytThread::TZapisOdczytThread(TComm &owner, int handle) : owner_(owner), handle_(handle) {
-    thread_ = std::thread([this] { Execute(); });
-}
-
-TZapisOdczytThread::~TZapisOdczytThread() {
-    Stop();
-    if (thread_.joinable()) thread_.join();
-}
-
-void TZapisOdczytThread::Stop() {
-    terminate_.Set();
-}
-
-void TZapisOdczytThread::Execute() {
-    for (;;) {
-        int w = WaitForAny({&terminate_, &WriteRequestEvent, &ReadRequestEvent});
-        if (w == 1) {
-            IdleEvent.Reset();
-            DoWrite();
-        } else if (w == 2) {
-            IdleEvent.Reset();
-            DoRead();
-        } else {
-            break;
-        }
-        // Only now, with the byte and TransferFailed in place, may the
-        // calling side look at them.
-        IdleEvent.Set();
-    }
-}
-
-void TZapisOdczytThread::DoWrite() {
-    uint8_t byte = TxByte.load();
-    owner_.WriteBytes(&byte);
-}
-
-void TZapisOdczytThread::DoRead() {
-    uint8_t byte = 0;
-    if (owner_.ReadBytes(&byte, 1) == 1) RxByte.store(byte);
-}
+// One-byte transfers
 
 uint32_t TComm::WriteBytes(const uint8_t *buffer) {
-    WriteRequestEvent.Reset();
     TransferFailed = true;
     uint32_t written = 0;
     // A write time-out of 0 meant "no limit" on the printer's original
@@ -537,40 +501,45 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
     }
     if (handedOver) {
         // The write is complete only when the byte has left the output queue,
-        // as it is held back while the printer's CTS is inactive.
-        int pauseMs = 1;
+        // as it is held back while the printer's CTS is inactive. A byte on
+        // the move needs about its own time on the line, so the queue is
+        // looked at again after that, then at growing intervals up to 20 ms.
+        auto pause = std::chrono::nanoseconds(11'000'000'000LL / std::max<uint32_t>(baudRate, 1));
+        constexpr auto kLongestPause = std::chrono::milliseconds(20);
         for (;;) {
             if (OutputQueued(handle_) == 0) {
                 written = 1;
                 break;
             }
-            int left = waitMs();
-            if (left == 0) {
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= decltype(left)::zero()) {
                 ::tcflush(handle_, TCOFLUSH); // the byte is dropped, not sent late
                 ReportPortError("Timeout zapisu.", 0);
                 break;
             }
-            int pause = left < pauseMs ? left : pauseMs;
+            const auto wait = std::min<std::chrono::nanoseconds>(pause, left);
+            const timespec ts{static_cast<time_t>(wait.count() / 1'000'000'000),
+                              static_cast<long>(wait.count() % 1'000'000'000)};
             pollfd stop{StopEvent.Fd(), POLLIN, 0};
-            if (::poll(&stop, 1, pause) > 0) {
+            if (::ppoll(&stop, 1, &ts, nullptr) > 0) {
                 ::tcflush(handle_, TCOFLUSH);
                 break;
             }
-            if (pauseMs < 20) pauseMs *= 2;
+            pause = std::min<std::chrono::nanoseconds>(pause * 2, kLongestPause);
         }
     }
     TransferFailed = (written == 0);
     return written;
 }
 
-uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count) {
-    ReadRequestEvent.Reset();
+uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room) {
     TransferFailed = true;
     uint32_t got = 0;
     const uint16_t seconds = activeRead_.load();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const uint32_t most = std::max(count, room);
     while (got < count) {
-        ssize_t n = ::read(handle_, buffer + got, count - got);
+        ssize_t n = ::read(handle_, buffer + got, most - got);
         if (n > 0) {
             got += static_cast<uint32_t>(n);
             continue;
@@ -594,56 +563,74 @@ uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count) {
             break;
         }
     }
-    if (got != count && got != 0) got = 0;
+    if (got < count) got = 0;
     TransferFailed = (got == 0);
     return got;
+}
+
+bool TComm::TransferByte(bool write, uint8_t &byte) {
+    ProcessCommEvents();
+    TransferFailed = false;
+    const char *stoppedText = write ? "Zapis przerwany." : "Przerwany zapis ";
+    // Held for the whole transfer: a Disconnect from another thread sets
+    // StopEvent, which ends the wait below, and closes the descriptor only
+    // once the transfer has let go of it.
+    std::lock_guard<std::mutex> transferring(transferMutex_);
+    if (StopEvent.IsSet() || !IsOpen()) {
+        ReportPortError(stoppedText, 0);
+        TransferFailed = true;
+        return false;
+    }
+    if (!write && readAheadNext_ < readAheadEnd_) {
+        // Already taken from the input queue with an earlier byte.
+        byte = readAhead_[readAheadNext_++];
+        return true;
+    }
+    uint32_t moved = 0;
+    if (write) {
+        moved = WriteBytes(&byte);
+    } else {
+        // One byte is waited for; whatever else the input queue holds at that
+        // moment comes along in the same read and is handed out byte by byte
+        // by the next calls (a purge discards it with the queue).
+        moved = ReadBytes(readAhead_, 1, sizeof readAhead_);
+        if (moved > 0) {
+            byte = readAhead_[0];
+            readAheadNext_ = 1;
+            readAheadEnd_ = moved;
+        }
+    }
+    if (moved == 0 && StopEvent.IsSet()) {
+        ReportPortError(stoppedText, 0);
+        return false;
+    }
+    return moved > 0 && !TransferFailed;
 }
 
 // ---------------------------------------------------------------------------
 // Calling side
 
-namespace {
-
-bool Transfer(bool write, uint8_t byte, uint8_t *destination) {
-    if (TComm *port = CurrentPort()) port->ProcessCommEvents();
-    TransferFailed = false;
-    const char *stoppedText = write ? "Zapis przerwany." : "Przerwany zapis ";
-    int w = WaitForAny({&StopEvent, &IdleEvent});
-    if (w == 0) {
-        ReportPortError(stoppedText, 0);
-        return false;
-    }
-    if (w != 1) {
-        if (!write) ReportPortError("Błąd funkcji WaitForMultipleObjects.", ERR_GEN_FAILURE);
-        return false;
-    }
-    if (write) TxByte = byte;
-    IdleEvent.Reset();
-    (write ? WriteRequestEvent : ReadRequestEvent).Set();
-
-    bool result = false;
-    w = WaitForAny({&StopEvent, &IdleEvent});
-    if (w == 1) {
-        result = !TransferFailed;
-        if (result && destination) *destination = RxByte.load();
-    } else if (w == 0) {
-        ReportPortError(stoppedText, 0);
-        return false; // the port is closing; the worker may still be finishing
-    } else {
-        ReportPortError("Błąd funkcji WaitForMultipleObjects.", ERR_GEN_FAILURE);
-    }
-    IdleEvent.Set();
-    return result;
-}
-
-} // namespace
-
 bool SendByte(uint8_t byte) {
-    return Transfer(true, byte, nullptr);
+    TComm *port = CurrentPort();
+    if (!port) {
+        TransferFailed = true;
+        ReportPortError("Zapis przerwany.", 0);
+        return false;
+    }
+    return port->TransferByte(true, byte);
 }
 
 bool ReceiveByte(uint8_t &destination) {
-    return Transfer(false, 0, &destination);
+    TComm *port = CurrentPort();
+    if (!port) {
+        TransferFailed = true;
+        ReportPortError("Przerwany zapis ", 0);
+        return false;
+    }
+    uint8_t byte = 0;
+    if (!port->TransferByte(false, byte)) return false;
+    destination = byte;
+    return true;
 }
 
 bool ProbePort(unsigned portNumber) {

@@ -1,8 +1,14 @@
 // TComm: one serial port opened for the printer, with fixed line settings
 // (caller's speed, 8 data bits, even parity, one stop bit, CTS output flow
 // control, raw mode), exclusive access, one-byte transfers with total
-// time-outs carried out by a worker thread, and an event thread that reports
-// line errors.
+// time-outs, and an event thread that reports line errors.
+//
+// A transfer runs in the calling thread: handing every byte to a worker
+// thread and back cost two thread wake-ups a byte, more than the printer's
+// own turnaround on a busy machine. Each byte is still written alone and is
+// complete only when it has left the output queue; ReceiveByte hands out one
+// byte a call, each with its own time-out, and the bytes that were already
+// waiting behind the first are taken in the same read.
 //
 // Ports are named as on the printer's original platform, "Com<n>". Port n
 // opens the device named by the environment variable DARVO_COM<n> (read at
@@ -71,24 +77,6 @@ class TZdarzeniaCommThread {
     std::thread thread_;
 };
 
-// Carries out the one-byte writes and reads requested by SendByte/ReceiveByte.
-class TZapisOdczytThread {
-  public:
-    TZapisOdczytThread(TComm &owner, int handle);
-    ~TZapisOdczytThread();
-    void Stop();
-
-  private:
-    void Execute();
-    void DoWrite();
-    void DoRead();
-
-    TComm &owner_;
-    int handle_;
-    Event terminate_;
-    std::thread thread_;
-};
-
 class TComm {
   public:
     TComm();
@@ -108,9 +96,13 @@ class TComm {
     virtual void HandleCommEvent(uint32_t mask);
     void DispatchCommEvents(TZdarzeniaCommThread *thread, uint32_t events);
 
-    // Run in the worker thread: one byte each.
+    // One byte each, in the calling thread; TransferByte wraps them for
+    // SendByte and ReceiveByte.
     uint32_t WriteBytes(const uint8_t *buffer);
-    uint32_t ReadBytes(uint8_t *buffer, uint32_t count);
+    // Reads `count` bytes; with `room` beyond `count`, bytes already waiting
+    // fill the buffer up to `room` too. Returns the bytes read, 0 on failure.
+    uint32_t ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room = 0);
+    bool TransferByte(bool write, uint8_t &byte);
 
     // Runs, in the calling thread, a port event that the event thread has
     // posted; returns true when one was run.
@@ -144,10 +136,16 @@ class TComm {
     friend class TZdarzeniaCommThread;
     uint32_t CollectLineErrors();
 
-    // Read by the worker and by a caller's purge while another thread may
-    // close the port; closeMutex_ keeps a purge off a descriptor being closed.
+    // Read by a transfer and by a caller's purge while another thread may
+    // close the port; closeMutex_ keeps a purge, and transferMutex_ a
+    // transfer, off a descriptor being closed.
     std::atomic<int> handle_{-1};
     std::mutex closeMutex_;
+    std::mutex transferMutex_;
+    // Bytes taken from the input queue along with an earlier one, not yet
+    // handed out (under transferMutex_).
+    uint8_t readAhead_[256] = {};
+    uint32_t readAheadNext_ = 0, readAheadEnd_ = 0;
     std::string devicePath_;
     bool haveSavedSettings_ = false;
     termios savedSettings_{};
@@ -155,7 +153,6 @@ class TComm {
     std::atomic<uint16_t> activeWrite_{5}, activeRead_{5};
     uint16_t savedWrite_ = 0, savedRead_ = 0;
     std::unique_ptr<TZdarzeniaCommThread> eventThread_;
-    std::unique_ptr<TZapisOdczytThread> workerThread_;
 
     // Line-error sources and the hand-over from the event thread.
     std::mutex eventMutex_;
@@ -170,16 +167,13 @@ class TComm {
     Event injectEvent_;
 };
 
-// Shared state of the transfer hand-over (one port per process).
+// Shared transfer state (one port per process): StopEvent is set while no
+// port is open and by Disconnect, and ends every transfer's wait;
+// TransferFailed is true when the last transfer moved no byte.
 extern Event StopEvent;
-extern Event IdleEvent;
-extern Event WriteRequestEvent;
-extern Event ReadRequestEvent;
-extern std::atomic<uint8_t> TxByte;
-extern std::atomic<uint8_t> RxByte;
 extern std::atomic<bool> TransferFailed;
 
-// The port the worker threads and SendByte/ReceiveByte serve.
+// The port the event thread and SendByte/ReceiveByte serve.
 TComm *CurrentPort();
 void SetCurrentPort(TComm *port);
 

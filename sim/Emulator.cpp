@@ -2,11 +2,15 @@
 
 #include "serial/Comm.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -17,15 +21,18 @@ class Emulator::PtyLink : public Link {
   public:
     explicit PtyLink(Emulator &e) : e_(e) {}
     void Send(const Bytes &bytes) override {
-        for (uint8_t b : bytes)
-            e_.WriteByte(b);
+        bool follows = false; // a byte right behind the one before keeps the line busy
+        for (uint8_t b : bytes) {
+            e_.WriteByte(b, follows);
+            follows = true;
+        }
     }
     bool Read(size_t n, Bytes &out) override {
         out.clear();
         while (out.size() < n) {
             uint8_t b;
             if (!e_.ReadByte(b, static_cast<int>(e_.options_.parameterTimeout.count()))) return false;
-            e_.log_.Add(true, b, e_.frame_.load(), e_.Now());
+            e_.log_.Add(true, b, e_.frame_.load(), e_.ReceivedAt());
             out.push_back(b);
         }
         return true;
@@ -131,10 +138,16 @@ bool Emulator::WaitForFrames(int frames, std::chrono::milliseconds timeout) {
 }
 
 bool Emulator::ReadByte(uint8_t &byte, int timeoutMs) {
+    bool waited = false;
     for (;;) {
         if (!running_ || lineClosed_ || master_ < 0) return false;
         ssize_t n = ::read(master_, &byte, 1);
-        if (n == 1) return true;
+        if (n == 1) {
+            if (options_.pace) HoldReceived(waited);
+            return true;
+        }
+        lastEmptyRead_ = std::chrono::steady_clock::now();
+        waited = true;
         if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) return false;
         pollfd fds[2] = {{master_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
         int r = ::poll(fds, 2, timeoutMs);
@@ -148,7 +161,39 @@ bool Emulator::ReadByte(uint8_t &byte, int timeoutMs) {
     }
 }
 
-void Emulator::WriteByte(uint8_t byte) {
+std::chrono::steady_clock::duration Emulator::ByteTime() const {
+    uint32_t speed = LineSpeed();
+    if (speed == 0) speed = 9600;
+    return std::chrono::nanoseconds(11'000'000'000LL / speed); // start, 8 data, parity, stop
+}
+
+void Emulator::HoldReceived(bool waited) {
+    // The byte was on the line for its transmission time before the printer
+    // had it: it started when the line was free and the host had written it.
+    // A byte found already queued was written at the latest since the
+    // previous read found the queue empty. Nothing sleeps here: the printer
+    // cannot answer before the byte's arrival, and its answer waits for that
+    // (one timed sleep a turn instead of one a byte, each of which would
+    // add the machine's wake-up latency).
+    const auto now = std::chrono::steady_clock::now();
+    const auto started = std::max(rxFree_, waited ? now : lastEmptyRead_);
+    rxFree_ = started + ByteTime();
+}
+
+double Emulator::ReceivedAt() const {
+    if (!options_.pace) return Now();
+    return std::chrono::duration<double>(rxFree_ - start_).count();
+}
+
+void Emulator::WriteByte(uint8_t byte, bool follows) {
+    if (options_.pace) {
+        // Held for its transmission time, then handed over whole; a byte
+        // that follows another in the same answer starts when that one ends,
+        // the first one not before the host's last byte has arrived.
+        const auto now = std::chrono::steady_clock::now();
+        txFree_ = (follows ? txFree_ : std::max({now, txFree_, rxFree_})) + ByteTime();
+        std::this_thread::sleep_until(txFree_);
+    }
     for (;;) {
         // A host that reads nothing fills the line; stopping or hanging up
         // must still end the write.
@@ -162,15 +207,22 @@ void Emulator::WriteByte(uint8_t byte) {
         }
         return;
     }
-    log_.Add(false, byte, frame_.load(), Now());
-    if (options_.pace) {
-        uint32_t speed = LineSpeed();
-        if (speed == 0) speed = 9600;
-        std::this_thread::sleep_for(std::chrono::microseconds(11'000'000 / speed));
-    }
+    // Paced, the log keeps the line's own time: when the byte had arrived.
+    log_.Add(false, byte, frame_.load(),
+             options_.pace ? std::chrono::duration<double>(txFree_ - start_).count() : Now());
 }
 
 void Emulator::Run() {
+    // Paced bytes are held by timed sleeps: let them end on time, and, where
+    // the system allows it, let this thread run as soon as they end, as the
+    // printer's own hardware would (best effort; without the right it runs
+    // as before).
+    if (options_.pace) {
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+        sched_param param{};
+        param.sched_priority = 1;
+        ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param);
+    }
     for (;;) {
         uint8_t byte;
         if (!ReadByte(byte, -1)) {
@@ -182,7 +234,7 @@ void Emulator::Run() {
             continue;
         }
         if (byte != ESC) {
-            log_.Add(true, byte, 0, Now()); // noise outside a frame
+            log_.Add(true, byte, 0, ReceivedAt()); // noise outside a frame
             {
                 std::lock_guard<std::recursive_mutex> lock(printer_->mutex);
                 LooseByte(*printer_, byte); // or the items of a control printout
@@ -190,11 +242,11 @@ void Emulator::Run() {
             continue;
         }
         int frame = ++frame_;
-        log_.Add(true, byte, frame, Now());
+        log_.Add(true, byte, frame, ReceivedAt());
         uint8_t command;
         // A frame whose command byte never comes is over too.
         if (ReadByte(command, static_cast<int>(options_.parameterTimeout.count()))) {
-            log_.Add(true, command, frame, Now());
+            log_.Add(true, command, frame, ReceivedAt());
             Serve(command);
         }
         {

@@ -31,7 +31,7 @@ struct Scripted {
 struct EmulatorOptions {
     int deviceType = 7;
     int version = -1;
-    bool pace = false; // hold each byte for its transmission time (11 bits at the line speed)
+    bool pace = false; // hold each byte, both ways, for its transmission time (11 bits at the line speed)
     std::string linkPath;
     std::string logPath;
     std::string rollPath;
@@ -72,7 +72,13 @@ class Emulator {
     class PtyLink;
     void Run();
     bool ReadByte(uint8_t &byte, int timeoutMs); // false on time-out, stop or hang-up
-    void WriteByte(uint8_t byte);
+    void WriteByte(uint8_t byte, bool follows = false);
+    // Pacing: a byte's time on the line, and the hold of a byte received.
+    std::chrono::steady_clock::duration ByteTime() const;
+    void HoldReceived(bool waited);
+    // When the byte just read reached the printer (paced: its arrival at the
+    // end of its time on the line), in seconds since the start.
+    double ReceivedAt() const;
     void Serve(uint8_t command);
     double Now() const;
 
@@ -94,6 +100,9 @@ class Emulator {
     std::mutex doneMutex_;
     std::condition_variable doneCv_;
     std::chrono::steady_clock::time_point start_;
+    // Pacing (emulator thread only): when each direction of the line is free
+    // again, and when a read last found nothing queued.
+    std::chrono::steady_clock::time_point txFree_{}, rxFree_{}, lastEmptyRead_{};
 };
 
 } // namespace darvosim

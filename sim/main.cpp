@@ -28,7 +28,7 @@ void Usage(std::FILE *out) {
         "                4 KT820B 5-rate, 5 KT820B 7-rate, 6 NIVRA F, 7 PEXA, 8 PEXA F, 9 other\n"
         "  --version V   program version reported by the newer models\n"
         "  --link PATH   also make PATH a symbolic link to the pseudo-terminal\n"
-        "  --pace        hold each byte for its transmission time at the line speed\n"
+        "  --pace        hold each byte, both ways, for its transmission time at the line speed\n"
         "  --check-speed a PEXA printer answers only at the speed its settings select\n"
         "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
         "  --roll FILE   append the paper roll (everything printed) to FILE\n"

@@ -210,6 +210,29 @@ TEST_F(ExchangeTest, BackToBackCommandsArriveWholeAtPacedSpeed) {
     EXPECT_EQ(B({0x06, 44}), frames[5].fromPrinter);
 }
 
+TEST_F(ExchangeTest, PacedLineHoldsEveryByteBothWays) {
+    // Each byte reaches the other side one transmission time (11 bits) after
+    // the line was free: the host's too, and the answer not before the
+    // command byte has arrived.
+    ClosePort();
+    sim.reset();
+    darvosim::EmulatorOptions options;
+    options.pace = true;
+    sim = std::make_unique<darvosim::Emulator>(options);
+    ASSERT_TRUE(sim->Start());
+    ::setenv("DARVO_COM7", sim->SlavePath().c_str(), 1);
+    Open(9600);
+    ASSERT_EQ(0, RSSequence(0xFF, 2, 0, AnswerBuffer, nullptr));
+    Frames(1);
+    const auto entries = sim->log().Entries();
+    ASSERT_EQ(4u, entries.size());
+    const double byteTime = 11.0 / 9600;
+    for (size_t i = 1; i < entries.size(); ++i)
+        EXPECT_GE(entries[i].seconds - entries[i - 1].seconds, byteTime * 0.999) << i;
+    EXPECT_TRUE(entries[1].fromHost);
+    EXPECT_FALSE(entries[2].fromHost);
+}
+
 TEST_F(ExchangeTest, SecondOpenIsRefusedWithCode5) {
     EXPECT_EQ(5, OpenPort(kPort, 9600, 1, 1));
     EXPECT_EQ("Ten port jest już zainicjowany", LastPortErrorText());

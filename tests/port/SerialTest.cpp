@@ -274,3 +274,29 @@ TEST_F(PortTest, DisconnectWhileALineErrorWaitsForDispatch) {
     port->Disconnect(); // the event thread must not hold the close up
     EXPECT_LT(steady_clock::now() - start, milliseconds(1000));
 }
+
+TEST_F(PortTest, WaitingBytesComeOneACallAndAPurgeDropsTheRest) {
+    // The answer is all in the input queue before the first byte is asked
+    // for; a purge after one byte leaves nothing to read.
+    auto port = MakePort(9600, 1, 0);
+    ASSERT_EQ(0u, port->Connect());
+    sim->Script(0x23, darvosim::Scripted{{0x06, 0x41, 0x42, 0x43}});
+    ASSERT_TRUE(SendByte(0x1B));
+    ASSERT_TRUE(SendByte(0x23));
+    // Until the whole answer waits in the input queue (shared by every
+    // descriptor of the line).
+    int waiting = 0;
+    for (auto end = steady_clock::now() + seconds(3); waiting < 4 && steady_clock::now() < end;
+         std::this_thread::yield())
+        ASSERT_EQ(0, ::ioctl(sim->SlaveDescriptor(), FIONREAD, &waiting));
+    ASSERT_EQ(4, waiting);
+    uint8_t byte = 0;
+    ASSERT_TRUE(ReceiveByte(byte));
+    EXPECT_EQ(0x06, byte);
+    ASSERT_TRUE(ReceiveByte(byte));
+    EXPECT_EQ(0x41, byte);
+    EXPECT_EQ(0u, port->PurgeInput());
+    EXPECT_FALSE(ReceiveByte(byte));
+    EXPECT_TRUE(TransferFailed);
+    EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
+}

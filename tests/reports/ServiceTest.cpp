@@ -190,8 +190,13 @@ TEST_F(ReportTest, SettingsGroupsAndLockReasons) {
     sim->Script(223, darvosim::Scripted{B({0x06}), 1, B({3, 9, 9, 9})});
     EXPECT_EQ(23, darvo::ReadSettingsGroup(0, v));
     EXPECT_EQ((darvo::SettingsValues{0x21, 2, 3}), v); // untouched
+    // The driver stops reading at the unknown byte; the rest of the answer
+    // must be on the line before the next command's purge, or it would be
+    // read as that command's answer.
+    Frames();
     sim->Script(57, darvosim::Scripted{B({0x06, 7})});
     EXPECT_EQ(23, darvo::EraseDisplayData());
+    Frames();
     sim->Script(58, darvosim::Scripted{B({0x06, 204})});
     EXPECT_EQ(235, darvo::EraseAdvertLines());
 
