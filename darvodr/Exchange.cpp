@@ -207,6 +207,12 @@ extern "C" int32_t OpenPort(uint8_t port, uint32_t baudRate, uint16_t writeTimeo
 }
 
 extern "C" int32_t ClosePort(void) {
+    // Closing the port is how a program gives up on a printer that says
+    // nothing: a transfer that another thread's call is waiting on ends at
+    // once (that call returns 20 or 21), and the port is closed in its turn,
+    // after that call. Only the event that releases transfers is touched
+    // here; the port itself is closed under the driver lock.
+    StopEvent.Set();
     return Guarded("ClosePort", [&] { return CloseSessionPort(); });
 }
 

@@ -1,6 +1,9 @@
 #include "Host.h"
 #include "Core.h"
+#include "DriverLock.h"
 #include "Session.h"
+
+#include <mutex>
 
 namespace darvo {
 
@@ -35,6 +38,9 @@ DriverHost &Host() {
 }
 
 void SetDriverHost(DriverHost *host) {
+    // Not in the middle of another thread's call: once this returns, no call
+    // uses the host it replaced.
+    std::lock_guard<DriverLock> lock(TheDriverLock());
     currentHost = host ? host : &defaultHost;
 }
 

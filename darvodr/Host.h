@@ -35,6 +35,10 @@ class DriverHost {
 };
 
 // The host in force (never null); passing null restores the defaults.
+// Its callbacks run on the thread of the driver call that makes them, with
+// the driver lock held: they may call the driver again on that thread, but
+// must not wait for another thread that calls the driver. SetDriverHost
+// waits until no other thread is inside a call.
 DriverHost &Host();
 void SetDriverHost(DriverHost *host);
 

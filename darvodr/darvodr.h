@@ -4,7 +4,24 @@
  * Every function returns a 32-bit result code: 0 for success, otherwise a
  * code that ErrMessage/pErrMessage turn into a Polish text (Windows-1250).
  * Amounts are hundredths of the currency unit. Text is Windows-1250.
- * The driver serves one caller thread at a time.
+ *
+ * Threads: every function may be called from any thread. Calls are
+ * serialised: each holds one driver-wide lock from its start to its end,
+ * so calls from several threads run one after the other, each with the
+ * result it would have alone, and their bytes never mix on the line. A
+ * caller that arrives while another call runs waits for it to end, in the
+ * order of arrival, however long that takes; the printer's time-outs count
+ * only while a call talks to the printer, never while it waits its turn.
+ * A long call holds the others back for its whole length: a receipt's end,
+ * a report or PrintControl follow the printout until the printer has
+ * finished it (or has run out of paper), as long as the printout lasts,
+ * and only then may another thread's call, even a short query such as
+ * ReceiptNumber, begin. The driver keeps one session and one receipt: two
+ * threads that each print receipts must still agree which of them is in
+ * the middle of one. ClosePort is the one way to cut a call short: called
+ * while another thread's call waits on a printer that does not answer, it
+ * ends that wait at once (the call returns 20 or 21) and then closes the
+ * port; CommunicationEnd waits its turn like every other call.
  *
  * Functions whose name begins with "p" fill a caller's zero-terminated
  * buffer and return 225 when the buffer is null; the caller's buffer must
