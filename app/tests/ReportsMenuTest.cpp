@@ -504,7 +504,8 @@ TEST_F(ReportsMenu, PriceBufferOnlyOnPharmacyPrinters) {
     GlowneOkno->Kasowaniebuforawycen1Click();
     ASSERT_EQ(QStringList{"Bufor wycen skasowano."}, Texts());
     EXPECT_EQ(BoxKind::Information, recorder.boxes[0].kind);
-    EXPECT_FALSE(sim.printer().status.pricingBufferData);
+    // Read once the printer has served the command, under its lock.
+    WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.pricingBufferData); });
     ExpectIdle();
 
     sims.clear();
