@@ -43,29 +43,28 @@ TEST(PortMapping, EnvironmentVariableOrTtyS) {
     ::unsetenv("DARVO_COM3");
 }
 
-TEST(PortOpen, MissingDeviceGivesCode2) {
-    ::setenv("DARVO_COM8", "/nonexistent/ttyX", 1);
-    auto port = MakePort();
-    port->portName = "Com8";
-    EXPECT_EQ(2u, port->Connect());
-    EXPECT_EQ("System nie potrafi znależć danego urządzenia.", LastPortErrorText());
-    EXPECT_EQ(2u, LastPortErrorCode());
-    EXPECT_FALSE(port->IsOpen());
-    EXPECT_FALSE(ProbePort(8));
-    ::unsetenv("DARVO_COM8");
-}
-
-TEST(PortOpen, NotACharacterDeviceOrNotATerminal) {
+TEST(PortOpen, MissingDeviceNotACharacterDeviceOrNotATerminal) {
     char path[] = "/tmp/darvo-notaport-XXXXXX";
     int fd = ::mkstemp(path);
     ASSERT_GE(fd, 0);
     ::close(fd);
-    for (const char *device : {static_cast<const char *>(path), "/dev/null"}) {
-        ::setenv("DARVO_COM8", device, 1);
+    const struct {
+        const char *device;
+        uint32_t code;
+        const char *text;
+    } cases[] = {
+        {"/nonexistent/ttyX", 2, "System nie potrafi znależć danego urządzenia."},
+        {path, 6, "Niepoprawny uchwyt do urządzenia, proces przerwany."},
+        {"/dev/null", 6, "Niepoprawny uchwyt do urządzenia, proces przerwany."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.device);
+        ::setenv("DARVO_COM8", c.device, 1);
         auto port = MakePort();
         port->portName = "Com8";
-        EXPECT_EQ(6u, port->Connect()) << device;
-        EXPECT_EQ("Niepoprawny uchwyt do urządzenia, proces przerwany.", LastPortErrorText());
+        EXPECT_EQ(c.code, port->Connect());
+        EXPECT_EQ(c.text, LastPortErrorText());
+        EXPECT_EQ(c.code, LastPortErrorCode());
         EXPECT_FALSE(port->IsOpen());
         EXPECT_FALSE(ProbePort(8));
     }
@@ -85,12 +84,7 @@ TEST_F(PortTest, PortHeldByAnotherProgramGivesCode5) {
     ::close(other);
     EXPECT_TRUE(ProbePort(kPort));
     EXPECT_EQ(0u, port->Connect());
-}
-
-TEST_F(PortTest, OwnOpenPortIsNotFreeForAProbe) {
-    auto port = MakePort();
-    ASSERT_EQ(0u, port->Connect());
-    EXPECT_FALSE(ProbePort(kPort));
+    EXPECT_FALSE(ProbePort(kPort)); // nor is our own open port
     port->Disconnect();
     EXPECT_TRUE(ProbePort(kPort));
 }
@@ -149,26 +143,18 @@ TEST_F(PortTest, LineLeftSetUpByAProgramThatDiedStillOpens) {
 }
 
 TEST_F(PortTest, ReadTimesOutWithItsText) {
-    auto port = MakePort();
-    ASSERT_EQ(0u, port->Connect());
-    uint8_t byte = 0;
-    auto start = steady_clock::now();
-    EXPECT_FALSE(ReceiveByte(byte));
-    auto took = steady_clock::now() - start;
-    EXPECT_TRUE(TransferFailed);
-    EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
-    EXPECT_GE(took, milliseconds(950));
-    EXPECT_LT(took, milliseconds(2500));
-}
-
-TEST_F(PortTest, ReadTimeoutZeroReturnsAtOnce) {
-    auto port = MakePort(9600, 1, 0);
-    ASSERT_EQ(0u, port->Connect());
-    uint8_t byte = 0;
-    auto start = steady_clock::now();
-    EXPECT_FALSE(ReceiveByte(byte));
-    EXPECT_LT(steady_clock::now() - start, milliseconds(300));
-    EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
+    for (uint16_t readS : {1, 0}) { // zero returns at once
+        auto port = MakePort(9600, 1, readS);
+        ASSERT_EQ(0u, port->Connect());
+        uint8_t byte = 0;
+        auto start = steady_clock::now();
+        EXPECT_FALSE(ReceiveByte(byte));
+        auto took = steady_clock::now() - start;
+        EXPECT_TRUE(TransferFailed);
+        EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
+        EXPECT_GE(took, milliseconds(950 * readS));
+        EXPECT_LT(took, milliseconds(readS ? 2500 : 300));
+    }
 }
 
 TEST_F(PortTest, HeldBackByteTimesOutAndIsDropped) {
@@ -204,35 +190,25 @@ TEST_F(PortTest, WriteTimeoutZeroStillEnds) {
     ::tcflow(sim->SlaveDescriptor(), TCOON);
 }
 
-TEST_F(PortTest, DisconnectReleasesAWaitingReader) {
-    auto port = MakePort(9600, 5, 5);
-    ASSERT_EQ(0u, port->Connect());
-    bool received = true;
-    auto start = steady_clock::now();
-    std::thread reader([&] {
-        uint8_t byte;
-        received = ReceiveByte(byte);
-    });
-    port->Disconnect();
-    reader.join();
-    EXPECT_FALSE(received);
-    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
-    EXPECT_EQ("Przerwany zapis ", LastPortErrorText());
-}
-
-TEST_F(PortTest, DisconnectReleasesAWaitingWriter) {
-    auto port = MakePort(9600, 5, 5);
-    ASSERT_EQ(0u, port->Connect());
-    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
-    bool sent = true;
-    auto start = steady_clock::now();
-    std::thread writer([&] { sent = SendByte(0x1B); });
-    port->Disconnect();
-    writer.join();
-    ::tcflow(sim->SlaveDescriptor(), TCOON);
-    EXPECT_FALSE(sent);
-    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
-    EXPECT_EQ("Zapis przerwany.", LastPortErrorText());
+TEST_F(PortTest, DisconnectReleasesAWaitingReaderOrWriter) {
+    for (bool write : {false, true}) {
+        SCOPED_TRACE(write);
+        auto port = MakePort(9600, 5, 5);
+        ASSERT_EQ(0u, port->Connect());
+        if (write) ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+        bool done = true;
+        auto start = steady_clock::now();
+        std::thread waiting([&] {
+            uint8_t byte;
+            done = write ? SendByte(0x1B) : ReceiveByte(byte);
+        });
+        port->Disconnect();
+        waiting.join();
+        ::tcflow(sim->SlaveDescriptor(), TCOON);
+        EXPECT_FALSE(done);
+        EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+        EXPECT_EQ(write ? "Zapis przerwany." : "Przerwany zapis ", LastPortErrorText());
+    }
 }
 
 TEST_F(PortTest, TransfersOnAClosedPortFailAtOnce) {
