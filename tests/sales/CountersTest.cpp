@@ -38,8 +38,6 @@ TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
     EXPECT_EQ(0x0102, n);
     EXPECT_EQ(Bytes({0xFF, 0xFE, 102}), Commands());
     EXPECT_EQ(225, ReceiptNumber(nullptr));
-    CommunicationEnd();
-    sim->Stop();
 
     Start(7);
     Printer([](darvosim::Printer &p) { p.sales.receiptCounter = 12; });
@@ -122,8 +120,6 @@ TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
     EXPECT_EQ("", total);
     EXPECT_EQ(224, ReadSelTotal("+", total));
     EXPECT_TRUE(Sent(218).empty());
-    CommunicationEnd();
-    sim->Stop();
     Start(6);
     Printer([](darvosim::Printer &p) { p.sales.rates.fill(25500); });
     EXPECT_EQ(113, ReadTotal(total));
@@ -143,8 +139,6 @@ TEST_F(Counters, ClockTextsOfOldAndNewPrinters) {
     char buffer[32];
     ASSERT_EQ(0, pReadClock(buffer));
     EXPECT_STREQ("08.02.07;14:05", buffer);
-    CommunicationEnd();
-    sim->Stop();
 
     Start(3);
     Printer([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });

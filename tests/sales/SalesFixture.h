@@ -24,9 +24,13 @@ class SalesTest : public SimTest {
         SimTest::TearDown();
         ResetDriver();
     }
-    // The emulator as `deviceType`, a started session with 1-second
-    // time-outs, an empty wire log.
+    // The emulator as `deviceType` (replacing a running one), a started
+    // session with 1-second time-outs, an empty wire log.
     void Start(int deviceType = 7) {
+        if (sim) {
+            CommunicationEnd();
+            sim->Stop();
+        }
         ResetDriver();
         StartSim(deviceType);
         ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
