@@ -21,28 +21,23 @@ class OperatorCommands : public SessionTest {
 
 TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
     EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status")); // PEXA: no byte 8
+    // Each fault and its end: the status while it lasts, then the plain one.
     const struct {
-        const char *command;
-        const char *status;
+        const char *on, *off, *status;
     } steps[] = {
-        {"paper out", "1:3B 2:00 3:02 4:08 5:04 6:00 7:00"},
-        {"paper in", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
-        {"head up", "1:3B 2:00 3:02 4:08 5:10 6:00 7:00"},
-        {"head down", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
-        {"copy paper out", "1:3B 2:00 3:02 4:08 5:08 6:00 7:00"},
-        {"copy paper in", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
-        {"copy head up", "1:3B 2:00 3:02 4:08 5:20 6:00 7:00"},
-        {"copy head down", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
-        {"failure on", "1:3B 2:00 3:04 4:08 5:00 6:00 7:00"},
-        {"failure off", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
-        {"jumper on", "1:3B 2:00 3:00 4:48 5:00 6:00 7:00"},
-        {"drawer open", "1:3B 2:00 3:00 4:40 5:00 6:00 7:00"},
-        {"drawer close", "1:3B 2:00 3:00 4:48 5:00 6:00 7:00"},
-        {"jumper off", "1:3B 2:00 3:00 4:08 5:00 6:00 7:00"},
+        {"paper out", "paper in", "1:3B 2:00 3:02 4:08 5:04 6:00 7:00"},
+        {"head up", "head down", "1:3B 2:00 3:02 4:08 5:10 6:00 7:00"},
+        {"copy paper out", "copy paper in", "1:3B 2:00 3:02 4:08 5:08 6:00 7:00"},
+        {"copy head up", "copy head down", "1:3B 2:00 3:02 4:08 5:20 6:00 7:00"},
+        {"failure on", "failure off", "1:3B 2:00 3:04 4:08 5:00 6:00 7:00"},
+        {"jumper on", "jumper off", "1:3B 2:00 3:00 4:48 5:00 6:00 7:00"},
+        {"drawer open", "drawer close", "1:3B 2:00 3:00 4:00 5:00 6:00 7:00"},
     };
     for (const auto &step : steps) {
-        EXPECT_EQ("ok", Do(step.command)) << step.command;
-        EXPECT_EQ(step.status, Do("status")) << step.command;
+        EXPECT_EQ("ok", Do(step.on)) << step.on;
+        EXPECT_EQ(step.status, Do("status")) << step.on;
+        EXPECT_EQ("ok", Do(step.off)) << step.off;
+        EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status")) << step.off;
     }
     for (const char *bad :
          {"paper", "paper sideways", "power off now", "status 3", "fly", "copy failure on", "copy"})

@@ -70,16 +70,14 @@ std::string Build(const std::string &compiler, const std::string &source, const 
 TEST(PublicHeader, CompilesAsCAndCxx) {
     std::string log;
     // C from 1999 on and C++ from 2011 on, without a single warning.
-    for (const char *standard : {"-std=c99", "-std=c11"}) {
-        const std::string command =
-            std::string("cc -fsyntax-only -Wall -Wextra -Werror -pedantic ") + standard +
-            " -I" DARVO_SOURCE_DIR "/darvodr " DARVO_SOURCE_DIR "/tests/session/c_client.c";
-        EXPECT_EQ(0, RunCommand(command, log)) << command << "\n" << log;
-    }
-    for (const char *standard : {"-std=c++11", "-std=c++20"}) {
-        const std::string command =
-            std::string("c++ -fsyntax-only -Wall -Wextra -Werror -pedantic ") + standard +
-            " -I" DARVO_SOURCE_DIR "/darvodr " DARVO_SOURCE_DIR "/tests/session/cxx_client.cc";
+    const std::pair<const char *, const char *> builds[] = {{"cc -std=c99", "c_client.c"},
+                                                            {"cc -std=c11", "c_client.c"},
+                                                            {"c++ -std=c++11", "cxx_client.cc"},
+                                                            {"c++ -std=c++20", "cxx_client.cc"}};
+    for (const auto &[compiler, source] : builds) {
+        const std::string command = std::string(compiler) +
+                                    " -fsyntax-only -Wall -Wextra -Werror -pedantic -I" +
+                                    DARVO_SOURCE_DIR "/darvodr " DARVO_SOURCE_DIR "/tests/session/" + source;
         EXPECT_EQ(0, RunCommand(command, log)) << command << "\n" << log;
     }
 }

@@ -93,19 +93,13 @@ TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
 }
 
-TEST_F(PrintMonitoring, PaperOutOnTheFirstPollEndsAtOnce) {
-    OpenReady();
-    Printer([](darvosim::Printer &p) { p.status.paperOut = true; });
-    EXPECT_EQ(109, PrintControl(0, 7));
-    EXPECT_EQ(B({0x95}), Commands(1));
-}
-
 TEST_F(PrintMonitoring, ErrorBitsEndTheLoop) {
     struct Case {
         std::vector<int> byte3; // answers to 0x95, in order
         int result;
         darvosim::Bytes commands;
     } cases[] = {
+        {{0x02}, 109, B({0x95})},                               // paper out on the first poll
         {{0x00, 0x04}, 103, B({0x95, 0x95})},                   // failure (first pass)
         {{0x00, 0x80}, 102, B({0x95, 0x95})},                   // no controller
         {{0x00, 0x86}, 102, B({0x95, 0x95})},                   // controller before paper and failure
