@@ -109,11 +109,8 @@ TEST_F(ExchangeTest, RefusalsAndTheirCodesSendNoParameters) {
 TEST_F(ExchangeTest, AfterAnswerIsReadAfterTheParameters) {
     // The period report by numbers: ACK, 5 parameters, one result byte.
     sim->Script(0x31, Scripted{B({0x06}), 5, B({0x03})});
-    SendBuffer[0] = 1;
-    SendBuffer[1] = 0;
-    SendBuffer[2] = 1;
-    SendBuffer[3] = 0;
-    SendBuffer[4] = 9;
+    const uint8_t params[5] = {1, 0, 1, 0, 9};
+    std::copy(params, params + 5, SendBuffer);
     ExchangeCommand(0x31, 1, 5, 1);
     EXPECT_EQ(0, SequenceResult);
     EXPECT_EQ(0x03, AnswerBuffer[0]);

@@ -197,7 +197,6 @@ TEST_F(Counters, ProgressTextsSessionStartsAndOpenReceipts) {
     RecordingHost host;
     darvo::SetDriverHost(&host);
     struct Case {
-        const char *name;
         std::function<int32_t()> run;
         const char *text; // first progress text, null: none of its own
         bool checksPrinter, refusesInReceipt;
@@ -205,25 +204,22 @@ TEST_F(Counters, ProgressTextsSessionStartsAndOpenReceipts) {
     int32_t n = 0;
     std::string a, b;
     char buffer[32];
+    const char *const receiptNumber = "Odczyt numeru ostatniego paragonu...";
     const Case cases[] = {
-        {"ReceiptNumber", [&] { return ReceiptNumber(&n); }, "Odczyt numeru ostatniego paragonu...", true,
-         true},
-        {"PrinterNumber", [&] { return PrinterNumber(n, a); }, "Odczyt numeru ostatniego paragonu...", true,
-         true},
-        {"DailyReportNumber", [&] { return DailyReportNumber(&n); }, "Odczyt numeru raportu dobowego...",
-         true, true},
-        {"ReadTotal", [&] { return ReadTotal(a); }, nullptr, false, true},
-        {"ReadSelTotal", [&] { return ReadSelTotal("+", a); }, nullptr, false, true},
-        {"ReadClock", [&] { return ReadClock(a, b); }, "Odczyt zegara...", true, true},
-        {"pReadClock", [&] { return pReadClock(buffer); }, nullptr, true, true},
-        {"WriteLineFeed", [&] { return WriteLineFeed(3); }, "Zapis ilosci wierszy do wysunięcia...", true,
-         true},
-        {"ReadUniqueNumber", [&] { return ReadUniqueNumber(a); }, "Odczyt numeru unikatowego...", true, true},
-        {"pReadUniqueNumber", [&] { return pReadUniqueNumber(buffer); }, nullptr, true, true},
-        {"OpenDrawer", [&] { return OpenDrawer(1); }, "Otwarcie szuflady...", false, false},
+        {[&] { return ReceiptNumber(&n); }, receiptNumber, true, true},
+        {[&] { return PrinterNumber(n, a); }, receiptNumber, true, true},
+        {[&] { return DailyReportNumber(&n); }, "Odczyt numeru raportu dobowego...", true, true},
+        {[&] { return ReadTotal(a); }, nullptr, false, true},
+        {[&] { return ReadSelTotal("+", a); }, nullptr, false, true},
+        {[&] { return ReadClock(a, b); }, "Odczyt zegara...", true, true},
+        {[&] { return pReadClock(buffer); }, nullptr, true, true},
+        {[&] { return WriteLineFeed(3); }, "Zapis ilosci wierszy do wysunięcia...", true, true},
+        {[&] { return ReadUniqueNumber(a); }, "Odczyt numeru unikatowego...", true, true},
+        {[&] { return pReadUniqueNumber(buffer); }, nullptr, true, true},
+        {[&] { return OpenDrawer(1); }, "Otwarcie szuflady...", false, false},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         host.texts.clear();
         darvo::SessionReady = false;
         ClearLog();
