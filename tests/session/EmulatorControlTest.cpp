@@ -4,7 +4,6 @@
 #include "darvodr/darvodr.h"
 
 #include <chrono>
-#include <cstdio>
 #include <string>
 
 using namespace darvotest;
@@ -49,15 +48,6 @@ TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
     EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status"));
     EXPECT_EQ("", Do("   "));
     EXPECT_NE(std::string::npos, Do("help").find("power off | power on"));
-}
-
-TEST_F(OperatorCommands, OlderModelsShowTheirOwnBytes) {
-    sim->Stop();
-    StartSim(0);
-    EXPECT_EQ("1:3B 2:00 3:00 4:08", Do("status"));
-    sim->Stop();
-    StartSim(6, 5);
-    EXPECT_EQ("1:3B 2:00 3:00 4:08 8:00", Do("status"));
 }
 
 TEST_F(OperatorCommands, PaperRunsOutMidPrintoutAndTheResumeFinishesIt) {
@@ -122,19 +112,4 @@ TEST_F(OperatorCommands, TimedPrintoutStoppedForPaperKeepsItsRest) {
     ASSERT_EQ(0, darvo::SendSequence(0x2A, 1, 0, nullptr, answer));
     ASSERT_EQ(0, darvo::SendSequence(0x95, 1, 0, nullptr, answer));
     EXPECT_EQ(0x01, answer[0]);
-}
-
-TEST(DarvoSimCommandLine, HelpListsTheOperatorCommands) {
-    FILE *pipe = ::popen(DARVO_SIM_PATH " --help", "r");
-    ASSERT_NE(nullptr, pipe);
-    std::string text;
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        text.append(buffer, n);
-    EXPECT_EQ(0, ::pclose(pipe));
-    for (const char *item :
-         {"--print-time MS", "paper out | paper in", "head up | head down", "failure on | failure off",
-          "power off | power on", "jumper on | jumper off", "drawer open | drawer close", "status"})
-        EXPECT_NE(std::string::npos, text.find(item)) << item;
 }

@@ -93,12 +93,15 @@ TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
 }
 
-TEST_F(PrintMonitoring, ErrorBitsEndTheLoop) {
+TEST_F(PrintMonitoring, ErrorBitsEndTheLoopOtherStatesKeepPolling) {
     struct Case {
         std::vector<int> byte3; // answers to 0x95, in order
         int result;
         darvosim::Bytes commands;
     } cases[] = {
+        {{0x40, 0x40, 0x40},
+         0,
+         B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95})},        // "001": neither ended nor stopped
         {{0x02}, 109, B({0x95})},                               // paper out on the first poll
         {{0x00, 0x04}, 103, B({0x95, 0x95})},                   // failure (first pass)
         {{0x00, 0x80}, 102, B({0x95, 0x95})},                   // no controller
@@ -155,14 +158,6 @@ TEST_F(PrintMonitoring, AwaitPrintEndKeepsPollingInsteadOfResuming) {
     for (int i = 0; i < 4; ++i)
         sim->Script(0x95, Scripted{B({0x41})});
     EXPECT_EQ(0, darvo::AwaitPrintEnd(0));
-    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95}), Commands(7));
-}
-
-TEST_F(PrintMonitoring, WaitingStateThatIsNeitherEndedNorStoppedKeepsPolling) {
-    OpenReady();
-    for (int i = 0; i < 3; ++i)
-        sim->Script(0x95, Scripted{B({0x40})}); // "001"
-    EXPECT_EQ(0, PrintControl(1, 7));
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95}), Commands(7));
 }
 
