@@ -89,7 +89,10 @@ TEST_F(PortTest, PortHeldByAnotherProgramGivesCode5) {
     EXPECT_TRUE(ProbePort(kPort));
 }
 
-TEST_F(PortTest, LineSettingsAtEverySpeed) {
+TEST_F(PortTest, LineSettingsAtEverySpeedAndCloseRestoresThem) {
+    termios before{};
+    ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &before));
+    const uint32_t speedBefore = sim->LineSpeed();
     for (uint32_t baud : {9600u, 19200u, 28800u}) {
         auto port = MakePort(baud);
         ASSERT_EQ(0u, port->Connect()) << LastPortErrorText();
@@ -103,27 +106,17 @@ TEST_F(PortTest, LineSettingsAtEverySpeed) {
         EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
         EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF | ICRNL | INPCK));
         EXPECT_FALSE(tio.c_oflag & OPOST);
+        int excl = 0;
+        ASSERT_EQ(0, ::ioctl(sim->SlaveDescriptor(), TIOCGEXCL, &excl));
+        EXPECT_EQ(1, excl);
         port->Disconnect();
+        ASSERT_EQ(0, ::ioctl(sim->SlaveDescriptor(), TIOCGEXCL, &excl));
+        EXPECT_EQ(0, excl);
+        ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &tio));
+        EXPECT_EQ(before.c_cflag, tio.c_cflag);
+        EXPECT_EQ(speedBefore, sim->LineSpeed());
+        EXPECT_EQ(0u, port->Disconnect()); // closed: nothing to do
     }
-}
-
-TEST_F(PortTest, CloseRestoresSettingsAndClearsExclusiveFlag) {
-    termios before{};
-    ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &before));
-    uint32_t speedBefore = sim->LineSpeed();
-    auto port = MakePort(28800);
-    ASSERT_EQ(0u, port->Connect());
-    int excl = 0;
-    ASSERT_EQ(0, ::ioctl(sim->SlaveDescriptor(), TIOCGEXCL, &excl));
-    EXPECT_EQ(1, excl);
-    port->Disconnect();
-    ASSERT_EQ(0, ::ioctl(sim->SlaveDescriptor(), TIOCGEXCL, &excl));
-    EXPECT_EQ(0, excl);
-    termios after{};
-    ASSERT_EQ(0, ::tcgetattr(sim->SlaveDescriptor(), &after));
-    EXPECT_EQ(before.c_cflag, after.c_cflag);
-    EXPECT_EQ(speedBefore, sim->LineSpeed());
-    EXPECT_EQ(0u, port->Disconnect()); // closed: nothing to do
 }
 
 TEST_F(PortTest, LineLeftSetUpByAProgramThatDiedStillOpens) {
