@@ -156,37 +156,33 @@ TEST_F(ExchangeTest, LatchedLineErrorFailsEveryExchangeUntilReopened) {
 TEST_F(ExchangeTest, BackToBackCommandsArriveWhole) {
     // A long parameter block followed at once by the next command: the purge
     // before each command must never eat bytes a completed write handed over.
-    sim->Script(0x06, Scripted{{}, 49, {}, false, -1});
     uint8_t record[49];
     for (int i = 0; i < 49; ++i)
         record[i] = static_cast<uint8_t>(i + 1);
-    for (int round = 0; round < 10; ++round) {
-        ASSERT_EQ(0, RSSequence(0x06, 0, 49, nullptr, record));
-        ASSERT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
+    for (bool paced : {false, true}) {
+        SCOPED_TRACE(paced);
+        if (paced) {
+            StartPaced();
+            Open(28800);
+        }
+        sim->Script(0x06, Scripted{{}, 49, {}, false, -1});
+        const int rounds = paced ? 3 : 10;
+        for (int round = 0; round < rounds; ++round) {
+            ASSERT_EQ(0, RSSequence(0x06, 0, 49, nullptr, record));
+            ASSERT_EQ(0, RSSequence(0xFF, 2, 0, AnswerBuffer, nullptr));
+        }
+        auto frames = Frames(2 * rounds);
+        ASSERT_EQ(2u * rounds, frames.size());
+        for (size_t i = 0; i < frames.size(); i += 2) {
+            EXPECT_EQ(0x06, frames[i].command);
+            EXPECT_EQ(B({0x1B, 0x06}),
+                      darvosim::Bytes(frames[i].fromHost.begin(), frames[i].fromHost.begin() + 2));
+            EXPECT_EQ(darvosim::Bytes(record, record + 49),
+                      darvosim::Bytes(frames[i].fromHost.begin() + 2, frames[i].fromHost.end()));
+            EXPECT_EQ(B({0x1B, 0xFF}), frames[i + 1].fromHost);
+            EXPECT_EQ(B({0x06, 44}), frames[i + 1].fromPrinter);
+        }
     }
-    auto frames = Frames();
-    ASSERT_EQ(20u, frames.size());
-    for (size_t i = 0; i < frames.size(); i += 2) {
-        ASSERT_EQ(51u, frames[i].fromHost.size());
-        EXPECT_EQ(0x06, frames[i].command);
-        EXPECT_EQ(49, frames[i].fromHost.back());
-        EXPECT_EQ(B({0x1B, 0x23}), frames[i + 1].fromHost);
-    }
-}
-
-TEST_F(ExchangeTest, BackToBackCommandsArriveWholeAtPacedSpeed) {
-    StartPaced();
-    Open(28800);
-    sim->Script(0x06, Scripted{{}, 49, {}, false, -1});
-    uint8_t record[49] = {};
-    for (int round = 0; round < 3; ++round) {
-        ASSERT_EQ(0, RSSequence(0x06, 0, 49, nullptr, record));
-        ASSERT_EQ(0, RSSequence(0xFF, 2, 0, AnswerBuffer, nullptr));
-    }
-    auto frames = Frames();
-    ASSERT_EQ(6u, frames.size());
-    EXPECT_EQ(51u, frames[4].fromHost.size());
-    EXPECT_EQ(B({0x06, 44}), frames[5].fromPrinter);
 }
 
 TEST_F(ExchangeTest, PacedLineHoldsEveryByteBothWays) {
