@@ -63,12 +63,6 @@ void TfOkresoweMiesieczne::bTakClick() {
     }
     uint8_t record[12];
     MonthRecord(seRok->value(), seMiesiac->value(), record);
-    const uint8_t type = darvo::DeviceType;
-    if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open for another try.
-        GlowneOkno->ShowCommandError(code);
-        return;
-    }
-    PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
-    accept();
+    OrderReport(darvo::DeviceType,
+                [&] { return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record); });
 }

@@ -72,20 +72,12 @@ void TfRaportyOkresoweWgDat::bTakClick() {
         reject();
         return;
     }
-    if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open for another try.
-        GlowneOkno->ShowCommandError(code);
-        return;
-    }
-    int32_t result;
-    if (darvo::IsNewerPrinter(type)) {
-        result = darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record);
-    } else {
+    OrderReport(type, [&] {
+        if (darvo::IsNewerPrinter(type))
+            return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record);
         // The older printers know only the report by dates, detailed or short.
         auto number = [&](int at) { return record[at] * 10 + record[at + 1]; };
-        result = PeriodReport(PeriodReportKind == 0 ? 1 : 0, number(0), number(2), number(4), number(6),
-                              number(8), number(10));
-    }
-    PeriodReportOutcome(result, type);
-    accept();
+        return PeriodReport(PeriodReportKind == 0 ? 1 : 0, number(0), number(2), number(4), number(6),
+                            number(8), number(10));
+    });
 }

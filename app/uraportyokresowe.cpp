@@ -54,6 +54,15 @@ void TPeriodReportDialog::LayOut(QHBoxLayout *fields) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void TPeriodReportDialog::OrderReport(uint8_t deviceType, const std::function<int32_t()> &report) {
+    if (int32_t code = PrintControl(1, deviceType); code != 0) {
+        GlowneOkno->ShowCommandError(code);
+        return;
+    }
+    PeriodReportOutcome(report(), deviceType);
+    accept();
+}
+
 TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
     : TPeriodReportDialog(parent, QStringLiteral("fOkresoweWgNumerow"),
                           QStringLiteral("Raporty okresowe według numerów")) {
@@ -111,12 +120,6 @@ void TfOkresoweWgNumerow::bTakClick() {
         reject();
         return;
     }
-    const uint8_t type = darvo::DeviceType;
-    if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open for another try.
-        GlowneOkno->ShowCommandError(code);
-        return;
-    }
-    PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
-    accept();
+    OrderReport(darvo::DeviceType,
+                [&] { return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record); });
 }

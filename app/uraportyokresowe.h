@@ -6,6 +6,7 @@
 #include "Dialog.h"
 
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -35,6 +36,10 @@ class TPeriodReportDialog : public TDialog {
     TPeriodReportDialog(QWidget *parent, const QString &objectName, const QString &caption);
     // The question, then the fields, then the buttons.
     void LayOut(QHBoxLayout *fields);
+    // Once the printer can print, orders the report and handles its outcome,
+    // then closes; a printer that cannot print leaves the dialog open for
+    // another try.
+    void OrderReport(uint8_t deviceType, const std::function<int32_t()> &report);
 
   private:
     QHBoxLayout *buttonRow_;
