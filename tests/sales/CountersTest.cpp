@@ -98,8 +98,7 @@ TEST_F(Counters, TotalsFromTheirFortyBitRecords) {
 }
 
 TEST_F(Counters, TotalsFollowTheReceipts) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 2, 0, 399));
     ASSERT_EQ(0, Sell("Woda mineralna", 5, 1, 0, 150));
     ASSERT_EQ(0, ReceiptEnd(0));

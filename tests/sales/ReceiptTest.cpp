@@ -41,8 +41,7 @@ Bytes SaleLine(const std::string &name, uint8_t rate, uint32_t quantity, uint8_t
 } // namespace
 
 TEST_F(Receipt, FullReceiptOnTheWireAndOnPaper) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     EXPECT_TRUE(darvo::ReceiptOpen);
     uint32_t value = 0;
     ASSERT_EQ(0, ReceiptItem(1, "Chleb razowy", 1, 0, 1500, 3, "szt", 333, value));
@@ -163,8 +162,7 @@ TEST_F(Receipt, DiscountedTotalsRoundHalfDownPerRate) {
 }
 
 TEST_F(Receipt, CancelSendsTheNetSumAndKeepsPaymentsAndLines) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ASSERT_EQ(0, Sell("Woda mineralna", 1, 3, 0, 199));
     uint32_t value = 199;
     ASSERT_EQ(0, ReceiptItem(2, "Woda mineralna", 1, 0, 1, 0, "szt", 199, value));
@@ -194,8 +192,7 @@ TEST_F(Receipt, CancelSendsTheNetSumAndKeepsPaymentsAndLines) {
 }
 
 TEST_F(Receipt, TimeOutOnTheClosingCommandKeepsTheReceiptOpen) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     sim->Script(36, darvosim::Scripted{}); // no answer at all
     EXPECT_EQ(21, ReceiptEnd(0));          // not success, even on an empty receipt
     EXPECT_TRUE(darvo::ReceiptOpen);
@@ -204,8 +201,7 @@ TEST_F(Receipt, TimeOutOnTheClosingCommandKeepsTheReceiptOpen) {
 }
 
 TEST_F(Receipt, RefusedLineCancelsTheReceiptAndTheNextCallSaysSo) {
-    Start(7); // rate F is not in use
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt(); // rate F is not in use
     ASSERT_EQ(0, Sell("Gazeta codzienna", 1, 1, 0, 350));
     EXPECT_EQ(0, Sell("Towar bez stawki", 6, 1, 0, 100)); // no answer: the refusal shows later
     EXPECT_EQ(210, Sell("Gazeta codzienna", 1, 1, 0, 350));
@@ -224,8 +220,7 @@ TEST_F(Receipt, RefusedLineCancelsTheReceiptAndTheNextCallSaysSo) {
 }
 
 TEST_F(Receipt, NamesWithTooFewSignificantCharactersAreThePrintersToRefuse) {
-    Start(2); // NIVRA I: ten significant characters
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt(2);                                 // NIVRA I: ten significant characters
     EXPECT_EQ(0, Sell("Mleko 3,25%", 1, 1, 0, 289)); // exactly ten
     EXPECT_EQ(0, Sell("Mleko 2%", 1, 1, 0, 289));    // six: sent, the printer cancels
     EXPECT_EQ(210, ReceiptEnd(0));
@@ -233,8 +228,7 @@ TEST_F(Receipt, NamesWithTooFewSignificantCharactersAreThePrintersToRefuse) {
 }
 
 TEST_F(Receipt, WrongTotalIsRefusedOnTheClosingCommand) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ASSERT_EQ(0, Sell("Kawa ziarnista", 1, 1, 0, 2599));
     darvo::RateTotals[0] += 1; // the driver's sum no longer matches the printer's
     EXPECT_EQ(24, ReceiptEnd(0));
@@ -263,8 +257,7 @@ TEST_F(Receipt, OperationsOutsideAndInsideAReceipt) {
 }
 
 TEST_F(Receipt, MendedParameterChecksSendNothing) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ClearLog();
     uint32_t value = 0;
     EXPECT_EQ(203, ReceiptItem(1, "Kawa ziarnista", 0, 0, 1, 0, "szt", 100, value));
@@ -290,8 +283,7 @@ TEST_F(Receipt, MendedParameterChecksSendNothing) {
 }
 
 TEST_F(Receipt, PackagesAndSubtotal) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ASSERT_EQ(0, Sell("Piwo jasne 0,5l", 1, 1, 0, 450));
     ClearLog();
     EXPECT_EQ(0, PackageItem(0, 1, 0x10002, 50));
@@ -352,8 +344,7 @@ TEST_F(Receipt, ExtraLinesAreSafeOnTheWire) {
 }
 
 TEST_F(Receipt, SessionStartInsideAReceiptSendsNothingAndKeepsItOpen) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 1, 0, 399));
     ASSERT_EQ(0, FillPayment(1, "Gotowka", 399, 0));
     darvo::SessionReady = false;
@@ -508,8 +499,7 @@ TEST_F(Receipt, ProgressTextsAndTheSessionStartEachOperationUses) {
 }
 
 TEST_F(Receipt, StateAfterRefusalsInTheClosingSteps) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 1, 0, 399));
     // A refused cancellation of a receipt with lines: an error, and the
     // receipt stays open with its totals.

@@ -36,6 +36,11 @@ class SalesTest : public SimTest {
         ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
         ClearLog();
     }
+    // The same with a receipt begun.
+    void StartReceipt(int deviceType = 7) {
+        Start(deviceType);
+        ASSERT_EQ(0, ReceiptBegin());
+    }
     // Commands without an answer may still be on their way when the driver
     // returns: a frame the printer refuses at once (command 0, not the
     // driver's) comes back only after all of them were served.

@@ -92,8 +92,7 @@ TEST_F(TaxRates, FourRatePrintersLoseFractionsOfAPercent) {
 }
 
 TEST_F(TaxRates, RatesChangeOnlyRightAfterADailyReport) {
-    Start(7);
-    ASSERT_EQ(0, ReceiptBegin());
+    StartReceipt();
     ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 1, 0, 399));
     ASSERT_EQ(0, ReceiptEnd(0));
     ClearLog();
