@@ -32,6 +32,7 @@ class PrintMonitoring : public SessionTest {
         SessionTest::SetUp();
         host.frames = [this] { return sim->FrameCount(); };
         darvo::SetDriverHost(&host);
+        OpenReady(); // every case starts with the session ready
     }
     void TearDown() override {
         darvo::SetDriverHost(nullptr);
@@ -56,7 +57,6 @@ class PrintMonitoring : public SessionTest {
 } // namespace
 
 TEST_F(PrintMonitoring, IdlePrinterEndsAfterOnePass) {
-    OpenReady();
     EXPECT_EQ(0, PrintControl(1, 7));
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
     EXPECT_EQ(std::vector<std::string>{"Trwa kontrola wydruku..."}, host.texts);
@@ -65,7 +65,6 @@ TEST_F(PrintMonitoring, IdlePrinterEndsAfterOnePass) {
 }
 
 TEST_F(PrintMonitoring, FollowsAPrintoutUntilItEnds) {
-    OpenReady();
     Printing(4);
     EXPECT_EQ(0, PrintControl(0, 3));
     // printing on the first four reads of byte 3, then idle
@@ -121,7 +120,6 @@ TEST_F(PrintMonitoring, ErrorBitsEndTheLoopOtherStatesKeepPolling) {
 }
 
 TEST_F(PrintMonitoring, StoppedForPaperIsResumedWithCommand42) {
-    OpenReady();
     Printer([](darvosim::Printer &p) {
         p.status.printing = true;
         p.status.stoppedNoPaper = true; // 0x41: stopped, the paper is back
@@ -154,7 +152,6 @@ TEST_F(PrintMonitoring, DocumentWaitingIsResumedInModeOneOnly) {
 }
 
 TEST_F(PrintMonitoring, AwaitPrintEndKeepsPollingInsteadOfResuming) {
-    OpenReady();
     for (int i = 0; i < 4; ++i)
         sim->Script(0x95, Scripted{B({0x41})});
     EXPECT_EQ(0, darvo::AwaitPrintEnd(0));
@@ -162,7 +159,6 @@ TEST_F(PrintMonitoring, AwaitPrintEndKeepsPollingInsteadOfResuming) {
 }
 
 TEST_F(PrintMonitoring, ExchangeErrorEndsTheMonitorAfterItsTimeout) {
-    OpenReady();
     sim->Script(0x94, Scripted{}); // no answer
     auto start = steady_clock::now();
     EXPECT_EQ(21, PrintControl(1, 7));
@@ -171,7 +167,6 @@ TEST_F(PrintMonitoring, ExchangeErrorEndsTheMonitorAfterItsTimeout) {
 }
 
 TEST_F(PrintMonitoring, RefusalsSendNothing) {
-    OpenReady();
     EXPECT_EQ(215, PrintControl(2, 7)); // no such mode
     EXPECT_EQ(215, PrintControl(-1, 7));
     darvo::ReceiptOpen = true;
@@ -184,7 +179,6 @@ TEST_F(PrintMonitoring, RefusalsSendNothing) {
 }
 
 TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
-    OpenReady();
     Printer([](darvosim::Printer &p) {
         p.status.paperOut = true;
         p.StartPrintout();
@@ -199,6 +193,7 @@ TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
 }
 
 TEST_F(PrintMonitoring, StartsTheSessionWithoutTheCheck) {
+    darvo::CloseSessionPort();
     darvo::SessionPort = kPort;
     darvo::SessionTimeout = 1;
     darvo::SessionReady = false;
@@ -286,6 +281,7 @@ TEST_F(StatusBytes, FirstErrorStopsTheReading) {
 }
 
 TEST_F(StatusBytes, NotReadyStartsTheSessionWithTheCheck) {
+    darvo::CloseSessionPort();
     darvo::SessionPort = kPort;
     darvo::SessionTimeout = 1;
     darvo::SessionReady = false;
