@@ -161,14 +161,10 @@ TEST_F(ReportTest, ServiceDatesInBcd) {
     EXPECT_EQ(B({0x1B, 249, 1, 0x12, 0x10, 0x31}), frames[1].fromHost);
     uint8_t y = 0, m = 0, d = 0;
     EXPECT_EQ(0, darvo::ReadServiceDate(darvo::kServiceDate, y, m, d));
-    EXPECT_EQ(12, y);
-    EXPECT_EQ(10, m);
-    EXPECT_EQ(31, d);
+    EXPECT_EQ(B({12, 10, 31}), B({y, m, d}));
     sim->Script(250, darvosim::Scripted{B({0x06}), 1, B({0, 0x08, 0x12, 0x31})});
     EXPECT_EQ(0, darvo::ReadServiceDate(darvo::kEuroDate, y, m, d));
-    EXPECT_EQ(8, y);
-    EXPECT_EQ(12, m);
-    EXPECT_EQ(31, d);
+    EXPECT_EQ(B({8, 12, 31}), B({y, m, d}));
     sim->Script(250, darvosim::Scripted{B({0x06}), 1, B({1, 0, 0, 0})});
     EXPECT_EQ(23, darvo::ReadServiceDate(darvo::kEuroDate, y, m, d));
     EXPECT_EQ(215, darvo::ReadServiceDate(2, y, m, d));
@@ -215,37 +211,26 @@ TEST_F(ReportTest, SettingsGroupsAndLockReasons) {
 TEST_F(ReportTest, AdvertCheckByteOverTheBytesSent) {
     Begin(7);
     const std::string text = darvo::Utf8ToCp1250("Żółć");
-    EXPECT_EQ(0, darvo::WriteAdvertLines(0, text));
-    auto frames = FramesOf(46);
-    ASSERT_EQ(1u, frames.size());
-    darvosim::Bytes expected{0x1B, 46, 0, 0xBD, 0xA2, 0x88, 0x86};
-    expected.resize(2 + 1 + 40, ' ');
-    uint8_t check = 0;
-    for (int i = 3; i < 43; ++i)
-        check ^= expected[i];
-    expected.push_back(check);
-    EXPECT_EQ(expected, frames[0].fromHost);
-
-    std::string back;
-    uint8_t attribute = 0;
-    EXPECT_EQ(0, darvo::ReadAdvertLines(0, back, attribute));
-    EXPECT_EQ(text + std::string(36, ' '), back);
-    EXPECT_EQ(1, attribute & 1);
-
-    OnPrinter([](Printer &p) { p.fiscal.cp1250Adverts = true; });
-    sim->log().Clear();
-    EXPECT_EQ(0, darvo::WriteAdvertLines(1, text));
-    frames = FramesOf(46);
-    ASSERT_EQ(1u, frames.size());
-    darvosim::Bytes raw{0x1B, 46, 1, 0xAF, 0xF3, 0xB3, 0xE6};
-    raw.resize(43, ' ');
-    check = 0;
-    for (int i = 3; i < 43; ++i)
-        check ^= raw[i];
-    raw.push_back(check);
-    EXPECT_EQ(raw, frames[0].fromHost);
-    EXPECT_EQ(0, darvo::ReadAdvertLines(1, back, attribute));
-    EXPECT_EQ(text + std::string(36, ' '), back);
+    for (uint8_t line : {0, 1}) { // line 1 goes to a printer that takes Windows-1250
+        if (line == 1) OnPrinter([](Printer &p) { p.fiscal.cp1250Adverts = true; });
+        sim->log().Clear();
+        EXPECT_EQ(0, darvo::WriteAdvertLines(line, text));
+        const auto frames = FramesOf(46);
+        ASSERT_EQ(1u, frames.size());
+        darvosim::Bytes expected =
+            line == 0 ? B({0x1B, 46, 0, 0xBD, 0xA2, 0x88, 0x86}) : B({0x1B, 46, 1, 0xAF, 0xF3, 0xB3, 0xE6});
+        expected.resize(43, ' ');
+        uint8_t check = 0;
+        for (int i = 3; i < 43; ++i)
+            check ^= expected[i];
+        expected.push_back(check);
+        EXPECT_EQ(expected, frames[0].fromHost);
+        std::string back;
+        uint8_t attribute = 0;
+        EXPECT_EQ(0, darvo::ReadAdvertLines(line, back, attribute));
+        EXPECT_EQ(text + std::string(36, ' '), back);
+        EXPECT_EQ(1, attribute & 1);
+    }
 }
 
 TEST_F(ReportTest, AdvertTransferRefusals) {
@@ -259,7 +244,7 @@ TEST_F(ReportTest, AdvertTransferRefusals) {
     EXPECT_EQ(235, darvo::WriteAdvertLines(0, "D"));
     EXPECT_EQ(235, darvo::EraseAdvertLines());
     ASSERT_EQ(0, DailyReport(1));
-    EXPECT_NE(std::string::npos, Roll().find("ZMIENIONO TEKSTY REKLAMOWE"));
+    EXPECT_TRUE(Printed("ZMIENIONO TEKSTY REKLAMOWE"));
     EXPECT_EQ(0, darvo::EraseAdvertLines());
     std::string back;
     uint8_t attribute = 0xFF;
@@ -313,12 +298,10 @@ TEST_F(ReportTest, DisplayTransferStopsAtFirstRefusedRow) {
 
 TEST_F(ReportTest, DisplayCommandsOnlyOnPexa) {
     Begin(3);
-    EXPECT_EQ(224, darvo::WriteDisplayData());
-    EXPECT_EQ(224, darvo::ReadDisplayData());
-    EXPECT_EQ(224, darvo::EraseDisplayData());
-    EXPECT_TRUE(FramesOf(45).empty());
-    EXPECT_TRUE(FramesOf(47).empty());
-    EXPECT_TRUE(FramesOf(57).empty());
+    for (int32_t rc : {darvo::WriteDisplayData(), darvo::ReadDisplayData(), darvo::EraseDisplayData()})
+        EXPECT_EQ(224, rc);
+    for (uint8_t command : {45, 47, 57})
+        EXPECT_TRUE(FramesOf(command).empty()) << int(command);
 }
 
 TEST_F(ReportTest, UserDataRoundTrip) {
@@ -378,7 +361,7 @@ TEST_F(ReportTest, PrintUserDataCheckOfFourLines) {
     expected.push_back(0xA5);
     expected.insert(expected.end(), 14, ' ');
     EXPECT_EQ(expected, frames[0].fromHost);
-    EXPECT_NE(std::string::npos, Roll().find("Dą"));
+    EXPECT_TRUE(Printed("Dą"));
 
     sim->log().Clear();
     EXPECT_EQ(0, darvo::PrintUserDataCheck(5, lines));
@@ -408,8 +391,8 @@ TEST_F(ReportTest, ServiceCommandsRefusedOnErasedMemoryOrOpenReceipt) {
     EXPECT_EQ(0, darvo::EpromTest());
     EXPECT_EQ(0, darvo::DisplayTest(3));
     EXPECT_EQ(B({0x1B, 50, 3}), FramesOf(50)[0].fromHost);
-    EXPECT_NE(std::string::npos, Roll().find("RAPORT OPISÓW STAŁYCH"));
-    EXPECT_NE(std::string::npos, Roll().find("TEST PAMIĘCI PROGRAMU"));
+    EXPECT_TRUE(Printed("RAPORT OPISÓW STAŁYCH"));
+    EXPECT_TRUE(Printed("TEST PAMIĘCI PROGRAMU"));
 }
 
 // The names-and-rates control printout, and the erasing of the base that
@@ -431,20 +414,15 @@ TEST_F(ReportTest, NamesBasePrintoutThenErase) {
         item.push_back(static_cast<uint8_t>(c));
     item.resize(29, ' ');
     EXPECT_EQ(item, loose);
-    EXPECT_NE(std::string::npos, Roll().find("Chleb żytni"));
-    EXPECT_NE(std::string::npos, Roll().find("Pozycji: 1"));
+    EXPECT_TRUE(Printed("Chleb żytni"));
+    EXPECT_TRUE(Printed("Pozycji: 1"));
 
     const std::string u = State().sales.uniqueNumber;
     uint8_t confirmation = static_cast<uint8_t>(u[9] + u[10] + 1);
-    uint8_t answer[256] = {};
-    ASSERT_EQ(0, RSSequence(92, 1, 1, answer, &confirmation));
-    uint8_t result = 0;
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(21, result); // a wrong confirmation byte
+    EXPECT_EQ(21, Raw(92, 1, 1, &confirmation)); // a wrong confirmation byte
     confirmation = static_cast<uint8_t>(u[9] + u[10]);
-    ASSERT_EQ(0, RSSequence(92, 1, 1, answer, &confirmation));
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(6, result);
+    ASSERT_EQ(6, Raw(92, 1, 1, &confirmation));
+    uint8_t result = 0, answer[256] = {};
     int steps = 0;
     do {
         ASSERT_TRUE(darvo::ReceiveByte(result));
@@ -452,7 +430,7 @@ TEST_F(ReportTest, NamesBasePrintoutThenErase) {
     } while (result != 0);
     EXPECT_EQ(17, steps);
     EXPECT_EQ(0, PrintControl(0, 7));
-    EXPECT_NE(std::string::npos, Roll().find("BAZA NAZW I STAWEK SKASOWANA"));
+    EXPECT_TRUE(Printed("BAZA NAZW I STAWEK SKASOWANA"));
     // A second erase needs a new control printout.
     EXPECT_EQ(24, RSSequence(92, 1, 1, answer, &confirmation));
 
@@ -470,25 +448,14 @@ TEST_F(ReportTest, FiscalisationFrame) {
         frame[i] = darvosim::kFiscalisationFieldChar;
     const uint8_t rates[14] = {0x08, 0x98, 0x02, 0xBC, 0, 0, 0x80, 0, 0x80, 0, 0x80, 0, 0x40, 0};
     std::copy(rates, rates + 14, frame + 6);
-    uint8_t answer[256] = {};
-    // The service jumper must be in its service position.
-    ASSERT_EQ(0, RSSequence(114, 0, 20, answer, frame));
-    uint8_t result = 0;
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(21, result);
+    EXPECT_EQ(21, Raw(114, 0, 20, frame)); // the service jumper must be in its service position
     OnPrinter([](Printer &p) { p.status.serviceJumper = true; });
-    ASSERT_EQ(0, RSSequence(114, 0, 20, answer, frame));
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(6, result);
+    EXPECT_EQ(6, Raw(114, 0, 20, frame));
     EXPECT_EQ(0, PrintControl(0, 3));
     EXPECT_TRUE(State().status.fiscalMode);
     EXPECT_EQ((std::array<int32_t, 7>{2200, 700, 0, 25500, 25500, 25500, 10000}), State().sales.rates);
-    EXPECT_NE(std::string::npos, Roll().find("PTU G ZWOLNIONA"));
+    EXPECT_TRUE(Printed("PTU G ZWOLNIONA"));
 }
-
-} // namespace
-
-namespace {
 
 // A host whose calls fail with an exception, as a user program's window
 // code may.
@@ -531,10 +498,6 @@ TEST_F(ReportTest, ExceptionsInsideInternalOperationsGive999) {
     darvo::SetDriverHost(&host);
 }
 
-} // namespace
-
-namespace {
-
 // A line the printer holds shorter than 40 characters (as a hand-made
 // state file may give it) still goes out as a full 42-byte answer.
 TEST_F(ReportTest, ShortStoredAdvertLineReadsAsFortyCharacters) {
@@ -546,10 +509,6 @@ TEST_F(ReportTest, ShortStoredAdvertLineReadsAsFortyCharacters) {
     EXPECT_EQ("KROTKI" + std::string(34, ' '), text);
     EXPECT_EQ(1, attribute);
 }
-
-} // namespace
-
-namespace {
 
 // A session that is not ready is started by the operation itself: with the
 // printer check (the ping first) by most, without it (the operation's own
@@ -585,10 +544,6 @@ TEST_F(ReportTest, SessionStartWithOrWithoutThePrinterCheck) {
     }
 }
 
-} // namespace
-
-namespace {
-
 // Reading the picture back stops at the first row the printer refuses or
 // does not finish; a row is stored only once all its bytes came.
 TEST_F(ReportTest, DisplayReadStopsAtRefusedRow) {
@@ -613,10 +568,6 @@ TEST_F(ReportTest, DisplayReadStopsAtRefusedRow) {
     EXPECT_EQ(0xEE, read[0][0]); // offset 0 is never written
 }
 
-} // namespace
-
-namespace {
-
 // The printing service commands look at the printer first: without paper
 // they send nothing.
 TEST_F(ReportTest, PrintingServiceCommandsWaitForPaperFirst) {
@@ -626,9 +577,8 @@ TEST_F(ReportTest, PrintingServiceCommandsWaitForPaperFirst) {
     EXPECT_EQ(109, darvo::EpromTest());
     darvo::UserDataLines lines;
     EXPECT_EQ(109, darvo::PrintUserDataCheck(4, lines));
-    EXPECT_TRUE(FramesOf(48).empty());
-    EXPECT_TRUE(FramesOf(39).empty());
-    EXPECT_TRUE(FramesOf(51).empty());
+    for (uint8_t command : {48, 39, 51})
+        EXPECT_TRUE(FramesOf(command).empty()) << int(command);
 }
 
 } // namespace
