@@ -31,37 +31,11 @@ struct Call {
 
 darvosim::Emulator *theSim = nullptr; // the fixture's, for the set-ups
 
-std::tm Today() {
+// The 15th of the month before this one.
+std::tm LastMonth() {
     const std::time_t now = std::time(nullptr);
     std::tm t{};
     ::localtime_r(&now, &t);
-    return t;
-}
-
-// A day with one receipt, closed by its daily report, in the month before
-// this one: a record in the fiscal memory for every period report.
-void LastMonthsDay() {
-    std::tm t = Today();
-    t.tm_mon -= 1;
-    t.tm_mday = 15;
-    std::mktime(&t);
-    {
-        std::lock_guard<std::recursive_mutex> lock(theSim->printer().mutex);
-        darvosim::SetSalesClock(theSim->printer().sales,
-                                {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, 12, 0, 0}, true);
-    }
-    uint32_t value = 0;
-    EXPECT_EQ(0, ReceiptBegin());
-    EXPECT_EQ(0, pReceiptItem(1, "Chleb razowy", 1, 0, 1, 0, "szt", 350, &value));
-    EXPECT_EQ(0, ReceiptEnd(0));
-    EXPECT_EQ(0, DailyReport(0));
-    std::lock_guard<std::recursive_mutex> lock(theSim->printer().mutex);
-    theSim->printer().sales.clockStopped = false;
-    theSim->printer().sales.clockOffsetSeconds = 0;
-}
-
-std::tm LastMonth() {
-    std::tm t = Today();
     t.tm_mon -= 1;
     t.tm_mday = 15;
     std::mktime(&t);
@@ -69,10 +43,36 @@ std::tm LastMonth() {
 }
 
 int32_t OpenReceiptWithLine() {
-    int32_t rc = ReceiptBegin();
-    if (rc != 0) return rc;
     uint32_t value = 0;
-    return pReceiptItem(1, "Chleb razowy", 1, 0, 2, 0, "szt", 350, &value);
+    const int32_t rc = ReceiptBegin();
+    return rc != 0 ? rc : pReceiptItem(1, "Chleb razowy", 1, 0, 2, 0, "szt", 350, &value);
+}
+
+// A day with one receipt, closed by its daily report, last month: a record
+// in the fiscal memory for every period report.
+void LastMonthsDay() {
+    const std::tm t = LastMonth();
+    darvosim::Printer &p = theSim->printer();
+    {
+        std::lock_guard<std::recursive_mutex> lock(p.mutex);
+        darvosim::SetSalesClock(p.sales, {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, 12, 0, 0}, true);
+    }
+    EXPECT_EQ(0, OpenReceiptWithLine());
+    EXPECT_EQ(0, ReceiptEnd(0));
+    EXPECT_EQ(0, DailyReport(0));
+    std::lock_guard<std::recursive_mutex> lock(p.mutex);
+    p.sales.clockStopped = false;
+    p.sales.clockOffsetSeconds = 0;
+}
+
+// Calls of functions that fill a text or a number.
+int32_t Text(int32_t (*f)(char *)) {
+    char text[700];
+    return f(text);
+}
+int32_t Number(int32_t (*f)(int32_t *)) {
+    int32_t n = 0;
+    return f(&n);
 }
 
 const std::vector<Call> &Calls() {
@@ -85,12 +85,7 @@ const std::vector<Call> &Calls() {
         {"PrintControl", [] { return PrintControl(0, 7); }},
         {"PrintResume", [] { return PrintResume(); }},
         {"CommunicationInit", [] { return CommunicationInit(kPort, 9600, 1); }},
-        {"pDeviceName",
-         [] {
-             char name[64];
-             return pDeviceName(name);
-         },
-         [] { darvo::SessionReady = false; }},
+        {"pDeviceName", [] { return Text(pDeviceName); }, [] { darvo::SessionReady = false; }},
         {"ReceiptConditions", [] { return ReceiptConditions(); }},
         {"ReceiptBegin", [] { return ReceiptBegin(); }},
         {"pReceiptItem",
@@ -135,43 +130,19 @@ const std::vector<Call> &Calls() {
         {"NumberReport", [] { return NumberReport(0, 1, 1); }, LastMonthsDay, true},
         {"LockedArticlesReport", [] { return LockedArticlesReport(); }},
         {"PrinterStatusReport", [] { return PrinterStatusReport(); }},
-        {"ReceiptNumber",
-         [] {
-             int32_t n = 0;
-             return ReceiptNumber(&n);
-         }},
+        {"ReceiptNumber", [] { return Number(ReceiptNumber); }},
         {"PrinterNumber",
          [] {
              int32_t n = 0;
              std::string op;
              return PrinterNumber(n, op);
          }},
-        {"DailyReportNumber",
-         [] {
-             int32_t n = 0;
-             return DailyReportNumber(&n);
-         }},
-        {"pReadTotal",
-         [] {
-             char text[64];
-             return pReadTotal(text);
-         }},
-        {"pReadSelTotal",
-         [] {
-             char text[64];
-             return pReadSelTotal("A", text);
-         }},
-        {"pReadClock",
-         [] {
-             char text[64];
-             return pReadClock(text);
-         }},
+        {"DailyReportNumber", [] { return Number(DailyReportNumber); }},
+        {"pReadTotal", [] { return Text(pReadTotal); }},
+        {"pReadSelTotal", [] { return Text([](char *text) { return pReadSelTotal("A", text); }); }},
+        {"pReadClock", [] { return Text(pReadClock); }},
         {"WriteLineFeed", [] { return WriteLineFeed(3); }},
-        {"pReadUniqueNumber",
-         [] {
-             char text[64];
-             return pReadUniqueNumber(text);
-         }},
+        {"pReadUniqueNumber", [] { return Text(pReadUniqueNumber); }},
         {"OpenDrawer", [] { return OpenDrawer(1); }},
     };
     return calls;
@@ -188,12 +159,16 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
   protected:
     const Call &TheCall() { return Calls()[GetParam()]; }
 
-    // The bytes of a clean run of the call, in wire order.
-    std::vector<Event> CleanRun() {
+    // A fresh printer and session, and the call's set-up done.
+    void Prepare() {
         StartSession(TheCall().deviceType);
         theSim = sim.get();
         TheCall().setup();
         Sync();
+    }
+    // The bytes of a clean run of the call, in wire order.
+    std::vector<Event> CleanRun() {
+        Prepare();
         const size_t mark = sim->log().Entries().size();
         EXPECT_EQ(0, TheCall().call()) << "clean run";
         Sync(); // its frame is the last one
@@ -207,17 +182,11 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
         bool answered = false;
         for (size_t i = mark; i < entries.size() && entries[i].frame != syncFrame; ++i) {
             const auto &e = entries[i];
-            Event ev{e.fromHost, false, false, commands[e.frame]};
-            if (e.fromHost && e.byte == darvosim::ESC && e.frame != lastFrame) {
-                ev.frameStart = true;
-                lastFrame = e.frame;
-                answered = false;
-            }
-            if (!e.fromHost && !answered) {
-                ev.firstAnswer = true;
-                answered = true;
-            }
-            events.push_back(ev);
+            const bool start = e.fromHost && e.byte == darvosim::ESC && e.frame != lastFrame;
+            if (start) lastFrame = e.frame;
+            answered = answered && !start;
+            events.push_back({e.fromHost, start, !e.fromHost && !answered, commands[e.frame]});
+            answered = answered || !e.fromHost;
         }
         return events;
     }
@@ -227,10 +196,7 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
     void RunCase(FaultKind kind, int position, const std::vector<Event> &events) {
         SCOPED_TRACE(std::string(TheCall().name) + ", " + darvosim::FaultName(kind) + " at byte " +
                      std::to_string(position));
-        StartSession(TheCall().deviceType);
-        theSim = sim.get();
-        TheCall().setup();
-        Sync();
+        Prepare();
         sim->InjectFault(kind, position);
         const auto start = std::chrono::steady_clock::now();
         const int32_t rc = TheCall().call();
@@ -246,31 +212,23 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
             }
             return false;
         };
-        bool timeout = false;
-        std::set<int32_t> expected;
+        using Codes = std::set<int32_t>;
+        Codes expected; // NAK and garbage: the answer decides the way on
         switch (kind) {
         case FaultKind::HangUp:
         case FaultKind::Remove:
         case FaultKind::PowerOff:
-            timeout = kind == FaultKind::PowerOff;
-            if (!at.fromHost) {
-                expected = {21};
-            } else {
-                expected = printerByteFrom(position + 1, false) ? std::set<int32_t>{20, 21}
-                                                                : std::set<int32_t>{0, 20};
-            }
+            expected = !at.fromHost                           ? Codes{21}
+                       : printerByteFrom(position + 1, false) ? Codes{20, 21}
+                                                              : Codes{0, 20};
             break;
-        case FaultKind::NoAnswer:
-            timeout = true;
-            expected = {printerByteFrom(position, false) ? 21 : 0};
-            break;
-        case FaultKind::Truncate:
-            timeout = true;
-            expected = {printerByteFrom(position, true) ? 21 : 0};
-            break;
+        case FaultKind::NoAnswer: expected = {printerByteFrom(position, false) ? 21 : 0}; break;
+        case FaultKind::Truncate: expected = {printerByteFrom(position, true) ? 21 : 0}; break;
         case FaultKind::LineError: expected = {0, 20}; break;
-        default: break; // NAK and garbage: the answer decides the way on
+        default: break;
         }
+        const bool timeout =
+            kind == FaultKind::PowerOff || kind == FaultKind::NoAnswer || kind == FaultKind::Truncate;
         // A call that opens the port again finds the device gone (a
         // pseudo-terminal hung up is gone as well), or, when the path is
         // still there, a line that fails to be set up (ERROR_IO_DEVICE).

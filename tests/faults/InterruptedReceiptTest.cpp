@@ -57,9 +57,7 @@ class InterruptedReceipt : public FaultTest {
         int32_t after = -1;
         ASSERT_EQ(0, ReceiptNumber(&after));
         const bool printed = after != before;
-        if (rc == 0) {
-            EXPECT_TRUE(printed) << "success reported for a receipt never printed";
-        }
+        EXPECT_TRUE(printed || rc != 0) << "success reported for a receipt never printed";
         if (!printed) {
             ASSERT_EQ(0, PrintReceipt());
         }
@@ -69,10 +67,7 @@ class InterruptedReceipt : public FaultTest {
         EXPECT_EQ(before + 1, sales.receiptNumber);
         EXPECT_EQ(1, sales.receiptCounter);
         EXPECT_EQ(kReceiptValue, sales.totals[0]);
-        int footers = 0;
-        for (const std::string &line : sim->printer().roll.Lines())
-            footers += line.find("#KASA") != std::string::npos;
-        EXPECT_EQ(1, footers) << sim->printer().roll.Text();
+        EXPECT_EQ(1, Footers()) << sim->printer().roll.Text();
     }
 };
 
