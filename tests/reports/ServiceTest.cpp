@@ -4,6 +4,7 @@
 #include "darvodr/Reports.h"
 
 #include <functional>
+#include <tuple>
 #include <stdexcept>
 
 using namespace darvotest;
@@ -51,13 +52,6 @@ TEST_F(ReportTest, SimpleSettingsFrames) {
     EXPECT_EQ(0, fiscal);
 }
 
-TEST_F(ReportTest, FeedLinesOnOlderModelUseCommand70) {
-    Begin(3);
-    EXPECT_EQ(0, darvo::WriteFeedLines(2));
-    EXPECT_EQ(B({0x1B, 70, 2}), FramesOf(70)[0].fromHost);
-    EXPECT_TRUE(FramesOf(237).empty());
-}
-
 TEST_F(ReportTest, ShiftClockOnlyRightAfterDailyReport) {
     Begin(7);
     OnPrinter([](Printer &p) { p.sales.receiptCounter = 1; });
@@ -84,8 +78,14 @@ TEST_F(ReportTest, ShiftClockOnlyRightAfterDailyReport) {
     EXPECT_EQ(215, darvo::ShiftClock(0, 100));
 }
 
-TEST_F(ReportTest, InitClockOnOldModelSendsTenDigits) {
+// The first generation sets its clock with ten digits and has no user
+// data to read.
+TEST_F(ReportTest, FirstGenerationClockAndUserData) {
     Begin(0);
+    darvo::UserDataLines lines;
+    uint8_t flags = 0;
+    EXPECT_EQ(224, darvo::ReadUserData(4, lines, flags));
+    EXPECT_TRUE(FramesOf(157).empty());
     EXPECT_EQ(230, darvo::InitClock(8, 2, 7, 14, 5, 30));
     EXPECT_TRUE(FramesOf(52).empty());
     OnPrinter([](Printer &p) { p.status.cmosErased = true; });
@@ -123,28 +123,26 @@ TEST_F(ReportTest, InitClockOnPexaReportsErasingProgress) {
     EXPECT_EQ(215, darvo::InitClock(9, 13, 8, 15, 6, 30));
 }
 
-TEST_F(ReportTest, InitClockProgressCutOff) {
+// Progress bytes cut off end in a time-out; progress bytes that never end
+// with the 0 are garbage: the driver stops reading them after 1024 and says
+// so, instead of reading for ever.
+TEST_F(ReportTest, InitClockProgressCutOffOrEndless) {
     Begin(8);
-    OnPrinter([](Printer &p) { p.status.cmosErased = true; });
-    sim->Script(65, darvosim::Scripted{B({0x06}), 12, B({1, 2, 3})});
-    EXPECT_EQ(21, darvo::InitClock(9, 3, 8, 15, 6, 30));
-    EXPECT_EQ(4u, host.progress.size());
-}
-
-// Progress bytes that never end with the 0 are garbage: the driver stops
-// reading them after 1024 and says so, instead of reading for ever.
-TEST_F(ReportTest, InitClockEndlessProgressRefused) {
-    Begin(7);
-    OnPrinter([](Printer &p) { p.status.cmosErased = true; });
-    sim->Script(65, darvosim::Scripted{B({0x06}), 12, darvosim::Bytes(1100, 0x01)});
-    EXPECT_EQ(23, darvo::InitClock(9, 3, 8, 15, 6, 30));
-    EXPECT_EQ(1u + 1024, host.progress.size());
+    const std::tuple<darvosim::Bytes, int32_t, size_t> cases[] = {
+        {B({1, 2, 3}), 21, 4}, {darvosim::Bytes(1100, 0x01), 23, 1 + 1024}};
+    for (const auto &[progress, code, reported] : cases) {
+        host.progress.clear();
+        OnPrinter([](Printer &p) { p.status.cmosErased = true; });
+        sim->Script(65, darvosim::Scripted{B({0x06}), 12, progress});
+        EXPECT_EQ(code, darvo::InitClock(9, 3, 8, 15, 6, 30));
+        EXPECT_EQ(reported, host.progress.size());
+        // What is left of the stream does not spoil the next exchange.
+        Frames();
+        int32_t fiscal = -1;
+        EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
+        EXPECT_EQ(1, fiscal);
+    }
     EXPECT_EQ(100, host.progress.back().second);
-    // What is left of the stream does not spoil the next exchange.
-    Frames();
-    int32_t fiscal = -1;
-    EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
-    EXPECT_EQ(1, fiscal);
 }
 
 TEST_F(ReportTest, ServiceDatesInBcd) {
@@ -296,8 +294,12 @@ TEST_F(ReportTest, DisplayTransferStopsAtFirstRefusedRow) {
     EXPECT_EQ(238, darvo::ReadDisplayData());
 }
 
-TEST_F(ReportTest, DisplayCommandsOnlyOnPexa) {
+// An older model feeds lines with command 70 and has no display picture.
+TEST_F(ReportTest, OlderModelFeedLinesAndNoDisplay) {
     Begin(3);
+    EXPECT_EQ(0, darvo::WriteFeedLines(2));
+    EXPECT_EQ(B({0x1B, 70, 2}), FramesOf(70)[0].fromHost);
+    EXPECT_TRUE(FramesOf(237).empty());
     for (int32_t rc : {darvo::WriteDisplayData(), darvo::ReadDisplayData(), darvo::EraseDisplayData()})
         EXPECT_EQ(224, rc);
     for (uint8_t command : {45, 47, 57})
@@ -331,14 +333,6 @@ TEST_F(ReportTest, UserDataRoundTrip) {
     EXPECT_EQ(104, darvo::ReadUserData(1, lines, flags));
 }
 
-TEST_F(ReportTest, ReadUserDataNotOnFirstGeneration) {
-    Begin(0);
-    darvo::UserDataLines lines;
-    uint8_t flags = 0;
-    EXPECT_EQ(224, darvo::ReadUserData(4, lines, flags));
-    EXPECT_TRUE(FramesOf(157).empty());
-}
-
 // Four lines go with their attribute and exactly their characters; a line
 // of another length goes as the width it fits.
 TEST_F(ReportTest, PrintUserDataCheckOfFourLines) {
@@ -348,19 +342,10 @@ TEST_F(ReportTest, PrintUserDataCheckOfFourLines) {
     EXPECT_EQ(0, darvo::PrintUserDataCheck(4, lines));
     auto frames = FramesOf(51);
     ASSERT_EQ(1u, frames.size());
-    darvosim::Bytes expected{0x1B, 51, 1};
-    expected.insert(expected.end(), 20, 'A');
-    expected.push_back(0);
-    expected.insert(expected.end(), 40, 'B');
-    expected.push_back(1);
-    for (char c : std::string("short"))
-        expected.push_back(static_cast<uint8_t>(c));
-    expected.insert(expected.end(), 15, ' ');
-    expected.push_back(0);
-    expected.insert(expected.end(), 25, 'D');
-    expected.push_back(0xA5);
-    expected.insert(expected.end(), 14, ' ');
-    EXPECT_EQ(expected, frames[0].fromHost);
+    const std::string wire = "\x1B\x33\x01" + std::string(20, 'A') + '\0' + std::string(40, 'B') + '\1' +
+                             "short" + std::string(15, ' ') + '\0' + std::string(25, 'D') + "\xA5" +
+                             std::string(14, ' ');
+    EXPECT_EQ(darvosim::Bytes(wire.begin(), wire.end()), frames[0].fromHost);
     EXPECT_TRUE(Printed("Dą"));
 
     sim->log().Clear();
@@ -369,8 +354,18 @@ TEST_F(ReportTest, PrintUserDataCheckOfFourLines) {
     EXPECT_TRUE(FramesOf(51).empty());
 }
 
-TEST_F(ReportTest, ServiceCommandsRefusedOnErasedMemoryOrOpenReceipt) {
+// Service commands refused before anything is sent: no paper (the printing
+// ones look at the printer first), erased memory, an open receipt.
+TEST_F(ReportTest, ServiceCommandsRefusedWithoutPaperOnErasedMemoryOrOpenReceipt) {
     Begin(7);
+    OnPrinter([](Printer &p) { p.status.paperOut = true; });
+    darvo::UserDataLines lines;
+    for (int32_t rc :
+         {darvo::FixedDescriptionsReport(), darvo::EpromTest(), darvo::PrintUserDataCheck(4, lines)})
+        EXPECT_EQ(109, rc);
+    for (uint8_t command : {48, 39, 51})
+        EXPECT_TRUE(FramesOf(command).empty()) << int(command);
+    OnPrinter([](Printer &p) { p.status.paperOut = false; });
     OnPrinter([](Printer &p) { p.status.cmosErased = true; });
     EXPECT_EQ(107, darvo::FixedDescriptionsReport());
     EXPECT_EQ(107, darvo::EpromTest());
@@ -439,24 +434,6 @@ TEST_F(ReportTest, NamesBasePrintoutThenErase) {
     EXPECT_EQ(20, darvo::NamesBasePrintItem("Chleb zwykly", 1));
 }
 
-// Fiscalisation, a frame the user program builds itself.
-TEST_F(ReportTest, FiscalisationFrame) {
-    Begin(3);
-    OnPrinter([](Printer &p) { p.status.fiscalMode = false; });
-    uint8_t frame[256] = {};
-    for (int i = 0; i < 6; ++i)
-        frame[i] = darvosim::kFiscalisationFieldChar;
-    const uint8_t rates[14] = {0x08, 0x98, 0x02, 0xBC, 0, 0, 0x80, 0, 0x80, 0, 0x80, 0, 0x40, 0};
-    std::copy(rates, rates + 14, frame + 6);
-    EXPECT_EQ(21, Raw(114, 0, 20, frame)); // the service jumper must be in its service position
-    OnPrinter([](Printer &p) { p.status.serviceJumper = true; });
-    EXPECT_EQ(6, Raw(114, 0, 20, frame));
-    EXPECT_EQ(0, PrintControl(0, 3));
-    EXPECT_TRUE(State().status.fiscalMode);
-    EXPECT_EQ((std::array<int32_t, 7>{2200, 700, 0, 25500, 25500, 25500, 10000}), State().sales.rates);
-    EXPECT_TRUE(Printed("PTU G ZWOLNIONA"));
-}
-
 // A host whose calls fail with an exception, as a user program's window
 // code may.
 struct ThrowingHost : RecordingHost {
@@ -476,12 +453,10 @@ TEST_F(ReportTest, ExceptionsInsideInternalOperationsGive999) {
     ThrowingHost throwing;
     darvo::SetDriverHost(&throwing);
     const uint8_t numbers[4] = {1, 0, 1, 0};
-    EXPECT_EQ(999, darvo::FinancialTaxReport());
-    EXPECT_EQ(999, darvo::PeriodReportConditions());
-    EXPECT_EQ(999, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
-    EXPECT_EQ(999, darvo::PowerOff());
-    EXPECT_EQ(999, darvo::WritePrinterNumber("01", "AB"));
-    EXPECT_EQ(999, darvo::ShiftClock(1, 5));
+    for (int32_t rc : {darvo::FinancialTaxReport(), darvo::PeriodReportConditions(),
+                       darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers), darvo::PowerOff(),
+                       darvo::WritePrinterNumber("01", "AB"), darvo::ShiftClock(1, 5)})
+        EXPECT_EQ(999, rc);
     EXPECT_TRUE(Frames().empty());
     EXPECT_TRUE(State().powered);
 
@@ -566,19 +541,6 @@ TEST_F(ReportTest, DisplayReadStopsAtRefusedRow) {
     EXPECT_EQ(1u, FramesOf(47).size());
     EXPECT_EQ(0xEE, read[0][1]);
     EXPECT_EQ(0xEE, read[0][0]); // offset 0 is never written
-}
-
-// The printing service commands look at the printer first: without paper
-// they send nothing.
-TEST_F(ReportTest, PrintingServiceCommandsWaitForPaperFirst) {
-    Begin(7);
-    OnPrinter([](Printer &p) { p.status.paperOut = true; });
-    EXPECT_EQ(109, darvo::FixedDescriptionsReport());
-    EXPECT_EQ(109, darvo::EpromTest());
-    darvo::UserDataLines lines;
-    EXPECT_EQ(109, darvo::PrintUserDataCheck(4, lines));
-    for (uint8_t command : {48, 39, 51})
-        EXPECT_TRUE(FramesOf(command).empty()) << int(command);
 }
 
 } // namespace

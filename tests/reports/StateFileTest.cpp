@@ -164,21 +164,26 @@ TEST_F(StateFileTest, EmulatorSavesAfterChangesAndRestartsFromTheFile) {
 }
 
 // A printer's fiscal life through the emulator: fiscalised from training
-// mode, its NIP line then fixed, its fiscal memory tests counted, settled
+// mode (a frame the user program builds itself, refused without the service
+// jumper), its NIP line then fixed, its fiscal memory tests counted, settled
 // into read-only mode; a printer restarted from the file is where it was.
 TEST_F(StateFileTest, FiscalLifeSurvivesARestart) {
     Begin(3);
     OnPrinter([&](Printer &p) {
         p.fiscal.statePath = path;
         p.status.fiscalMode = false;
-        p.status.serviceJumper = true;
         p.fiscal.memoryTests = darvosim::kMaxMemoryTests - 1;
     });
-    EXPECT_EQ(0, darvo::WriteUserData(4, 0, "NIP 123-456-32-18"));
     uint8_t fiscalise[20] = {'F', 'F', 'F',  'F', 'F',  'F', 0x08, 0x98, 0x02, 0xBC,
                              0,   0,   0x80, 0,   0x80, 0,   0x80, 0,    0x40, 0};
+    EXPECT_EQ(21, Raw(114, 0, 20, fiscalise));
+    OnPrinter([&](Printer &p) { p.status.serviceJumper = true; });
+    EXPECT_EQ(0, darvo::WriteUserData(4, 0, "NIP 123-456-32-18"));
     ASSERT_EQ(6, Raw(114, 0, 20, fiscalise));
     ASSERT_EQ(0, PrintControl(0, 3));
+    const std::array<int32_t, 7> rates{2200, 700, 0, 25500, 25500, 25500, 10000};
+    EXPECT_EQ(rates, State().sales.rates);
+    EXPECT_TRUE(Printed("PTU G ZWOLNIONA"));
     EXPECT_EQ(darvo::RC_USER_DATA_NOT_STORED, darvo::WriteUserData(4, 0, "NIP 000-000-00-00"));
     EXPECT_EQ(0, darvo::WriteUserData(1, 0, "SKLEP"));
     EXPECT_EQ(0, darvo::EpromTest());
@@ -195,8 +200,7 @@ TEST_F(StateFileTest, FiscalLifeSurvivesARestart) {
     EXPECT_TRUE(restarted.status.fiscalMode);
     EXPECT_TRUE(restarted.status.readOnly);
     EXPECT_TRUE(restarted.fiscal.settled);
-    EXPECT_EQ((std::array<int, 7>{2200, 700, 0, 25500, 25500, 25500, 10000}),
-              restarted.fiscal.fiscalisedRates);
+    EXPECT_EQ(rates, restarted.fiscal.fiscalisedRates);
     EXPECT_EQ(darvosim::kMaxMemoryTests, restarted.fiscal.memoryTests);
     EXPECT_EQ(0u, restarted.fiscal.userData[3].text.find("NIP 123-456-32-18"));
 }
