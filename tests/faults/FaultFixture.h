@@ -12,6 +12,7 @@
 #include <chrono>
 #include <vector>
 #include <dirent.h>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -49,7 +50,8 @@ class FaultTest : public ::testing::Test {
     void TearDown() override {
         StopSim();
         ::unsetenv("DARVO_COM7");
-        ::rmdir(dir_.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
     }
     // A fresh printer of `deviceType` and a session with it (1-second time-outs).
     void StartSession(int deviceType = 7) {

@@ -65,84 +65,54 @@ void LastMonthsDay() {
     p.sales.clockOffsetSeconds = 0;
 }
 
-// Calls of functions that fill a text or a number.
-int32_t Text(int32_t (*f)(char *)) {
-    char text[700];
-    return f(text);
-}
-int32_t Number(int32_t (*f)(int32_t *)) {
-    int32_t n = 0;
-    return f(&n);
+// Where the calls put what they read.
+char text[700];
+int32_t n, va, vb, vc, vd, ve, vf, vg;
+uint32_t value; // 0 before an item: the driver works its value out
+uint8_t answer[256];
+std::string op;
+const auto Year = [] { return LastMonth().tm_year % 100; };
+const auto Month = [] { return LastMonth().tm_mon + 1; };
+
+// Opens a receipt with a line, a payment and a footer line.
+void ReceiptToEnd() {
+    OpenReceiptWithLine();
+    pFillPayment(1, "Gotowka", 1000, 0);
+    pFillLines(1, "Dziekujemy", &n);
 }
 
 const std::vector<Call> &Calls() {
     static const std::vector<Call> calls = {
-        {"RSSequence",
-         [] {
-             uint8_t answer[256] = {};
-             return RSSequence(0x5B, 2, 0, answer, nullptr);
-         }},
+        {"RSSequence", [] { return RSSequence(0x5B, 2, 0, answer, nullptr); }},
         {"PrintControl", [] { return PrintControl(0, 7); }},
         {"PrintResume", [] { return PrintResume(); }},
         {"CommunicationInit", [] { return CommunicationInit(kPort, 9600, 1); }},
-        {"pDeviceName", [] { return Text(pDeviceName); }, [] { darvo::SessionReady = false; }},
+        {"pDeviceName", [] { return pDeviceName(text); }, [] { darvo::SessionReady = false; }},
         {"ReceiptConditions", [] { return ReceiptConditions(); }},
         {"ReceiptBegin", [] { return ReceiptBegin(); }},
-        {"pReceiptItem",
-         [] {
-             uint32_t value = 0;
-             return pReceiptItem(1, "Mleko 2%", 2, 0, 1500, 3, "l", 333, &value);
-         },
+        {"pReceiptItem", [] { return pReceiptItem(1, "Mleko 2%", 2, 0, 1500, 3, "l", 333, &(value = 0)); },
          [] { ReceiptBegin(); }},
         {"PackageItem", [] { return PackageItem(0, 1, 2, 50); }, [] { OpenReceiptWithLine(); }},
         {"PrintSubtotal", [] { return PrintSubtotal(); }, [] { OpenReceiptWithLine(); }},
-        {"ReceiptEnd", [] { return ReceiptEnd(10); },
-         [] {
-             OpenReceiptWithLine();
-             pFillPayment(1, "Gotowka", 1000, 0);
-             int32_t free = 0;
-             pFillLines(1, "Dziekujemy", &free);
-         }},
+        {"ReceiptEnd", [] { return ReceiptEnd(10); }, ReceiptToEnd},
         {"ReceiptCancel", [] { return ReceiptCancel(); }, [] { OpenReceiptWithLine(); }},
-        {"ReadVAT",
-         [] {
-             int32_t n, a, b, c, d, e, f, g;
-             return ReadVAT(&n, &a, &b, &c, &d, &e, &f, &g);
-         }},
-        {"SetVAT",
-         [] {
-             int32_t n = 0;
-             return SetVAT(&n, 2300, 800, 500, 0, 10000, 25500, 25500);
-         }},
+        {"ReadVAT", [] { return ReadVAT(&n, &va, &vb, &vc, &vd, &ve, &vf, &vg); }},
+        {"SetVAT", [] { return SetVAT(&n, 2300, 800, 500, 0, 10000, 25500, 25500); }},
         {"DailyReport", [] { return DailyReport(1); }},
-        {"PeriodReport",
-         [] {
-             const std::tm t = LastMonth();
-             return PeriodReport(0, t.tm_year % 100, t.tm_mon + 1, 1, t.tm_year % 100, t.tm_mon + 1, 28);
-         },
+        {"PeriodReport", [] { return PeriodReport(0, Year(), Month(), 1, Year(), Month(), 28); },
          LastMonthsDay, true, 2},
-        {"MonthlyReport",
-         [] {
-             const std::tm t = LastMonth();
-             return MonthlyReport(0, t.tm_year % 100, t.tm_mon + 1);
-         },
-         LastMonthsDay, true},
+        {"MonthlyReport", [] { return MonthlyReport(0, Year(), Month()); }, LastMonthsDay, true},
         {"NumberReport", [] { return NumberReport(0, 1, 1); }, LastMonthsDay, true},
         {"LockedArticlesReport", [] { return LockedArticlesReport(); }},
         {"PrinterStatusReport", [] { return PrinterStatusReport(); }},
-        {"ReceiptNumber", [] { return Number(ReceiptNumber); }},
-        {"PrinterNumber",
-         [] {
-             int32_t n = 0;
-             std::string op;
-             return PrinterNumber(n, op);
-         }},
-        {"DailyReportNumber", [] { return Number(DailyReportNumber); }},
-        {"pReadTotal", [] { return Text(pReadTotal); }},
-        {"pReadSelTotal", [] { return Text([](char *text) { return pReadSelTotal("A", text); }); }},
-        {"pReadClock", [] { return Text(pReadClock); }},
+        {"ReceiptNumber", [] { return ReceiptNumber(&n); }},
+        {"PrinterNumber", [] { return PrinterNumber(n, op); }},
+        {"DailyReportNumber", [] { return DailyReportNumber(&n); }},
+        {"pReadTotal", [] { return pReadTotal(text); }},
+        {"pReadSelTotal", [] { return pReadSelTotal("A", text); }},
+        {"pReadClock", [] { return pReadClock(text); }},
         {"WriteLineFeed", [] { return WriteLineFeed(3); }},
-        {"pReadUniqueNumber", [] { return Text(pReadUniqueNumber); }},
+        {"pReadUniqueNumber", [] { return pReadUniqueNumber(text); }},
         {"OpenDrawer", [] { return OpenDrawer(1); }},
     };
     return calls;

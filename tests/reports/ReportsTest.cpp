@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
+#include <tuple>
 #include <unistd.h>
 
 using namespace darvotest;
@@ -108,6 +109,10 @@ TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
     sim->log().Clear();
     EXPECT_EQ(0, PeriodReport(0, 8, 1, 1, 8, 1, 31));
     EXPECT_EQ(1u, FramesOf(41).size());
+    darvo::SetPortTimeouts(1, 1); // refused: the usual time-outs all the same
+    sim->Script(41, darvosim::Scripted{B({0x15})});
+    EXPECT_EQ(24, PeriodReport(0, 8, 1, 1, 8, 1, 31));
+    ExpectUsualTimeouts();
 
     sim->log().Clear();
     EXPECT_EQ(215, PeriodReport(1, 8, 13, 1, 8, 1, 31));
@@ -220,13 +225,6 @@ TEST_F(ReportTest, TimeoutsAfterEveryPeriodReport) {
     ExpectUsualTimeouts();
 }
 
-TEST_F(ReportTest, OldPeriodReportRestoresTimeoutsAfterRefusal) {
-    Begin(1);
-    sim->Script(41, darvosim::Scripted{B({0x15})});
-    EXPECT_EQ(24, PeriodReport(0, 8, 1, 1, 8, 1, 31));
-    ExpectUsualTimeouts();
-}
-
 // The user program's selected port and speed are used for the reopening.
 TEST_F(ReportTest, ReopensWithTheSelectedPortAndSpeed) {
     struct SelectingHost : RecordingHost {
@@ -292,24 +290,21 @@ TEST_F(ReportTest, PeriodReportConditions) {
     Begin(7);
     OnPrinter([](Printer &p) { p.status.fiscalMode = false; });
     EXPECT_EQ(228, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
-    OnPrinter([](Printer &p) {
-        p.status.fiscalMode = true;
-        p.status.cmosErased = true;
-    });
-    EXPECT_EQ(107, darvo::PeriodReportConditions());
-    OnPrinter([](Printer &p) {
-        p.status.cmosErased = false;
-        p.status.userData = false;
-    });
-    EXPECT_EQ(104, darvo::PeriodReportConditions());
-    OnPrinter([](Printer &p) {
-        p.status.userData = true;
-        p.status.makerData = false;
-    });
-    EXPECT_EQ(100, darvo::PeriodReportConditions());
+    // Erased memory, no user data, no maker's data.
+    const std::tuple<bool, bool, bool, int32_t> rows[] = {{true, true, true, 107},
+                                                          {false, false, true, 104},
+                                                          {false, true, false, 100},
+                                                          {false, true, true, 0}};
+    for (const auto &[erased, userData, makerData, code] : rows) {
+        OnPrinter([&](Printer &p) {
+            p.status.fiscalMode = true;
+            p.status.cmosErased = erased;
+            p.status.userData = userData;
+            p.status.makerData = makerData;
+        });
+        EXPECT_EQ(code, darvo::PeriodReportConditions());
+    }
     EXPECT_TRUE(FramesOf(49).empty());
-    OnPrinter([](Printer &p) { p.status.makerData = true; });
-    EXPECT_EQ(0, darvo::PeriodReportConditions());
 }
 
 // The settlement report by numbers, a frame the user program builds itself:
