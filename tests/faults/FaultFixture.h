@@ -13,6 +13,7 @@
 #include <vector>
 #include <dirent.h>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
@@ -81,6 +82,20 @@ class FaultTest : public ::testing::Test {
     void Sync() {
         darvo::SendSequence(0x00, 1, 0, nullptr, nullptr);
         sim->WaitForFrames(sim->FrameCount(), std::chrono::seconds(3));
+    }
+    // The wire bytes of a clean run of `body`, which must succeed.
+    std::vector<darvosim::WireEntry> CleanBytes(const std::function<int32_t()> &body) {
+        Sync();
+        const size_t mark = sim->log().Entries().size();
+        EXPECT_EQ(0, body()) << "clean run";
+        Sync(); // its frame is the last one
+        const int syncFrame = sim->FrameCount();
+        std::vector<darvosim::WireEntry> entries = sim->log().Entries();
+        entries.erase(entries.begin(), entries.begin() + mark);
+        entries.erase(
+            std::find_if(entries.begin(), entries.end(), [&](auto &e) { return e.frame == syncFrame; }),
+            entries.end());
+        return entries;
     }
     // What a point-of-sale program does after a failure: the printer is
     // plugged in (or switched on) again, the session restarted, a receipt the

@@ -139,19 +139,14 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
     // The bytes of a clean run of the call, in wire order.
     std::vector<Event> CleanRun() {
         Prepare();
-        const size_t mark = sim->log().Entries().size();
-        EXPECT_EQ(0, TheCall().call()) << "clean run";
-        Sync(); // its frame is the last one
-        const int syncFrame = sim->FrameCount();
+        const auto entries = CleanBytes(TheCall().call);
         std::vector<Event> events;
-        const auto entries = sim->log().Entries();
         std::map<int, uint8_t> commands;
         for (const darvosim::Frame &f : sim->log().Frames())
             commands[f.number] = f.command;
         int lastFrame = -1;
         bool answered = false;
-        for (size_t i = mark; i < entries.size() && entries[i].frame != syncFrame; ++i) {
-            const auto &e = entries[i];
+        for (const darvosim::WireEntry &e : entries) {
             const bool start = e.fromHost && e.byte == darvosim::ESC && e.frame != lastFrame;
             if (start) lastFrame = e.frame;
             answered = answered && !start;
@@ -173,7 +168,6 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
         const double seconds = SecondsSince(start);
         // Bytes without an answer may still be on their way to the printer.
         ASSERT_TRUE(sim->WaitForFault(std::chrono::seconds(3)));
-
         const Event &at = events[position];
         auto printerByteFrom = [&](size_t from, bool sameFrame) {
             for (size_t i = from; i < events.size(); ++i) {
@@ -213,7 +207,6 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
         }
         // One time-out at most (1 s), and a margin for a busy machine.
         EXPECT_LT(seconds, (timeout ? 1.0 : 0.0) + 2.5) << "result " << rc;
-
         Recover();
         int32_t number = -1;
         ASSERT_EQ(0, ReceiptNumber(&number));

@@ -105,7 +105,6 @@ TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
     EXPECT_EQ(B({0x06}), frames[0].fromPrinter);
     EXPECT_TRUE(Printed("Raport dobowy nr 1  2008-01-10"));
     ExpectUsualTimeouts();
-
     sim->log().Clear();
     EXPECT_EQ(0, PeriodReport(0, 8, 1, 1, 8, 1, 31));
     EXPECT_EQ(1u, FramesOf(41).size());
@@ -113,7 +112,6 @@ TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
     sim->Script(41, darvosim::Scripted{B({0x15})});
     EXPECT_EQ(24, PeriodReport(0, 8, 1, 1, 8, 1, 31));
     ExpectUsualTimeouts();
-
     sim->log().Clear();
     EXPECT_EQ(215, PeriodReport(1, 8, 13, 1, 8, 1, 31));
     EXPECT_EQ(215, PeriodReport(1, 0, 1, 1, 8, 1, 31));
@@ -136,7 +134,6 @@ TEST_F(ReportTest, MonthlyAndNumberReportFrames) {
     EXPECT_EQ(B({0x1B, 49, 5, 0, 7, 1, 2}), frames[0].fromHost);
     EXPECT_EQ(B({0x06, 0x00}), frames[0].fromPrinter);
     EXPECT_TRUE(Printed("RAPORT MIESIĘCZNY"));
-
     sim->log().Clear();
     EXPECT_EQ(0, NumberReport(1, 300, 310));
     frames = FramesOf(49);
@@ -159,7 +156,6 @@ TEST_F(ReportTest, PeriodReportVerdictsOfThePrinter) {
     EXPECT_EQ(215, MonthlyReport(0, 100, 1));
     EXPECT_EQ(5u, FramesOf(49).size());
     EXPECT_TRUE(printer().roll.Lines().empty());
-
     const uint8_t range[12] = {0, 8, 0, 2, 0, 1, 0, 8, 0, 1, 0, 1}; // 2008-02-01 .. 2008-01-01
     EXPECT_EQ(219, darvo::PeriodReportCommand(darvo::kShortByDates, range));
     const uint8_t empty[12] = {0, 7, 0, 1, 0, 1, 0, 7, 1, 2, 3, 1};
@@ -276,7 +272,6 @@ TEST_F(ReportTest, UsualTimeoutsWhenTheReturnReopeningFails) {
     EXPECT_EQ(1u, FramesOf(49).size());
     ASSERT_TRUE(darvo::ThePort->IsOpen());
     ExpectUsualTimeouts();
-
     failing.calls = 0;
     failing.throws = false;
     EXPECT_EQ(114, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));

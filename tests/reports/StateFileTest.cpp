@@ -38,7 +38,6 @@ class StateFileTest : public ReportTest {
     static void Write(const std::string &file, const std::string &text) {
         std::ofstream(file, std::ios::binary) << text;
     }
-
     fs::path dir;
     std::string path;
 };
@@ -153,7 +152,6 @@ TEST_F(StateFileTest, EmulatorSavesAfterChangesAndRestartsFromTheFile) {
     ASSERT_EQ(0, darvo::WriteRounding(3));
     Frames();
     EXPECT_NE(std::string::npos, Read(path).find("\nrounding 3\n"));
-
     Printer restarted(7);
     std::string error;
     ASSERT_TRUE(darvosim::LoadState(restarted, path, error)) << error;
@@ -189,11 +187,9 @@ TEST_F(StateFileTest, FiscalLifeSurvivesARestart) {
     EXPECT_EQ(0, darvo::EpromTest());
     EXPECT_EQ(24, darvo::EpromTest()); // the 256th
     OnPrinter([&](Printer &p) { p.status.serviceJumper = false; });
-
     ASSERT_EQ(0, Raw(49, 1, 11, SettlementFrame(8).data()));
     ASSERT_EQ(0, PrintControl(0, 3));
     Frames();
-
     Printer restarted(3);
     std::string error;
     ASSERT_TRUE(darvosim::LoadState(restarted, path, error)) << error;
