@@ -41,6 +41,7 @@ class ReportTest : public SimTest {
         }
         darvo::SetDriverHost(&host);
         ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
+        Frames(); // the session start's last frame is logged before the log is emptied
         sim->log().Clear();
     }
     void TearDown() override {
