@@ -82,12 +82,11 @@ TEST_F(ReportTest, SimpleReportsPrintAndShowTheirProgressText) {
     EXPECT_EQ(0, darvo::FinancialTaxReport());
     EXPECT_EQ(0, LockedArticlesReport());
     EXPECT_EQ(0, PrinterStatusReport());
-    EXPECT_EQ(1u, FramesOf(43).size());
-    EXPECT_EQ(1u, FramesOf(34).size());
-    EXPECT_EQ(1u, FramesOf(38).size());
-    EXPECT_TRUE(Printed("RAPORT FINANSOWY PODATKOWY"));
-    EXPECT_TRUE(Printed("RAPORT NAZW TOWARÓW ZABLOKOWANYCH"));
-    EXPECT_TRUE(Printed("RAPORT STANU DRUKARKI"));
+    for (uint8_t command : {43, 34, 38})
+        EXPECT_EQ(1u, FramesOf(command).size()) << int(command);
+    for (const char *title :
+         {"RAPORT FINANSOWY PODATKOWY", "RAPORT NAZW TOWARÓW ZABLOKOWANYCH", "RAPORT STANU DRUKARKI"})
+        EXPECT_TRUE(Printed(title)) << title;
     const auto &a = host.activity;
     EXPECT_NE(a.end(),
               std::find(a.begin(), a.end(), darvo::Utf8ToCp1250("Raport nazw towarów zablokowanych...")));

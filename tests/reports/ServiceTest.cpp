@@ -12,15 +12,6 @@ using darvosim::Printer;
 
 namespace {
 
-TEST_F(ReportTest, PowerOffSendsFiveDigitZeros) {
-    Begin(7);
-    EXPECT_EQ(0, darvo::PowerOff());
-    auto frames = FramesOf(253);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 253, 0x30, 0x30, 0x30, 0x30, 0x30}), frames[0].fromHost);
-    EXPECT_FALSE(State().powered);
-}
-
 TEST_F(ReportTest, SimpleSettingsFrames) {
     Begin(7);
     EXPECT_EQ(0, darvo::WriteRounding(2));
@@ -513,6 +504,9 @@ TEST_F(ReportTest, SessionStartWithOrWithoutThePrinterCheck) {
         EXPECT_EQ(B({0x1B, c.first}),
                   darvosim::Bytes(frames[0].fromHost.begin(), frames[0].fromHost.begin() + 2));
     }
+    // Power off sends five digit zeros.
+    EXPECT_EQ(B({0x1B, 253, 0x30, 0x30, 0x30, 0x30, 0x30}), FramesOf(253).at(0).fromHost);
+    EXPECT_FALSE(State().powered);
 }
 
 } // namespace
