@@ -12,6 +12,8 @@
 #include <chrono>
 #include <vector>
 #include <dirent.h>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
@@ -49,7 +51,8 @@ class FaultTest : public ::testing::Test {
     void TearDown() override {
         StopSim();
         ::unsetenv("DARVO_COM7");
-        ::rmdir(dir_.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
     }
     // A fresh printer of `deviceType` and a session with it (1-second time-outs).
     void StartSession(int deviceType = 7) {
@@ -80,6 +83,20 @@ class FaultTest : public ::testing::Test {
         darvo::SendSequence(0x00, 1, 0, nullptr, nullptr);
         sim->WaitForFrames(sim->FrameCount(), std::chrono::seconds(3));
     }
+    // The wire bytes of a clean run of `body`, which must succeed.
+    std::vector<darvosim::WireEntry> CleanBytes(const std::function<int32_t()> &body) {
+        Sync();
+        const size_t mark = sim->log().Entries().size();
+        EXPECT_EQ(0, body()) << "clean run";
+        Sync(); // its frame is the last one
+        const int syncFrame = sim->FrameCount();
+        std::vector<darvosim::WireEntry> entries = sim->log().Entries();
+        entries.erase(entries.begin(), entries.begin() + mark);
+        entries.erase(
+            std::find_if(entries.begin(), entries.end(), [&](auto &e) { return e.frame == syncFrame; }),
+            entries.end());
+        return entries;
+    }
     // What a point-of-sale program does after a failure: the printer is
     // plugged in (or switched on) again, the session restarted, a receipt the
     // driver still holds cancelled. The session start's first command ends
@@ -100,6 +117,13 @@ class FaultTest : public ::testing::Test {
         // not match makes the printer cancel it.
         if (darvo::ReceiptOpen && ReceiptCancel() == darvo::RC_NAK) ReceiptEnd(0);
         ASSERT_FALSE(darvo::ReceiptOpen);
+    }
+    // Receipts on the paper roll (each ends with its "#KASA" line).
+    int Footers() {
+        int n = 0;
+        for (const std::string &line : sim->printer().roll.Lines())
+            n += line.find("#KASA") != std::string::npos;
+        return n;
     }
     darvosim::SalesState Sales() {
         std::lock_guard<std::recursive_mutex> lock(sim->printer().mutex);

@@ -31,37 +31,11 @@ struct Call {
 
 darvosim::Emulator *theSim = nullptr; // the fixture's, for the set-ups
 
-std::tm Today() {
+// The 15th of the month before this one.
+std::tm LastMonth() {
     const std::time_t now = std::time(nullptr);
     std::tm t{};
     ::localtime_r(&now, &t);
-    return t;
-}
-
-// A day with one receipt, closed by its daily report, in the month before
-// this one: a record in the fiscal memory for every period report.
-void LastMonthsDay() {
-    std::tm t = Today();
-    t.tm_mon -= 1;
-    t.tm_mday = 15;
-    std::mktime(&t);
-    {
-        std::lock_guard<std::recursive_mutex> lock(theSim->printer().mutex);
-        darvosim::SetSalesClock(theSim->printer().sales,
-                                {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, 12, 0, 0}, true);
-    }
-    uint32_t value = 0;
-    EXPECT_EQ(0, ReceiptBegin());
-    EXPECT_EQ(0, pReceiptItem(1, "Chleb razowy", 1, 0, 1, 0, "szt", 350, &value));
-    EXPECT_EQ(0, ReceiptEnd(0));
-    EXPECT_EQ(0, DailyReport(0));
-    std::lock_guard<std::recursive_mutex> lock(theSim->printer().mutex);
-    theSim->printer().sales.clockStopped = false;
-    theSim->printer().sales.clockOffsetSeconds = 0;
-}
-
-std::tm LastMonth() {
-    std::tm t = Today();
     t.tm_mon -= 1;
     t.tm_mday = 15;
     std::mktime(&t);
@@ -69,109 +43,76 @@ std::tm LastMonth() {
 }
 
 int32_t OpenReceiptWithLine() {
-    int32_t rc = ReceiptBegin();
-    if (rc != 0) return rc;
     uint32_t value = 0;
-    return pReceiptItem(1, "Chleb razowy", 1, 0, 2, 0, "szt", 350, &value);
+    const int32_t rc = ReceiptBegin();
+    return rc != 0 ? rc : pReceiptItem(1, "Chleb razowy", 1, 0, 2, 0, "szt", 350, &value);
+}
+
+// A day with one receipt, closed by its daily report, last month: a record
+// in the fiscal memory for every period report.
+void LastMonthsDay() {
+    const std::tm t = LastMonth();
+    darvosim::Printer &p = theSim->printer();
+    {
+        std::lock_guard<std::recursive_mutex> lock(p.mutex);
+        darvosim::SetSalesClock(p.sales, {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, 12, 0, 0}, true);
+    }
+    EXPECT_EQ(0, OpenReceiptWithLine());
+    EXPECT_EQ(0, ReceiptEnd(0));
+    EXPECT_EQ(0, DailyReport(0));
+    std::lock_guard<std::recursive_mutex> lock(p.mutex);
+    p.sales.clockStopped = false;
+    p.sales.clockOffsetSeconds = 0;
+}
+
+// Where the calls put what they read.
+char text[700];
+int32_t n, va, vb, vc, vd, ve, vf, vg;
+uint32_t value; // 0 before an item: the driver works its value out
+uint8_t answer[256];
+std::string op;
+const auto Year = [] { return LastMonth().tm_year % 100; };
+const auto Month = [] { return LastMonth().tm_mon + 1; };
+
+// Opens a receipt with a line, a payment and a footer line.
+void ReceiptToEnd() {
+    OpenReceiptWithLine();
+    pFillPayment(1, "Gotowka", 1000, 0);
+    pFillLines(1, "Dziekujemy", &n);
 }
 
 const std::vector<Call> &Calls() {
     static const std::vector<Call> calls = {
-        {"RSSequence",
-         [] {
-             uint8_t answer[256] = {};
-             return RSSequence(0x5B, 2, 0, answer, nullptr);
-         }},
+        {"RSSequence", [] { return RSSequence(0x5B, 2, 0, answer, nullptr); }},
         {"PrintControl", [] { return PrintControl(0, 7); }},
         {"PrintResume", [] { return PrintResume(); }},
         {"CommunicationInit", [] { return CommunicationInit(kPort, 9600, 1); }},
-        {"pDeviceName",
-         [] {
-             char name[64];
-             return pDeviceName(name);
-         },
-         [] { darvo::SessionReady = false; }},
+        {"pDeviceName", [] { return pDeviceName(text); }, [] { darvo::SessionReady = false; }},
         {"ReceiptConditions", [] { return ReceiptConditions(); }},
         {"ReceiptBegin", [] { return ReceiptBegin(); }},
-        {"pReceiptItem",
-         [] {
-             uint32_t value = 0;
-             return pReceiptItem(1, "Mleko 2%", 2, 0, 1500, 3, "l", 333, &value);
-         },
+        {"pReceiptItem", [] { return pReceiptItem(1, "Mleko 2%", 2, 0, 1500, 3, "l", 333, &(value = 0)); },
          [] { ReceiptBegin(); }},
         {"PackageItem", [] { return PackageItem(0, 1, 2, 50); }, [] { OpenReceiptWithLine(); }},
         {"PrintSubtotal", [] { return PrintSubtotal(); }, [] { OpenReceiptWithLine(); }},
-        {"ReceiptEnd", [] { return ReceiptEnd(10); },
-         [] {
-             OpenReceiptWithLine();
-             pFillPayment(1, "Gotowka", 1000, 0);
-             int32_t free = 0;
-             pFillLines(1, "Dziekujemy", &free);
-         }},
+        {"ReceiptEnd", [] { return ReceiptEnd(10); }, ReceiptToEnd},
         {"ReceiptCancel", [] { return ReceiptCancel(); }, [] { OpenReceiptWithLine(); }},
-        {"ReadVAT",
-         [] {
-             int32_t n, a, b, c, d, e, f, g;
-             return ReadVAT(&n, &a, &b, &c, &d, &e, &f, &g);
-         }},
-        {"SetVAT",
-         [] {
-             int32_t n = 0;
-             return SetVAT(&n, 2300, 800, 500, 0, 10000, 25500, 25500);
-         }},
+        {"ReadVAT", [] { return ReadVAT(&n, &va, &vb, &vc, &vd, &ve, &vf, &vg); }},
+        {"SetVAT", [] { return SetVAT(&n, 2300, 800, 500, 0, 10000, 25500, 25500); }},
         {"DailyReport", [] { return DailyReport(1); }},
-        {"PeriodReport",
-         [] {
-             const std::tm t = LastMonth();
-             return PeriodReport(0, t.tm_year % 100, t.tm_mon + 1, 1, t.tm_year % 100, t.tm_mon + 1, 28);
-         },
+        {"PeriodReport", [] { return PeriodReport(0, Year(), Month(), 1, Year(), Month(), 28); },
          LastMonthsDay, true, 2},
-        {"MonthlyReport",
-         [] {
-             const std::tm t = LastMonth();
-             return MonthlyReport(0, t.tm_year % 100, t.tm_mon + 1);
-         },
-         LastMonthsDay, true},
+        {"MonthlyReport", [] { return MonthlyReport(0, Year(), Month()); }, LastMonthsDay, true},
         {"NumberReport", [] { return NumberReport(0, 1, 1); }, LastMonthsDay, true},
         {"LockedArticlesReport", [] { return LockedArticlesReport(); }},
         {"PrinterStatusReport", [] { return PrinterStatusReport(); }},
-        {"ReceiptNumber",
-         [] {
-             int32_t n = 0;
-             return ReceiptNumber(&n);
-         }},
-        {"PrinterNumber",
-         [] {
-             int32_t n = 0;
-             std::string op;
-             return PrinterNumber(n, op);
-         }},
-        {"DailyReportNumber",
-         [] {
-             int32_t n = 0;
-             return DailyReportNumber(&n);
-         }},
-        {"pReadTotal",
-         [] {
-             char text[64];
-             return pReadTotal(text);
-         }},
-        {"pReadSelTotal",
-         [] {
-             char text[64];
-             return pReadSelTotal("A", text);
-         }},
-        {"pReadClock",
-         [] {
-             char text[64];
-             return pReadClock(text);
-         }},
+        {"ReceiptNumber", [] { return ReceiptNumber(&n); }},
+        {"PrinterNumber", [] { return PrinterNumber(n, op); }},
+        {"DailyReportNumber", [] { return DailyReportNumber(&n); }},
+        {"pReadTotal", [] { return pReadTotal(text); }},
+        {"pReadSelTotal", [] { return pReadSelTotal("A", text); }},
+        {"pReadClock", [] { return pReadClock(text); }},
         {"WriteLineFeed", [] { return WriteLineFeed(3); }},
-        {"pReadUniqueNumber",
-         [] {
-             char text[64];
-             return pReadUniqueNumber(text);
-         }},
+        {"pReadUniqueNumber", [] { return pReadUniqueNumber(text); }},
         {"OpenDrawer", [] { return OpenDrawer(1); }},
     };
     return calls;
@@ -188,36 +129,29 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
   protected:
     const Call &TheCall() { return Calls()[GetParam()]; }
 
-    // The bytes of a clean run of the call, in wire order.
-    std::vector<Event> CleanRun() {
+    // A fresh printer and session, and the call's set-up done.
+    void Prepare() {
         StartSession(TheCall().deviceType);
         theSim = sim.get();
         TheCall().setup();
         Sync();
-        const size_t mark = sim->log().Entries().size();
-        EXPECT_EQ(0, TheCall().call()) << "clean run";
-        Sync(); // its frame is the last one
-        const int syncFrame = sim->FrameCount();
+    }
+    // The bytes of a clean run of the call, in wire order.
+    std::vector<Event> CleanRun() {
+        Prepare();
+        const auto entries = CleanBytes(TheCall().call);
         std::vector<Event> events;
-        const auto entries = sim->log().Entries();
         std::map<int, uint8_t> commands;
         for (const darvosim::Frame &f : sim->log().Frames())
             commands[f.number] = f.command;
         int lastFrame = -1;
         bool answered = false;
-        for (size_t i = mark; i < entries.size() && entries[i].frame != syncFrame; ++i) {
-            const auto &e = entries[i];
-            Event ev{e.fromHost, false, false, commands[e.frame]};
-            if (e.fromHost && e.byte == darvosim::ESC && e.frame != lastFrame) {
-                ev.frameStart = true;
-                lastFrame = e.frame;
-                answered = false;
-            }
-            if (!e.fromHost && !answered) {
-                ev.firstAnswer = true;
-                answered = true;
-            }
-            events.push_back(ev);
+        for (const darvosim::WireEntry &e : entries) {
+            const bool start = e.fromHost && e.byte == darvosim::ESC && e.frame != lastFrame;
+            if (start) lastFrame = e.frame;
+            answered = answered && !start;
+            events.push_back({e.fromHost, start, !e.fromHost && !answered, commands[e.frame]});
+            answered = answered || !e.fromHost;
         }
         return events;
     }
@@ -227,17 +161,13 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
     void RunCase(FaultKind kind, int position, const std::vector<Event> &events) {
         SCOPED_TRACE(std::string(TheCall().name) + ", " + darvosim::FaultName(kind) + " at byte " +
                      std::to_string(position));
-        StartSession(TheCall().deviceType);
-        theSim = sim.get();
-        TheCall().setup();
-        Sync();
+        Prepare();
         sim->InjectFault(kind, position);
         const auto start = std::chrono::steady_clock::now();
         const int32_t rc = TheCall().call();
         const double seconds = SecondsSince(start);
         // Bytes without an answer may still be on their way to the printer.
         ASSERT_TRUE(sim->WaitForFault(std::chrono::seconds(3)));
-
         const Event &at = events[position];
         auto printerByteFrom = [&](size_t from, bool sameFrame) {
             for (size_t i = from; i < events.size(); ++i) {
@@ -246,31 +176,23 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
             }
             return false;
         };
-        bool timeout = false;
-        std::set<int32_t> expected;
+        using Codes = std::set<int32_t>;
+        Codes expected; // NAK and garbage: the answer decides the way on
         switch (kind) {
         case FaultKind::HangUp:
         case FaultKind::Remove:
         case FaultKind::PowerOff:
-            timeout = kind == FaultKind::PowerOff;
-            if (!at.fromHost) {
-                expected = {21};
-            } else {
-                expected = printerByteFrom(position + 1, false) ? std::set<int32_t>{20, 21}
-                                                                : std::set<int32_t>{0, 20};
-            }
+            expected = !at.fromHost                           ? Codes{21}
+                       : printerByteFrom(position + 1, false) ? Codes{20, 21}
+                                                              : Codes{0, 20};
             break;
-        case FaultKind::NoAnswer:
-            timeout = true;
-            expected = {printerByteFrom(position, false) ? 21 : 0};
-            break;
-        case FaultKind::Truncate:
-            timeout = true;
-            expected = {printerByteFrom(position, true) ? 21 : 0};
-            break;
+        case FaultKind::NoAnswer: expected = {printerByteFrom(position, false) ? 21 : 0}; break;
+        case FaultKind::Truncate: expected = {printerByteFrom(position, true) ? 21 : 0}; break;
         case FaultKind::LineError: expected = {0, 20}; break;
-        default: break; // NAK and garbage: the answer decides the way on
+        default: break;
         }
+        const bool timeout =
+            kind == FaultKind::PowerOff || kind == FaultKind::NoAnswer || kind == FaultKind::Truncate;
         // A call that opens the port again finds the device gone (a
         // pseudo-terminal hung up is gone as well), or, when the path is
         // still there, a line that fails to be set up (ERROR_IO_DEVICE).
@@ -285,7 +207,6 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
         }
         // One time-out at most (1 s), and a margin for a busy machine.
         EXPECT_LT(seconds, (timeout ? 1.0 : 0.0) + 2.5) << "result " << rc;
-
         Recover();
         int32_t number = -1;
         ASSERT_EQ(0, ReceiptNumber(&number));

@@ -31,15 +31,9 @@ class InterruptedReceipt : public FaultTest {
     // Bytes of a whole receipt, and which of them the printer sends.
     std::vector<bool> CleanReceipt() {
         StartSession();
-        Sync();
-        const size_t mark = sim->log().Entries().size();
-        EXPECT_EQ(0, PrintReceipt());
-        Sync();
-        const int syncFrame = sim->FrameCount();
         std::vector<bool> fromPrinter;
-        const auto entries = sim->log().Entries();
-        for (size_t i = mark; i < entries.size() && entries[i].frame != syncFrame; ++i)
-            fromPrinter.push_back(!entries[i].fromHost);
+        for (const auto &e : CleanBytes(PrintReceipt))
+            fromPrinter.push_back(!e.fromHost);
         return fromPrinter;
     }
 
@@ -52,27 +46,20 @@ class InterruptedReceipt : public FaultTest {
         sim->InjectFault(kind, position);
         const int32_t rc = PrintReceipt();
         ASSERT_TRUE(sim->WaitForFault(std::chrono::seconds(3)));
-
         Recover();
         int32_t after = -1;
         ASSERT_EQ(0, ReceiptNumber(&after));
         const bool printed = after != before;
-        if (rc == 0) {
-            EXPECT_TRUE(printed) << "success reported for a receipt never printed";
-        }
+        EXPECT_TRUE(printed || rc != 0) << "success reported for a receipt never printed";
         if (!printed) {
             ASSERT_EQ(0, PrintReceipt());
         }
-
         Sync();
         const darvosim::SalesState sales = Sales();
         EXPECT_EQ(before + 1, sales.receiptNumber);
         EXPECT_EQ(1, sales.receiptCounter);
         EXPECT_EQ(kReceiptValue, sales.totals[0]);
-        int footers = 0;
-        for (const std::string &line : sim->printer().roll.Lines())
-            footers += line.find("#KASA") != std::string::npos;
-        EXPECT_EQ(1, footers) << sim->printer().roll.Text();
+        EXPECT_EQ(1, Footers()) << sim->printer().roll.Text();
     }
 };
 

@@ -28,12 +28,6 @@ class RecoveryExample : public FaultTest {
         StartSession();
         CommunicationEnd(); // the example opens the port itself
     }
-    int Footers() {
-        int n = 0;
-        for (const std::string &line : sim->printer().roll.Lines())
-            n += line.find("#KASA") != std::string::npos;
-        return n;
-    }
     // Where the printer's answer to `command` begins, counted from the
     // example's first byte.
     int AnswerOf(uint8_t command) {

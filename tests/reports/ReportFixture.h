@@ -11,6 +11,7 @@
 #include "darvodr/darvodr.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,7 @@ class ReportTest : public SimTest {
         }
         darvo::SetDriverHost(&host);
         ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
+        Frames(); // the session start's last frame is logged before the log is emptied
         sim->log().Clear();
     }
     void TearDown() override {
@@ -84,9 +86,26 @@ class ReportTest : public SimTest {
         std::lock_guard<std::recursive_mutex> lock(p.mutex);
         return PrinterState{p.status, p.sales, p.fiscal, p.powered};
     }
-    std::string Roll() { return printer().roll.Text(); }
-    uint16_t WriteTimeout() { return darvo::ThePort->WriteTimeoutInForce(); }
-    uint16_t ReadTimeout() { return darvo::ThePort->ReadTimeoutInForce(); }
+    bool Printed(const std::string &text) { return printer().roll.Text().find(text) != std::string::npos; }
+    // The port is back on the usual time-outs (3 s write, 5 s read).
+    void ExpectUsualTimeouts() {
+        EXPECT_EQ(3, darvo::ThePort->WriteTimeoutInForce());
+        EXPECT_EQ(5, darvo::ThePort->ReadTimeoutInForce());
+    }
+    // Sends a frame the user program builds itself; the printer's result
+    // byte, or -1 when the exchange failed.
+    int Raw(uint8_t command, int32_t answerLength, int32_t sendLength, uint8_t *frame) {
+        uint8_t answer[256] = {}, result = 0;
+        if (RSSequence(command, answerLength, sendLength, answer, frame) != 0) return -1;
+        return darvo::ReceiveByte(result) ? result : -1;
+    }
+    // The settlement report's frame, checked against the unique number's
+    // digit pairs and today's date (2008-02-07).
+    std::array<uint8_t, 256> SettlementFrame(uint8_t kind) {
+        const std::string u = State().sales.uniqueNumber;
+        auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
+        return {kind, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7};
+    }
 
     RecordingHost host;
 };

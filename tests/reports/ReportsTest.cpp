@@ -5,37 +5,45 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
-#include <unistd.h>
 #include <stdexcept>
+#include <tuple>
+#include <unistd.h>
 
 using namespace darvotest;
 using darvosim::Printer;
 
 namespace {
 
-// The daily report refuses a day without sales on the old models whatever
-// the flag; on the newer ones only without the zero-report flag.
-TEST_F(ReportTest, DailyReportZeroCounterRulesByModel) {
-    Begin(0);
-    EXPECT_EQ(211, DailyReport(1));
-    EXPECT_EQ(1u, FramesOf(102).size());
-    EXPECT_TRUE(FramesOf(37).empty());
-    EXPECT_TRUE(State().fiscal.records.empty());
+const uint8_t kNumbers[4] = {1, 0, 1, 0}; // daily reports 1..1
+
+// The zero-report flag spares the counter check on types 2, 3, 6, 7, 8
+// and 9 only; on 0, 1, 4 and 5 a day without sales is always refused.
+TEST_F(ReportTest, ZeroReportFlagByEveryDeviceType) {
+    Begin(3);
+    for (uint8_t type = 0; type <= 9; ++type) {
+        SCOPED_TRACE(int(type));
+        sim->log().Clear();
+        darvo::DeviceType = type;
+        const bool spared = type == 2 || type == 3 || type >= 6;
+        EXPECT_EQ(spared ? 0 : 211, DailyReport(1));
+        EXPECT_EQ(spared ? 0u : 1u, FramesOf(102).size());
+        EXPECT_EQ(spared ? 1u : 0u, FramesOf(37).size());
+        EXPECT_TRUE(FramesOf(247).empty());
+    }
 }
 
 TEST_F(ReportTest, DailyReportZeroReportOnNewerModel) {
     Begin(3);
     EXPECT_EQ(211, DailyReport(0));
     EXPECT_TRUE(FramesOf(37).empty());
-    sim->log().Clear();
+    EXPECT_TRUE(State().fiscal.records.empty());
     EXPECT_EQ(0, DailyReport(1));
-    EXPECT_TRUE(FramesOf(102).empty());
     ASSERT_EQ(1u, FramesOf(37).size());
     EXPECT_EQ(B({0x1B, 37}), FramesOf(37)[0].fromHost);
     ASSERT_EQ(1u, State().fiscal.records.size());
     EXPECT_EQ(1, State().fiscal.records[0].number);
     EXPECT_EQ((darvosim::Date{8, 2, 7}), State().fiscal.records[0].date);
-    EXPECT_NE(std::string::npos, Roll().find("RAPORT DOBOWY FISKALNY"));
+    EXPECT_TRUE(Printed("RAPORT DOBOWY FISKALNY"));
     EXPECT_EQ(0, State().status.printing); // the driver waited for the printout
 }
 
@@ -49,12 +57,12 @@ TEST_F(ReportTest, DailyReportOnPexaCountsReceiptsOfCommand247) {
     });
     EXPECT_EQ(0, DailyReport(0));
     EXPECT_EQ(1u, FramesOf(247).size());
-    ASSERT_EQ(1u, State().fiscal.records.size());
-    EXPECT_EQ(3, State().fiscal.records[0].receipts);
-    EXPECT_EQ(12345, State().fiscal.records[0].totals[0]);
-    EXPECT_EQ(0, State().sales.receiptCounter); // the report closed the day
-    EXPECT_EQ(0, State().sales.totals[0]);
-    EXPECT_EQ(1, State().sales.dailyReportNumber);
+    const PrinterState s = State();
+    ASSERT_EQ(1u, s.fiscal.records.size());
+    EXPECT_EQ(3, s.fiscal.records[0].receipts);
+    EXPECT_EQ(12345, s.fiscal.records[0].totals[0]);
+    EXPECT_EQ(0, s.sales.receiptCounter); // the report closed the day
+    EXPECT_EQ(0, s.sales.totals[0]);
     int32_t number = 0;
     EXPECT_EQ(0, DailyReportNumber(&number));
     EXPECT_EQ(1, number);
@@ -63,11 +71,9 @@ TEST_F(ReportTest, DailyReportOnPexaCountsReceiptsOfCommand247) {
 TEST_F(ReportTest, ReportsRefusedWhileReceiptOpenSendNothing) {
     Begin(3);
     darvo::ReceiptOpen = true;
-    EXPECT_EQ(200, DailyReport(1));
-    EXPECT_EQ(200, darvo::FinancialTaxReport());
-    EXPECT_EQ(200, LockedArticlesReport());
-    EXPECT_EQ(200, PrinterStatusReport());
-    EXPECT_EQ(200, MonthlyReport(0, 7, 12));
+    for (int32_t rc : {DailyReport(1), darvo::FinancialTaxReport(), LockedArticlesReport(),
+                       PrinterStatusReport(), MonthlyReport(0, 7, 12)})
+        EXPECT_EQ(200, rc);
     EXPECT_TRUE(Frames().empty());
 }
 
@@ -76,12 +82,11 @@ TEST_F(ReportTest, SimpleReportsPrintAndShowTheirProgressText) {
     EXPECT_EQ(0, darvo::FinancialTaxReport());
     EXPECT_EQ(0, LockedArticlesReport());
     EXPECT_EQ(0, PrinterStatusReport());
-    EXPECT_EQ(1u, FramesOf(43).size());
-    EXPECT_EQ(1u, FramesOf(34).size());
-    EXPECT_EQ(1u, FramesOf(38).size());
-    EXPECT_NE(std::string::npos, Roll().find("RAPORT FINANSOWY PODATKOWY"));
-    EXPECT_NE(std::string::npos, Roll().find("RAPORT NAZW TOWARÓW ZABLOKOWANYCH"));
-    EXPECT_NE(std::string::npos, Roll().find("RAPORT STANU DRUKARKI"));
+    for (uint8_t command : {43, 34, 38})
+        EXPECT_EQ(1u, FramesOf(command).size()) << int(command);
+    for (const char *title :
+         {"RAPORT FINANSOWY PODATKOWY", "RAPORT NAZW TOWARÓW ZABLOKOWANYCH", "RAPORT STANU DRUKARKI"})
+        EXPECT_TRUE(Printed(title)) << title;
     const auto &a = host.activity;
     EXPECT_NE(a.end(),
               std::find(a.begin(), a.end(), darvo::Utf8ToCp1250("Raport nazw towarów zablokowanych...")));
@@ -97,20 +102,25 @@ TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(B({0x1B, 40, 0, 8, 0, 1, 0, 1, 0, 8, 0, 1, 3, 1}), frames[0].fromHost);
     EXPECT_EQ(B({0x06}), frames[0].fromPrinter);
-    EXPECT_NE(std::string::npos, Roll().find("Raport dobowy nr 1  2008-01-10"));
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
-
+    EXPECT_TRUE(Printed("Raport dobowy nr 1  2008-01-10"));
+    ExpectUsualTimeouts();
     sim->log().Clear();
     EXPECT_EQ(0, PeriodReport(0, 8, 1, 1, 8, 1, 31));
     EXPECT_EQ(1u, FramesOf(41).size());
-
+    darvo::SetPortTimeouts(1, 1); // refused: the usual time-outs all the same
+    sim->Script(41, darvosim::Scripted{B({0x15})});
+    EXPECT_EQ(24, PeriodReport(0, 8, 1, 1, 8, 1, 31));
+    ExpectUsualTimeouts();
     sim->log().Clear();
     EXPECT_EQ(215, PeriodReport(1, 8, 13, 1, 8, 1, 31));
     EXPECT_EQ(215, PeriodReport(1, 0, 1, 1, 8, 1, 31));
     EXPECT_EQ(215, PeriodReport(1, 8, 1, 32, 8, 1, 31));
     EXPECT_EQ(215, PeriodReport(2, 8, 1, 1, 8, 1, 31));
     EXPECT_TRUE(Frames().empty());
+    // The newer reports are refused on the old models.
+    EXPECT_EQ(224, MonthlyReport(0, 7, 12));
+    EXPECT_EQ(224, NumberReport(0, 1, 2));
+    EXPECT_TRUE(FramesOf(49).empty());
 }
 
 TEST_F(ReportTest, MonthlyAndNumberReportFrames) {
@@ -122,14 +132,13 @@ TEST_F(ReportTest, MonthlyAndNumberReportFrames) {
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(B({0x1B, 49, 5, 0, 7, 1, 2}), frames[0].fromHost);
     EXPECT_EQ(B({0x06, 0x00}), frames[0].fromPrinter);
-    EXPECT_NE(std::string::npos, Roll().find("RAPORT MIESIĘCZNY"));
-
+    EXPECT_TRUE(Printed("RAPORT MIESIĘCZNY"));
     sim->log().Clear();
     EXPECT_EQ(0, NumberReport(1, 300, 310));
     frames = FramesOf(49);
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(B({0x1B, 49, 1, 0x2C, 0x01, 0x36, 0x01}), frames[0].fromHost);
-    EXPECT_NE(std::string::npos, Roll().find("Raport dobowy nr 310  2007-12-31"));
+    EXPECT_TRUE(Printed("Raport dobowy nr 310  2007-12-31"));
 }
 
 // The printer's verdicts on the range it was given.
@@ -146,7 +155,6 @@ TEST_F(ReportTest, PeriodReportVerdictsOfThePrinter) {
     EXPECT_EQ(215, MonthlyReport(0, 100, 1));
     EXPECT_EQ(5u, FramesOf(49).size());
     EXPECT_TRUE(printer().roll.Lines().empty());
-
     const uint8_t range[12] = {0, 8, 0, 2, 0, 1, 0, 8, 0, 1, 0, 1}; // 2008-02-01 .. 2008-01-01
     EXPECT_EQ(219, darvo::PeriodReportCommand(darvo::kShortByDates, range));
     const uint8_t empty[12] = {0, 7, 0, 1, 0, 1, 0, 7, 1, 2, 3, 1};
@@ -156,28 +164,19 @@ TEST_F(ReportTest, PeriodReportVerdictsOfThePrinter) {
     EXPECT_EQ(225, darvo::PeriodReportCommand(darvo::kShortMonthly, nullptr));
 }
 
+// Result bytes above 5 are success without waiting for a printout.
 TEST_F(ReportTest, ResultByteTable) {
     Begin(3);
-    const struct {
-        uint8_t byte;
-        int32_t code;
-    } table[] = {{1, 219}, {2, 220}, {3, 221}, {4, 222}, {5, 223}, {6, 0}, {200, 0}};
-    for (auto row : table) {
-        sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({row.byte})});
-        EXPECT_EQ(row.code, MonthlyReport(1, 7, 12)) << int(row.byte);
+    const std::pair<uint8_t, int32_t> table[] = {{1, 219}, {2, 220}, {3, 221}, {4, 222},
+                                                 {5, 223}, {6, 0},   {200, 0}};
+    for (auto [byte, code] : table) {
+        sim->log().Clear();
+        sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({byte})});
+        EXPECT_EQ(code, MonthlyReport(1, 7, 12)) << int(byte);
+        if (byte > 5) {
+            EXPECT_TRUE(FramesOf(0x95).empty());
+        }
     }
-    // Above 5: success without waiting for a printout.
-    sim->log().Clear();
-    sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({6})});
-    EXPECT_EQ(0, MonthlyReport(1, 7, 12));
-    EXPECT_TRUE(FramesOf(0x95).empty());
-}
-
-TEST_F(ReportTest, NewerReportsRefusedOnOldModels) {
-    Begin(0);
-    EXPECT_EQ(224, MonthlyReport(0, 7, 12));
-    EXPECT_EQ(224, NumberReport(0, 1, 2));
-    EXPECT_TRUE(FramesOf(49).empty());
 }
 
 // Whatever a period report ends with, the port is left with the usual
@@ -203,38 +202,22 @@ TEST_F(ReportTest, TimeoutsAfterEveryPeriodReport) {
     });
     EXPECT_EQ(220, MonthlyReport(0, 7, 1));
     EXPECT_EQ(90, during.load());
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
+    ExpectUsualTimeouts();
 
-    // Refused command.
-    darvo::SetPortTimeouts(1, 1);
+    darvo::SetPortTimeouts(1, 1); // refused command
     sim->Script(49, darvosim::Scripted{B({0x15})});
     EXPECT_EQ(24, NumberReport(0, 1, 1));
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
+    ExpectUsualTimeouts();
 
-    // An answer other than ACK from the old printer's command.
-    darvo::SetPortTimeouts(1, 1);
+    darvo::SetPortTimeouts(1, 1); // an answer other than ACK
     sim->Script(49, darvosim::Scripted{B({0x07}), 0});
-    const uint8_t numbers[4] = {1, 0, 1, 0};
-    EXPECT_EQ(23, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
+    EXPECT_EQ(23, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
+    ExpectUsualTimeouts();
 
-    // Printed.
-    darvo::SetPortTimeouts(1, 1);
+    darvo::SetPortTimeouts(1, 1); // printed
     OnPrinter([](Printer &p) { darvosim::DefineFiscalCommands(p); });
-    EXPECT_EQ(0, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
-}
-
-TEST_F(ReportTest, OldPeriodReportRestoresTimeoutsAfterRefusal) {
-    Begin(1);
-    sim->Script(41, darvosim::Scripted{B({0x15})});
-    EXPECT_EQ(24, PeriodReport(0, 8, 1, 1, 8, 1, 31));
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
+    EXPECT_EQ(0, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
+    ExpectUsualTimeouts();
 }
 
 // The user program's selected port and speed are used for the reopening.
@@ -254,64 +237,6 @@ TEST_F(ReportTest, ReopensWithTheSelectedPortAndSpeed) {
     EXPECT_EQ(19200u, sim->LineSpeed());
 }
 
-TEST_F(ReportTest, PeriodReportConditions) {
-    Begin(7);
-    const uint8_t numbers[4] = {1, 0, 1, 0};
-    OnPrinter([](Printer &p) { p.status.fiscalMode = false; });
-    EXPECT_EQ(228, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
-    OnPrinter([](Printer &p) {
-        p.status.fiscalMode = true;
-        p.status.cmosErased = true;
-    });
-    EXPECT_EQ(107, darvo::PeriodReportConditions());
-    OnPrinter([](Printer &p) {
-        p.status.cmosErased = false;
-        p.status.userData = false;
-    });
-    EXPECT_EQ(104, darvo::PeriodReportConditions());
-    OnPrinter([](Printer &p) {
-        p.status.userData = true;
-        p.status.makerData = false;
-    });
-    EXPECT_EQ(100, darvo::PeriodReportConditions());
-    EXPECT_TRUE(FramesOf(49).empty());
-    OnPrinter([](Printer &p) { p.status.makerData = true; });
-    EXPECT_EQ(0, darvo::PeriodReportConditions());
-}
-
-// The settlement report, a frame the user program builds itself: checked
-// against the unique number and today's date, it makes the printer read-only.
-TEST_F(ReportTest, SettlementReportByNumbersEndsInReadOnly) {
-    Begin(7);
-    AddRecord(1, 8, 1, 10);
-    AddRecord(2, 8, 1, 11);
-    const std::string u = State().sales.uniqueNumber; // "ABC12345678"
-    auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
-    uint8_t frame[256] = {7, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7, 1, 0, 2, 0};
-    uint8_t answer[256] = {};
-    // A wrong date: conditions not met.
-    frame[10] = 6;
-    ASSERT_EQ(0, RSSequence(49, 1, 15, answer, frame));
-    uint8_t result = 0xEE;
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(6, result);
-    EXPECT_FALSE(State().status.readOnly);
-
-    frame[10] = 7;
-    ASSERT_EQ(0, RSSequence(49, 1, 15, answer, frame));
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(0, result);
-    EXPECT_TRUE(State().status.readOnly);
-    EXPECT_NE(std::string::npos, Roll().find("RAPORT ROZLICZENIOWY"));
-    EXPECT_EQ(0, PrintControl(0, 7));
-    // Read-only: no more daily reports.
-    EXPECT_EQ(24, DailyReport(1));
-}
-
-} // namespace
-
-namespace {
-
 // A host that opened the port itself, without a session: the report reopens
 // the port that is open.
 TEST_F(ReportTest, ReopensThePortAHostOpenedItself) {
@@ -323,35 +248,8 @@ TEST_F(ReportTest, ReopensThePortAHostOpenedItself) {
     EXPECT_EQ(0, NumberReport(0, 1, 1));
     ASSERT_TRUE(darvo::ThePort->IsOpen());
     EXPECT_EQ(19200u, darvo::ThePort->baudRate);
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
+    ExpectUsualTimeouts();
 }
-
-// The settlement report is refused while receipts were issued since the
-// last daily report, and prints the whole fiscal memory otherwise.
-TEST_F(ReportTest, SettlementReportOfTheWholeMemory) {
-    Begin(3);
-    AddRecord(1, 8, 1, 10, 4, 2500);
-    OnPrinter([](Printer &p) { p.sales.receiptCounter = 1; });
-    const std::string u = State().sales.uniqueNumber;
-    auto sum = [&](int i) { return static_cast<uint8_t>(u[3 + 2 * i] + u[4 + 2 * i]); };
-    uint8_t frame[256] = {8, sum(0), sum(1), sum(2), sum(3), 0, 8, 0, 2, 0, 7};
-    uint8_t answer[256] = {};
-    ASSERT_EQ(0, RSSequence(49, 1, 11, answer, frame));
-    uint8_t result = 0;
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(7, result);
-    OnPrinter([](Printer &p) { p.sales.receiptCounter = 0; });
-    ASSERT_EQ(0, RSSequence(49, 1, 11, answer, frame));
-    ASSERT_TRUE(darvo::ReceiveByte(result));
-    EXPECT_EQ(0, result);
-    EXPECT_NE(std::string::npos, Roll().find("Liczba paragonów: 4"));
-    EXPECT_TRUE(State().status.readOnly);
-}
-
-} // namespace
-
-namespace {
 
 // A user program whose port selection fails after the report was ordered:
 // the port is still left with the usual time-outs, not the long one.
@@ -360,13 +258,8 @@ TEST_F(ReportTest, UsualTimeoutsWhenTheReturnReopeningFails) {
         int calls = 0;
         bool throws = true;
         bool SelectedPortAndSpeed(int32_t &port, int32_t &speed) override {
-            if (++calls > 1) {
-                if (throws) throw std::runtime_error("no selection");
-                port = 0; // nothing selected any more
-                speed = 9600;
-                return true;
-            }
-            port = kPort;
+            if (++calls > 1 && throws) throw std::runtime_error("no selection");
+            port = calls > 1 ? 0 : kPort; // nothing selected any more
             speed = 9600;
             return true;
         }
@@ -377,23 +270,71 @@ TEST_F(ReportTest, UsualTimeoutsWhenTheReturnReopeningFails) {
     EXPECT_EQ(999, NumberReport(0, 1, 1));
     EXPECT_EQ(1u, FramesOf(49).size());
     ASSERT_TRUE(darvo::ThePort->IsOpen());
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
-
+    ExpectUsualTimeouts();
     failing.calls = 0;
     failing.throws = false;
-    const uint8_t numbers[4] = {1, 0, 1, 0};
-    EXPECT_EQ(114, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    EXPECT_EQ(114, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
     EXPECT_EQ(2u, FramesOf(49).size());
     ASSERT_TRUE(darvo::ThePort->IsOpen());
-    EXPECT_EQ(3, WriteTimeout());
-    EXPECT_EQ(5, ReadTimeout());
+    ExpectUsualTimeouts();
     darvo::SetDriverHost(&host);
 }
 
-} // namespace
+TEST_F(ReportTest, PeriodReportConditions) {
+    Begin(7);
+    OnPrinter([](Printer &p) { p.status.fiscalMode = false; });
+    EXPECT_EQ(228, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
+    // Erased memory, no user data, no maker's data.
+    const std::tuple<bool, bool, bool, int32_t> rows[] = {{true, true, true, 107},
+                                                          {false, false, true, 104},
+                                                          {false, true, false, 100},
+                                                          {false, true, true, 0}};
+    for (const auto &[erased, userData, makerData, code] : rows) {
+        OnPrinter([&](Printer &p) {
+            p.status.fiscalMode = true;
+            p.status.cmosErased = erased;
+            p.status.userData = userData;
+            p.status.makerData = makerData;
+        });
+        EXPECT_EQ(code, darvo::PeriodReportConditions());
+    }
+    EXPECT_TRUE(FramesOf(49).empty());
+}
 
-namespace {
+// The settlement report by numbers, a frame the user program builds itself:
+// checked against the unique number and today's date, it makes the printer
+// read-only.
+TEST_F(ReportTest, SettlementReportByNumbersEndsInReadOnly) {
+    Begin(7);
+    AddRecord(1, 8, 1, 10);
+    AddRecord(2, 8, 1, 11);
+    auto frame = SettlementFrame(7);
+    frame[11] = 1; // daily reports 1..2
+    frame[13] = 2;
+    frame[10] = 6; // a wrong date: conditions not met
+    EXPECT_EQ(6, Raw(49, 1, 15, frame.data()));
+    EXPECT_FALSE(State().status.readOnly);
+    frame[10] = 7;
+    EXPECT_EQ(0, Raw(49, 1, 15, frame.data()));
+    EXPECT_TRUE(State().status.readOnly);
+    EXPECT_TRUE(Printed("RAPORT ROZLICZENIOWY"));
+    EXPECT_EQ(0, PrintControl(0, 7));
+    EXPECT_EQ(24, DailyReport(1)); // read-only: no more daily reports
+}
+
+// The settlement report is refused while receipts were issued since the
+// last daily report, and prints the whole fiscal memory otherwise.
+TEST_F(ReportTest, SettlementReportOfTheWholeMemory) {
+    Begin(3);
+    AddRecord(1, 8, 1, 10, 4, 2500);
+    OnPrinter([](Printer &p) { p.sales.receiptCounter = 1; });
+    auto frame = SettlementFrame(8);
+    EXPECT_EQ(7, Raw(49, 1, 11, frame.data()));
+    OnPrinter([](Printer &p) { p.sales.receiptCounter = 0; });
+    EXPECT_EQ(0, Raw(49, 1, 11, frame.data()));
+    EXPECT_TRUE(Printed("Liczba paragonów: 4"));
+    EXPECT_TRUE(State().status.readOnly);
+}
 
 // The wire trace shows the result byte of a period report like every other
 // byte the driver receives.
@@ -404,8 +345,7 @@ TEST_F(ReportTest, TraceShowsThePeriodReportResultByte) {
     const std::string path = std::string(pattern) + "/trace.log";
     ::setenv("DARVO_TRACE", path.c_str(), 1);
     sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({2})});
-    const uint8_t numbers[4] = {1, 0, 1, 0};
-    EXPECT_EQ(220, darvo::PeriodReportCommand(darvo::kShortByNumbers, numbers));
+    EXPECT_EQ(220, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
     std::string text;
     EXPECT_EQ(0, ErrMessage(220, text)); // an exported call ends the trace's last line
     ::unsetenv("DARVO_TRACE");
@@ -424,26 +364,6 @@ TEST_F(ReportTest, TraceShowsThePeriodReportResultByte) {
     const std::vector<std::string> expected = {"-- command 49 (0x31)", ">> 1B 31", "<< 06",
                                                ">> 04 01 00 01 00",    "<< 02",    "ErrMessage -> 0"};
     EXPECT_EQ(expected, std::vector<std::string>(start, std::min(lines.end(), start + 6)));
-}
-
-} // namespace
-
-namespace {
-
-// The zero-report flag spares the counter check on types 2, 3, 6, 7, 8
-// and 9 only; on 0, 1, 4 and 5 a day without sales is always refused.
-TEST_F(ReportTest, ZeroReportFlagByEveryDeviceType) {
-    Begin(3);
-    for (uint8_t type = 0; type <= 9; ++type) {
-        SCOPED_TRACE(int(type));
-        sim->log().Clear();
-        darvo::DeviceType = type;
-        const bool spared = type == 2 || type == 3 || type >= 6;
-        EXPECT_EQ(spared ? 0 : 211, DailyReport(1));
-        EXPECT_EQ(spared ? 0u : 1u, FramesOf(102).size());
-        EXPECT_EQ(spared ? 1u : 0u, FramesOf(37).size());
-        EXPECT_TRUE(FramesOf(247).empty());
-    }
 }
 
 } // namespace
