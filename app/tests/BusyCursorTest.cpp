@@ -94,7 +94,7 @@ QByteArray Ani(const QByteArray &chunks) {
     Put32(b, uint32_t(chunks.size() + 4));
     return b + "ACON" + chunks;
 }
-QByteArray Frames(std::initializer_list<QByteArray> cursors) {
+QByteArray FrameList(std::initializer_list<QByteArray> cursors) {
     QByteArray list("fram");
     for (const QByteArray &c : cursors)
         list += Chunk("icon", c);
@@ -104,7 +104,7 @@ QByteArray Frames(std::initializer_list<QByteArray> cursors) {
 // Two frames shown as 1, 0, 1 for 6, 12 and 3 jiffies.
 QByteArray SequencedFile() {
     return Ani(Chunk("anih", Anih(2, 3, 10, 3)) + Chunk("rate", Words({6, 12, 3})) +
-               Chunk("seq ", Words({1, 0, 1})) + Frames({TopHalfBlack(), AllWhite()}));
+               Chunk("seq ", Words({1, 0, 1})) + FrameList({TopHalfBlack(), AllWhite()}));
 }
 
 QColor Pixel(const QCursor &cursor, int x, int y) {
@@ -128,7 +128,7 @@ TEST(BusyCursorFile, FramesStepsRatesAndHotSpots) {
 
     // Without rate and sequence: every frame once, at the header's rate.
     ASSERT_TRUE(ReadAnimatedCursor(
-        Ani(Chunk("anih", Anih(2, 2, 10, 1)) + Frames({TopHalfBlack(), AllWhite()}) + Chunk("INFO", "x")),
+        Ani(Chunk("anih", Anih(2, 2, 10, 1)) + FrameList({TopHalfBlack(), AllWhite()}) + Chunk("INFO", "x")),
         cursor));
     ASSERT_EQ(2u, cursor.steps.size());
     EXPECT_EQ(166, cursor.steps[1].milliseconds);
@@ -137,8 +137,8 @@ TEST(BusyCursorFile, FramesStepsRatesAndHotSpots) {
 
 TEST(BusyCursorFile, OtherSizesAreBroughtToTheDefaultOne) {
     AnimatedCursor cursor;
-    ASSERT_TRUE(ReadAnimatedCursor(Ani(Chunk("anih", Anih(1, 1, 1, 1)) + Frames({TopHalfBlack(16, {8, 4})})),
-                                   cursor));
+    ASSERT_TRUE(ReadAnimatedCursor(
+        Ani(Chunk("anih", Anih(1, 1, 1, 1)) + FrameList({TopHalfBlack(16, {8, 4})})), cursor));
     ASSERT_EQ(1u, cursor.steps.size());
     EXPECT_EQ(QSize(32, 32), cursor.steps[0].cursor.pixmap().size());
     EXPECT_EQ(QPoint(16, 8), cursor.steps[0].cursor.hotSpot());
@@ -153,7 +153,7 @@ TEST(BusyCursorFile, DamagedFilesAreRefused) {
         EXPECT_FALSE(ReadAnimatedCursor(good.left(n), cursor)) << n;
     EXPECT_TRUE(cursor.steps.empty());
 
-    const QByteArray frames = Frames({TopHalfBlack(), AllWhite()});
+    const QByteArray frames = FrameList({TopHalfBlack(), AllWhite()});
     const QByteArray header = Chunk("anih", Anih(2, 2, 10, 3));
     QByteArray wrongForm = good;
     wrongForm.replace(8, 4, "AVI ");
@@ -214,7 +214,7 @@ TEST_F(BusyCursor, LoadedOneIsShownAndAnimated) {
     QFile file(dir.filePath("hourglas.ani"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     // Two frames of one jiffy each.
-    file.write(Ani(Chunk("anih", Anih(2, 2, 1, 1)) + Frames({TopHalfBlack(), AllWhite()})));
+    file.write(Ani(Chunk("anih", Anih(2, 2, 1, 1)) + FrameList({TopHalfBlack(), AllWhite()})));
     file.close();
     ASSERT_TRUE(LoadBusyCursor(file.fileName()));
 
