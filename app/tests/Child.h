@@ -14,7 +14,7 @@
 namespace apptest {
 
 // This process's environment with some variables set anew.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string> &set) {
+inline std::vector<std::string> EnvironmentWith(const std::vector<std::string> &set) {
     std::vector<std::string> variables = set;
     for (char **e = environ; *e; ++e) {
         const std::string entry = *e;
