@@ -154,7 +154,10 @@ class AppTest : public ::testing::Test {
     // A printer of the type on COM1, connected; no box, sound or frame recorded yet.
     darvosim::Emulator &Connect(int deviceType = 7, uint16_t speed = 9600, int version = -1) {
         darvosim::Emulator &sim = StartSim(1, deviceType, version);
+        recorder.boxes.clear();
         Confirm(1, speed);
+        EXPECT_TRUE(deviceType == 9 || recorder.boxes.empty())
+            << Texts().join("|").toStdString(); // 9 is refused
         recorder.boxes.clear();
         beeps = 0;
         sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));

@@ -108,9 +108,11 @@ TEST_F(Dialog, FailedChecksKeepTheDialogOpen) {
         EXPECT_FALSE(Accepted());
         EXPECT_TRUE(Komunikacja->Button1->isEnabled());
         EXPECT_EQ(QString(), GlowneOkno->ActivityText());
-        if (!c.panel0.isEmpty()) EXPECT_EQ(c.panel0, GlowneOkno->PanelText(0));
-        if (c.type != 9) EXPECT_EQ("COM1, 9600 b/s", GlowneOkno->PanelText(1)); // from the device check
-        if (!c.commands.empty()) EXPECT_EQ(c.commands, Commands(sim));
+        EXPECT_TRUE(c.panel0.isEmpty() || c.panel0 == GlowneOkno->PanelText(0))
+            << GlowneOkno->PanelText(0).toStdString();
+        // The status bar from the device check.
+        EXPECT_TRUE(c.type == 9 || GlowneOkno->PanelText(1) == "COM1, 9600 b/s");
+        EXPECT_TRUE(c.commands.empty() || c.commands == Commands(sim));
     }
 }
 

@@ -214,11 +214,8 @@ TEST_F(ReportsMenu, TrainingModeRefusesPeriodicReports) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.fiscalMode = false; });
     GlowneOkno->Wedugnumerw1Click();
-    ASSERT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ(BoxKind::Information, recorder.boxes[0].kind);
-    EXPECT_EQ("Informacja", recorder.boxes[0].caption);
-    EXPECT_EQ("Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.",
-              recorder.boxes[0].text);
+    ExpectOnlyBox(BoxKind::Information, "Informacja",
+                  "Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.");
     EXPECT_TRUE(shownDialogs.isEmpty());
 }
 
