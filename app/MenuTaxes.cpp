@@ -25,11 +25,17 @@ QString RateLabelText(int32_t value, int32_t count) {
     return (count == 4 ? QString::number(value / 100) : RateDecimalText(value)) + QStringLiteral(" %");
 }
 
-// ReadVAT into seven values; the slots the printer does not report stay 0.
-int32_t ReadRates(int32_t &count, std::array<int32_t, 7> &rates) {
+// ReadVAT into seven values (the slots the printer does not report stay 0)
+// with the busy cursor; false after the error box.
+bool ReadRates(TGlowneOkno &window, int32_t &count, std::array<int32_t, 7> &rates) {
     rates.fill(0);
     count = 0;
-    return ReadVAT(&count, &rates[0], &rates[1], &rates[2], &rates[3], &rates[4], &rates[5], &rates[6]);
+    window.SetBusyCursor();
+    const int32_t code =
+        ReadVAT(&count, &rates[0], &rates[1], &rates[2], &rates[3], &rates[4], &rates[5], &rates[6]);
+    window.SetArrowCursor();
+    window.ShowCommandError(code);
+    return code == 0;
 }
 
 } // namespace
@@ -44,13 +50,7 @@ void TGlowneOkno::Odczyt1Click() {
     if (!DeviceCheck(type) || !CmosCheck() || !fOdczytStawek) return;
     int32_t count = 0;
     std::array<int32_t, 7> rates{};
-    SetBusyCursor();
-    const int32_t code = ReadRates(count, rates);
-    SetArrowCursor();
-    if (code != 0) {
-        ShowCommandError(code);
-        return;
-    }
+    if (!ReadRates(*this, count, rates)) return;
     if (count != 4 && count != 6 && count != 7) {
         ClearActivityMessage();
         return;
@@ -82,13 +82,7 @@ void TGlowneOkno::Zapis1Click() {
     if (!PrintConditionsCheck()) return;
     int32_t count = 0;
     std::array<int32_t, 7> rates{};
-    SetBusyCursor();
-    const int32_t code = ReadRates(count, rates);
-    SetArrowCursor();
-    if (code != 0) {
-        ShowCommandError(code);
-        return;
-    }
+    if (!ReadRates(*this, count, rates)) return;
     for (int i = 0; i < 7; ++i)
         CurrentRates[i] = static_cast<uint16_t>(rates[i]);
     bool nothingProgrammed = true;

@@ -1,7 +1,6 @@
 #include "uOkresoweMiesieczne.h"
 
 #include "AppState.h"
-#include "DialogButtons.h"
 #include "NivraSWindows.h"
 #include "uraportyokresowe.h"
 
@@ -20,10 +19,9 @@
 TfOkresoweMiesieczne *fOkresoweMiesieczne = nullptr;
 
 TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fOkresoweMiesieczne"), QStringLiteral("Raporty okresowe miesięczne")) {
+    : TPeriodReportDialog(parent, QStringLiteral("fOkresoweMiesieczne"),
+                          QStringLiteral("Raporty okresowe miesięczne")) {
     fOkresoweMiesieczne = this;
-    lPytanie = new QLabel(QStringLiteral("Czy wykonać raport?"), this);
-    lPytanie->setObjectName(QStringLiteral("lPytanie"));
     seRok = new QSpinBox(this);
     seRok->setObjectName(QStringLiteral("seRok"));
     seRok->setRange(2001, 2050);
@@ -31,22 +29,13 @@ TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent)
     seMiesiac->setObjectName(QStringLiteral("seMiesiac"));
     seMiesiac->setRange(1, 12);
     if (QLineEdit *edit = seMiesiac->findChild<QLineEdit *>()) edit->setMaxLength(2);
-    const TQuestionButtons buttons =
-        MakeQuestionButtons(this, QStringLiteral("bTak"), QStringLiteral("bNie"));
-    bTak = buttons.yes;
-    bNie = buttons.no;
-    connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
 
     auto *fields = new QHBoxLayout;
     fields->addWidget(new QLabel(QStringLiteral("Rok:"), this));
     fields->addWidget(seRok);
     fields->addWidget(new QLabel(QStringLiteral("Miesiąc:"), this));
     fields->addWidget(seMiesiac);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
-    layout->addLayout(fields);
-    layout->addLayout(buttons.row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOut(fields);
 }
 
 void TfOkresoweMiesieczne::MonthRecord(int year, int month, uint8_t record[12]) {
@@ -74,12 +63,6 @@ void TfOkresoweMiesieczne::bTakClick() {
     }
     uint8_t record[12];
     MonthRecord(seRok->value(), seMiesiac->value(), record);
-    const uint8_t type = darvo::DeviceType;
-    if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open for another try.
-        GlowneOkno->ShowCommandError(code);
-        return;
-    }
-    PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
-    accept();
+    OrderReport(darvo::DeviceType,
+                [&] { return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record); });
 }

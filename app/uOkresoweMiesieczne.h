@@ -2,28 +2,23 @@
 // report.
 #pragma once
 
-#include "Dialog.h"
+#include "uraportyokresowe.h"
 
 #include <cstdint>
 
-class QLabel;
-class QPushButton;
 class QSpinBox;
 
-class TfOkresoweMiesieczne : public TDialog {
+class TfOkresoweMiesieczne : public TPeriodReportDialog {
   public:
     explicit TfOkresoweMiesieczne(QWidget *parent);
 
     // Tens and units of the two-digit year, tens and units of the month.
     static void MonthRecord(int year, int month, uint8_t record[12]);
 
-    QLabel *lPytanie;
     QSpinBox *seRok;
     QSpinBox *seMiesiac;
-    QPushButton *bTak;
-    QPushButton *bNie;
 
-    void bTakClick();
+    void bTakClick() override;
 
   protected:
     void FormActivate() override;

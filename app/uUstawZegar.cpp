@@ -1,6 +1,7 @@
 #include "uUstawZegar.h"
 
 #include "AppState.h"
+#include "DialogButtons.h"
 #include "DriverText.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
@@ -53,32 +54,22 @@ TfUstawZegar::TfUstawZegar(QWidget *parent)
     pbZegar->setTextVisible(false);
     pbZegar->hide();
 
-    Button1 = new QPushButton(QStringLiteral("&Tak"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("&Nie"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    Button1->setAutoDefault(false);
+    const TQuestionButtons buttons = MakeQuestionButtons(this);
+    Button1 = buttons.yes;
+    Button2 = buttons.no;
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *fields = new QGridLayout;
     fields->addWidget(Label3, 0, 0);
     fields->addWidget(dtDate, 0, 1);
     fields->addWidget(Label2, 1, 0);
     fields->addWidget(meZegar, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addLayout(fields);
     layout->addWidget(Label4);
     layout->addWidget(pbZegar);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -1,6 +1,7 @@
 #include "uprzestawczas.h"
 
 #include "AppState.h"
+#include "DialogButtons.h"
 #include "DriverText.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
@@ -46,28 +47,18 @@ TfPrzestawianie::TfPrzestawianie(QWidget *parent)
     Label2->setObjectName(QStringLiteral("Label2"));
     meZegar = new TTimeEdit(this);
     Label1->setBuddy(meZegar);
-    Button1 = new QPushButton(QStringLiteral("&Tak"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("&Nie"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
+    const TQuestionButtons buttons = MakeQuestionButtons(this);
+    Button1 = buttons.yes;
+    Button2 = buttons.no;
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *time = new QHBoxLayout;
     time->addWidget(Label1);
     time->addWidget(meZegar);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(time);
     layout->addWidget(Label2);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -1,7 +1,6 @@
 #include "urapokrwgdat.h"
 
 #include "AppState.h"
-#include "DialogButtons.h"
 #include "NivraSWindows.h"
 #include "uraportyokresowe.h"
 
@@ -20,11 +19,9 @@
 TfRaportyOkresoweWgDat *fRaportyOkresoweWgDat = nullptr;
 
 TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fRaportyOkresoweWgDat"),
-              QStringLiteral("Raporty okresowe według dat")) {
+    : TPeriodReportDialog(parent, QStringLiteral("fRaportyOkresoweWgDat"),
+                          QStringLiteral("Raporty okresowe według dat")) {
     fRaportyOkresoweWgDat = this;
-    lPytanie = new QLabel(QStringLiteral("Czy wykonać raport?"), this);
-    lPytanie->setObjectName(QStringLiteral("lPytanie"));
     auto date = [this](const char *name) {
         auto *d = new QDateEdit(this);
         d->setObjectName(QString::fromLatin1(name));
@@ -36,20 +33,11 @@ TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(QWidget *parent)
     };
     dtOd = date("dtOd");
     dtDo = date("dtDo");
-    const TQuestionButtons buttons =
-        MakeQuestionButtons(this, QStringLiteral("bTak"), QStringLiteral("bNie"));
-    bTak = buttons.yes;
-    bNie = buttons.no;
-    connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
 
     auto *fields = new QHBoxLayout;
     fields->addWidget(dtOd);
     fields->addWidget(dtDo);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
-    layout->addLayout(fields);
-    layout->addLayout(buttons.row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOut(fields);
 }
 
 void TfRaportyOkresoweWgDat::DatesRecord(const QDate &from, const QDate &to, uint8_t record[12]) {
@@ -84,20 +72,12 @@ void TfRaportyOkresoweWgDat::bTakClick() {
         reject();
         return;
     }
-    if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open for another try.
-        GlowneOkno->ShowCommandError(code);
-        return;
-    }
-    int32_t result;
-    if (darvo::IsNewerPrinter(type)) {
-        result = darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record);
-    } else {
+    OrderReport(type, [&] {
+        if (darvo::IsNewerPrinter(type))
+            return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record);
         // The older printers know only the report by dates, detailed or short.
         auto number = [&](int at) { return record[at] * 10 + record[at + 1]; };
-        result = PeriodReport(PeriodReportKind == 0 ? 1 : 0, number(0), number(2), number(4), number(6),
-                              number(8), number(10));
-    }
-    PeriodReportOutcome(result, type);
-    accept();
+        return PeriodReport(PeriodReportKind == 0 ? 1 : 0, number(0), number(2), number(4), number(6),
+                            number(8), number(10));
+    });
 }

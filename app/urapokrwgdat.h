@@ -2,29 +2,24 @@
 // report (or, for the settlement report, only of its range).
 #pragma once
 
-#include "Dialog.h"
+#include "uraportyokresowe.h"
 
 #include <cstdint>
 
 class QDate;
 class QDateEdit;
-class QLabel;
-class QPushButton;
 
-class TfRaportyOkresoweWgDat : public TDialog {
+class TfRaportyOkresoweWgDat : public TPeriodReportDialog {
   public:
     explicit TfRaportyOkresoweWgDat(QWidget *parent);
 
     // The digits y y m m d d of each date (two-digit year), as values 0..9.
     static void DatesRecord(const QDate &from, const QDate &to, uint8_t record[12]);
 
-    QLabel *lPytanie;
     QDateEdit *dtOd;
     QDateEdit *dtDo;
-    QPushButton *bTak;
-    QPushButton *bNie;
 
-    void bTakClick();
+    void bTakClick() override;
 
   protected:
     void FormActivate() override;

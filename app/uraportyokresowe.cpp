@@ -34,12 +34,39 @@ void PeriodReportOutcome(int32_t code, uint8_t deviceType) {
     GlowneOkno->ResumeAfterPaperOut(code, deviceType, 0);
 }
 
-TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fOkresoweWgNumerow"),
-              QStringLiteral("Raporty okresowe według numerów")) {
-    fOkresoweWgNumerow = this;
+TPeriodReportDialog::TPeriodReportDialog(QWidget *parent, const QString &objectName, const QString &caption)
+    : TDialog(parent, objectName, caption) {
     lPytanie = new QLabel(QStringLiteral("Czy wykonać raport?"), this);
     lPytanie->setObjectName(QStringLiteral("lPytanie"));
+    const TQuestionButtons buttons =
+        MakeQuestionButtons(this, QStringLiteral("bTak"), QStringLiteral("bNie"));
+    bTak = buttons.yes;
+    bNie = buttons.no;
+    connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
+    buttonRow_ = buttons.row;
+}
+
+void TPeriodReportDialog::LayOut(QHBoxLayout *fields) {
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
+    layout->addLayout(fields);
+    layout->addLayout(buttonRow_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TPeriodReportDialog::OrderReport(uint8_t deviceType, const std::function<int32_t()> &report) {
+    if (int32_t code = PrintControl(1, deviceType); code != 0) {
+        GlowneOkno->ShowCommandError(code);
+        return;
+    }
+    PeriodReportOutcome(report(), deviceType);
+    accept();
+}
+
+TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
+    : TPeriodReportDialog(parent, QStringLiteral("fOkresoweWgNumerow"),
+                          QStringLiteral("Raporty okresowe według numerów")) {
+    fOkresoweWgNumerow = this;
     auto spin = [this](const char *name) {
         auto *s = new QSpinBox(this);
         s->setObjectName(QString::fromLatin1(name));
@@ -51,22 +78,13 @@ TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
     seDo = spin("seDo");
     // The last number can never be below the first.
     connect(seOd, &QSpinBox::valueChanged, this, [this](int value) { seDo->setMinimum(value); });
-    const TQuestionButtons buttons =
-        MakeQuestionButtons(this, QStringLiteral("bTak"), QStringLiteral("bNie"));
-    bTak = buttons.yes;
-    bNie = buttons.no;
-    connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
 
     auto *fields = new QHBoxLayout;
     fields->addWidget(new QLabel(QStringLiteral("Od"), this));
     fields->addWidget(seOd);
     fields->addWidget(new QLabel(QStringLiteral("do"), this));
     fields->addWidget(seDo);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
-    layout->addLayout(fields);
-    layout->addLayout(buttons.row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOut(fields);
 }
 
 void TfOkresoweWgNumerow::NumbersRecord(int first, int last, uint8_t record[12]) {
@@ -102,12 +120,6 @@ void TfOkresoweWgNumerow::bTakClick() {
         reject();
         return;
     }
-    const uint8_t type = darvo::DeviceType;
-    if (int32_t code = PrintControl(1, type); code != 0) {
-        // The printer is not ready: the dialog stays open for another try.
-        GlowneOkno->ShowCommandError(code);
-        return;
-    }
-    PeriodReportOutcome(darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record), type);
-    accept();
+    OrderReport(darvo::DeviceType,
+                [&] { return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record); });
 }

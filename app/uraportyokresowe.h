@@ -6,6 +6,7 @@
 #include "Dialog.h"
 
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -18,20 +19,43 @@ int32_t ReopenForPeriodReport();
 // in an error box. Ends with the arrow cursor.
 void PeriodReportOutcome(int32_t code, uint8_t deviceType);
 
-class TfOkresoweWgNumerow : public TDialog {
+class QHBoxLayout;
+
+// What the three period report dialogs share: the question "Czy wykonać
+// raport?" above their fields, "&Tak" (the default, runs bTakClick) and
+// "&Nie" below them.
+class TPeriodReportDialog : public TDialog {
+  public:
+    QLabel *lPytanie;
+    QPushButton *bTak;
+    QPushButton *bNie;
+
+    virtual void bTakClick() = 0;
+
+  protected:
+    TPeriodReportDialog(QWidget *parent, const QString &objectName, const QString &caption);
+    // The question, then the fields, then the buttons.
+    void LayOut(QHBoxLayout *fields);
+    // Once the printer can print, orders the report and handles its outcome,
+    // then closes; a printer that cannot print leaves the dialog open for
+    // another try.
+    void OrderReport(uint8_t deviceType, const std::function<int32_t()> &report);
+
+  private:
+    QHBoxLayout *buttonRow_;
+};
+
+class TfOkresoweWgNumerow : public TPeriodReportDialog {
   public:
     explicit TfOkresoweWgNumerow(QWidget *parent);
 
     // First and last number, 16-bit little-endian each; the rest zero.
     static void NumbersRecord(int first, int last, uint8_t record[12]);
 
-    QLabel *lPytanie;
     QSpinBox *seOd;
     QSpinBox *seDo;
-    QPushButton *bTak;
-    QPushButton *bNie;
 
-    void bTakClick();
+    void bTakClick() override;
 
   protected:
     void FormActivate() override;

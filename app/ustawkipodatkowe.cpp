@@ -1,6 +1,7 @@
 #include "ustawkipodatkowe.h"
 
 #include "AppState.h"
+#include "DialogButtons.h"
 #include "DriverText.h"
 #include "ErrorBeep.h"
 #include "MessageBoxes.h"
@@ -95,25 +96,15 @@ TfStawkiPodatkowe::TfStawkiPodatkowe(QWidget *parent)
     }
     Label8 = new QLabel(QStringLiteral("Czy wpisać stawki podatkowe?"), this);
     Label8->setObjectName(QStringLiteral("Label8"));
-    Button1 = new QPushButton(QStringLiteral("&Tak"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("&Nie"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
+    const TQuestionButtons buttons = MakeQuestionButtons(this);
+    Button1 = buttons.yes;
+    Button2 = buttons.no;
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(rows);
     layout->addWidget(Label8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
