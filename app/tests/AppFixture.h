@@ -46,6 +46,7 @@ struct RecordedBox {
 class Recorder : public MessageBoxPresenter {
   public:
     BoxAnswer Present(const BoxRequest &r) override {
+        if (onBox) onBox(r); // lets a test act while the box is open
         boxes.push_back({r.kind, r.caption, r.text, r.defaultNo});
         if (!IsQuestion(r.kind)) return BoxAnswer::Ok;
         if (answers.empty()) return BoxAnswer::No;
@@ -55,6 +56,7 @@ class Recorder : public MessageBoxPresenter {
     }
     std::vector<RecordedBox> boxes;
     std::deque<BoxAnswer> answers; // for questions; No when none is left
+    std::function<void(const BoxRequest &)> onBox;
 };
 
 class AppTest : public ::testing::Test {
@@ -90,6 +92,7 @@ class AppTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        recorder.onBox = nullptr; // it may hold the finished test's locals
         DestroyProgramWindows();
         darvo::CloseSessionPort();
         for (auto &[port, sim] : sims) {
@@ -146,6 +149,52 @@ class AppTest : public ::testing::Test {
         sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
         std::lock_guard<std::recursive_mutex> lock(sim.printer().mutex);
         change(sim.printer());
+    }
+
+    // A printer of the type on COM1, connected; no box, sound or frame recorded yet.
+    darvosim::Emulator &Connect(int deviceType = 7, uint16_t speed = 9600, int version = -1) {
+        darvosim::Emulator &sim = StartSim(1, deviceType, version);
+        recorder.boxes.clear();
+        Confirm(1, speed);
+        EXPECT_TRUE(deviceType == 9 || recorder.boxes.empty())
+            << Texts().join("|").toStdString(); // 9 is refused
+        recorder.boxes.clear();
+        beeps = 0;
+        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        sim.log().Clear();
+        return sim;
+    }
+    // The commands and frames the printer has had, once it has served them.
+    static darvosim::Bytes Commands(darvosim::Emulator &sim) {
+        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        return sim.log().Commands();
+    }
+    static std::vector<darvosim::Frame> Frames(darvosim::Emulator &sim, uint8_t command) {
+        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        return sim.log().FramesOf(command);
+    }
+    QStringList Texts() const {
+        QStringList out;
+        for (const RecordedBox &b : recorder.boxes)
+            out << b.text;
+        return out;
+    }
+    // Box `i` has this kind, caption and text.
+    void ExpectBox(BoxKind kind, const QString &caption, const QString &text, size_t i = 0) const {
+        ASSERT_LT(i, recorder.boxes.size()) << Texts().join("|").toStdString();
+        EXPECT_EQ(kind, recorder.boxes[i].kind) << i;
+        EXPECT_EQ(caption, recorder.boxes[i].caption) << i;
+        EXPECT_EQ(text, recorder.boxes[i].text) << i;
+    }
+    // Exactly one box was shown, with this kind, caption and text.
+    void ExpectOnlyBox(BoxKind kind, const QString &caption, const QString &text) const {
+        EXPECT_EQ(1u, recorder.boxes.size()) << Texts().join("|").toStdString();
+        ExpectBox(kind, caption, text);
+    }
+    void ExpectOnlyError(const QString &text) const { ExpectOnlyBox(BoxKind::Error, "Błąd", text); }
+    void ExpectIdle() const {
+        EXPECT_FALSE(GlowneOkno->BusyCursorShown());
+        EXPECT_EQ(QString(), GlowneOkno->ActivityText());
     }
 
     QAction *Item(const char *name) const { return GlowneOkno->Item(QString::fromLatin1(name)); }

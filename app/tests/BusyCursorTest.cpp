@@ -16,17 +16,19 @@ using namespace apptest;
 
 namespace {
 
-void Put16(QByteArray &b, uint16_t v) {
-    b.append(char(v & 0xFF)).append(char(v >> 8));
+// Little-endian numbers of the given size.
+void Put(QByteArray &b, uint32_t v, int bytes = 4) {
+    for (int i = 0; i < bytes; ++i)
+        b.append(char(v >> (8 * i)));
 }
-void Put32(QByteArray &b, uint32_t v) {
-    Put16(b, uint16_t(v & 0xFFFF));
-    Put16(b, uint16_t(v >> 16));
+QByteArray Words(std::initializer_list<uint32_t> values) {
+    QByteArray b;
+    for (uint32_t v : values)
+        Put(b, v);
+    return b;
 }
 QByteArray Chunk(const char *id, const QByteArray &data) {
-    QByteArray b(id, 4);
-    Put32(b, uint32_t(data.size()));
-    b += data;
+    QByteArray b = QByteArray(id, 4) + Words({uint32_t(data.size())}) + data;
     if (data.size() & 1) b.append('\0');
     return b;
 }
@@ -36,16 +38,9 @@ QByteArray Chunk(const char *id, const QByteArray &data) {
 QByteArray CursorFile(int size, QPoint hotSpot, const std::function<bool(int, int)> &opaque,
                       const std::function<bool(int, int)> &white) {
     const int rowBytes = ((size + 31) / 32) * 4;
-    QByteArray image;
-    Put32(image, 40);
-    Put32(image, uint32_t(size));
-    Put32(image, uint32_t(size * 2)); // colour rows and mask rows
-    Put16(image, 1);
-    Put16(image, 1);
-    for (int i = 0; i < 6; ++i)
-        Put32(image, 0);
-    Put32(image, 0x000000); // black
-    Put32(image, 0xFFFFFF); // white
+    // Header, then the black and the white palette entries.
+    QByteArray image =
+        Words({40, uint32_t(size), uint32_t(size * 2), 0x10001, 0, 0, 0, 0, 0, 0, 0x000000, 0xFFFFFF});
     for (int pass = 0; pass < 2; ++pass) {
         for (int y = size - 1; y >= 0; --y) { // bottom row first
             QByteArray row(rowBytes, '\0');
@@ -57,14 +52,11 @@ QByteArray CursorFile(int size, QPoint hotSpot, const std::function<bool(int, in
         }
     }
     QByteArray file;
-    Put16(file, 0);
-    Put16(file, 2); // a cursor
-    Put16(file, 1);
+    Put(file, 0x20000, 4); // a cursor
+    Put(file, 1, 2);
     file.append(char(size == 256 ? 0 : size)).append(char(size == 256 ? 0 : size)).append('\2').append('\0');
-    Put16(file, uint16_t(hotSpot.x()));
-    Put16(file, uint16_t(hotSpot.y()));
-    Put32(file, uint32_t(image.size()));
-    Put32(file, 22);
+    Put(file, uint32_t(hotSpot.x()) | uint32_t(hotSpot.y()) << 16);
+    file += Words({uint32_t(image.size()), 22});
     return file + image;
 }
 
@@ -78,23 +70,12 @@ QByteArray AllWhite() {
 }
 
 QByteArray Anih(uint32_t frames, uint32_t steps, uint32_t rate, uint32_t flags) {
-    QByteArray b;
-    for (uint32_t v : {36u, frames, steps, 0u, 0u, 0u, 0u, rate, flags})
-        Put32(b, v);
-    return b;
-}
-QByteArray Words(std::initializer_list<uint32_t> values) {
-    QByteArray b;
-    for (uint32_t v : values)
-        Put32(b, v);
-    return b;
+    return Words({36u, frames, steps, 0u, 0u, 0u, 0u, rate, flags});
 }
 QByteArray Ani(const QByteArray &chunks) {
-    QByteArray b("RIFF");
-    Put32(b, uint32_t(chunks.size() + 4));
-    return b + "ACON" + chunks;
+    return "RIFF" + Words({uint32_t(chunks.size() + 4)}) + "ACON" + chunks;
 }
-QByteArray Frames(std::initializer_list<QByteArray> cursors) {
+QByteArray FrameList(std::initializer_list<QByteArray> cursors) {
     QByteArray list("fram");
     for (const QByteArray &c : cursors)
         list += Chunk("icon", c);
@@ -104,7 +85,7 @@ QByteArray Frames(std::initializer_list<QByteArray> cursors) {
 // Two frames shown as 1, 0, 1 for 6, 12 and 3 jiffies.
 QByteArray SequencedFile() {
     return Ani(Chunk("anih", Anih(2, 3, 10, 3)) + Chunk("rate", Words({6, 12, 3})) +
-               Chunk("seq ", Words({1, 0, 1})) + Frames({TopHalfBlack(), AllWhite()}));
+               Chunk("seq ", Words({1, 0, 1})) + FrameList({TopHalfBlack(), AllWhite()}));
 }
 
 QColor Pixel(const QCursor &cursor, int x, int y) {
@@ -128,7 +109,7 @@ TEST(BusyCursorFile, FramesStepsRatesAndHotSpots) {
 
     // Without rate and sequence: every frame once, at the header's rate.
     ASSERT_TRUE(ReadAnimatedCursor(
-        Ani(Chunk("anih", Anih(2, 2, 10, 1)) + Frames({TopHalfBlack(), AllWhite()}) + Chunk("INFO", "x")),
+        Ani(Chunk("anih", Anih(2, 2, 10, 1)) + FrameList({TopHalfBlack(), AllWhite()}) + Chunk("INFO", "x")),
         cursor));
     ASSERT_EQ(2u, cursor.steps.size());
     EXPECT_EQ(166, cursor.steps[1].milliseconds);
@@ -137,8 +118,8 @@ TEST(BusyCursorFile, FramesStepsRatesAndHotSpots) {
 
 TEST(BusyCursorFile, OtherSizesAreBroughtToTheDefaultOne) {
     AnimatedCursor cursor;
-    ASSERT_TRUE(ReadAnimatedCursor(Ani(Chunk("anih", Anih(1, 1, 1, 1)) + Frames({TopHalfBlack(16, {8, 4})})),
-                                   cursor));
+    ASSERT_TRUE(ReadAnimatedCursor(
+        Ani(Chunk("anih", Anih(1, 1, 1, 1)) + FrameList({TopHalfBlack(16, {8, 4})})), cursor));
     ASSERT_EQ(1u, cursor.steps.size());
     EXPECT_EQ(QSize(32, 32), cursor.steps[0].cursor.pixmap().size());
     EXPECT_EQ(QPoint(16, 8), cursor.steps[0].cursor.hotSpot());
@@ -153,7 +134,7 @@ TEST(BusyCursorFile, DamagedFilesAreRefused) {
         EXPECT_FALSE(ReadAnimatedCursor(good.left(n), cursor)) << n;
     EXPECT_TRUE(cursor.steps.empty());
 
-    const QByteArray frames = Frames({TopHalfBlack(), AllWhite()});
+    const QByteArray frames = FrameList({TopHalfBlack(), AllWhite()});
     const QByteArray header = Chunk("anih", Anih(2, 2, 10, 3));
     QByteArray wrongForm = good;
     wrongForm.replace(8, 4, "AVI ");
@@ -214,7 +195,7 @@ TEST_F(BusyCursor, LoadedOneIsShownAndAnimated) {
     QFile file(dir.filePath("hourglas.ani"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     // Two frames of one jiffy each.
-    file.write(Ani(Chunk("anih", Anih(2, 2, 1, 1)) + Frames({TopHalfBlack(), AllWhite()})));
+    file.write(Ani(Chunk("anih", Anih(2, 2, 1, 1)) + FrameList({TopHalfBlack(), AllWhite()})));
     file.close();
     ASSERT_TRUE(LoadBusyCursor(file.fileName()));
 

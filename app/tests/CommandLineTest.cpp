@@ -5,51 +5,32 @@
 
 namespace {
 
-CommandLine Parse(std::vector<std::string> args) {
-    return ParseCommandLine(args);
-}
-
-TEST(CommandLine, PortAndSpeedInEitherOrderAndAnyLetterCase) {
-    EXPECT_EQ(2, Parse({"COM2", "19200"}).port);
-    EXPECT_EQ(19200, Parse({"COM2", "19200"}).speed);
-    CommandLine lower = Parse({"com3", "28800"});
-    EXPECT_EQ(3, lower.port);
-    EXPECT_EQ(28800, lower.speed);
-    CommandLine reversed = Parse({"9600", "Com9"});
-    EXPECT_EQ(9, reversed.port);
-    EXPECT_EQ(9600, reversed.speed);
-}
-
-TEST(CommandLine, OnlyComOneToNineAndTheThreeSpeedsCount) {
-    EXPECT_EQ(0, Parse({"COM10", "9600"}).port);
-    EXPECT_EQ(9600, Parse({"COM10", "9600"}).speed);
-    EXPECT_EQ(0, Parse({"COM0"}).port);
-    EXPECT_EQ(0, Parse({"COM"}).port);
-    EXPECT_EQ(0, Parse({" COM1"}).port);
-    EXPECT_EQ(0, Parse({"/dev/ttyS0"}).port);
-    EXPECT_EQ(0, Parse({"4800", "115200", "09600", "9600 "}).speed);
-    CommandLine none = Parse({});
-    EXPECT_EQ(0, none.port);
-    EXPECT_EQ(0, none.speed);
-}
-
-TEST(CommandLine, FirstMatchWinsAndOtherArgumentsAreIgnored) {
-    CommandLine c = Parse({"-x", "COM10", "COM4", "COM5", "abc", "28800", "9600"});
-    EXPECT_EQ(4, c.port);
-    EXPECT_EQ(28800, c.speed);
-    EXPECT_EQ(0, Parse({"19200"}).port);
-    EXPECT_EQ(0, Parse({"COM1"}).speed);
-}
-
-TEST(CommandLine, SpeedItems) {
-    EXPECT_EQ(9600, SpeedOfItem(0));
-    EXPECT_EQ(19200, SpeedOfItem(1));
-    EXPECT_EQ(28800, SpeedOfItem(2));
-    EXPECT_EQ(0, ItemOfSpeed(9600));
-    EXPECT_EQ(1, ItemOfSpeed(19200));
-    EXPECT_EQ(2, ItemOfSpeed(28800));
-    EXPECT_EQ(0, ItemOfSpeed(0));
-    EXPECT_EQ(0, ItemOfSpeed(4800));
+TEST(CommandLine, PortAndSpeedFromTheArguments) {
+    const struct {
+        std::vector<std::string> args;
+        int port, speed;
+    } cases[] = {
+        {{"COM2", "19200"}, 2, 19200},
+        {{"com3", "28800"}, 3, 28800}, // any letter case
+        {{"9600", "Com9"}, 9, 9600},   // either order
+        // Only COM1 to COM9 and the three speeds count.
+        {{"COM10", "9600"}, 0, 9600},
+        {{"COM0"}, 0, 0},
+        {{"COM"}, 0, 0},
+        {{" COM1"}, 0, 0},
+        {{"/dev/ttyS0"}, 0, 0},
+        {{"4800", "115200", "09600", "9600 "}, 0, 0},
+        {{}, 0, 0},
+        // The first match wins; other arguments are ignored.
+        {{"-x", "COM10", "COM4", "COM5", "abc", "28800", "9600"}, 4, 28800},
+        {{"19200"}, 0, 19200},
+        {{"COM1"}, 1, 0},
+    };
+    for (const auto &c : cases) {
+        const CommandLine parsed = ParseCommandLine(c.args);
+        EXPECT_EQ(c.port, parsed.port) << testing::PrintToString(c.args);
+        EXPECT_EQ(c.speed, parsed.speed) << testing::PrintToString(c.args);
+    }
 }
 
 } // namespace

@@ -1,80 +1,15 @@
 // The nivrasw program itself: started with a port and a speed it connects to
 // the printer at once; asked for a picture it saves its window and ends.
+#include "Child.h"
 #include "Emulator.h"
 
 #include <QImage>
-#include <csignal>
-#include <fcntl.h>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
+
+using namespace apptest;
 
 namespace {
-
-// This process's environment with some variables set anew.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string> &set) {
-    std::vector<std::string> variables = set;
-    for (char **e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = false;
-        for (const std::string &s : set)
-            replaced = replaced || s.compare(0, name.size(), name) == 0;
-        if (!replaced) variables.push_back(entry);
-    }
-    return variables;
-}
-
-// A child process, ended (SIGTERM) and waited for when the test is done
-// with it, however the test ends.
-class Child {
-  public:
-    // The argument and environment arrays are made here: between fork and
-    // exec only async-signal-safe calls may run in a process with threads.
-    Child(std::vector<std::string> argv, std::vector<std::string> env, int keepFd = -1) {
-        std::vector<char *> args, envp;
-        for (std::string &a : argv)
-            args.push_back(a.data());
-        args.push_back(nullptr);
-        for (std::string &v : env)
-            envp.push_back(v.data());
-        envp.push_back(nullptr);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int null = ::open("/dev/null", O_RDWR);
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            for (int fd = 3; fd < 1024; ++fd)
-                if (fd != keepFd) ::close(fd);
-            ::execvpe(args[0], args.data(), envp.data());
-            ::_exit(127);
-        }
-    }
-    ~Child() { Stop(); }
-    Child(const Child &) = delete;
-    Child &operator=(const Child &) = delete;
-    bool Started() const { return pid_ > 0; }
-    // True when it was still running until told to end.
-    bool Stop() {
-        if (pid_ <= 0) return false;
-        int status = 0;
-        const bool running = ::waitpid(pid_, &status, WNOHANG) == 0;
-        if (running) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, &status, 0);
-        }
-        pid_ = -1;
-        return running;
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
 
 // Reads the display number an X server writes when it is ready; -1 when it
 // does not within the time.
@@ -95,48 +30,23 @@ TEST(Program, StartsConnectedAndSavesItsWindow) {
     ASSERT_TRUE(sim.Start()) << sim.Error();
     const std::string picture = ::testing::TempDir() + "nivrasw-" + std::to_string(::getpid()) + ".png";
     ::unlink(picture.c_str());
-
-    // The child's environment is made here: between fork and exec only
-    // async-signal-safe calls may run in a process with threads.
-    std::vector<std::string> variables = {"DARVO_COM1=" + sim.SlavePath(), "NIVRASW_SCREENSHOT=" + picture,
-                                          "QT_QPA_PLATFORM=offscreen"};
-    for (char **e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        if (name != "DARVO_COM1" && name != "NIVRASW_SCREENSHOT" && name != "QT_QPA_PLATFORM")
-            variables.push_back(entry);
-    }
-    std::vector<char *> envp;
-    for (std::string &v : variables)
-        envp.push_back(v.data());
-    envp.push_back(nullptr);
+    int errors[2];
+    ASSERT_EQ(0, ::pipe(errors));
     // Speed first, port in small letters: the order and the letter case do
     // not matter, and the third speed item keeps 28800 through the device check.
     // A program that waits for an answer nobody gives is ended after 20 s.
-    char *const argv[] = {const_cast<char *>("timeout"),    const_cast<char *>("20"),
-                          const_cast<char *>(NIVRASW_PATH), const_cast<char *>("28800"),
-                          const_cast<char *>("com1"),       nullptr};
-    int errors[2];
-    ASSERT_EQ(0, ::pipe(errors));
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(errors[1], 2);
-        ::close(errors[0]);
-        ::close(errors[1]);
-        ::execvpe("timeout", argv, envp.data());
-        ::_exit(127);
-    }
+    Child program({"timeout", "20", NIVRASW_PATH, "28800", "com1"},
+                  EnvironmentWith({"DARVO_COM1=" + sim.SlavePath(), "NIVRASW_SCREENSHOT=" + picture,
+                                   "QT_QPA_PLATFORM=offscreen"}),
+                  -1, errors[1]);
     ::close(errors[1]);
+    ASSERT_TRUE(program.Started());
     std::string messages;
     char buffer[256];
     for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;)
         messages.append(buffer, size_t(n));
     ::close(errors[0]);
-    ASSERT_GT(pid, 0);
-    int status = 0;
-    ASSERT_EQ(pid, ::waitpid(pid, &status, 0));
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ(0, program.Wait());
 
     QImage image(QString::fromStdString(picture));
     EXPECT_FALSE(image.isNull());

@@ -25,13 +25,6 @@ constexpr uint8_t ESC = 0x1B;
 
 class Settings : public AppTest {
   protected:
-    darvosim::Emulator &Connect(int deviceType = 7) {
-        darvosim::Emulator &sim = StartSim(1, deviceType);
-        Confirm(1, 9600);
-        recorder.boxes.clear();
-        beeps = 0;
-        return sim;
-    }
     static void SetRates(darvosim::Emulator &sim, std::array<int32_t, 7> rates) {
         WithPrinter(sim, [&](darvosim::Printer &p) { p.sales.rates = rates; });
     }

@@ -31,20 +31,6 @@ namespace {
 const QString kPaperQuestion =
     " Brak papieru lub podniesiona głowica mechanizmu drukującego\rCzy wznowić wydruk po założeniu papieru?";
 
-// Hands every box to the recorder, after letting the test act on it first.
-class Presenter : public MessageBoxPresenter {
-  public:
-    explicit Presenter(Recorder &recorder) : recorder_(recorder) {}
-    BoxAnswer Present(const BoxRequest &r) override {
-        if (onBox) onBox(r);
-        return recorder_.Present(r);
-    }
-    std::function<void(const BoxRequest &)> onBox;
-
-  private:
-    Recorder &recorder_;
-};
-
 class ReportsMenu : public AppTest {
   protected:
     void TearDown() override {
@@ -52,37 +38,12 @@ class ReportsMenu : public AppTest {
         SettlementRangeMode = false;
         AppTest::TearDown();
     }
-    // A printer of the type on COM1, connected; nothing recorded yet.
-    darvosim::Emulator &Connect(int deviceType, int version = -1) {
-        darvosim::Emulator &sim = StartSim(1, deviceType, version);
-        Confirm(1, 9600);
-        EXPECT_TRUE(recorder.boxes.empty());
-        recorder.boxes.clear();
-        beeps = 0;
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
-        sim.log().Clear();
-        return sim;
-    }
-    static Bytes Commands(darvosim::Emulator &sim) {
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
-        return sim.log().Commands();
-    }
     static bool Sent(darvosim::Emulator &sim, uint8_t command) {
         const Bytes c = Commands(sim);
         return std::find(c.begin(), c.end(), command) != c.end();
     }
     static bool Printed(darvosim::Emulator &sim, const std::string &line) {
         return sim.printer().roll.Text().find(line) != std::string::npos;
-    }
-    QStringList Texts() const {
-        QStringList out;
-        for (const RecordedBox &b : recorder.boxes)
-            out << b.text;
-        return out;
-    }
-    void ExpectIdle() {
-        EXPECT_FALSE(GlowneOkno->BusyCursorShown());
-        EXPECT_EQ(QString(), GlowneOkno->ActivityText());
     }
 };
 
@@ -118,10 +79,7 @@ TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceType) {
         WithPrinter(sim, [&](darvosim::Printer &p) { p.sales.receiptCounter = c.counter; });
         recorder.answers = {c.answer};
         GlowneOkno->Fiskalnydobowy1Click();
-        ASSERT_EQ(1u, recorder.boxes.size());
-        EXPECT_EQ(c.kind, recorder.boxes[0].kind);
-        EXPECT_EQ(c.kind == BoxKind::Error ? "Błąd" : "Odpowiedz", recorder.boxes[0].caption);
-        EXPECT_EQ(c.text, recorder.boxes[0].text);
+        ExpectOnlyBox(c.kind, c.kind == BoxKind::Error ? "Błąd" : "Odpowiedz", c.text);
         EXPECT_EQ(1, beeps);
         EXPECT_EQ(c.printed, Sent(sim, 37));
         EXPECT_EQ(c.printed, Printed(sim, "RAPORT DOBOWY FISKALNY"));
@@ -146,10 +104,8 @@ TEST_F(ReportsMenu, PaperRunningOutInTheDailyReportIsAskedAboutUntilItIsLoaded) 
         p.sales.receiptCounter = 3;
         p.paperRunsOutAfterPolls = 1;
     });
-    Presenter presenter(recorder);
-    SetMessageBoxPresenter(&presenter);
     int paperQuestions = 0;
-    presenter.onBox = [&](const BoxRequest &r) {
+    recorder.onBox = [&](const BoxRequest &r) {
         if (r.text != kPaperQuestion) return;
         EXPECT_FALSE(GlowneOkno->BusyCursorShown());
         // Loaded only before the third answer: the first two Yes find it missing.
@@ -258,11 +214,8 @@ TEST_F(ReportsMenu, TrainingModeRefusesPeriodicReports) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.fiscalMode = false; });
     GlowneOkno->Wedugnumerw1Click();
-    ASSERT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ(BoxKind::Information, recorder.boxes[0].kind);
-    EXPECT_EQ("Informacja", recorder.boxes[0].caption);
-    EXPECT_EQ("Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.",
-              recorder.boxes[0].text);
+    ExpectOnlyBox(BoxKind::Information, "Informacja",
+                  "Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.");
     EXPECT_TRUE(shownDialogs.isEmpty());
 }
 
@@ -382,10 +335,8 @@ TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
         }
         p.paperRunsOutAfterPolls = 1;
     });
-    Presenter presenter(recorder);
-    SetMessageBoxPresenter(&presenter);
     int questions = 0;
-    presenter.onBox = [&](const BoxRequest &) {
+    recorder.onBox = [&](const BoxRequest &) {
         if (++questions == 2) WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = false; });
     };
     recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
@@ -559,33 +510,26 @@ TEST_F(ReportsMenu, StatusMonitorLinesFor4To8Bytes) {
     const QString battery36 =
         "Za niskie napięcie baterii na pakiecie głównym (lub podtrzymującej zegar), dalsza "
         "praca możliwa ale powiadom serwis";
+    // Four bytes: the paper line of byte 3, nothing from bytes 5 to 8.
+    const QStringList four =
+        head + QStringList{"Brak papieru (zapalona jest LED PAPER OUT)", battery, "Szuflada otwarta"};
+    // Six: byte 5's paper line instead, the cancellation reason; seven: the
+    // accumulator; eight: the pharmacy printers' buffer.
+    const QStringList six = {"Szuflada otwarta", "BRAK ZASILANIA SIECIOWEGO (TYLKO AKUMULATOR)",
+                             "BRAK PAPIERU W DRUKARCE ORYGINAŁU",
+                             "Przyczyna ostatniego unieważnienia paragonu: Ś"};
+    const QStringList seven =
+        head + QStringList{battery} + six + QStringList{"NISKIE NAPIĘCIE AKUMULATORA GŁÓWNEGO"};
     const Case cases[] = {
-        // Four bytes: the paper line of byte 3, nothing from bytes 5 to 8.
-        {0, -1,
-         head + QStringList{"Brak papieru (zapalona jest LED PAPER OUT)", battery, "Szuflada otwarta"}},
-        // Six: byte 5's paper line instead, the cancellation reason.
-        {3, 4,
-         head + QStringList{battery36, "Szuflada otwarta", "BRAK ZASILANIA SIECIOWEGO (TYLKO AKUMULATOR)",
-                            "BRAK PAPIERU W DRUKARCE ORYGINAŁU",
-                            "Przyczyna ostatniego unieważnienia paragonu: Ś"}},
-        // Seven: the accumulator.
-        {7, -1,
-         head + QStringList{battery, "Szuflada otwarta", "BRAK ZASILANIA SIECIOWEGO (TYLKO AKUMULATOR)",
-                            "BRAK PAPIERU W DRUKARCE ORYGINAŁU",
-                            "Przyczyna ostatniego unieważnienia paragonu: Ś",
-                            "NISKIE NAPIĘCIE AKUMULATORA GŁÓWNEGO"}},
-        // And byte 8 of the pharmacy printers.
-        {8, -1,
-         head + QStringList{battery, "Szuflada otwarta", "BRAK ZASILANIA SIECIOWEGO (TYLKO AKUMULATOR)",
-                            "BRAK PAPIERU W DRUKARCE ORYGINAŁU",
-                            "Przyczyna ostatniego unieważnienia paragonu: Ś",
-                            "NISKIE NAPIĘCIE AKUMULATORA GŁÓWNEGO",
-                            "W buforze wycen leków znajdują się dane"}},
+        {0, -1, four},
+        {3, 4, head + QStringList{battery36} + six},
+        {7, -1, seven},
+        {8, -1, seven + QStringList{"W buforze wycen leków znajdują się dane"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type);
         sims.clear();
-        darvosim::Emulator &sim = Connect(c.type, c.version);
+        darvosim::Emulator &sim = Connect(c.type, 9600, c.version);
         WithPrinter(sim, [](darvosim::Printer &p) {
             p.status.paperOut = true;
             p.status.lowBattery = true;

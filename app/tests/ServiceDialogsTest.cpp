@@ -19,17 +19,6 @@ namespace {
 
 class ServiceDialogs : public AppTest {
   protected:
-    darvosim::Emulator &Connect(int deviceType) {
-        darvosim::Emulator &sim = StartSim(1, deviceType);
-        Confirm(1, 9600);
-        recorder.boxes.clear();
-        sim.log().Clear();
-        return sim;
-    }
-    static std::vector<darvosim::Frame> FramesOf(darvosim::Emulator &sim, uint8_t command) {
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
-        return sim.log().FramesOf(command);
-    }
     // Answers the date-and-number dialog with today and these digits.
     void EnterNumber(const QString &digits) {
         dialogRunners.push_back([digits](TDialog &) {
@@ -40,12 +29,6 @@ class ServiceDialogs : public AppTest {
     }
     static QString Digits(darvosim::Emulator &sim) { // "ABC12345678" -> "12345678"
         return QString::fromStdString(sim.printer().sales.uniqueNumber.substr(3, 8));
-    }
-    QStringList Texts() const {
-        QStringList out;
-        for (const RecordedBox &b : recorder.boxes)
-            out << b.text;
-        return out;
     }
     static void AddRecords(darvosim::Emulator &sim, int count) {
         WithPrinter(sim, [count](Printer &p) {
@@ -76,7 +59,7 @@ TEST_F(ServiceDialogs, SettlementWithAWrongUniqueNumber) {
     EXPECT_EQ(BoxKind::ErrorQuestion, recorder.boxes[1].kind);
     EXPECT_EQ("Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? ", recorder.boxes[1].text);
     EXPECT_EQ(recorder.boxes[1].text, recorder.boxes[2].text);
-    EXPECT_TRUE(FramesOf(sim, 49).empty());
+    EXPECT_TRUE(Frames(sim, 49).empty());
     EXPECT_FALSE(sim.printer().status.readOnly);
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
@@ -89,7 +72,7 @@ TEST_F(ServiceDialogs, SettlementOnAReadOnlyPrinter) {
     EnterNumber(Digits(sim));
     GlowneOkno->Cao1Click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
-    const auto frames = FramesOf(sim, 49);
+    const auto frames = Frames(sim, 49);
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(13u, frames[0].fromHost.size());
     EXPECT_EQ(8, frames[0].fromHost[2]);
@@ -116,7 +99,7 @@ TEST_F(ServiceDialogs, SettlementByNumbersOneToFive) {
     ASSERT_EQ(3u, recorder.boxes.size()) << Texts().join("|").toStdString();
     EXPECT_TRUE(recorder.boxes[1].text.contains(QStringLiteral("Podanie prawidłowych numerów: początkowej")));
     EXPECT_EQ("Drukarka w trybie TYLKO ODCZYT.", recorder.boxes[2].text);
-    const auto frames = FramesOf(sim, 49);
+    const auto frames = Frames(sim, 49);
     ASSERT_EQ(1u, frames.size());
     const QDate today = QDate::currentDate();
     const std::string d = digits.toStdString();
@@ -166,7 +149,7 @@ TEST_F(ServiceDialogs, FiscalisationOfANivra) {
         EXPECT_EQ(printerSwitches ? "Drukarka została sfiskalizowana."
                                   : "Drukarka nie została sfiskalizowana.",
                   texts[5]);
-        const auto frames = FramesOf(sim, 114);
+        const auto frames = Frames(sim, 114);
         ASSERT_EQ(1u, frames.size());
         const darvosim::Bytes expected{0x1B, 114, 'F', 'F',  'F', 'F',  'F', 'F',  0x08, 0x98, 0x02,
                                        0xBC, 0,   0,   0x80, 0,   0x80, 0,   0x80, 0,    0x40, 0};
@@ -243,7 +226,7 @@ TEST_F(ServiceDialogs, FiscalLifeFromTrainingToReadOnly) {
         ASSERT_NE(std::string::npos, found) << printout << "\n" << roll;
         at = found;
     }
-    EXPECT_EQ(2u, FramesOf(sim, 49).size()); // the periodic report and the settlement
+    EXPECT_EQ(2u, Frames(sim, 49).size()); // the periodic report and the settlement
     // Read-only: the printer takes no more receipts.
     EXPECT_NE(0, ReceiptBegin());
 }
