@@ -22,6 +22,7 @@ std::atomic<bool> TransferFailed{false};
 namespace {
 
 std::atomic<TComm *> currentPort{nullptr};
+std::atomic<uint64_t> bytesSent{0};
 
 // Port-event set members in their order, with their masks.
 constexpr uint32_t kEventMasks[9] = {EV_BREAK, EV_CTS,    EV_DSR,    EV_ERR,    EV_RING,
@@ -589,6 +590,7 @@ bool TComm::TransferByte(bool write, uint8_t &byte) {
     uint32_t moved = 0;
     if (write) {
         moved = WriteBytes(&byte);
+        bytesSent += moved;
     } else {
         // One byte is waited for; whatever else the input queue holds at that
         // moment comes along in the same read and is handed out byte by byte
@@ -618,6 +620,10 @@ bool SendByte(uint8_t byte) {
         return false;
     }
     return port->TransferByte(true, byte);
+}
+
+uint64_t BytesSent() {
+    return bytesSent.load();
 }
 
 bool ReceiveByte(uint8_t &destination) {

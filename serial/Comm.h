@@ -180,6 +180,8 @@ void SetCurrentPort(TComm *port);
 // Calling side of a one-byte transfer; blocks until it has ended.
 bool SendByte(uint8_t byte);
 bool ReceiveByte(uint8_t &destination);
+// Bytes SendByte has handed to a line since the process started.
+uint64_t BytesSent();
 
 // True when port n can be opened exclusively and configured right now.
 bool ProbePort(unsigned portNumber);

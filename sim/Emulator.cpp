@@ -324,11 +324,30 @@ bool Emulator::WaitForFrames(int frames, std::chrono::milliseconds timeout) {
     return doneCv_.wait_for(lock, timeout, [&] { return framesDone_.load() >= frames; });
 }
 
+bool Emulator::WaitForIdle(uint64_t hostBytes, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(doneMutex_);
+    return doneCv_.wait_for(
+        lock, timeout, [&] { return framesDone_ >= (1 << 30) || (idle_ && hostBytes_.load() >= hostBytes); });
+}
+
+void Emulator::SetIdle(bool idle) {
+    {
+        std::lock_guard<std::mutex> lock(doneMutex_);
+        if (idle_ == idle) return;
+        idle_ = idle;
+    }
+    if (idle) doneCv_.notify_all();
+}
+
 bool Emulator::ReadByte(uint8_t &byte, int timeoutMs) {
     bool waited = false;
+    // Waiting without a limit is waiting for the start of a frame.
+    const bool frameStart = timeoutMs < 0;
     for (;;) {
         if (!running_ || lineClosed_ || master_ < 0) return false;
         ssize_t n = ::read(master_, &byte, 1);
+        if (n == 1) ++hostBytes_;
+        if (frameStart) SetIdle(n != 1);
         if (n == 1) {
             if (options_.pace) HoldReceived(waited);
             return OnHostByte();

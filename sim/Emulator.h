@@ -111,6 +111,16 @@ class Emulator {
     int FrameCount() const { return frame_.load(); }
     // Waits until at least `frames` frames have been served completely.
     bool WaitForFrames(int frames, std::chrono::milliseconds timeout);
+    // Bytes read from the host so far.
+    uint64_t HostBytes() const { return hostBytes_.load(); }
+    // Waits until the printer has read `hostBytes` bytes from the host and
+    // waits for the start of a frame again: a host that gave up on a frame
+    // halfway must wait for this (the printer still reads that frame's
+    // parameters until they stop coming) before it sends again. A byte the
+    // host wrote may reach the printer's side of the line only some time
+    // after the write returned, so the count, not the queue, decides.
+    // False on time-out.
+    bool WaitForIdle(uint64_t hostBytes, std::chrono::milliseconds timeout);
 
   private:
     class PtyLink;
@@ -124,6 +134,7 @@ class Emulator {
     void NotifyFired();
     bool FrameRefused();
     bool ReadByte(uint8_t &byte, int timeoutMs); // false on time-out, stop or hang-up
+    void SetIdle(bool idle);
     void WriteByte(uint8_t byte, bool follows = false);
     // Pacing: a byte's time on the line, and the hold of a byte received.
     std::chrono::steady_clock::duration ByteTime() const;
@@ -152,6 +163,8 @@ class Emulator {
     std::mutex doneMutex_;
     std::condition_variable doneCv_;
     std::chrono::steady_clock::time_point start_;
+    bool idle_ = false; // under doneMutex_: waiting for a frame, nothing queued
+    std::atomic<uint64_t> hostBytes_{0};
     // Pacing (emulator thread only): when each direction of the line is free
     // again, and when a read last found nothing queued.
     std::chrono::steady_clock::time_point txFree_{}, rxFree_{}, lastEmptyRead_{};

@@ -179,7 +179,9 @@ TEST_F(PortTest, DisconnectReleasesAWaitingReaderOrWriter) {
         SCOPED_TRACE(write);
         auto port = MakePort(9600, 5, 5);
         ASSERT_EQ(0u, port->Connect());
-        if (write) ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+        if (write) {
+            ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+        }
         bool done = true;
         auto start = steady_clock::now();
         std::thread waiting([&] {
