@@ -20,9 +20,7 @@ bool TGlowneOkno::CmosCheck() {
         return false;
     }
     if (erased) {
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(ConditionMessage(kConditionCmosErased));
+        RefuseCommand(ConditionMessage(kConditionCmosErased));
         ClearActivityMessage();
         return false;
     }
@@ -33,6 +31,12 @@ void TGlowneOkno::ShowCommandError(int32_t code) {
     if (code == 0) return;
     SetArrowCursor();
     ShowErrorCode(code);
+}
+
+void TGlowneOkno::RefuseCommand(const QString &text) {
+    ErrorBeep();
+    ClearActivityMessage();
+    ErrorBox(text);
 }
 
 bool TGlowneOkno::PrintStart(uint8_t deviceType) {
@@ -88,8 +92,6 @@ bool TGlowneOkno::PrintConditionsCheck() {
         ClearActivityMessage();
         return false;
     }
-    ErrorBeep();
-    ClearActivityMessage();
-    ErrorBox(ConditionMessage(condition));
+    RefuseCommand(ConditionMessage(condition));
     return false;
 }

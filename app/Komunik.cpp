@@ -176,9 +176,7 @@ void TKomunikacja::Button1Click() {
     if (!main.CheckConnectedDevice(type, errorReported)) {
         Button1->setEnabled(true);
         if (!errorReported) {
-            ErrorBeep();
-            main.ClearActivityMessage();
-            ErrorBox(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
+            main.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
         }
         return;
     }

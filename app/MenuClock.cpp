@@ -79,9 +79,7 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
         else if ((b[1] & 8) && (b[3] & 4))
             refusal = kCannotInit + QStringLiteral("Awaria drukarki");
         if (!refusal.isEmpty()) {
-            ErrorBeep();
-            ClearActivityMessage();
-            ErrorBox(refusal);
+            RefuseCommand(refusal);
             return;
         }
         if ((b[1] & 8) && !(b[4] & 64)) {

@@ -61,9 +61,8 @@ void TGlowneOkno::Fiskalnydobowy1Click() {
     }
     if (counter == 0 && CannotPrintZeroReport(type)) {
         SetArrowCursor();
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(QStringLiteral("  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego."));
+        RefuseCommand(
+            QStringLiteral("  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego."));
         return;
     }
     SetArrowCursor();
@@ -97,9 +96,7 @@ void TGlowneOkno::Finansowypodatkowy1Click() {
     }
     if (readOnly) {
         SetArrowCursor();
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(ConditionMessage(kConditionReadOnly));
+        RefuseCommand(ConditionMessage(kConditionReadOnly));
         return;
     }
     int32_t counter = 0;
@@ -109,9 +106,7 @@ void TGlowneOkno::Finansowypodatkowy1Click() {
     }
     if (!darvo::IsPexaFamily(type)) {
         SetArrowCursor();
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(QStringLiteral("  Drukarka nie obsługuje wydruku raportu finansowego "));
+        RefuseCommand(QStringLiteral("  Drukarka nie obsługuje wydruku raportu finansowego "));
         return;
     }
     if (!PrintStart(type)) return;
@@ -283,9 +278,7 @@ void TGlowneOkno::Kasowaniebuforawycen1Click() {
     }
     if (!darvo::IsPharmacy(type)) {
         SetArrowCursor();
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(QStringLiteral("To nie jest drukarka apteczna."));
+        RefuseCommand(QStringLiteral("To nie jest drukarka apteczna."));
         return;
     }
     if (int32_t code = darvo::ClearPriceBuffer(); code != 0) {
@@ -316,9 +309,7 @@ void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
         SetArrowCursor();
     } else {
         SetArrowCursor();
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji"));
+        RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji"));
     }
     ClearActivityMessage();
 }

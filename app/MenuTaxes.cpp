@@ -74,9 +74,7 @@ void TGlowneOkno::Zapis1Click() {
     uint8_t type = 9;
     if (!DeviceCheck(type) || !fStawkiPodatkowe) return;
     if (!darvo::IsSecondGeneration(type)) {
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
+        RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
         return;
     }
     if (!PrintConditionsCheck()) return;

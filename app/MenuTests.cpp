@@ -59,9 +59,7 @@ void TGlowneOkno::Standrukarki1Click() {
     bool reported = false;
     if (!CheckConnectedDevice(type, reported)) {
         if (!reported) {
-            ErrorBeep();
-            ClearActivityMessage();
-            ErrorBox(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną."));
+            RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną."));
         }
         ClearActivityMessage();
         return;
@@ -150,9 +148,7 @@ void TGlowneOkno::Wy1Click() {
     uint8_t type = 9;
     if (!DeviceCheck(type)) return;
     if (!darvo::IsSecondGeneration(type)) {
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
+        RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
         return;
     }
     const bool pexa = darvo::IsPexaFamily(type);
@@ -230,9 +226,7 @@ void TGlowneOkno::N41Click() {
     uint8_t type = 0;
     if (!DeviceCheck(type)) return;
     if (!darvo::IsSecondGeneration(type)) {
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(kNotSecondGeneration);
+        RefuseCommand(kNotSecondGeneration);
         return;
     }
     SetBusyCursor();
@@ -278,9 +272,7 @@ void TGlowneOkno::PamicEPROM1Click() {
     const bool erased = CheckCmosErased(reported);
     if (reported) return;
     if (erased) {
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(QStringLiteral("Skasowana pamięć CMOS."));
+        RefuseCommand(QStringLiteral("Skasowana pamięć CMOS."));
         return;
     }
     if (!PrintStart(type)) return;

@@ -386,9 +386,7 @@ void TGlowneOkno::SetArrowCursor() {
 }
 
 void TGlowneOkno::ShowErrorCode(int32_t code) {
-    ErrorBeep();
-    ClearActivityMessage();
-    ErrorBox(ErrorMessageText(code));
+    RefuseCommand(ErrorMessageText(code));
 }
 
 void TGlowneOkno::ShowOpeningResult(int32_t code, uint8_t port) {
@@ -461,9 +459,7 @@ bool TGlowneOkno::DeviceCheck(uint8_t &deviceType) {
     bool errorReported = false;
     if (CheckConnectedDevice(deviceType, errorReported)) return true;
     if (!errorReported) {
-        ErrorBeep();
-        ClearActivityMessage();
-        ErrorBox(kNotFiscal);
+        RefuseCommand(kNotFiscal);
     } else {
         ClearActivityMessage();
     }
@@ -495,9 +491,7 @@ bool TGlowneOkno::ReadStatusForCheck(darvo::StatusSet &status, bool &errorReport
     }
     errorReported = true;
     SetArrowCursor();
-    ErrorBeep();
-    ClearActivityMessage();
-    ErrorBox(ErrorMessageText(code));
+    RefuseCommand(ErrorMessageText(code));
     ClearActivityMessage();
     return false;
 }
@@ -595,9 +589,7 @@ void TGlowneOkno::FormActivate() {
         bool errorReported = false;
         if (!CheckConnectedDevice(type, errorReported)) {
             if (!errorReported) {
-                ErrorBeep();
-                ClearActivityMessage();
-                ErrorBox(kNotFiscal);
+                RefuseCommand(kNotFiscal);
             } else {
                 ErrorBeep();
                 ShowCommunicationDialog();

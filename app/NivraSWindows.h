@@ -125,6 +125,9 @@ class TGlowneOkno : public QMainWindow {
     // A non-zero driver code: arrow cursor, warning sound, activity text
     // cleared, and its text in an error box captioned "Błąd".
     void ShowCommandError(int32_t code);
+    // A command refused: the warning sound, the activity text cleared, and
+    // the text in an error box captioned "Błąd".
+    void RefuseCommand(const QString &text);
     // The print start: waits with the busy cursor until the printer can
     // print; false after the error box when it cannot.
     bool PrintStart(uint8_t deviceType);

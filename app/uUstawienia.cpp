@@ -168,9 +168,7 @@ void TfUstawienia::Defaults() {
 bool TfUstawienia::Checks(uint8_t &type) {
     TGlowneOkno &main = *GlowneOkno;
     auto stop = [&main](const QString &text) {
-        ErrorBeep();
-        main.ClearActivityMessage();
-        ErrorBox(text);
+        main.RefuseCommand(text);
         return false;
     };
     bool errorReported = false;

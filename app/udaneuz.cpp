@@ -311,9 +311,7 @@ uint8_t TfDaneUzytkownika::Attribute(int n, bool sixLinePrinter) const {
 bool TfDaneUzytkownika::PreChecks(bool write, uint8_t &type, bool &fiscal) {
     TGlowneOkno &main = *GlowneOkno;
     auto stop = [&main](const QString &text) {
-        ErrorBeep();
-        main.ClearActivityMessage();
-        ErrorBox(text);
+        main.RefuseCommand(text);
         return false;
     };
     bool errorReported = false;
@@ -466,10 +464,8 @@ void TfDaneUzytkownika::ControlPrintout() {
     if (!PreChecks(false, type, fiscal)) return;
     const bool six = SixLinePrinter(type);
     if (!six && fiscal) {
-        ErrorBeep();
-        GlowneOkno->ClearActivityMessage();
-        ErrorBox(QStringLiteral("    Drukarka pracuje w trybie fiskalnym.   \r"
-                                "Kontrolny wydruk nagłówka nie jest możliwy."));
+        GlowneOkno->RefuseCommand(QStringLiteral("    Drukarka pracuje w trybie fiskalnym.   \r"
+                                                 "Kontrolny wydruk nagłówka nie jest możliwy."));
         return;
     }
     for (int n = 1; n <= 3; ++n)

@@ -99,9 +99,7 @@ void TfDataEuroPrzeglad::WriteDate() {
     bool errorReported = false;
     if (!main.CheckConnectedDevice(type, errorReported)) {
         if (!errorReported) {
-            ErrorBeep();
-            main.ClearActivityMessage();
-            ErrorBox(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
+            main.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
         }
         return;
     }
