@@ -25,15 +25,9 @@ configure_and_build() { # dir, extra cmake arguments...
     cmake --build "$dir" -j "$jobs"
 }
 
-# A test that fails is run again (up to three tries in all) before it counts
-# as failed: a few fault-matrix cases depend on when the machine schedules the
-# emulator's thread, and a busy machine can upset them. A retried test shows in
-# the output.
-retry=(--repeat until-pass:3)
-
 echo "== Build and test"
 configure_and_build build
-ctest --test-dir build -j "$jobs" --timeout 300 "${retry[@]}"
+ctest --test-dir build -j "$jobs" --timeout 300
 
 echo "== Soak, one minute"
 DARVO_BUILD_DIR="$root/build" scripts/soak.sh --minutes 1
@@ -42,7 +36,7 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 configure_and_build build-asan -DDARVO_SANITIZE="address;undefined"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
-    ctest --test-dir build-asan -j "$jobs" --timeout 600 "${retry[@]}"
+    ctest --test-dir build-asan -j "$jobs" --timeout 600
 
 echo "== ThreadSanitizer (port layer)"
 cmake -S "$root" -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVO_SANITIZE=thread -DDARVO_BUILD_APP=OFF >/dev/null
