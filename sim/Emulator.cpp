@@ -405,8 +405,12 @@ void Emulator::WriteByte(uint8_t byte, bool follows) {
         // A host that reads nothing fills the line; stopping or hanging up
         // must still end the write.
         if (master_ < 0 || lineClosed_ || !running_) return;
-        ssize_t n = ::write(master_, &byte, 1);
-        if (n == 1) break;
+        // Paced, the log keeps the line's own time: when the byte had arrived.
+        const double at = options_.pace ? std::chrono::duration<double>(txFree_ - start_).count() : Now();
+        ssize_t n = -1;
+        if (log_.AddSent(false, byte, frame_.load(), at,
+                         [&] { return (n = ::write(master_, &byte, 1)) == 1; }))
+            return;
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             pollfd fds[2] = {{master_, POLLOUT, 0}, {stopFd_, POLLIN, 0}};
             ::poll(fds, 2, 100);
@@ -414,9 +418,6 @@ void Emulator::WriteByte(uint8_t byte, bool follows) {
         }
         return;
     }
-    // Paced, the log keeps the line's own time: when the byte had arrived.
-    log_.Add(false, byte, frame_.load(),
-             options_.pace ? std::chrono::duration<double>(txFree_ - start_).count() : Now());
 }
 
 void Emulator::Run() {

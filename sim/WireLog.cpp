@@ -17,6 +17,10 @@ std::string Hex(const Bytes &bytes) {
 
 void WireLog::Add(bool fromHost, uint8_t byte, int frame, double seconds) {
     std::lock_guard<std::mutex> lock(mutex_);
+    AddLocked(fromHost, byte, frame, seconds);
+}
+
+void WireLog::AddLocked(bool fromHost, uint8_t byte, int frame, double seconds) {
     entries_.push_back({seconds, fromHost, byte, frame});
     if (fromHost) ++hostBytes_;
     added_.notify_all();

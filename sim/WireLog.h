@@ -30,6 +30,14 @@ struct Frame {
 class WireLog {
   public:
     void Add(bool fromHost, uint8_t byte, int frame, double seconds);
+    // Runs `send` and, when it returns true, adds the byte, both under the
+    // log's lock: whoever reads the log after the byte arrived finds it there.
+    template <class Send> bool AddSent(bool fromHost, uint8_t byte, int frame, double seconds, Send &&send) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!send()) return false;
+        AddLocked(fromHost, byte, frame, seconds);
+        return true;
+    }
     std::vector<WireEntry> Entries() const;
     std::vector<Frame> Frames() const;
     // The frames whose command byte is `command`.
@@ -45,6 +53,8 @@ class WireLog {
     void SetFile(const std::string &path);
 
   private:
+    void AddLocked(bool fromHost, uint8_t byte, int frame, double seconds);
+
     mutable std::mutex mutex_;
     std::condition_variable added_;
     std::vector<WireEntry> entries_;
