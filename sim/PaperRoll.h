@@ -10,6 +10,9 @@ namespace darvosim {
 
 class PaperRoll {
   public:
+    // `guard` is the printer's lock: the lines a command prints after its
+    // answer are all there for whoever reads the roll once it has ended.
+    explicit PaperRoll(std::recursive_mutex &guard) : mutex_(guard) {}
     void SetFile(const std::string &path);
     void Print(const std::string &line); // UTF-8 text
     std::vector<std::string> Lines() const;
@@ -17,7 +20,7 @@ class PaperRoll {
     void Clear();
 
   private:
-    mutable std::mutex mutex_;
+    std::recursive_mutex &mutex_;
     std::vector<std::string> lines_;
     std::string path_;
 };

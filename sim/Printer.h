@@ -89,7 +89,7 @@ class Printer {
     StatusState status;
     SalesState sales;
     FiscalState fiscal;
-    PaperRoll roll;
+    PaperRoll roll{mutex};
 
     // Status bytes as the printer reports them now.
     uint8_t StatusByte(int n) const;
