@@ -18,6 +18,7 @@ namespace darvo {
 // Set while no port is open, so a transfer asked for then fails at once.
 Event StopEvent(true);
 std::atomic<bool> TransferFailed{false};
+std::chrono::milliseconds LineSettleTime = kLineSettleTime;
 
 namespace {
 
@@ -74,6 +75,20 @@ int WaitPortOrStop(int fd, short events, int timeoutMs) {
             return -1;
         }
         return 1;
+    }
+}
+
+// Waits `wait` long, or less when StopEvent is set; true when it was.
+bool StoppedWithin(std::chrono::nanoseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        const timespec ts{static_cast<time_t>(left.count() / 1'000'000'000),
+                          static_cast<long>(left.count() % 1'000'000'000)};
+        pollfd stop{StopEvent.Fd(), POLLIN, 0};
+        if (::ppoll(&stop, 1, &ts, nullptr) > 0) return true;
     }
 }
 
@@ -215,7 +230,12 @@ uint32_t TComm::Connect() {
     result = ApplyLineSettings();
     if (result != 0) return result;
     // Queue sizes are the kernel's own on Linux; nothing to set.
-    return ApplyTimeouts(writeTimeout, readTimeout);
+    result = ApplyTimeouts(writeTimeout, readTimeout);
+    // A printer (or a USB adapter) spoken to the moment its line is set up
+    // may answer with garbage or not at all. A Disconnect from another
+    // thread cuts the pause short.
+    StoppedWithin(LineSettleTime);
+    return result;
 }
 
 uint32_t TComm::Disconnect() {

@@ -18,6 +18,7 @@
 #include "Event.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -166,6 +167,13 @@ class TComm {
     TZdarzeniaCommThread *postingThread_ = nullptr;
     Event injectEvent_;
 };
+
+// Pause between setting up the line and its first byte, 50 ms: the line,
+// and a USB adapter behind it, settle before the printer is spoken to.
+// Paid once per open, never per exchange. A variable, so that in-process
+// tests against the emulator, which has no line to settle, can leave it out.
+constexpr std::chrono::milliseconds kLineSettleTime{50};
+extern std::chrono::milliseconds LineSettleTime;
 
 // Shared transfer state (one port per process): StopEvent is set while no
 // port is open and by Disconnect, and ends every transfer's wait;

@@ -4,6 +4,7 @@
 #include "darvodr/Host.h"
 #include "darvodr/darvodr.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -149,6 +150,24 @@ TEST_F(Identification, InitPingsWaitsForThePrintoutAndIdentifies) {
         EXPECT_EQ(0, CommunicationInit(kPort, speed, 1));
         EXPECT_EQ(static_cast<uint32_t>(speed), sim->LineSpeed());
     }
+}
+
+TEST_F(Identification, EachOpenLetsTheLineSettleBeforeItsFirstByte) {
+    darvo::LineSettleTime = darvo::kLineSettleTime;
+    const double opening = sim->Now();
+    const int32_t result = Init();
+    darvo::LineSettleTime = std::chrono::milliseconds(0);
+    ASSERT_EQ(0, result);
+    // The ping follows the open; the monitor's first poll follows the reopen
+    // that comes after the ping's answer.
+    const auto frames = Frames(2);
+    const auto entries = sim->log().Entries();
+    auto first = [&](int frame) {
+        return std::find_if(entries.begin(), entries.end(), [&](const auto &e) { return e.frame == frame; });
+    };
+    ASSERT_NE(entries.end(), first(frames.at(1).number));
+    EXPECT_GE(first(frames[0].number)->seconds - opening, 0.050);
+    EXPECT_GE(first(frames[1].number)->seconds - std::prev(first(frames[1].number))->seconds, 0.050);
 }
 
 TEST_F(Identification, PrinterThatRefusesThePingIsNotMonitored) {
