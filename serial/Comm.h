@@ -105,6 +105,12 @@ class TComm {
     uint32_t ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room = 0);
     bool TransferByte(bool write, uint8_t &byte);
 
+    // Reads the modem-status lines (TIOCM_ bits) into `lines`: 0, or the
+    // errno value of the failure (ENOTTY or EINVAL: the device has none, as
+    // a pseudo-terminal). Virtual, so a stand-in can play a line whose CTS
+    // goes inactive.
+    virtual int ReadModemLines(int &lines);
+
     // Runs, in the calling thread, a port event that the event thread has
     // posted; returns true when one was run.
     bool ProcessCommEvents();
@@ -136,6 +142,7 @@ class TComm {
   private:
     friend class TZdarzeniaCommThread;
     uint32_t CollectLineErrors();
+    bool ClearToSend();
 
     // Read by a transfer and by a caller's purge while another thread may
     // close the port; closeMutex_ keeps a purge, and transferMutex_ a
@@ -147,6 +154,9 @@ class TComm {
     // handed out (under transferMutex_).
     uint8_t readAhead_[256] = {};
     uint32_t readAheadNext_ = 0, readAheadEnd_ = 0;
+    // The device reports no modem lines; CTS is not looked at again until
+    // the next open (under transferMutex_).
+    bool noModemLines_ = false;
     std::string devicePath_;
     bool haveSavedSettings_ = false;
     termios savedSettings_{};

@@ -30,6 +30,21 @@ std::unique_ptr<TComm> MakePort(uint32_t baud = 9600, uint16_t writeS = 1, uint1
 
 class PortTest : public SimTest {};
 
+// A port whose CTS line reads inactive for its first `inactiveReads` reads
+// of the modem lines (-1: always), as a USB adapter's with the printer
+// switched off at its end.
+class CtsPort : public TComm {
+  public:
+    explicit CtsPort(int inactiveReads) : inactiveReads_(inactiveReads) {}
+    int ReadModemLines(int &lines) override {
+        lines = (inactiveReads_ < 0 || reads_++ < inactiveReads_) ? 0 : TIOCM_CTS;
+        return 0;
+    }
+
+  private:
+    int inactiveReads_, reads_ = 0;
+};
+
 } // namespace
 
 TEST(PortMapping, EnvironmentVariableOrTtyS) {
@@ -172,6 +187,33 @@ TEST_F(PortTest, HeldBackByteTimesOutAndIsDropped) {
     auto frames = Frames();
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(B({0x1B, 0x23}), frames[0].fromHost);
+}
+
+TEST_F(PortTest, InactiveCtsGivesTheWriteTimeout) {
+    // Read before each byte: a byte an adapter would take and hold in its
+    // chip is never handed over while CTS is inactive.
+    const struct {
+        int inactiveReads;
+        int32_t result;
+        const char *text;
+        darvosim::Bytes sent;
+    } cases[] = {
+        {-1, 20, "Timeout zapisu.", {}}, // switched off: nothing goes out
+        {3, 0, "", B({0x1B, 0x23})},     // back within the time-out
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.inactiveReads);
+        sim->log().Clear();
+        CtsPort port(c.inactiveReads);
+        port.portName = "Com7";
+        port.writeTimeout = 1;
+        ASSERT_EQ(0u, port.Connect());
+        uint8_t answer[256];
+        EXPECT_EQ(c.result, RSSequence(0x23, 1, 0, answer, nullptr));
+        EXPECT_EQ(c.text, LastPortErrorText());
+        const auto frames = Frames(c.sent.empty() ? 0 : 1);
+        EXPECT_EQ(c.sent, frames.empty() ? darvosim::Bytes{} : frames[0].fromHost);
+    }
 }
 
 TEST_F(PortTest, DisconnectReleasesAWaitingReaderOrWriter) {
