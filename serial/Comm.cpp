@@ -690,20 +690,19 @@ bool ReceiveByte(uint8_t &destination) {
 }
 
 bool ProbePort(unsigned portNumber) {
-    std::string path = PortDevicePath(portNumber);
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Only whether the port can be had exclusively: opened without waiting
+    // for a carrier, a terminal, and its advisory lock free (a port held by
+    // a program using the terminal's exclusive mode fails at the open). No
+    // line setting and no modem line is touched, so a port that another
+    // program holds without a lock keeps its settings; the lock goes with
+    // the close. (The kernel itself raises DTR and RTS when a serial port is
+    // first opened, and drops them at its last close when HUPCL is set.)
+    const std::string path = PortDevicePath(portNumber);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = false;
     struct stat st {};
-    termios saved{};
-    if (::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        ::tcgetattr(fd, &saved) == 0) {
-        termios tio = saved;
-        ::cfmakeraw(&tio);
-        tio.c_cflag |= CREAD | CLOCAL | PARENB | CRTSCTS;
-        ok = SetTerminal(fd, tio) == 0;
-        ::tcsetattr(fd, TCSANOW, &saved);
-    }
+    const bool ok =
+        ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return ok;
 }

@@ -201,7 +201,8 @@ bool ReceiveByte(uint8_t &destination);
 // Bytes SendByte has handed to a line since the process started.
 uint64_t BytesSent();
 
-// True when port n can be opened exclusively and configured right now.
+// True when port n can be opened exclusively right now; its line settings
+// and modem lines are left as they are.
 bool ProbePort(unsigned portNumber);
 
 } // namespace darvo
