@@ -252,13 +252,28 @@ TEST_F(Identification, EndThenAnyOperationNeedsANewInit) {
     EXPECT_EQ(0, Init());
 }
 
-TEST_F(Identification, PortZeroAndOutOfRangeArguments) {
-    EXPECT_EQ(215, CommunicationInit(kPort, 9600, -1));
-    EXPECT_EQ(215, CommunicationInit(kPort, 9600, 70000));
-    EXPECT_EQ(215, CommunicationInit(kPort, 0, 1));
-    EXPECT_EQ(0, darvo::SessionPort); // nothing stored
-    EXPECT_EQ(5, darvo::SessionTimeout);
-    EXPECT_EQ(9600, darvo::SessionBaudRate);
+TEST_F(Identification, RefusedInitEndsTheSessionItWasToReplace) {
+    const struct { int32_t baud, timeout; } refused[] = {{9600, -1}, {9600, 70000}, {0, 1}, {-9600, 1}};
+    for (const auto &r : refused) {
+        SCOPED_TRACE(std::to_string(r.baud) + " b/s, " + std::to_string(r.timeout) + " s");
+        ASSERT_EQ(0, Init());
+        const uint64_t bytes = sim->HostBytes();
+        EXPECT_EQ(215, CommunicationInit(kPort + 1, r.baud, r.timeout)); // "move to COM8"
+        EXPECT_FALSE(darvo::SessionReady);
+        EXPECT_FALSE(darvo::ThePort->IsOpen());
+        EXPECT_EQ(0, darvo::SessionPort);
+        EXPECT_EQ(1, darvo::SessionTimeout); // nothing of the refused call stored
+        EXPECT_EQ(9600, darvo::SessionBaudRate);
+        // Nothing more reaches the printer of the old session.
+        int32_t number = 0;
+        EXPECT_EQ(114, ReceiptNumber(&number));
+        uint8_t answer[256];
+        EXPECT_EQ(20, RSSequence(0x23, 1, 0, answer, nullptr));
+        EXPECT_EQ(bytes, sim->HostBytes());
+    }
+}
+
+TEST_F(Identification, PortZeroAndMissingPort) {
     EXPECT_EQ(114, CommunicationInit(0, 9600, 1));
     EXPECT_EQ(0, darvo::SessionPort);
     EXPECT_EQ(0, sim->FrameCount());
