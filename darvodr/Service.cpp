@@ -178,8 +178,8 @@ int32_t ReadFeedLines(int32_t &lines) {
 int32_t WriteRounding(uint8_t mode) {
     int32_t result = Run({.progress = "Zapis typu zaokrąglenia...", .refuseOpenReceipt = true});
     if (result != RC_OK) return result;
-    // The mode goes as a digit character.
-    if (mode > 9) return RC_OUT_OF_RANGE;
+    // The mode goes as a digit character; which modes there are is the
+    // printer's business (the byte wraps past 255).
     const uint8_t param = static_cast<uint8_t>(mode + 0x30);
     return SendSequence(116, 1, 1, &param, nullptr);
 }

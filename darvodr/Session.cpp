@@ -64,6 +64,15 @@ int32_t CurrentDeviceName(std::string &name, bool forBuffer) {
     return RC_OK;
 }
 
+// Ends the session in progress: not ready, the per-receipt state emptied,
+// the device unknown, the port closed (the result of the close).
+int32_t LeaveSession() {
+    SessionReady = false;
+    ResetReceiptState();
+    DeviceType = 9;
+    return CloseSessionPort();
+}
+
 } // namespace
 
 void ShowActivity(const char *utf8) {
@@ -72,11 +81,7 @@ void ShowActivity(const char *utf8) {
 
 int32_t StartSession(int32_t port, bool checkPrinter) {
     if (port == 0) return RC_NO_PORT;
-    SessionReady = false;
-    ResetReceiptState();
-    DeviceType = 9;
-
-    int32_t result = CloseSessionPort();
+    int32_t result = LeaveSession();
     if (result != RC_OK) return result;
     result = OpenSessionPort(static_cast<uint8_t>(port & 0xFF), static_cast<uint32_t>(SessionBaudRate),
                              static_cast<uint16_t>(SessionTimeout), static_cast<uint16_t>(SessionTimeout));
@@ -150,8 +155,15 @@ using namespace darvo;
 extern "C" int32_t CommunicationInit(uint8_t port, int32_t baudRate, int32_t timeoutS) {
     return Guarded("CommunicationInit", [&]() -> int32_t {
         // The time-out travels as 16-bit seconds; a value that does not fit
-        // would silently become another one.
-        if (timeoutS < 0 || timeoutS > 0xFFFF || baudRate <= 0) return RC_OUT_OF_RANGE;
+        // would silently become another one. The session this call was to
+        // replace ends all the same, so that nothing later reaches the
+        // printer the caller asked to leave: without a port, every operation
+        // gets 114 until a call with sound arguments.
+        if (timeoutS < 0 || timeoutS > 0xFFFF || baudRate <= 0) {
+            LeaveSession();
+            SessionPort = 0;
+            return RC_OUT_OF_RANGE;
+        }
         SessionTimeout = timeoutS;
         SessionBaudRate = baudRate;
         SessionPort = port;

@@ -23,8 +23,10 @@ int32_t ReadStatusByte(uint8_t command, uint8_t answerLength, uint8_t &byte) {
 // Polls status bytes 3 and 2 until the printout has ended. With
 // `mayResume` a printout stopped for lack of paper (paper loaded again) is
 // resumed; without it the monitor keeps polling until it ends.
+// Mode 1 checks a printout the caller has already run, mode 0 follows one
+// a command has just started; any other mode follows a printout without
+// either mode's special case.
 int32_t Monitor(int32_t mode, uint8_t deviceType, bool mayResume) {
-    if (mode != 0 && mode != 1) return RC_OUT_OF_RANGE;
     ShowActivity(mode == 1 ? "Trwa kontrola wydruku..." : "Trwa wydruk...");
     if (!SessionReady) {
         int32_t result = StartSession(SessionPort, false);

@@ -52,7 +52,13 @@ DARVODR_API int32_t RSSequence(uint8_t command, int32_t answerLength, int32_t se
 DARVODR_API int32_t PrintControl(int32_t mode, uint8_t deviceType);
 DARVODR_API int32_t PrintResume(void);
 
-/* Session and identification */
+/* Session and identification.
+ * CommunicationInit ends the session in progress (its port is closed) and
+ * starts one on `port` at `baudRate` with a time-out of `timeoutS` seconds
+ * for every byte. A time-out outside 0..65535 or a speed of 0 or less is
+ * refused with 215, and the session in progress is ended all the same: no
+ * later call reaches its printer, and every operation returns 114 until
+ * CommunicationInit is called again with sound arguments. */
 DARVODR_API int32_t CommunicationInit(uint8_t port, int32_t baudRate, int32_t timeoutS);
 DARVODR_API int32_t CommunicationEnd(void);
 DARVODR_API int32_t pDeviceName(char *buffer);

@@ -5,6 +5,7 @@
 #include "Emulator.h"
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
+#include "serial/Comm.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -196,6 +197,7 @@ std::unique_ptr<darvosim::Emulator> sim;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    darvo::LineSettleTime = std::chrono::milliseconds(0); // the emulator has no line to settle
     if (sim) sim->Stop();
     sim = std::make_unique<darvosim::Emulator>();
     if (!sim->Start()) std::abort();

@@ -18,6 +18,7 @@ namespace darvo {
 // Set while no port is open, so a transfer asked for then fails at once.
 Event StopEvent(true);
 std::atomic<bool> TransferFailed{false};
+std::chrono::milliseconds LineSettleTime = kLineSettleTime;
 
 namespace {
 
@@ -74,6 +75,38 @@ int WaitPortOrStop(int fd, short events, int timeoutMs) {
             return -1;
         }
         return 1;
+    }
+}
+
+// Waits `wait` long, or less when StopEvent is set; true when it was.
+bool StoppedWithin(std::chrono::nanoseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        const timespec ts{static_cast<time_t>(left.count() / 1'000'000'000),
+                          static_cast<long>(left.count() % 1'000'000'000)};
+        pollfd stop{StopEvent.Fd(), POLLIN, 0};
+        if (::ppoll(&stop, 1, &ts, nullptr) > 0) return true;
+    }
+}
+
+enum class Waited { Ready, TimedOut, Stopped };
+
+// Waits until `ready()` holds, looking again after `firstPause`, then at
+// doubling intervals up to 20 ms, until the deadline or StopEvent.
+template <class Ready>
+Waited WaitUntil(Ready ready, std::chrono::steady_clock::time_point deadline,
+                 std::chrono::nanoseconds firstPause) {
+    constexpr std::chrono::nanoseconds kLongestPause = std::chrono::milliseconds(20);
+    auto pause = firstPause;
+    for (;;) {
+        if (ready()) return Waited::Ready;
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= decltype(left)::zero()) return Waited::TimedOut;
+        if (StoppedWithin(std::min<std::chrono::nanoseconds>(pause, left))) return Waited::Stopped;
+        pause = std::min(pause * 2, kLongestPause);
     }
 }
 
@@ -215,7 +248,12 @@ uint32_t TComm::Connect() {
     result = ApplyLineSettings();
     if (result != 0) return result;
     // Queue sizes are the kernel's own on Linux; nothing to set.
-    return ApplyTimeouts(writeTimeout, readTimeout);
+    result = ApplyTimeouts(writeTimeout, readTimeout);
+    // A printer (or a USB adapter) spoken to the moment its line is set up
+    // may answer with garbage or not at all. A Disconnect from another
+    // thread cuts the pause short.
+    StoppedWithin(LineSettleTime);
+    return result;
 }
 
 uint32_t TComm::Disconnect() {
@@ -234,6 +272,7 @@ uint32_t TComm::Disconnect() {
     // is closed once it has let go of it.
     std::lock_guard<std::mutex> transferring(transferMutex_);
     readAheadNext_ = readAheadEnd_ = 0;
+    noModemLines_ = false;
     // Leave the device as it was found: a pseudo-terminal keeps its exclusive
     // flag after close, and a later open by a non-root user would fail.
     ::ioctl(handle_, TIOCNXCL);
@@ -468,6 +507,21 @@ void TZdarzeniaCommThread::DoCommEvent(uint32_t mask) {
 // ---------------------------------------------------------------------------
 // One-byte transfers
 
+int TComm::ReadModemLines(int &lines) {
+    return ::ioctl(handle_, TIOCMGET, &lines) == 0 ? 0 : errno;
+}
+
+// False only while the device reports CTS inactive. A device without modem
+// lines counts as clear, and is not asked again until the next open; a
+// failed read of another kind leaves the judgement to the write.
+bool TComm::ClearToSend() {
+    if (noModemLines_) return true;
+    int lines = 0;
+    const int err = ReadModemLines(lines);
+    if (err == ENOTTY || err == EINVAL) noModemLines_ = true;
+    return err != 0 || (lines & TIOCM_CTS) != 0;
+}
+
 uint32_t TComm::WriteBytes(const uint8_t *buffer) {
     TransferFailed = true;
     uint32_t written = 0;
@@ -476,7 +530,18 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
     // good, so 0 stands for the shortest time-out, one second.
     const uint16_t seconds = std::max<uint16_t>(activeWrite_.load(), 1);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    auto waitMs = [&] { return MillisLeft(deadline); };
+    // About one byte's time on the line: the first interval of every wait.
+    const auto byteTime = std::chrono::nanoseconds(11'000'000'000LL / std::max<uint32_t>(baudRate, 1));
+
+    // The printer's CTS paces our output. Many USB adapters take a byte and
+    // report their queue empty while CTS holds it back in the chip, so CTS
+    // is looked at before each byte: a printer switched off or unplugged
+    // then gives the write time-out, not a missing answer later.
+    switch (WaitUntil([&] { return ClearToSend(); }, deadline, byteTime)) {
+    case Waited::Ready: break;
+    case Waited::TimedOut: ReportPortError("Timeout zapisu.", 0); return 0;
+    case Waited::Stopped: return 0; // the calling side reports it
+    }
 
     bool handedOver = false;
     for (;;) {
@@ -489,7 +554,7 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
             ReportPortError("Niepoprawny zapis do portu.", Win32FromErrno(errno));
             break;
         }
-        int r = WaitPortOrStop(handle_, POLLOUT, waitMs());
+        int r = WaitPortOrStop(handle_, POLLOUT, MillisLeft(deadline));
         if (r == 0) {
             ReportPortError("Timeout zapisu.", 0);
             break;
@@ -504,29 +569,14 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
         // The write is complete only when the byte has left the output queue,
         // as it is held back while the printer's CTS is inactive. A byte on
         // the move needs about its own time on the line, so the queue is
-        // looked at again after that, then at growing intervals up to 20 ms.
-        auto pause = std::chrono::nanoseconds(11'000'000'000LL / std::max<uint32_t>(baudRate, 1));
-        constexpr auto kLongestPause = std::chrono::milliseconds(20);
-        for (;;) {
-            if (OutputQueued(handle_) == 0) {
-                written = 1;
-                break;
-            }
-            const auto left = deadline - std::chrono::steady_clock::now();
-            if (left <= decltype(left)::zero()) {
-                ::tcflush(handle_, TCOFLUSH); // the byte is dropped, not sent late
-                ReportPortError("Timeout zapisu.", 0);
-                break;
-            }
-            const auto wait = std::min<std::chrono::nanoseconds>(pause, left);
-            const timespec ts{static_cast<time_t>(wait.count() / 1'000'000'000),
-                              static_cast<long>(wait.count() % 1'000'000'000)};
-            pollfd stop{StopEvent.Fd(), POLLIN, 0};
-            if (::ppoll(&stop, 1, &ts, nullptr) > 0) {
-                ::tcflush(handle_, TCOFLUSH);
-                break;
-            }
-            pause = std::min<std::chrono::nanoseconds>(pause * 2, kLongestPause);
+        // looked at again after that.
+        switch (WaitUntil([&] { return OutputQueued(handle_) == 0; }, deadline, byteTime)) {
+        case Waited::Ready: written = 1; break;
+        case Waited::TimedOut:
+            ::tcflush(handle_, TCOFLUSH); // the byte is dropped, not sent late
+            ReportPortError("Timeout zapisu.", 0);
+            break;
+        case Waited::Stopped: ::tcflush(handle_, TCOFLUSH); break;
         }
     }
     TransferFailed = (written == 0);
@@ -640,20 +690,19 @@ bool ReceiveByte(uint8_t &destination) {
 }
 
 bool ProbePort(unsigned portNumber) {
-    std::string path = PortDevicePath(portNumber);
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Only whether the port can be had exclusively: opened without waiting
+    // for a carrier, a terminal, and its advisory lock free (a port held by
+    // a program using the terminal's exclusive mode fails at the open). No
+    // line setting and no modem line is touched, so a port that another
+    // program holds without a lock keeps its settings; the lock goes with
+    // the close. (The kernel itself raises DTR and RTS when a serial port is
+    // first opened, and drops them at its last close when HUPCL is set.)
+    const std::string path = PortDevicePath(portNumber);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = false;
     struct stat st {};
-    termios saved{};
-    if (::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        ::tcgetattr(fd, &saved) == 0) {
-        termios tio = saved;
-        ::cfmakeraw(&tio);
-        tio.c_cflag |= CREAD | CLOCAL | PARENB | CRTSCTS;
-        ok = SetTerminal(fd, tio) == 0;
-        ::tcsetattr(fd, TCSANOW, &saved);
-    }
+    const bool ok =
+        ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return ok;
 }

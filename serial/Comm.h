@@ -18,6 +18,7 @@
 #include "Event.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -104,6 +105,12 @@ class TComm {
     uint32_t ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room = 0);
     bool TransferByte(bool write, uint8_t &byte);
 
+    // Reads the modem-status lines (TIOCM_ bits) into `lines`: 0, or the
+    // errno value of the failure (ENOTTY or EINVAL: the device has none, as
+    // a pseudo-terminal). Virtual, so a stand-in can play a line whose CTS
+    // goes inactive.
+    virtual int ReadModemLines(int &lines);
+
     // Runs, in the calling thread, a port event that the event thread has
     // posted; returns true when one was run.
     bool ProcessCommEvents();
@@ -135,6 +142,7 @@ class TComm {
   private:
     friend class TZdarzeniaCommThread;
     uint32_t CollectLineErrors();
+    bool ClearToSend();
 
     // Read by a transfer and by a caller's purge while another thread may
     // close the port; closeMutex_ keeps a purge, and transferMutex_ a
@@ -146,6 +154,9 @@ class TComm {
     // handed out (under transferMutex_).
     uint8_t readAhead_[256] = {};
     uint32_t readAheadNext_ = 0, readAheadEnd_ = 0;
+    // The device reports no modem lines; CTS is not looked at again until
+    // the next open (under transferMutex_).
+    bool noModemLines_ = false;
     std::string devicePath_;
     bool haveSavedSettings_ = false;
     termios savedSettings_{};
@@ -167,6 +178,13 @@ class TComm {
     Event injectEvent_;
 };
 
+// Pause between setting up the line and its first byte, 50 ms: the line,
+// and a USB adapter behind it, settle before the printer is spoken to.
+// Paid once per open, never per exchange. A variable, so that in-process
+// tests against the emulator, which has no line to settle, can leave it out.
+constexpr std::chrono::milliseconds kLineSettleTime{50};
+extern std::chrono::milliseconds LineSettleTime;
+
 // Shared transfer state (one port per process): StopEvent is set while no
 // port is open and by Disconnect, and ends every transfer's wait;
 // TransferFailed is true when the last transfer moved no byte.
@@ -183,7 +201,8 @@ bool ReceiveByte(uint8_t &destination);
 // Bytes SendByte has handed to a line since the process started.
 uint64_t BytesSent();
 
-// True when port n can be opened exclusively and configured right now.
+// True when port n can be opened exclusively right now; its line settings
+// and modem lines are left as they are.
 bool ProbePort(unsigned portNumber);
 
 } // namespace darvo

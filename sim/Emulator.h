@@ -121,6 +121,8 @@ class Emulator {
     // after the write returned, so the count, not the queue, decides.
     // False on time-out.
     bool WaitForIdle(uint64_t hostBytes, std::chrono::milliseconds timeout);
+    // Seconds since the start: the clock of the wire log.
+    double Now() const;
 
   private:
     class PtyLink;
@@ -143,7 +145,6 @@ class Emulator {
     // end of its time on the line), in seconds since the start.
     double ReceivedAt() const;
     void Serve(uint8_t command);
-    double Now() const;
 
     EmulatorOptions options_;
     std::unique_ptr<Printer> printer_;

@@ -1,5 +1,6 @@
 // The GUI tests run headless: one application object for all of them.
 #include "Application.h"
+#include "serial/Comm.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -7,6 +8,9 @@
 
 int main(int argc, char **argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The emulator has no line to settle: the opens of every menu command
+    // leave the pause out.
+    darvo::LineSettleTime = std::chrono::milliseconds(0);
     // No real serial port takes part: every COM number leads nowhere unless
     // a test maps it to an emulated printer.
     for (int n = 1; n <= 255; ++n)

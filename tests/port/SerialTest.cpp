@@ -4,8 +4,10 @@
 #include "darvodr.h"
 
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -29,6 +31,21 @@ std::unique_ptr<TComm> MakePort(uint32_t baud = 9600, uint16_t writeS = 1, uint1
 }
 
 class PortTest : public SimTest {};
+
+// A port whose CTS line reads inactive for its first `inactiveReads` reads
+// of the modem lines (-1: always), as a USB adapter's with the printer
+// switched off at its end.
+class CtsPort : public TComm {
+  public:
+    explicit CtsPort(int inactiveReads) : inactiveReads_(inactiveReads) {}
+    int ReadModemLines(int &lines) override {
+        lines = (inactiveReads_ < 0 || reads_++ < inactiveReads_) ? 0 : TIOCM_CTS;
+        return 0;
+    }
+
+  private:
+    int inactiveReads_, reads_ = 0;
+};
 
 } // namespace
 
@@ -87,6 +104,44 @@ TEST_F(PortTest, PortHeldByAnotherProgramGivesCode5) {
     EXPECT_FALSE(ProbePort(kPort)); // nor is our own open port
     port->Disconnect();
     EXPECT_TRUE(ProbePort(kPort));
+}
+
+TEST(PortProbe, LeavesAPortAnotherProgramHoldsAsItFoundIt) {
+    // The other program reads lines at 4800 b/s, echoing what comes in, and
+    // has half a line waiting; it holds the port without a lock.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(0, ::grantpt(master));
+    ASSERT_EQ(0, ::unlockpt(master));
+    const std::string slave = ::ptsname(master);
+    const int other = ::open(slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    termios before{};
+    ASSERT_EQ(0, ::tcgetattr(other, &before));
+    before.c_lflag |= ICANON | ECHO;
+    ::cfsetspeed(&before, B4800);
+    ASSERT_EQ(0, ::tcsetattr(other, TCSANOW, &before));
+    ASSERT_EQ(0, ::tcgetattr(other, &before));
+    ASSERT_EQ(3, ::write(master, "abc", 3));
+    char echo[3];
+    for (ssize_t got = 0; got < 3;) { // echoed: the line has taken it in
+        pollfd echoed{master, POLLIN, 0};
+        ASSERT_EQ(1, ::poll(&echoed, 1, 1000));
+        got += std::max<ssize_t>(::read(master, echo + got, 3 - got), 0);
+    }
+
+    ::setenv("DARVO_COM8", slave.c_str(), 1);
+    EXPECT_TRUE(ProbePort(8));
+    ::unsetenv("DARVO_COM8");
+    termios after{};
+    ASSERT_EQ(0, ::tcgetattr(other, &after));
+    EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
+    // A change of mode, even one undone, would have ended the half line.
+    char line[8];
+    EXPECT_EQ(-1, ::read(other, line, sizeof line));
+    EXPECT_EQ(EAGAIN, errno);
+    ::close(other);
+    ::close(master);
 }
 
 TEST_F(PortTest, LineSettingsAtEverySpeedAndCloseRestoresThem) {
@@ -172,6 +227,33 @@ TEST_F(PortTest, HeldBackByteTimesOutAndIsDropped) {
     auto frames = Frames();
     ASSERT_EQ(1u, frames.size());
     EXPECT_EQ(B({0x1B, 0x23}), frames[0].fromHost);
+}
+
+TEST_F(PortTest, InactiveCtsGivesTheWriteTimeout) {
+    // Read before each byte: a byte an adapter would take and hold in its
+    // chip is never handed over while CTS is inactive.
+    const struct {
+        int inactiveReads;
+        int32_t result;
+        const char *text;
+        darvosim::Bytes sent;
+    } cases[] = {
+        {-1, 20, "Timeout zapisu.", {}}, // switched off: nothing goes out
+        {3, 0, "", B({0x1B, 0x23})},     // back within the time-out
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.inactiveReads);
+        sim->log().Clear();
+        CtsPort port(c.inactiveReads);
+        port.portName = "Com7";
+        port.writeTimeout = 1;
+        ASSERT_EQ(0u, port.Connect());
+        uint8_t answer[256];
+        EXPECT_EQ(c.result, RSSequence(0x23, 1, 0, answer, nullptr));
+        EXPECT_EQ(c.text, LastPortErrorText());
+        const auto frames = Frames(c.sent.empty() ? 0 : 1);
+        EXPECT_EQ(c.sent, frames.empty() ? darvosim::Bytes{} : frames[0].fromHost);
+    }
 }
 
 TEST_F(PortTest, DisconnectReleasesAWaitingReaderOrWriter) {

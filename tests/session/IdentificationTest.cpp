@@ -4,6 +4,7 @@
 #include "darvodr/Host.h"
 #include "darvodr/darvodr.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -151,6 +152,24 @@ TEST_F(Identification, InitPingsWaitsForThePrintoutAndIdentifies) {
     }
 }
 
+TEST_F(Identification, EachOpenLetsTheLineSettleBeforeItsFirstByte) {
+    darvo::LineSettleTime = darvo::kLineSettleTime;
+    const double opening = sim->Now();
+    const int32_t result = Init();
+    darvo::LineSettleTime = std::chrono::milliseconds(0);
+    ASSERT_EQ(0, result);
+    // The ping follows the open; the monitor's first poll follows the reopen
+    // that comes after the ping's answer.
+    const auto frames = Frames(2);
+    const auto entries = sim->log().Entries();
+    auto first = [&](int frame) {
+        return std::find_if(entries.begin(), entries.end(), [&](const auto &e) { return e.frame == frame; });
+    };
+    ASSERT_NE(entries.end(), first(frames.at(1).number));
+    EXPECT_GE(first(frames[0].number)->seconds - opening, 0.050);
+    EXPECT_GE(first(frames[1].number)->seconds - std::prev(first(frames[1].number))->seconds, 0.050);
+}
+
 TEST_F(Identification, PrinterThatRefusesThePingIsNotMonitored) {
     sim->Script(0x23, Scripted{B({0x15})});
     EXPECT_EQ(0, Init());
@@ -233,13 +252,28 @@ TEST_F(Identification, EndThenAnyOperationNeedsANewInit) {
     EXPECT_EQ(0, Init());
 }
 
-TEST_F(Identification, PortZeroAndOutOfRangeArguments) {
-    EXPECT_EQ(215, CommunicationInit(kPort, 9600, -1));
-    EXPECT_EQ(215, CommunicationInit(kPort, 9600, 70000));
-    EXPECT_EQ(215, CommunicationInit(kPort, 0, 1));
-    EXPECT_EQ(0, darvo::SessionPort); // nothing stored
-    EXPECT_EQ(5, darvo::SessionTimeout);
-    EXPECT_EQ(9600, darvo::SessionBaudRate);
+TEST_F(Identification, RefusedInitEndsTheSessionItWasToReplace) {
+    const struct { int32_t baud, timeout; } refused[] = {{9600, -1}, {9600, 70000}, {0, 1}, {-9600, 1}};
+    for (const auto &r : refused) {
+        SCOPED_TRACE(std::to_string(r.baud) + " b/s, " + std::to_string(r.timeout) + " s");
+        ASSERT_EQ(0, Init());
+        const uint64_t bytes = sim->HostBytes();
+        EXPECT_EQ(215, CommunicationInit(kPort + 1, r.baud, r.timeout)); // "move to COM8"
+        EXPECT_FALSE(darvo::SessionReady);
+        EXPECT_FALSE(darvo::ThePort->IsOpen());
+        EXPECT_EQ(0, darvo::SessionPort);
+        EXPECT_EQ(1, darvo::SessionTimeout); // nothing of the refused call stored
+        EXPECT_EQ(9600, darvo::SessionBaudRate);
+        // Nothing more reaches the printer of the old session.
+        int32_t number = 0;
+        EXPECT_EQ(114, ReceiptNumber(&number));
+        uint8_t answer[256];
+        EXPECT_EQ(20, RSSequence(0x23, 1, 0, answer, nullptr));
+        EXPECT_EQ(bytes, sim->HostBytes());
+    }
+}
+
+TEST_F(Identification, PortZeroAndMissingPort) {
     EXPECT_EQ(114, CommunicationInit(0, 9600, 1));
     EXPECT_EQ(0, darvo::SessionPort);
     EXPECT_EQ(0, sim->FrameCount());
