@@ -35,15 +35,16 @@ RollView::RollView(const QString &path, QWidget *parent)
 
     auto *desk = new QWidget;
     desk->setObjectName(QStringLiteral("desk"));
+    desk->setAttribute(Qt::WA_StyledBackground);
     desk->setStyleSheet(QStringLiteral("#desk { background: #5b6770; }"));
     auto *layout = new QHBoxLayout(desk);
-    layout->setContentsMargins(12, 0, 12, 0);
+    layout->setContentsMargins(16, 0, 16, 0);
     layout->addStretch();
     layout->addWidget(paper_);
     layout->addStretch();
     setCentralWidget(desk);
     statusBar()->addWidget(status_, 1);
-    resize(paper_->width() + 24, 640);
+    resize(paper_->width() + 32, 640);
 
     connect(timer_, &QTimer::timeout, this, &RollView::Poll);
     timer_->start(kPollMilliseconds);
