@@ -4,6 +4,7 @@
 #include "RollView.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
@@ -39,6 +40,7 @@ int main(int argc, char **argv) {
     }
     QApplication app(argc, argv); // takes Qt's own options (-geometry, ...)
     QApplication::setApplicationName(QStringLiteral("darvo-roll"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("pl.darvo.nivrasw")));
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.size() != 1 || arguments[0].startsWith(QLatin1Char('-'))) {
         std::fprintf(stderr, "darvo-roll: %s\n%s",

@@ -1,5 +1,6 @@
 #include "PortMap.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -109,8 +110,10 @@ bool ParsePortMap(std::string_view text, const std::string &fileName, std::map<u
             error = where + "oczekiwano \"COMn = /dev/...\" (n od 1 do 255).";
             return false;
         }
-        if (device.empty() || device.front() != '/' ||
-            device.find_first_of(" \t=") != std::string_view::npos) {
+        const bool plain = std::all_of(device.begin(), device.end(), [](char c) {
+            return static_cast<unsigned char>(c) > ' ' && c != '\x7f' && c != '=';
+        });
+        if (device.empty() || device.front() != '/' || !plain) {
             error = where + "urządzenie musi być pełną ścieżką bez spacji (/dev/...).";
             return false;
         }

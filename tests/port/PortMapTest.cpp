@@ -54,6 +54,7 @@ TEST(PortMap, LinesAndTheirErrors) {
         {"COM1 = ttyUSB0", nullptr, "1: urządzenie musi być pełną ścieżką bez spacji (/dev/...)."},
         {"COM1 = /dev/tty USB0", nullptr, "1: urządzenie musi być pełną ścieżką bez spacji (/dev/...)."},
         {"COM1 =  # later", nullptr, "1: urządzenie musi być pełną ścieżką bez spacji (/dev/...)."},
+        {"COM1 = /dev/ttyUSB0\x01x", nullptr, "1: urządzenie musi być pełną ścieżką bez spacji (/dev/...)."},
         {"COM1 = /dev/a\n#\ncom1 = /dev/b", nullptr, "3: COM1 podano już w wierszu 1."},
     };
     for (const auto &c : cases) {
