@@ -9,8 +9,8 @@
 #     and examples/receipt.c, compiled against the installed header and
 #     pkg-config file, prints a receipt through the installed library on an
 #     emulated printer that the installed port map names as COM1;
-#  3. the menu entry and AppStream metadata validate, where the validators
-#     are installed;
+#  3. the menu entry starts an installed program with an installed icon, and
+#     it and the AppStream metadata validate, where the validators are;
 #  4. lintian, where installed: errors fail the check, warnings are shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -88,6 +88,14 @@ env -u DARVO_COM1 DARVO_PORTS_FILE="$scratch/ports.conf" "$scratch/receipt" 1 1 
 grep -q 'Chleb razowy' "$scratch/roll.txt" || fail "the receipt is not on the paper roll"
 
 echo "-- menu entry and metadata"
+"$sysroot/usr/bin/darvo-roll" --help | head -1 | grep -q '^Usage: darvo-roll' || fail "darvo-roll --help says no usage"
+for entry in "$sysroot"/usr/share/applications/*.desktop; do
+    exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+    icon=$(sed -n 's/^Icon=//p' "$entry")
+    [ -x "$sysroot/usr/bin/$exec_name" ] || fail "$entry starts $exec_name, which is not installed"
+    [ -f "$sysroot/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] &&
+        [ -f "$sysroot/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "$entry: no icon $icon"
+done
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$sysroot"/usr/share/applications/*.desktop
 fi
