@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -18,6 +19,9 @@ std::function<void()> &TerminateHandler() {
 
 TNivraApplication::TNivraApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("NivraSW"));
+    // The menu entry's name and icon, for the desktop to match the windows.
+    setDesktopFileName(QStringLiteral("pl.darvo.nivrasw"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("pl.darvo.nivrasw")));
 }
 
 void TNivraApplication::SetExceptionHandler(ExceptionHandler handler) {

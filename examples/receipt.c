@@ -4,7 +4,8 @@
  * Usage: receipt-example [PORT [TIMEOUT]]
  *   PORT     COM port number 1..255 (default: $DARVO_PORT, else 1)
  *   TIMEOUT  port time-out in seconds (default: $DARVO_TIMEOUT, else 5)
- * On Linux COM<n> is /dev/ttyS<n-1>, or the path in $DARVO_COM<n>.
+ * On Linux COM<n> is the path in $DARVO_COM<n>, else the one /etc/darvo/ports.conf
+ * gives it, else /dev/ttyS<n-1>.
  */
 #include "darvodr.h"
 

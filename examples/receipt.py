@@ -3,10 +3,11 @@
 through libdarvodr.so.
 
 Usage: receipt.py [LIBRARY [PORT [TIMEOUT]]]
-  LIBRARY  path of libdarvodr.so (default: $DARVO_LIBRARY, else "libdarvodr.so")
+  LIBRARY  path of libdarvodr.so (default: $DARVO_LIBRARY, else "libdarvodr.so.1")
   PORT     COM port number 1..255 (default: $DARVO_PORT, else 1)
   TIMEOUT  port time-out in seconds (default: $DARVO_TIMEOUT, else 5)
-On Linux COM<n> is /dev/ttyS<n-1>, or the path in $DARVO_COM<n>.
+On Linux COM<n> is the path in $DARVO_COM<n>, else the one /etc/darvo/ports.conf
+gives it, else /dev/ttyS<n-1>.
 """
 import ctypes
 import os
@@ -20,7 +21,7 @@ def setting(index, variable, fallback):
 
 
 def main():
-    library = setting(1, "DARVO_LIBRARY", "libdarvodr.so")
+    library = setting(1, "DARVO_LIBRARY", "libdarvodr.so.1")
     try:
         port = int(setting(2, "DARVO_PORT", "1"))
         timeout = int(setting(3, "DARVO_TIMEOUT", "5"))

@@ -5,7 +5,8 @@
 # Sets up a fresh Debian 12 machine when needed (packages, configure, build),
 # starts darvo-sim (a PEXA printer unless --model says otherwise) on a
 # pseudo-terminal mapped to COM1 and opens "nivrasw COM1 <speed>" connected
-# to it. The printer's state and paper roll are kept between runs in
+# to it, with the paper roll (darvo-roll) beside it showing what the printer
+# prints. The printer's state and paper roll are kept between runs in
 # ${XDG_STATE_HOME:-$HOME/.local/state}/darvo (one set per model). While the
 # program runs, lines typed here go to the printer ("paper out", "help", ...).
 # Closing the program stops the printer. The program runs in the directory
@@ -24,7 +25,7 @@ screenshot=""
 build_dir="${DARVO_BUILD_DIR:-$root/build}"
 
 usage() {
-    sed -n '2,13s/^# \{0,1\}//p' "$root/scripts/run.sh"
+    sed -n '2,14s/^# \{0,1\}//p' "$root/scripts/run.sh"
     echo "  --model N        0 KT820A 5-rate, 1 KT820A 7-rate, 2 NIVRA 1st gen., 3 NIVRA 2nd gen.,"
     echo "                   4 KT820B 5-rate, 5 KT820B 7-rate, 6 NIVRA F, 7 PEXA (default), 8 PEXA F, 9 other"
     echo "  --speed S        line speed (default 9600)"
@@ -75,12 +76,14 @@ fi
 darvo_install_missing
 
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVO_BUILD_APP=ON >/dev/null
-cmake --build "$build_dir" -j 2 --target nivrasw darvo-sim
+cmake --build "$build_dir" -j 2 --target nivrasw darvo-sim darvo-roll
 sim="$build_dir/sim/darvo-sim"
 program="$build_dir/app/nivrasw"
+roll_viewer="$build_dir/roll/darvo-roll"
 
 mkdir -p "$state_dir"
-sim_args=(--model "$model" --link "$state_dir/com1-$$" --roll "$state_dir/roll-model$model.txt")
+roll="$state_dir/roll-model$model.txt"
+sim_args=(--model "$model" --link "$state_dir/com1-$$" --roll "$roll")
 sim_help=$("$sim" --help)
 if [[ "$sim_help" == *--state* ]]; then
     sim_args+=(--state "$state_dir/printer-model$model.state")
@@ -89,6 +92,7 @@ fi
 work=$(mktemp -d)
 sim_pid=""
 forward_pid=""
+roll_pid=""
 # Runs to its end whatever has already gone (the forwarder ends by itself
 # once the printer has), so the program's exit status is the script's.
 cleanup() {
@@ -98,6 +102,9 @@ cleanup() {
     fi
     if [ -n "$forward_pid" ]; then
         kill "$forward_pid" 2>/dev/null || true
+    fi
+    if [ -n "$roll_pid" ]; then
+        kill "$roll_pid" 2>/dev/null || true
     fi
     rm -f "$state_dir/com1-$$"
     rm -rf "$work"
@@ -125,6 +132,10 @@ echo "Printer (model $model) on $line as COM1; its state is kept in $state_dir"
 [ -t 0 ] && echo "Type printer commands here (help lists them); close the program to stop."
 export DARVO_COM1="$state_dir/com1-$$"
 cd "$caller"
+if [ -z "$screenshot" ]; then
+    "$roll_viewer" "$roll" </dev/null &
+    roll_pid=$!
+fi
 if [ -n "$screenshot" ]; then
     mkdir -p "$(dirname "$screenshot")"
     NIVRASW_SCREENSHOT="$screenshot" "$program" COM1 "$speed"

@@ -5,14 +5,15 @@
 #   3. the threaded port layer under ThreadSanitizer;
 #   4. a one-minute soak (normal build);
 #   5. a bounded run (20 s) of each libFuzzer target, built with clang under
-#      ASan + UBSan apart from the gcc builds.
+#      ASan + UBSan apart from the gcc builds;
+#   6. the Debian packages, made from the normal build and checked.
 # No serial hardware is needed: the driver talks to the emulated printer
 # over pseudo-terminals.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 . scripts/setup.sh
-darvo_install_missing
+darvo_install_missing "${darvo_package_packages[@]}"
 
 jobs=2
 export QT_QPA_PLATFORM=offscreen
@@ -26,7 +27,8 @@ configure_and_build() { # dir, extra cmake arguments...
 }
 
 echo "== Build and test"
-configure_and_build build
+# Prefix /usr: the packages are made from this build.
+configure_and_build build -DCMAKE_INSTALL_PREFIX=/usr
 ctest --test-dir build -j "$jobs" --timeout 300
 
 echo "== Soak, one minute"
@@ -45,3 +47,6 @@ TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --timeout 60
 
 echo "== Fuzzing, 20 s per target (clang, ASan + UBSan)"
 scripts/fuzz.sh 20
+
+echo "== Packages (from the normal build)"
+DARVO_BUILD_DIR="$root/build" scripts/package.sh --check

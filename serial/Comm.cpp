@@ -1,5 +1,6 @@
 #include "Comm.h"
 #include "PortError.h"
+#include "PortMap.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -147,10 +148,7 @@ int SetTerminal(int fd, const termios &wanted) {
 } // namespace
 
 std::string PortDevicePath(unsigned portNumber) {
-    std::string variable = "DARVO_COM" + std::to_string(portNumber);
-    if (const char *mapped = std::getenv(variable.c_str()); mapped && *mapped) return mapped;
-    if (portNumber == 0) return "/dev/ttyS-1"; // no such device
-    return "/dev/ttyS" + std::to_string(portNumber - 1);
+    return FindPortDevice(portNumber).path;
 }
 
 TComm *CurrentPort() {
@@ -178,7 +176,12 @@ static unsigned PortNumberFromName(const std::string &name) {
 }
 
 uint32_t TComm::CreatePortHandle() {
-    devicePath_ = PortDevicePath(PortNumberFromName(portName));
+    const PortDevice device = FindPortDevice(PortNumberFromName(portName));
+    devicePath_ = device.path;
+    if (!device.error.empty()) {
+        ReportPortError(device.error, ERR_BAD_CONFIGURATION);
+        return ERR_BAD_CONFIGURATION;
+    }
     int fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         uint32_t code = Win32FromErrno(errno);

@@ -12,7 +12,9 @@
 //
 // Ports are named as on the printer's original platform, "Com<n>". Port n
 // opens the device named by the environment variable DARVO_COM<n> (read at
-// each open), otherwise /dev/ttyS<n-1>.
+// each open), else the one the port map (/etc/darvo/ports.conf) gives it,
+// else /dev/ttyS<n-1> (PortMap.h). A damaged port map opens nothing: the
+// open fails with ERR_BAD_CONFIGURATION and a text naming the file's line.
 #pragma once
 
 #include "Event.h"
@@ -48,7 +50,8 @@ constexpr uint32_t CE_FRAME = 0x0008;
 constexpr uint32_t CE_BREAK = 0x0010;
 constexpr uint32_t CE_TXFULL = 0x0100;
 
-// Device path of port n: $DARVO_COM<n>, else /dev/ttyS<n-1>.
+// Device path of port n: $DARVO_COM<n>, else the port map's, else
+// /dev/ttyS<n-1>; empty when the port map is damaged.
 std::string PortDevicePath(unsigned portNumber);
 
 // Sets any line speed (9600, 19200, 28800, ...) through the kernel's termios2

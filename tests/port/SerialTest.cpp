@@ -49,17 +49,6 @@ class CtsPort : public TComm {
 
 } // namespace
 
-TEST(PortMapping, EnvironmentVariableOrTtyS) {
-    ::setenv("DARVO_COM3", "/dev/ttyUSB0", 1);
-    EXPECT_EQ("/dev/ttyUSB0", PortDevicePath(3));
-    ::unsetenv("DARVO_COM3");
-    EXPECT_EQ("/dev/ttyS2", PortDevicePath(3));
-    EXPECT_EQ("/dev/ttyS0", PortDevicePath(1));
-    ::setenv("DARVO_COM3", "", 1); // empty counts as unset
-    EXPECT_EQ("/dev/ttyS2", PortDevicePath(3));
-    ::unsetenv("DARVO_COM3");
-}
-
 TEST(PortOpen, MissingDeviceNotACharacterDeviceOrNotATerminal) {
     char path[] = "/tmp/darvo-notaport-XXXXXX";
     int fd = ::mkstemp(path);
