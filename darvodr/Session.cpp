@@ -66,6 +66,10 @@ int32_t CurrentDeviceName(std::string &name, bool forBuffer) {
 
 } // namespace
 
+std::string DeviceNameOf(uint8_t deviceType) {
+    return NameOf(deviceType, false);
+}
+
 void ShowActivity(const char *utf8) {
     ShowActivityMessage(Utf8ToCp1250(utf8));
 }
