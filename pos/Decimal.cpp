@@ -38,6 +38,10 @@ std::optional<Decimal> ParseDecimal(std::string_view text, int maxDecimals, std:
 std::optional<int64_t> ParseAmount(std::string_view text, std::string &why) {
     auto d = ParseDecimal(text, 2, why);
     if (!d) return std::nullopt;
+    if (d->units > 1'000'000'000'000'000 / 100) {
+        why = "too large";
+        return std::nullopt;
+    }
     uint64_t v = d->units;
     for (int i = d->decimals; i < 2; ++i)
         v *= 10;

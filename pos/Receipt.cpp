@@ -90,13 +90,12 @@ class ObjectReader {
     std::optional<Decimal> Number(const char *key, int maxDecimals, bool required) {
         const json *v = Field(key, required);
         if (!v) return std::nullopt;
-        if (v->is_number_unsigned()) return Decimal{v->get<uint64_t>(), 0};
-        if (!v->is_string()) {
+        if (!v->is_string() && !v->is_number_unsigned()) {
             Add(Member(path_, key), "must be a decimal string such as \"1.5\" or a whole number");
             return std::nullopt;
         }
         std::string why;
-        auto d = ParseDecimal(v->get<std::string>(), maxDecimals, why);
+        auto d = ParseDecimal(v->is_string() ? v->get<std::string>() : v->dump(), maxDecimals, why);
         if (!d) Add(Member(path_, key), why);
         return d;
     }
