@@ -149,13 +149,17 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
     if (!problems.empty())
         return c.BadInput(problems, "the printer (" + facts.model + ") cannot print this receipt",
                           {{"model", facts.model}, {"device_type", facts.deviceType}});
-    json doc = TotalsJson(plan.totals);
-    doc["notes"] = plan.notes;
     std::string notes;
     for (const std::string &n : plan.notes)
         notes += "\nnote: " + n;
+    // The state first, then what identifies the receipt, then its amounts.
+    json doc = {{"state", "checked"}};
+    auto amounts = [&] {
+        doc.update(TotalsJson(plan.totals));
+        doc["notes"] = plan.notes;
+    };
     if (dryRun) {
-        doc["state"] = "checked";
+        amounts();
         return c.Done(doc, "the receipt can be printed on " + facts.model + "\n" + TotalsText(plan.totals) +
                                notes);
     }
@@ -165,12 +169,13 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
     if (int32_t rc = printer.ReadReceiptCounter(before)) return c.Failed(rc, "reading the receipt counter");
     const PrintResult result = printer.Print(plan, before);
     doc["state"] = StateName(result.state);
-    doc["counter_before"] = before;
-    if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
     if (result.state == ReceiptState::Printed) {
         doc["receipt_number"] = result.receiptNumber;
-        doc["printout"] = result.printoutCode == 0 ? "complete" : "stopped";
+        doc["counter_before"] = before;
+        amounts();
         if (result.printerTotal) doc["printer_total"] = FormatAmount(*result.printerTotal);
+        doc["printout"] = result.printoutCode == 0 ? "complete" : "stopped";
+        if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
         std::string text = "printed: receipt " + std::to_string(result.receiptNumber) +
                            " since the daily report\n" + TotalsText(plan.totals) + notes;
         if (result.printoutCode != 0) {
@@ -182,20 +187,22 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
         return c.Done(doc, text);
     }
     const std::string at = result.failedAt.empty() ? "receipt" : result.failedAt;
+    doc["counter_before"] = before;
+    doc["failed_at"] = at;
+    amounts();
+    if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
     if (result.state == ReceiptState::Unknown) {
-        const std::string message =
-            "whether the receipt printed is not known: do not print it again; once the "
-            "printer answers, run `darvo recover --counter-before " +
-            std::to_string(before) + "`";
-        doc["failed_at"] = at;
         if (result.code != 0) {
             doc["code"] = result.code;
             doc["printer_message"] = MessageOf(result.code);
         }
-        return c.Error(kNoCommunication, message, doc);
+        return c.Error(kNoCommunication,
+                       "whether the receipt printed is not known: do not print it again; once the printer "
+                       "answers, run `darvo recover --counter-before " +
+                           std::to_string(before) + "`",
+                       doc);
     }
-    doc["failed_at"] = at;
-    std::string step = "the receipt was not printed (" + at + ")";
+    const std::string step = "the receipt was not printed (" + at + ")";
     if (result.code == 0) return c.Error(kRefused, step, doc);
     return c.Failed(result.code, step, doc);
 }

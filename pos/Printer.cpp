@@ -310,9 +310,10 @@ void Printer::StepsUntilSession(RecoverReport &r, const RecoverOptions &options)
     } else if (rc == 0) {
         uint8_t after = 0;
         rc = ReadStatus3(after);
-        found = (after & 0x01) && !printingBefore ? "a receipt left open was cancelled"
-                : printingBefore                  ? "any receipt left open was cancelled"
-                                                  : "no receipt was open";
+        // Ending an open receipt starts the printout of its cancellation.
+        found = printingBefore   ? "the printer was printing; a receipt left open, if any, was cancelled"
+                : (after & 0x01) ? "a receipt left open was cancelled"
+                                 : "no receipt was open";
     }
     if (!step("receipt", rc, rc == 0 ? found : MessageOf(rc))) return;
 
