@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class Context {
     // The printer the options name; false (after answering) for a port
     // that is no port.
     bool Connection(pos::Connection &connection, int &exitCode);
+    // Runs `verb` with the printer the options name; its exit status.
+    int WithPrinter(const std::function<int(pos::Printer &)> &verb);
     std::string PortLabel() const;
 
     // Answers: in JSON mode `document` on standard output, else `text`.

@@ -71,6 +71,14 @@ bool Context::Connection(pos::Connection &connection, int &exitCode) {
     return true;
 }
 
+int Context::WithPrinter(const std::function<int(pos::Printer &)> &verb) {
+    pos::Connection connection;
+    int exitCode = 0;
+    if (!Connection(connection, exitCode)) return exitCode;
+    pos::Printer printer(connection);
+    return verb(printer);
+}
+
 std::string Context::PortLabel() const {
     if (!globals_.port.empty()) return globals_.port;
     const char *env = std::getenv("DARVO_PORT");

@@ -66,13 +66,6 @@ bool ParseDate(const std::string &text, int &y, int &m, int &d) {
            m >= 1 && m <= 12 && d >= 1 && d <= 31;
 }
 
-// The printer for a verb, or the exit status when the port is no port.
-std::optional<Connection> Named(Context &c, int &exitCode) {
-    Connection connection;
-    if (!c.Connection(connection, exitCode)) return std::nullopt;
-    return connection;
-}
-
 } // namespace
 
 std::string VersionText() {
@@ -88,42 +81,41 @@ int RunVersion(Context &c) {
 }
 
 int RunStatus(Context &c) {
-    int exitCode = 0;
-    auto connection = Named(c, exitCode);
-    if (!connection) return exitCode;
-    Printer printer(*connection);
-    StatusInfo s;
-    if (int32_t rc = printer.Status(s)) return c.Failed(rc, "reading the status");
-    json bytes = json::object();
-    for (int n = 1; n <= 8; ++n)
-        if (n <= s.count || (n == 8 && s.hasByte8)) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%02X", s.bytes[static_cast<size_t>(n)]);
-            bytes[std::to_string(n)] = hex;
-        }
-    json doc = {{"port", c.PortLabel()},
-                {"speed", c.globals().speed},
-                {"device_type", s.deviceType},
-                {"version", s.version},
-                {"model", s.model},
-                {"mode", s.fiscal ? "fiscal" : "training"},
-                {"read_only", s.readOnly},
-                {"paper", s.paperOut ? "out" : "ok"},
-                {"printing", s.printing},
-                {"receipt_open", s.receiptOpen},
-                {"clock", s.date + "T" + s.time},
-                {"receipt_counter", s.receiptCounter},
-                {"status_bytes", bytes},
-                {"messages", s.texts}};
-    std::string text =
-        s.model + " (device type " + std::to_string(s.deviceType) + ", version " + std::to_string(s.version) +
-        ") on " + c.PortLabel() + ", " + std::to_string(c.globals().speed) + " b/s\n" +
-        (s.fiscal ? "fiscal mode" : "training mode") + (s.readOnly ? ", read-only" : "") + ", paper " +
-        (s.paperOut ? "OUT" : "ok") + (s.printing ? ", printing" : "") + "\nclock " + s.date + " " + s.time +
-        "\nreceipts since the daily report: " + std::to_string(s.receiptCounter) + "\n";
-    for (const std::string &m : s.texts)
-        text += "  " + m + "\n";
-    return c.Done(doc, text);
+    return c.WithPrinter([&](Printer &printer) -> int {
+        StatusInfo s;
+        if (int32_t rc = printer.Status(s)) return c.Failed(rc, "reading the status");
+        json bytes = json::object();
+        for (int n = 1; n <= 8; ++n)
+            if (n <= s.count || (n == 8 && s.hasByte8)) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, "%02X", s.bytes[static_cast<size_t>(n)]);
+                bytes[std::to_string(n)] = hex;
+            }
+        json doc = {{"port", c.PortLabel()},
+                    {"speed", c.globals().speed},
+                    {"device_type", s.deviceType},
+                    {"version", s.version},
+                    {"model", s.model},
+                    {"mode", s.fiscal ? "fiscal" : "training"},
+                    {"read_only", s.readOnly},
+                    {"paper", s.paperOut ? "out" : "ok"},
+                    {"printing", s.printing},
+                    {"receipt_open", s.receiptOpen},
+                    {"clock", s.date + "T" + s.time},
+                    {"receipt_counter", s.receiptCounter},
+                    {"status_bytes", bytes},
+                    {"messages", s.texts}};
+        std::string text = s.model + " (device type " + std::to_string(s.deviceType) + ", version " +
+                           std::to_string(s.version) + ") on " + c.PortLabel() + ", " +
+                           std::to_string(c.globals().speed) + " b/s\n" +
+                           (s.fiscal ? "fiscal mode" : "training mode") + (s.readOnly ? ", read-only" : "") +
+                           ", paper " + (s.paperOut ? "OUT" : "ok") + (s.printing ? ", printing" : "") +
+                           "\nclock " + s.date + " " + s.time +
+                           "\nreceipts since the daily report: " + std::to_string(s.receiptCounter) + "\n";
+        for (const std::string &m : s.texts)
+            text += "  " + m + "\n";
+        return c.Done(doc, text);
+    });
 }
 
 int RunReceipt(Context &c, const std::string &file, bool dryRun) {
@@ -136,98 +128,96 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
     problems = CheckReceipt(receipt, totals);
     if (!problems.empty()) return c.BadInput(problems, "the receipt cannot be printed");
 
-    int exitCode = 0;
-    auto connection = Named(c, exitCode);
-    if (!connection) return exitCode;
-    Printer printer(*connection);
-    // Checked against the printer with read-only questions first: a receipt
-    // it cannot print is refused before anything that changes it goes out.
-    PrinterFacts facts;
-    if (int32_t rc = printer.Facts(facts)) return c.Failed(rc, "reading the printer's rates");
-    Plan plan;
-    problems = PlanReceipt(receipt, facts, plan);
-    if (!problems.empty())
-        return c.BadInput(problems, "the printer (" + facts.model + ") cannot print this receipt",
-                          {{"model", facts.model}, {"device_type", facts.deviceType}});
-    std::string notes;
-    for (const std::string &n : plan.notes)
-        notes += "\nnote: " + n;
-    // The state first, then what identifies the receipt, then its amounts.
-    json doc = {{"state", "checked"}};
-    auto amounts = [&] {
-        doc.update(TotalsJson(plan.totals));
-        doc["notes"] = plan.notes;
-    };
-    if (dryRun) {
-        amounts();
-        return c.Done(doc, "the receipt can be printed on " + facts.model + "\n" + TotalsText(plan.totals) +
-                               notes);
-    }
+    return c.WithPrinter([&](Printer &printer) -> int {
+        // Checked against the printer with read-only questions first: a receipt
+        // it cannot print is refused before anything that changes it goes out.
+        PrinterFacts facts;
+        if (int32_t rc = printer.Facts(facts)) return c.Failed(rc, "reading the printer's rates");
+        Plan plan;
+        problems = PlanReceipt(receipt, facts, plan);
+        if (!problems.empty())
+            return c.BadInput(problems, "the printer (" + facts.model + ") cannot print this receipt",
+                              {{"model", facts.model}, {"device_type", facts.deviceType}});
+        std::string notes;
+        for (const std::string &n : plan.notes)
+            notes += "\nnote: " + n;
+        // The state first, then what identifies the receipt, then its amounts.
+        json doc = {{"state", "checked"}};
+        auto amounts = [&] {
+            doc.update(TotalsJson(plan.totals));
+            doc["notes"] = plan.notes;
+        };
+        if (dryRun) {
+            amounts();
+            return c.Done(doc, "the receipt can be printed on " + facts.model + "\n" +
+                                   TotalsText(plan.totals) + notes);
+        }
 
-    if (int32_t rc = printer.Open()) return c.Failed(rc, "starting the session");
-    int32_t before = 0;
-    if (int32_t rc = printer.ReadReceiptCounter(before)) return c.Failed(rc, "reading the receipt counter");
-    const PrintResult result = printer.Print(plan, before);
-    doc["state"] = StateName(result.state);
-    if (result.state == ReceiptState::Printed) {
-        doc["receipt_number"] = result.receiptNumber;
+        if (int32_t rc = printer.Open()) return c.Failed(rc, "starting the session");
+        int32_t before = 0;
+        if (int32_t rc = printer.ReadReceiptCounter(before))
+            return c.Failed(rc, "reading the receipt counter");
+        const PrintResult result = printer.Print(plan, before);
+        doc["state"] = StateName(result.state);
+        if (result.state == ReceiptState::Printed) {
+            doc["receipt_number"] = result.receiptNumber;
+            doc["counter_before"] = before;
+            amounts();
+            if (result.printerTotal) doc["printer_total"] = FormatAmount(*result.printerTotal);
+            doc["printout"] = result.printoutCode == 0 ? "complete" : "stopped";
+            if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
+            std::string text = "printed: receipt " + std::to_string(result.receiptNumber) +
+                               " since the daily report\n" + TotalsText(plan.totals) + notes;
+            if (result.printoutCode != 0) {
+                doc["printout_code"] = result.printoutCode;
+                doc["printout_message"] = MessageOf(result.printoutCode);
+                text += "\nthe printout stopped: " + MessageOf(result.printoutCode) +
+                        "\nload paper and run `darvo recover`; do not print the receipt again";
+            }
+            return c.Done(doc, text);
+        }
+        const std::string at = result.failedAt.empty() ? "receipt" : result.failedAt;
         doc["counter_before"] = before;
+        doc["failed_at"] = at;
         amounts();
-        if (result.printerTotal) doc["printer_total"] = FormatAmount(*result.printerTotal);
-        doc["printout"] = result.printoutCode == 0 ? "complete" : "stopped";
         if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
-        std::string text = "printed: receipt " + std::to_string(result.receiptNumber) +
-                           " since the daily report\n" + TotalsText(plan.totals) + notes;
-        if (result.printoutCode != 0) {
-            doc["printout_code"] = result.printoutCode;
-            doc["printout_message"] = MessageOf(result.printoutCode);
-            text += "\nthe printout stopped: " + MessageOf(result.printoutCode) +
-                    "\nload paper and run `darvo recover`; do not print the receipt again";
+        if (result.state == ReceiptState::Unknown) {
+            if (result.code != 0) {
+                doc["code"] = result.code;
+                doc["printer_message"] = MessageOf(result.code);
+            }
+            return c.Error(
+                kNoCommunication,
+                "whether the receipt printed is not known: do not print it again; once the printer "
+                "answers, run `darvo recover --counter-before " +
+                    std::to_string(before) + "`",
+                doc);
         }
-        return c.Done(doc, text);
-    }
-    const std::string at = result.failedAt.empty() ? "receipt" : result.failedAt;
-    doc["counter_before"] = before;
-    doc["failed_at"] = at;
-    amounts();
-    if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
-    if (result.state == ReceiptState::Unknown) {
-        if (result.code != 0) {
-            doc["code"] = result.code;
-            doc["printer_message"] = MessageOf(result.code);
-        }
-        return c.Error(kNoCommunication,
-                       "whether the receipt printed is not known: do not print it again; once the printer "
-                       "answers, run `darvo recover --counter-before " +
-                           std::to_string(before) + "`",
-                       doc);
-    }
-    const std::string step = "the receipt was not printed (" + at + ")";
-    if (result.code == 0) return c.Error(kRefused, step, doc);
-    return c.Failed(result.code, step, doc);
+        const std::string step = "the receipt was not printed (" + at + ")";
+        if (result.code == 0) return c.Error(kRefused, step, doc);
+        return c.Failed(result.code, step, doc);
+    });
 }
 
 int RunRecover(Context &c, int counterBefore, int waitPaperSeconds) {
-    int exitCode = 0;
-    auto connection = Named(c, exitCode);
-    if (!connection) return exitCode;
-    Printer printer(*connection);
-    RecoverOptions options;
-    if (counterBefore >= 0) options.counterBefore = counterBefore;
-    options.waitForPaper = std::chrono::seconds(waitPaperSeconds);
-    const RecoverReport r = printer.Recover(options);
-    json doc = {{"ready", r.ready}, {"steps", StepsJson(r.steps)}};
-    if (r.receiptCounter >= 0) doc["receipt_counter"] = r.receiptCounter;
-    if (r.lastReceipt) doc["last_receipt"] = StateName(*r.lastReceipt);
-    const std::string text = std::string(r.ready ? "ready\n" : "not ready\n") + StepsText(r.steps);
-    if (r.ready) return c.Done(doc, text);
-    const int code = r.code != 0 ? ExitOf(r.code) : kRefused;
-    if (c.jsonMode()) {
-        doc["error"] = {{"kind", ErrorKind(code)}, {"code", r.code}, {"message", MessageOf(r.code)}};
-        c.Done(doc, "");
-        return code;
-    }
-    return c.Error(code, "the printer is not ready\n" + StepsText(r.steps));
+    return c.WithPrinter([&](Printer &printer) -> int {
+        RecoverOptions options;
+        if (counterBefore >= 0) options.counterBefore = counterBefore;
+        options.waitForPaper = std::chrono::seconds(waitPaperSeconds);
+        const RecoverReport r = printer.Recover(options);
+        json doc = {{"ready", r.ready}, {"steps", StepsJson(r.steps)}};
+        if (r.receiptCounter >= 0) doc["receipt_counter"] = r.receiptCounter;
+        if (r.lastReceipt) doc["last_receipt"] = StateName(*r.lastReceipt);
+        const std::string text = std::string(r.ready ? "ready\n" : "not ready\n") + StepsText(r.steps);
+        if (r.ready) return c.Done(doc, text);
+        const int code = r.code != 0 ? ExitOf(r.code) : kRefused;
+        if (c.jsonMode()) {
+            doc["error"] = {{"kind", ErrorKind(code)}, {"code", r.code}, {"message", MessageOf(r.code)}};
+            c.Done(doc, "");
+            return code;
+        }
+        return c.Error(code, "the printer is not ready\n" + StepsText(r.steps));
+    });
 }
 
 int RunReport(Context &c, const std::string &kind, bool zero, bool detailed, const std::string &from,
@@ -257,21 +247,19 @@ int RunReport(Context &c, const std::string &kind, bool zero, bool detailed, con
             mon < 1 || mon > 12 || year < 2000 || year > 2099)
             return c.BadInput({{"MONTH", "YYYY-MM, 2000 to 2099"}}, "bad month");
     }
-    int exitCode = 0;
-    auto connection = Named(c, exitCode);
-    if (!connection) return exitCode;
-    Printer printer(*connection);
-    int32_t rc = 0;
-    if (kind == "daily")
-        rc = printer.DailyReport(zero);
-    else if (kind == "financial")
-        rc = printer.FinancialReport();
-    else if (kind == "periodic")
-        rc = printer.PeriodicReport(q);
-    else
-        rc = printer.MonthlyReport(year, mon, detailed);
-    if (rc != 0) return c.Failed(rc, kind + " report");
-    return c.Done({{"report", kind}, {"printed", true}}, "the " + kind + " report was printed");
+    return c.WithPrinter([&](Printer &printer) -> int {
+        int32_t rc = 0;
+        if (kind == "daily")
+            rc = printer.DailyReport(zero);
+        else if (kind == "financial")
+            rc = printer.FinancialReport();
+        else if (kind == "periodic")
+            rc = printer.PeriodicReport(q);
+        else
+            rc = printer.MonthlyReport(year, mon, detailed);
+        if (rc != 0) return c.Failed(rc, kind + " report");
+        return c.Done({{"report", kind}, {"printed", true}}, "the " + kind + " report was printed");
+    });
 }
 
 int RunClock(Context &c, const std::string &action, const std::string &value, const std::string &direction,
@@ -296,23 +284,21 @@ int RunClock(Context &c, const std::string &action, const std::string &value, co
                            "initialising the clock cannot be undone (a PEXA printer erases its memory); "
                            "add --yes");
     }
-    int exitCode = 0;
-    auto connection = Named(c, exitCode);
-    if (!connection) return exitCode;
-    Printer printer(*connection);
-    int32_t rc = 0;
-    if (action == "set")
-        rc = printer.InitClock(clock);
-    else if (action == "shift")
-        rc = printer.ShiftClock(direction == "back" ? -minutes : minutes);
-    if (rc != 0) return c.Failed(rc, "clock " + action);
-    if ((rc = printer.ReadClock(clock)) != 0) return c.Failed(rc, "reading the clock");
-    char date[16], time[16];
-    std::snprintf(date, sizeof date, "%04d-%02d-%02d", clock.year % 10000, clock.month % 100,
-                  clock.day % 100);
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d", clock.hour % 100, clock.minute % 100,
-                  clock.second % 100);
-    return c.Done({{"date", date}, {"time", time}}, std::string(date) + " " + time);
+    return c.WithPrinter([&](Printer &printer) -> int {
+        int32_t rc = 0;
+        if (action == "set")
+            rc = printer.InitClock(clock);
+        else if (action == "shift")
+            rc = printer.ShiftClock(direction == "back" ? -minutes : minutes);
+        if (rc != 0) return c.Failed(rc, "clock " + action);
+        if ((rc = printer.ReadClock(clock)) != 0) return c.Failed(rc, "reading the clock");
+        char date[16], time[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", clock.year % 10000, clock.month % 100,
+                      clock.day % 100);
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", clock.hour % 100, clock.minute % 100,
+                      clock.second % 100);
+        return c.Done({{"date", date}, {"time", time}}, std::string(date) + " " + time);
+    });
 }
 
 int RunRates(Context &c, const std::string &action, const std::vector<std::string> &assignments, bool yes) {
@@ -344,31 +330,29 @@ int RunRates(Context &c, const std::string &action, const std::vector<std::strin
         if (!problems.empty()) return c.BadInput(problems, "bad rates");
         if (!yes) return c.Error(kBadInput, "a change of the tax rates is recorded for good; add --yes");
     }
-    int exitCode = 0;
-    auto connection = Named(c, exitCode);
-    if (!connection) return exitCode;
-    Printer printer(*connection);
-    Rates rates;
-    if (int32_t rc = printer.ReadRates(rates)) return c.Failed(rc, "reading the rates");
-    if (action == "set") {
-        for (size_t i = 0; i < 7; ++i)
-            if (wanted[i]) {
-                if (static_cast<int>(i) >= rates.count)
-                    return c.BadInput({{Letter(static_cast<int>(i)),
-                                        "this printer holds rates A to " + Letter(rates.count - 1)}},
-                                      "bad rates");
-                rates.values[i] = *wanted[i];
-            }
-        if (int32_t rc = printer.WriteRates(rates)) return c.Failed(rc, "setting the rates");
+    return c.WithPrinter([&](Printer &printer) -> int {
+        Rates rates;
         if (int32_t rc = printer.ReadRates(rates)) return c.Failed(rc, "reading the rates");
-    }
-    json list = json::object();
-    std::string text;
-    for (int i = 0; i < rates.count; ++i) {
-        list[Letter(i)] = RateValue(rates.values[static_cast<size_t>(i)]);
-        text += Letter(i) + " " + RateValue(rates.values[static_cast<size_t>(i)]) + "\n";
-    }
-    return c.Done({{"count", rates.count}, {"rates", list}}, text);
+        if (action == "set") {
+            for (size_t i = 0; i < 7; ++i)
+                if (wanted[i]) {
+                    if (static_cast<int>(i) >= rates.count)
+                        return c.BadInput({{Letter(static_cast<int>(i)),
+                                            "this printer holds rates A to " + Letter(rates.count - 1)}},
+                                          "bad rates");
+                    rates.values[i] = *wanted[i];
+                }
+            if (int32_t rc = printer.WriteRates(rates)) return c.Failed(rc, "setting the rates");
+            if (int32_t rc = printer.ReadRates(rates)) return c.Failed(rc, "reading the rates");
+        }
+        json list = json::object();
+        std::string text;
+        for (int i = 0; i < rates.count; ++i) {
+            list[Letter(i)] = RateValue(rates.values[static_cast<size_t>(i)]);
+            text += Letter(i) + " " + RateValue(rates.values[static_cast<size_t>(i)]) + "\n";
+        }
+        return c.Done({{"count", rates.count}, {"rates", list}}, text);
+    });
 }
 
 int RunHeader(Context &c, const std::string &action, const std::vector<std::string> &lines, int width,
@@ -386,29 +370,27 @@ int RunHeader(Context &c, const std::string &action, const std::vector<std::stri
         if (!problems.empty()) return c.BadInput(problems, "bad header lines");
         if (!yes) return c.Error(kBadInput, "writing the header replaces the printer's lines; add --yes");
     }
-    int exitCode = 0;
-    auto connection = Named(c, exitCode);
-    if (!connection) return exitCode;
-    Printer printer(*connection);
-    json doc = json::object();
-    std::string text;
-    if (action == "set") {
-        std::vector<int> written;
-        if (int32_t rc = printer.WriteHeader(header, !left, written))
-            return c.Failed(rc, "writing the header");
-        doc["written"] = written;
-        if (written.size() < header.size())
-            text += "fiscal mode: the printer keeps its NIP line; line " + std::to_string(header.size()) +
-                    " was not written\n";
-    }
-    if (int32_t rc = printer.ReadHeader(header)) return c.Failed(rc, "reading the header");
-    json list = json::array();
-    for (const HeaderLine &l : header) {
-        list.push_back({{"text", l.text}, {"width", l.width}, {"flag", l.flag}});
-        text += "|" + l.text + "|\n";
-    }
-    doc["lines"] = list;
-    return c.Done(doc, text);
+    return c.WithPrinter([&](Printer &printer) -> int {
+        json doc = json::object();
+        std::string text;
+        if (action == "set") {
+            std::vector<int> written;
+            if (int32_t rc = printer.WriteHeader(header, !left, written))
+                return c.Failed(rc, "writing the header");
+            doc["written"] = written;
+            if (written.size() < header.size())
+                text += "fiscal mode: the printer keeps its NIP line; line " + std::to_string(header.size()) +
+                        " was not written\n";
+        }
+        if (int32_t rc = printer.ReadHeader(header)) return c.Failed(rc, "reading the header");
+        json list = json::array();
+        for (const HeaderLine &l : header) {
+            list.push_back({{"text", l.text}, {"width", l.width}, {"flag", l.flag}});
+            text += "|" + l.text + "|\n";
+        }
+        doc["lines"] = list;
+        return c.Done(doc, text);
+    });
 }
 
 } // namespace darvo::cli

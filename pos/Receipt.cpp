@@ -64,57 +64,51 @@ class ObjectReader {
         }
         return &*it;
     }
-    std::optional<std::string> String(const char *key, bool required) {
+    // The field when it is of the kind `accepted` tells, else null (a
+    // problem, `expected`, when it is there but of another kind).
+    template <class Accepted>
+    const json *Typed(const char *key, bool required, Accepted accepted, const char *expected) {
         const json *v = Field(key, required);
-        if (!v) return std::nullopt;
-        if (!v->is_string()) {
-            Add(Member(path_, key), "must be a string");
-            return std::nullopt;
+        if (v && !accepted(*v)) {
+            Add(Member(path_, key), expected);
+            return nullptr;
         }
-        return v->get<std::string>();
+        return v;
+    }
+    std::optional<std::string> String(const char *key, bool required) {
+        const json *v = Typed(
+            key, required, [](const json &j) { return j.is_string(); }, "must be a string");
+        return v ? std::optional(v->get<std::string>()) : std::nullopt;
     }
     // An amount as a decimal string ("3.49"); a JSON number is refused, as
     // it may have passed through binary floating point already.
     std::optional<int64_t> Amount(const char *key, bool required) {
-        const json *v = Field(key, required);
-        if (!v) return std::nullopt;
-        if (!v->is_string()) {
-            Add(Member(path_, key), "must be a decimal string such as \"3.49\"");
-            return std::nullopt;
-        }
+        const json *v = Typed(
+            key, required, [](const json &j) { return j.is_string(); },
+            "must be a decimal string such as \"3.49\"");
         std::string why;
-        auto a = ParseAmount(v->get<std::string>(), why);
-        if (!a) Add(Member(path_, key), why);
+        auto a = v ? ParseAmount(v->get<std::string>(), why) : std::nullopt;
+        if (v && !a) Add(Member(path_, key), why);
         return a;
     }
     std::optional<Decimal> Number(const char *key, int maxDecimals, bool required) {
-        const json *v = Field(key, required);
-        if (!v) return std::nullopt;
-        if (!v->is_string() && !v->is_number_unsigned()) {
-            Add(Member(path_, key), "must be a decimal string such as \"1.5\" or a whole number");
-            return std::nullopt;
-        }
+        const json *v = Typed(
+            key, required, [](const json &j) { return j.is_string() || j.is_number_unsigned(); },
+            "must be a decimal string such as \"1.5\" or a whole number");
         std::string why;
-        auto d = ParseDecimal(v->is_string() ? v->get<std::string>() : v->dump(), maxDecimals, why);
-        if (!d) Add(Member(path_, key), why);
+        auto d = v ? ParseDecimal(v->is_string() ? v->get<std::string>() : v->dump(), maxDecimals, why)
+                   : std::nullopt;
+        if (v && !d) Add(Member(path_, key), why);
         return d;
     }
     std::optional<int64_t> Integer(const char *key, bool required) {
-        const json *v = Field(key, required);
-        if (!v) return std::nullopt;
-        if (!v->is_number_integer()) {
-            Add(Member(path_, key), "must be a whole number");
-            return std::nullopt;
-        }
-        return v->get<int64_t>();
+        const json *v = Typed(
+            key, required, [](const json &j) { return j.is_number_integer(); }, "must be a whole number");
+        return v ? std::optional(v->get<int64_t>()) : std::nullopt;
     }
     const json *Array(const char *key, bool required) {
-        const json *v = Field(key, required);
-        if (v && !v->is_array()) {
-            Add(Member(path_, key), "must be an array");
-            return nullptr;
-        }
-        return v;
+        return Typed(
+            key, required, [](const json &j) { return j.is_array(); }, "must be an array");
     }
 
   private:
