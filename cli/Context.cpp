@@ -56,13 +56,13 @@ bool ReadInput(const std::string &name, size_t limit, std::string &text, std::st
 }
 
 bool Context::Connection(pos::Connection &connection, int &exitCode) {
-    std::string spec = globals_.port;
-    if (spec.empty()) {
+    std::string portName = globals_.port;
+    if (portName.empty()) {
         const char *env = std::getenv("DARVO_PORT");
-        spec = env && *env ? env : "COM1";
+        portName = env && *env ? env : "COM1";
     }
     std::string error;
-    if (!pos::ResolvePort(spec, connection.port, error)) {
+    if (!pos::ResolvePort(portName, connection.port, error)) {
         exitCode = Error(kBadInput, error);
         return false;
     }

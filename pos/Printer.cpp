@@ -49,24 +49,24 @@ std::string Digits2(int v) {
 
 } // namespace
 
-bool ResolvePort(const std::string &spec, uint8_t &port, std::string &error) {
-    std::string number = spec;
+bool ResolvePort(const std::string &portName, uint8_t &port, std::string &error) {
+    std::string number = portName;
     if (number.size() > 3 && (number.compare(0, 3, "COM") == 0 || number.compare(0, 3, "com") == 0))
         number = number.substr(3);
     if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) {
         const long n = number.size() > 3 ? 0 : std::strtol(number.c_str(), nullptr, 10);
         if (n < 1 || n > 254) {
-            error = "port " + spec + ": COM1 to COM254";
+            error = "port " + portName + ": COM1 to COM254";
             return false;
         }
         port = static_cast<uint8_t>(n);
         return true;
     }
-    if (spec.empty() || spec[0] != '/') {
-        error = "port " + spec + ": COMn or a device path such as /dev/ttyUSB0";
+    if (portName.empty() || portName[0] != '/') {
+        error = "port " + portName + ": COMn or a device path such as /dev/ttyUSB0";
         return false;
     }
-    ::setenv("DARVO_COM255", spec.c_str(), 1);
+    ::setenv("DARVO_COM255", portName.c_str(), 1);
     port = kPathPort;
     return true;
 }

@@ -43,7 +43,7 @@ struct Connection {
 // reached through port 255, mapped to it in this process's environment
 // (DARVO_COM255), which the driver reads at each open.
 constexpr uint8_t kPathPort = 255;
-bool ResolvePort(const std::string &spec, uint8_t &port, std::string &error);
+bool ResolvePort(const std::string &portName, uint8_t &port, std::string &error);
 
 // What a driver result code means for a caller.
 enum class Outcome { Done = 0, BadInput = 1, Refused = 2, NoCommunication = 3 };
