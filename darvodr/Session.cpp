@@ -75,6 +75,10 @@ int32_t LeaveSession() {
 
 } // namespace
 
+std::string DeviceNameOf(uint8_t deviceType) {
+    return NameOf(deviceType, false);
+}
+
 void ShowActivity(const char *utf8) {
     ShowActivityMessage(Utf8ToCp1250(utf8));
 }

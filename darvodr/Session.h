@@ -43,6 +43,9 @@ extern bool ReceiptOpen;
 void ResetReceiptState();
 
 int32_t StartSession(int32_t port, bool checkPrinter);
+// The name DeviceName gives for a device type (Windows-1250), with no
+// printer command; "NIEZNANE" above 9.
+std::string DeviceNameOf(uint8_t deviceType);
 int32_t ReadDeviceType(uint8_t &deviceType, int32_t &version);
 
 struct StatusSet {

@@ -76,7 +76,7 @@ fi
 darvo_install_missing
 
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDARVO_BUILD_APP=ON >/dev/null
-cmake --build "$build_dir" -j 2 --target nivrasw darvo-sim darvo-roll
+cmake --build "$build_dir" -j 2 --target nivrasw darvo-sim darvo-roll darvo
 sim="$build_dir/sim/darvo-sim"
 program="$build_dir/app/nivrasw"
 roll_viewer="$build_dir/roll/darvo-roll"
@@ -130,6 +130,7 @@ exec 3<&-
 
 echo "Printer (model $model) on $line as COM1; its state is kept in $state_dir"
 [ -t 0 ] && echo "Type printer commands here (help lists them); close the program to stop."
+echo "From another shell: DARVO_COM1=$state_dir/com1-$$ $build_dir/cli/darvo --port COM1 status"
 export DARVO_COM1="$state_dir/com1-$$"
 cd "$caller"
 if [ -z "$screenshot" ]; then

@@ -1,0 +1,117 @@
+// The receipt model without a printer: every problem by its field, the JSON
+// form kept, and the checks against a printer's facts.
+#include "pos/Plan.h"
+
+#include <gtest/gtest.h>
+
+using namespace darvo::pos;
+
+namespace {
+
+Problems Parsed(const std::string &json) {
+    Receipt r;
+    Problems p = ParseReceipt(json, r);
+    Totals t;
+    if (p.empty()) p = CheckReceipt(r, t);
+    return p;
+}
+
+std::string Line(const std::string &fields) {
+    return R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "1", "price": "3.49", "rate": "A")" + fields +
+           "}]}";
+}
+
+} // namespace
+
+TEST(ReceiptModel, EveryProblemByItsField) {
+    const struct {
+        std::string json;
+        Problems problems;
+    } cases[] = {
+        {"not json", {{"", "not valid JSON (UTF-8)"}}},
+        {"[]", {{"", "must be a JSON object"}}},
+        {R"({"lines": []})", {{"lines", "a receipt needs at least one line"}}},
+        {R"({"lines": [{"name": "Chleb"}], "total": "1"})",
+         {{"total", "unknown field"},
+          {"lines[0].quantity", "missing"},
+          {"lines[0].price", "missing"},
+          {"lines[0].rate", "missing"}}},
+        {R"({"lines": [{"name": "Mleko", "quantity": "1.23456", "price": "3,49", "rate": "a"}]})",
+         {{"lines[0].quantity", "at most 4 digits after the point"},
+          {"lines[0].price", "use '.' as the decimal point"},
+          {"lines[0].rate", "must be one letter, A to G"}}},
+        {R"({"lines": [{"name": "Kiełbasa śląska z rusztu, opakowanie", "quantity": "1", "price": "0", "rate": "A"}]})",
+         {{"lines[0].name", "longer than 28 characters"}, {"lines[0].price", "out of range"}}},
+        {Line(R"(, "unit": "żółw")"), {{"lines[0].unit", "must be plain ASCII letters (no Polish letters)"}}},
+        {Line(R"(, "discount": {"amount": "3.50"})"),
+         {{"lines[0].discount", "larger than the line's value"}}},
+        {Line(R"(, "discount": {"amount": "1", "percent": "5"})"),
+         {{"lines[0].discount", "give either \"amount\" or \"percent\""}}},
+        {Line(R"(, "surcharge": {"percent": "101"})"), {{"lines[0].surcharge.percent", "at most 100"}}},
+        {R"({"lines": [{"name": "Gruszki", "quantity": "4294967", "price": "1000.00", "rate": "A"}]})",
+         {{"lines[0]", "quantity x price is too high for the printer"}}},
+        {R"({"lines": [{"name": "Mleko", "quantity": "1", "price": "3.49", "rate": "A"}], "discount_percent": 100,
+             "extra_lines": ["Dziękujemy za zakupy w naszym sklepie, zapraszamy"],
+             "payments": [{"type": "bitcoin", "amount": "5"}]})",
+         {{"payments[0].type", "must be one of cash, card, cheque, voucher, credit, transfer, other"},
+          {"discount_percent", "must be 0 (none) to 99"}}},
+        {R"({"lines": [{"name": "Mleko", "quantity": "1", "price": "3.49", "rate": "A"}],
+             "extra_lines": ["Dziękujemy za zakupy w naszym sklepie, zapraszamy"],
+             "payments": [{"type": "cash", "amount": "5", "name": "Gotówka w złotych"}]})",
+         {{"payments[0].name", "longer than 13 characters"},
+          {"extra_lines[0]", "longer than 40 characters"}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.json);
+        EXPECT_EQ(c.problems, Parsed(c.json));
+    }
+}
+
+TEST(ReceiptModel, JsonFormKeptAndAmountsExact) {
+    const std::string json =
+        R"({"lines":[{"name":"Jabłka","quantity":"1.500","price":"3.99","rate":"B","unit":"kg",)"
+        R"("surcharge":{"percent":"2.5"}}],"payments":[{"type":"card","amount":"6.08","name":"Visa"}],)"
+        R"("extra_lines":["Do zobaczenia",{"text":"Kod 7","code":3}],"discount_percent":1})";
+    Receipt r;
+    ASSERT_TRUE(ParseReceipt(json, r).empty());
+    EXPECT_EQ(nlohmann::json::parse(json), ToJson(r));
+    Totals t;
+    ASSERT_TRUE(CheckReceipt(r, t).empty());
+    // 1.5 x 3.99 = 5.985 -> 5.99; 2.5 % of it 0.14975 -> 0.15; 6.14 less 1 %: 6.0786 -> 6.08.
+    EXPECT_EQ((std::vector<int64_t>{599}), t.lineValues);
+    EXPECT_EQ((std::vector<int64_t>{15}), t.adjustmentValues);
+    EXPECT_EQ(614, t.gross);
+    EXPECT_EQ(608, t.total);
+    EXPECT_EQ(608, t.rates[1]);
+    EXPECT_TRUE(CheckReceipt(r, t).empty());
+}
+
+TEST(ReceiptModel, CheckedAgainstThePrintersFacts) {
+    Receipt r;
+    ASSERT_TRUE(
+        ParseReceipt(R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "1", "price": "3.49", "rate": "E"},
+                                           {"name": "Chleb", "quantity": "1", "price": "2.00", "rate": "A"}],
+                                "payments": [{"type": "cash", "amount": "10"}]})",
+                     r)
+            .empty());
+    PrinterFacts pexa;
+    pexa.deviceType = 7;
+    pexa.rates = {2300, 800, 500, 0, 10000, 25500, 25500};
+    Plan plan;
+    EXPECT_TRUE(PlanReceipt(r, pexa, plan).empty());
+    ASSERT_EQ(1u, plan.payments.size());
+    EXPECT_EQ(1000, plan.payments[0].amount);
+    EXPECT_EQ(451, plan.payments[0].change);
+
+    PrinterFacts kt820; // 4 rates, names of at least 10 significant characters, no payment records
+    kt820.deviceType = 0;
+    kt820.rateCount = 4;
+    kt820.rates = {2300, 800, 500, 0, 25500, 25500, 25500};
+    EXPECT_EQ(
+        (Problems{
+            {"lines[0].rate", "rate E is not set on the printer (set: A, B, C, D)"},
+            {"lines[0].name", "needs at least 10 letters, digits or % , . / \\ on this printer (has 9)"},
+            {"lines[1].name", "needs at least 10 letters, digits or % , . / \\ on this printer (has 5)"}}),
+        PlanReceipt(r, kt820, plan));
+    EXPECT_TRUE(plan.lines.empty());
+}

@@ -1,0 +1,197 @@
+// The technician's verbs: status, exit statuses, discover, check, trace.
+#include "CliFixture.h"
+
+#include "cli/Commands.h"
+
+#include <filesystem>
+#include <set>
+
+using namespace darvotest;
+
+namespace {
+
+class CliTools : public CliTest {
+  protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        char dir[] = "/tmp/darvo-cli-XXXXXX";
+        ASSERT_NE(nullptr, ::mkdtemp(dir));
+        dir_ = dir;
+    }
+    void TearDown() override {
+        CliTest::TearDown();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    std::string dir_;
+};
+
+} // namespace
+
+TEST_F(CliTools, StatusNamesTheDeviceTypeAndModel) {
+    const struct {
+        int deviceType;
+        const char *model;
+        std::set<std::string> statusBytes;
+    } cases[] = {
+        {0, "KT820A 5-stawkowa", {"1", "2", "3", "4"}},
+        {6, "NIVRA F (apteczna)", {"1", "2", "3", "4", "5", "6", "8"}},
+        {7, "DARVO PEXA", {"1", "2", "3", "4", "5", "6", "7"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.model);
+        StartSim(c.deviceType);
+        const DarvoRun r = Darvo({"--json", "status"});
+        ASSERT_EQ(0, r.exit) << r.out << r.err;
+        const nlohmann::json doc = r.Json();
+        EXPECT_EQ(c.deviceType, doc["device_type"]);
+        EXPECT_EQ(c.model, doc["model"]);
+        EXPECT_EQ("fiscal", doc["mode"]);
+        EXPECT_EQ("ok", doc["paper"]);
+        EXPECT_EQ(0, doc["receipt_counter"]);
+        std::set<std::string> bytes;
+        for (const auto &item : doc["status_bytes"].items())
+            bytes.insert(item.key());
+        EXPECT_EQ(c.statusBytes, bytes);
+        for (int command : Commands())
+            EXPECT_TRUE(darvo::cli::IsReadOnly(static_cast<uint8_t>(command)) || command == 0x94 ||
+                        command == 0x95 || command == 0x9B || command == 0x96)
+                << "status sent command " << command;
+        sim->Stop();
+    }
+}
+
+TEST_F(CliTools, ExitStatuses) {
+    darvosim::Emulator silent{darvosim::EmulatorOptions{}};
+    ASSERT_TRUE(silent.Start());
+    {
+        std::lock_guard<std::recursive_mutex> lock(silent.printer().mutex);
+        silent.printer().powered = false;
+    }
+    const struct {
+        std::vector<std::string> args;
+        std::string port;
+        int exit;
+    } cases[] = {
+        {{"--help"}, "COM7", 0},
+        {{"receipt", "--help"}, "COM7", 0},
+        {{"frobnicate"}, "COM7", 1},
+        {{"--speed", "1234", "status"}, "COM7", 1},
+        {{"receipt", "/nonexistent/receipt.json"}, "COM7", 1},
+        {{"rates", "set", "A=23"}, "COM7", 1}, // without --yes: nothing sent
+        {{"status"}, "/nonexistent/tty", 3},
+        {{"status"}, silent.SlavePath(), 3}, // a printer that answers nothing
+        {{"report", "daily"}, "COM7", 2},    // no sales since the last one
+        {{"version"}, "COM7", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args[0] + " on " + c.port);
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "--json");
+        DarvoRun r = Darvo(args, "", {}, c.port);
+        EXPECT_EQ(c.exit, r.exit) << r.out << r.err;
+    }
+    EXPECT_FALSE(Sent(213)) << "rates written without --yes";
+}
+
+TEST_F(CliTools, DiscoverFindsPrintersAtTheirSpeedsAndWritesThePortMap) {
+    // The fixture's printer (COM7) listens at 9600 b/s only, a second one at
+    // 19200 b/s only; a third pseudo-terminal has nothing behind it.
+    darvosim::Emulator second{darvosim::EmulatorOptions{}};
+    ASSERT_TRUE(second.Start());
+    for (darvosim::Emulator *e : {sim.get(), &second}) {
+        std::lock_guard<std::recursive_mutex> lock(e->printer().mutex);
+        e->printer().speedChecked = true;
+    }
+    {
+        std::lock_guard<std::recursive_mutex> lock(second.printer().mutex);
+        second.printer().fiscal.settings[0][0] |= 0x20; // 19200 b/s
+    }
+    const int silent = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(silent, 0);
+    ASSERT_EQ(0, ::grantpt(silent));
+    ASSERT_EQ(0, ::unlockpt(silent));
+    std::filesystem::create_directories(dir_ + "/by-id");
+    std::filesystem::create_symlink(sim->SlavePath(), dir_ + "/ttyS9");
+    std::filesystem::create_symlink(second.SlavePath(), dir_ + "/ttyUSB5");
+    std::filesystem::create_symlink(second.SlavePath(), dir_ + "/by-id/usb-DARVO_PEXA-if00");
+    std::filesystem::create_symlink(::ptsname(silent), dir_ + "/ttyACM3");
+    const std::string map = dir_ + "/ports.conf";
+
+    const DarvoRun r = Darvo(
+        {"--json", "discover", "--glob", dir_ + "/tty*", "--glob", dir_ + "/by-id/*", "--write-ports", map},
+        "", {"DARVO_PORTS_FILE=/dev/null"});
+    ::close(silent);
+    second.Stop();
+    ASSERT_EQ(0, r.exit) << r.out << r.err;
+    const nlohmann::json doc = r.Json();
+    std::set<std::string> found;
+    for (const auto &p : doc["printers"])
+        found.insert(p["device"].get<std::string>() + " " + std::to_string(p["speed"].get<int>()) + " " +
+                     p.value("port", std::string("-")));
+    EXPECT_EQ((std::set<std::string>{dir_ + "/ttyS9 9600 COM7", dir_ + "/by-id/usb-DARVO_PEXA-if00 19200 -"}),
+              found);
+    EXPECT_EQ(3u, doc["looked_at"].size());
+    const std::string written = Slurp(map);
+    EXPECT_NE(std::string::npos, written.find("\nCOM7 = " + dir_ + "/ttyS9\n")) << written;
+    EXPECT_NE(std::string::npos, written.find("\nCOM1 = " + dir_ + "/by-id/usb-DARVO_PEXA-if00\n"))
+        << written;
+    // An existing map is replaced only when asked.
+    EXPECT_EQ(1, Darvo({"discover", "--glob", dir_ + "/none", "--write-ports", map}).exit);
+}
+
+TEST_F(CliTools, CheckAsksOnlyWhatChangesNothing) {
+    // Every command that only reads, as this test knows them.
+    const std::set<int> readOnly = {255, 254, 91,  84,  85,  86, 95, 80,  243, 93,  209, 208, 112,
+                                    102, 247, 217, 216, 218, 53, 64, 113, 238, 210, 245, 195};
+    for (const auto &c : darvo::cli::ReadOnlyCommands())
+        EXPECT_TRUE(readOnly.count(c.command)) << "command " << int(c.command) << " is on the allow-list";
+    {
+        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
+        printer().sales.receiptOpen = true; // a till's receipt: check must leave it alone
+    }
+    const DarvoRun r = Darvo({"--json", "check", "--report", dir_ + "/check.json"});
+    ASSERT_EQ(0, r.exit) << r.out << r.err;
+    const nlohmann::json doc = r.Json();
+    EXPECT_EQ(7, doc["device_type"]);
+    EXPECT_EQ(0, doc["differences"]) << r.out;
+    EXPECT_EQ(doc, nlohmann::json::parse(Slurp(dir_ + "/check.json")));
+    std::set<int> asked;
+    for (int command : Commands()) {
+        EXPECT_TRUE(readOnly.count(command)) << "check sent command " << command;
+        asked.insert(command);
+    }
+    asked.insert(93);           // status byte 8: pharmacy printers only
+    EXPECT_EQ(readOnly, asked); // a PEXA printer is asked everything else
+    EXPECT_TRUE(printer().sales.receiptOpen);
+}
+
+TEST_F(CliTools, TraceShowsCommandsInWords) {
+    const std::string trace = dir_ + "/trace.log";
+    ASSERT_EQ(
+        0,
+        Darvo(
+            {"receipt", "-"},
+            R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "2", "unit": "szt", "price": "3.49", "rate": "A"}]})",
+            {"DARVO_TRACE=" + trace})
+            .exit);
+    const DarvoRun r = Darvo({"--json", "trace", trace});
+    ASSERT_EQ(0, r.exit) << r.err;
+    std::vector<std::string> said;
+    const nlohmann::json doc = r.Json();
+    for (const auto &e : doc["entries"]) {
+        if (e["kind"] == "command" && (e["command"] == 6 || e["command"] == 7 || e["command"] == 36))
+            said.push_back(e["name"].get<std::string>() + ": " + e["parameters"].get<std::string>() + " / " +
+                           e["answer"].get<std::string>());
+        if (e["kind"] == "call" && e["function"] == "ReceiptEnd")
+            said.push_back("ReceiptEnd -> " + e["result"].dump());
+    }
+    EXPECT_EQ((std::vector<std::string>{
+                  "receipt line: sale \"Mleko 2% 1l\" 2 szt x 3.49 rate A value 6.98 / ",
+                  "receipt total: total 6.98 / ",
+                  "receipt close:  / ACK",
+                  "ReceiptEnd -> 0",
+              }),
+              said);
+    EXPECT_EQ(1, Darvo({"trace", dir_ + "/missing.log"}).exit);
+}
