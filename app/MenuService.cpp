@@ -17,7 +17,6 @@
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
 
-#include <QApplication>
 #include <QProgressBar>
 #include <algorithm>
 #include <array>
@@ -127,7 +126,8 @@ bool FollowProgress(uint8_t last) {
             return false;
         }
         bar->setValue(std::min(bar->value() + 1, bar->maximum()));
-        QApplication::processEvents();
+        // The bar is shown at once; input waits until the printer is done.
+        Main().Processmessages();
     }
     bar->hide();
     Main().repaint();

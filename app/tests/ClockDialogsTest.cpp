@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
+#include <algorithm>
 
 using namespace apptest;
 using darvosim::Bytes;
@@ -269,6 +270,33 @@ TEST_F(Clock, ErasedPexaClockIsInitialisedFromTheConnectionAfterARefusedDate) {
               init[1].fromHost);
     EXPECT_EQ("Data   :     " + today.toString("yyyy.MM.dd"), fDataGodzina->lData->text());
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.cmosErased); });
+}
+
+// While a PEXA erases its memory slowly the window's event loop runs: its
+// timers fire while the bar still climbs.
+TEST_F(Clock, EventLoopRunsWhileAPexaErasesSlowly) {
+    darvosim::Emulator &sim = Connect();
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.status.cmosErased = true;
+        p.status.serviceJumper = true;
+        p.fiscal.clockInitProgressSteps = 3;
+        p.progressTime = std::chrono::milliseconds(60);
+    });
+    QList<int> barAtTicks;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!fUstawZegar->pbZegar->isHidden()) barAtTicks << fUstawZegar->pbZegar->value();
+    });
+    dialogRunners.push_back([&](TDialog &) {
+        fUstawZegar->meZegar->setText(QStringLiteral("12:34"));
+        ticker.start();
+        fUstawZegar->Button1Click();
+        ticker.stop();
+    });
+    GlowneOkno->Inicjowaniezegara1Click();
+    EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
+    EXPECT_TRUE(std::any_of(barAtTicks.begin(), barAtTicks.end(), [](int bar) { return bar < 16; }));
 }
 
 TEST_F(Clock, InitialisationRefusesARunningClockWithoutOpeningTheDialog) {
