@@ -14,6 +14,7 @@
 
 #include "darvodr.h"
 #include "darvodr/Core.h"
+#include "darvodr/Reports.h"
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
 
@@ -210,12 +211,16 @@ void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QSt
 
     uint8_t answer[256] = {};
     Main().SetBusyCursor();
-    if (int32_t code = RSSequence(kSettlementCommand, 1, lengths[mode], answer, frame); code != 0) {
-        Main().ShowCommandError(code);
+    const int32_t sent = RSSequence(kSettlementCommand, 1, lengths[mode], answer, frame);
+    uint8_t result = 0;
+    const bool received = sent == 0 && darvo::ReceiveByte(result);
+    // The long wait for the result byte of a range is over.
+    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
+    if (sent != 0) {
+        Main().ShowCommandError(sent);
         return;
     }
-    uint8_t result = 0;
-    if (!darvo::ReceiveByte(result)) {
+    if (!received) {
         Main().ShowCommandError(kReceiveFailed);
         return;
     }
@@ -313,14 +318,16 @@ void SettlementReport(int mode) {
         SettlementRangeMode = true;
         const int result = ShowSettlementRangeDialog(mode == 2);
         SettlementRangeMode = false;
-        // The dialog may have reopened the port for a long report: the
-        // result byte is awaited with the usual time-outs, as in mode 1.
-        darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
         if (result != kDialogYes) {
+            // The numbers dialog has reopened the port for a long report.
+            darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
             w.SetArrowCursor();
             w.ClearActivityMessage();
             return;
         }
+        // The printer searches its fiscal memory for the range before it
+        // answers: the result byte is awaited as long as a period report's.
+        darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::kPeriodReportReadTimeout);
     }
 
     SendSettlement(mode, type, date, digits);
