@@ -128,7 +128,8 @@ TfUstawienia::TfUstawienia(QWidget *parent)
     bZapis = button("bZapis", QStringLiteral("Zapis do drukarki"), &TfUstawienia::WriteToPrinter);
     bOdczyt = button("bOdczyt", QStringLiteral("Odczyt z drukarki"), &TfUstawienia::ReadFromPrinter);
     bDomyslne = button("bDomyslne", QStringLiteral("Domyślne"), &TfUstawienia::Defaults);
-    bZapis->setDefault(true);
+    // No default button: Enter in a field must not write to the printer
+    // (a new speed reopens the port).
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(bZapis);
     buttons->addWidget(bOdczyt);

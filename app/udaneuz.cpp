@@ -194,7 +194,7 @@ TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent)
         button("Button3", QStringLiteral("O&dczyt z drukarki"), 422, &TfDaneUzytkownika::ReadFromPrinter);
     Button2 =
         button("Button2", QStringLiteral("Z&apis do drukarki"), 560, &TfDaneUzytkownika::WriteToPrinter);
-    Button2->setDefault(true);
+    // No default button: Enter in a line must not write to the printer.
 
     SetLayout(kFourLines);
 }
