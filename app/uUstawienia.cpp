@@ -172,11 +172,8 @@ bool TfUstawienia::Checks(uint8_t &type) {
         main.RefuseCommand(text);
         return false;
     };
+    if (!main.DeviceCheck(type)) return false;
     bool errorReported = false;
-    if (!main.CheckConnectedDevice(type, errorReported)) {
-        if (errorReported) return false;
-        return stop(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
-    }
     main.SetBusyCursor();
     const bool erased = main.CheckCmosErased(errorReported);
     if (errorReported) return false;

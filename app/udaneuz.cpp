@@ -337,15 +337,8 @@ bool TfDaneUzytkownika::PreChecks(bool write, uint8_t &type, bool &fiscal) {
         main.RefuseCommand(text);
         return false;
     };
+    if (!main.DeviceCheck(type, write)) return false;
     bool errorReported = false;
-    if (!main.CheckConnectedDevice(type, errorReported)) {
-        if (errorReported) {
-            main.ClearActivityMessage();
-            return false;
-        }
-        return stop(write ? QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną.")
-                          : QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
-    }
     main.SetBusyCursor();
     const bool erased = main.CheckCmosErased(errorReported);
     if (errorReported) {
