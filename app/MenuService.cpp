@@ -211,16 +211,12 @@ void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QSt
 
     uint8_t answer[256] = {};
     Main().SetBusyCursor();
-    const int32_t sent = RSSequence(kSettlementCommand, 1, lengths[mode], answer, frame);
-    uint8_t result = 0;
-    const bool received = sent == 0 && darvo::ReceiveByte(result);
-    // The long wait for the result byte of a range is over.
-    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
-    if (sent != 0) {
-        Main().ShowCommandError(sent);
+    if (int32_t code = RSSequence(kSettlementCommand, 1, lengths[mode], answer, frame); code != 0) {
+        Main().ShowCommandError(code);
         return;
     }
-    if (!received) {
+    uint8_t result = 0;
+    if (!darvo::ReceiveByte(result)) {
         Main().ShowCommandError(kReceiveFailed);
         return;
     }
@@ -331,6 +327,8 @@ void SettlementReport(int mode) {
     }
 
     SendSettlement(mode, type, date, digits);
+    // The long wait for a range's result byte is over, whichever way.
+    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
 
     if (!wasReadOnly) {
         bool reported = false;
