@@ -123,8 +123,8 @@ std::string PortDevicePath(unsigned portNumber) {
     return "/dev/ttyS" + std::to_string(portNumber - 1);
 }
 
-void SetWaitHook(WaitHook hook) {
-    waitHook.store(hook);
+WaitHook SetWaitHook(WaitHook hook) {
+    return waitHook.exchange(hook);
 }
 
 TComm *CurrentPort() {

@@ -185,9 +185,9 @@ extern std::atomic<bool> TransferFailed;
 // Run by a transfer that has waited a slice of its time-out (40 ms) for a
 // byte, in the waiting thread and with the port let go, then again after
 // each further slice: the driver lets its host process its messages there.
-// Null (the default): the wait is one piece.
+// Null (the default): the wait is one piece. Returns the hook it replaces.
 using WaitHook = void (*)();
-void SetWaitHook(WaitHook hook);
+WaitHook SetWaitHook(WaitHook hook);
 
 // The port the event thread and SendByte/ReceiveByte serve.
 TComm *CurrentPort();
