@@ -14,10 +14,10 @@
 
 #include "darvodr.h"
 #include "darvodr/Core.h"
+#include "darvodr/Reports.h"
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
 
-#include <QApplication>
 #include <QProgressBar>
 #include <algorithm>
 #include <array>
@@ -127,7 +127,8 @@ bool FollowProgress(uint8_t last) {
             return false;
         }
         bar->setValue(std::min(bar->value() + 1, bar->maximum()));
-        QApplication::processEvents();
+        // The bar is shown at once; input waits until the printer is done.
+        Main().Processmessages();
     }
     bar->hide();
     Main().repaint();
@@ -313,17 +314,21 @@ void SettlementReport(int mode) {
         SettlementRangeMode = true;
         const int result = ShowSettlementRangeDialog(mode == 2);
         SettlementRangeMode = false;
-        // The dialog may have reopened the port for a long report: the
-        // result byte is awaited with the usual time-outs, as in mode 1.
-        darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
         if (result != kDialogYes) {
+            // The numbers dialog has reopened the port for a long report.
+            darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
             w.SetArrowCursor();
             w.ClearActivityMessage();
             return;
         }
+        // The printer searches its fiscal memory for the range before it
+        // answers: the result byte is awaited as long as a period report's.
+        darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::kPeriodReportReadTimeout);
     }
 
     SendSettlement(mode, type, date, digits);
+    // The long wait for a range's result byte is over, whichever way.
+    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
 
     if (!wasReadOnly) {
         bool reported = false;

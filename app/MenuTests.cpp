@@ -56,14 +56,7 @@ void TGlowneOkno::ConnectTestsMenu() {
 // remedy until the printer is in order or the user gives up.
 void TGlowneOkno::Standrukarki1Click() {
     uint8_t type = 0;
-    bool reported = false;
-    if (!CheckConnectedDevice(type, reported)) {
-        if (!reported) {
-            RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną."));
-        }
-        ClearActivityMessage();
-        return;
-    }
+    if (!DeviceCheck(type, true)) return;
 
     const QString error = QStringLiteral("Błąd");
     const QString answer = QStringLiteral("Odpowiedz");

@@ -455,11 +455,11 @@ bool TGlowneOkno::CheckConnectedDevice(uint8_t &deviceType, bool &errorReported)
     return result;
 }
 
-bool TGlowneOkno::DeviceCheck(uint8_t &deviceType) {
+bool TGlowneOkno::DeviceCheck(uint8_t &deviceType, bool fullStop) {
     bool errorReported = false;
     if (CheckConnectedDevice(deviceType, errorReported)) return true;
     if (!errorReported) {
-        RefuseCommand(kNotFiscal);
+        RefuseCommand(fullStop ? kNotFiscal + QLatin1Char('.') : kNotFiscal);
     } else {
         ClearActivityMessage();
     }

@@ -79,8 +79,9 @@ class TGlowneOkno : public QMainWindow {
     // errorReported tells whether a message has already been shown.
     bool CheckConnectedDevice(uint8_t &deviceType, bool &errorReported);
     // The beginning of every menu command: CheckConnectedDevice, and the
-    // message when it fails. True when the command may go on.
-    bool DeviceCheck(uint8_t &deviceType);
+    // message when it fails (some commands end it with a full stop). True
+    // when the command may go on.
+    bool DeviceCheck(uint8_t &deviceType, bool fullStop = false);
     void ConfigureMenusForDevice(uint8_t deviceType);
 
     // Status checks. When the status bytes cannot be read the check shows

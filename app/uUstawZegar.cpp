@@ -122,7 +122,8 @@ void TfUstawZegar::Button1Click() {
         return;
     }
     ClockInitSucceeded = true;
+    // The live clock tells whether the printer has really set its clock (it
+    // keeps it unset for a date before its last daily report); the dialog
+    // stays open for another date until the user closes it.
     if (GlowneOkno) GlowneOkno->Odczytzegara1Click();
-    // Done: asking again would only meet a clock that is already set.
-    accept();
 }

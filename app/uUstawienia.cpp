@@ -128,7 +128,8 @@ TfUstawienia::TfUstawienia(QWidget *parent)
     bZapis = button("bZapis", QStringLiteral("Zapis do drukarki"), &TfUstawienia::WriteToPrinter);
     bOdczyt = button("bOdczyt", QStringLiteral("Odczyt z drukarki"), &TfUstawienia::ReadFromPrinter);
     bDomyslne = button("bDomyslne", QStringLiteral("Domyślne"), &TfUstawienia::Defaults);
-    bZapis->setDefault(true);
+    // No default button: Enter in a field must not write to the printer
+    // (a new speed reopens the port).
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(bZapis);
     buttons->addWidget(bOdczyt);
@@ -171,11 +172,8 @@ bool TfUstawienia::Checks(uint8_t &type) {
         main.RefuseCommand(text);
         return false;
     };
+    if (!main.DeviceCheck(type)) return false;
     bool errorReported = false;
-    if (!main.CheckConnectedDevice(type, errorReported)) {
-        if (errorReported) return false;
-        return stop(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
-    }
     main.SetBusyCursor();
     const bool erased = main.CheckCmosErased(errorReported);
     if (errorReported) return false;

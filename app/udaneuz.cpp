@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <algorithm>
 
 TfDaneUzytkownika *fDaneUzytkownika = nullptr;
 bool TfDaneUzytkownika::OverwriteMode = false;
@@ -136,6 +137,7 @@ TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent)
         edit->setObjectName(QString::fromLatin1(kEditNames[i]));
         edit->setFont(fixed);
         edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textChanged, this, [this, n] { LimitEdit(n); });
         edits[i] = edit;
 
         auto *width = new TRadioGroup(QString(), {QStringLiteral("40"), QStringLiteral("20")}, 2, this);
@@ -192,7 +194,7 @@ TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent)
         button("Button3", QStringLiteral("O&dczyt z drukarki"), 422, &TfDaneUzytkownika::ReadFromPrinter);
     Button2 =
         button("Button2", QStringLiteral("Z&apis do drukarki"), 560, &TfDaneUzytkownika::WriteToPrinter);
-    Button2->setDefault(true);
+    // No default button: Enter in a line must not write to the printer.
 
     SetLayout(kFourLines);
 }
@@ -240,27 +242,41 @@ int TfDaneUzytkownika::LineWidth(int n) const {
 }
 
 void TfDaneUzytkownika::PlaceEdit(int n) {
-    QLineEdit *edit = edits[n - 1];
     const int y = kRowTop + kRowStep * (n - 1);
-    if (LineWidth(n) == 20) {
-        edit->setGeometry(147, y, 170, kEditHeight);
-        edit->setMaxLength(20);
-    } else {
-        edit->setGeometry(64, y, 330, kEditHeight);
-        edit->setMaxLength(40);
-    }
+    if (LineWidth(n) == 20)
+        edits[n - 1]->setGeometry(147, y, 170, kEditHeight);
+    else
+        edits[n - 1]->setGeometry(64, y, 330, kEditHeight);
+    LimitEdit(n);
+}
+
+void TfDaneUzytkownika::LimitEdit(int n) {
+    // The width limits what is typed, never what is there: a longer text
+    // (from a file, or centred in 40 for the printout) stays whole, and
+    // typing is refused until it is back within the width.
+    QLineEdit *edit = edits[n - 1];
+    const int limit = std::max(LineWidth(n), static_cast<int>(edit->text().size()));
+    if (edit->maxLength() == limit) return;
+    const int caret = edit->cursorPosition(); // a new limit puts the caret at the end
+    edit->setMaxLength(limit);
+    edit->setCursorPosition(caret);
+}
+
+void TfDaneUzytkownika::SetLineText(int n, const QString &text) {
+    QLineEdit *edit = edits[n - 1];
+    if (text.size() > edit->maxLength()) edit->setMaxLength(static_cast<int>(text.size()));
+    edit->setText(text); // its change sets the limit again
 }
 
 void TfDaneUzytkownika::WidthSwitch(int n) {
-    QLineEdit *edit = edits[n - 1];
-    if (LineWidth(n) == 20) edit->setText(edit->text().trimmed());
+    if (LineWidth(n) == 20) SetLineText(n, edits[n - 1]->text().trimmed());
     PlaceEdit(n);
     CentreClicked(n);
 }
 
 void TfDaneUzytkownika::CentreClicked(int n) {
     if (!centres[n - 1]->isChecked()) return;
-    edits[n - 1]->setText(CentreLine(edits[n - 1]->text(), LineWidth(n)));
+    SetLineText(n, CentreLine(edits[n - 1]->text(), LineWidth(n)));
 }
 
 void TfDaneUzytkownika::ToggleOverwrite() {
@@ -268,10 +284,17 @@ void TfDaneUzytkownika::ToggleOverwrite() {
     Label8->setVisible(OverwriteMode);
 }
 
+namespace {
+// Insert alone; Shift+Insert and Ctrl+Insert keep their paste and copy.
+bool PlainInsert(const QKeyEvent *key) {
+    return key->key() == Qt::Key_Insert && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+} // namespace
+
 bool TfDaneUzytkownika::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Insert) {
+        if (PlainInsert(key)) {
             ToggleOverwrite();
             return true;
         }
@@ -286,7 +309,7 @@ bool TfDaneUzytkownika::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void TfDaneUzytkownika::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Insert) {
+    if (PlainInsert(event)) {
         ToggleOverwrite();
         return;
     }
@@ -294,8 +317,8 @@ void TfDaneUzytkownika::keyPressEvent(QKeyEvent *event) {
 }
 
 void TfDaneUzytkownika::FormatLine(int n, bool centre, int width) {
-    QLineEdit *edit = edits[n - 1];
-    edit->setText(centre ? CentreLine(edit->text(), width) : PadLine(edit->text(), width));
+    const QString text = edits[n - 1]->text();
+    SetLineText(n, centre ? CentreLine(text, width) : PadLine(text, width));
 }
 
 uint8_t TfDaneUzytkownika::Attribute(int n, bool sixLinePrinter) const {
@@ -314,15 +337,8 @@ bool TfDaneUzytkownika::PreChecks(bool write, uint8_t &type, bool &fiscal) {
         main.RefuseCommand(text);
         return false;
     };
+    if (!main.DeviceCheck(type, write)) return false;
     bool errorReported = false;
-    if (!main.CheckConnectedDevice(type, errorReported)) {
-        if (errorReported) {
-            main.ClearActivityMessage();
-            return false;
-        }
-        return stop(write ? QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną.")
-                          : QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
-    }
     main.SetBusyCursor();
     const bool erased = main.CheckCmosErased(errorReported);
     if (errorReported) {
@@ -445,7 +461,7 @@ void TfDaneUzytkownika::ReadFromPrinter() {
         const QString text = FromDriver(lines[i]);
         if (text.size() == 20) widths[i]->SetItemIndex(1);
         if (text.size() == 40) widths[i]->SetItemIndex(0);
-        edits[i]->setText(text);
+        SetLineText(i + 1, text);
     }
     L4->setEnabled(true);
     l6->setEnabled(true);
@@ -468,9 +484,10 @@ void TfDaneUzytkownika::ControlPrintout() {
                                                  "Kontrolny wydruk nagłówka nie jest możliwy."));
         return;
     }
-    for (int n = 1; n <= 3; ++n)
-        edits[n - 1]->setText(CentreLine(edits[n - 1]->text(), LineWidth(n)));
-    L4->setText(CentreLine(L4->text(), six ? LineWidth(4) : 40));
+    // Line 4 of a four-line printer goes out in 40 characters whatever its
+    // width says; its edit keeps all of them.
+    for (int n = 1; n <= 4; ++n)
+        FormatLine(n, true, n == 4 && !six ? 40 : LineWidth(n));
     if (!NipAccepted(six ? l6->text() : L4->text())) return;
 
     darvo::UserDataLines lines;
@@ -521,7 +538,7 @@ void TfDaneUzytkownika::FillLine(int n, const UserDataRecord &record) {
     if (record.width == 20) widths[n - 1]->SetItemIndex(1);
     if (record.width == 40) widths[n - 1]->SetItemIndex(0);
     edits[n - 1]->setEnabled(true);
-    edits[n - 1]->setText(record.text);
+    SetLineText(n, record.text); // as the file holds it, however long
     if (n < kLines) talls[n - 1]->setChecked(record.tall);
 }
 

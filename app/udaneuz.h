@@ -78,6 +78,10 @@ class TfDaneUzytkownika : public TDialog {
     void WidthSwitch(int n);
     void CentreClicked(int n);
     void PlaceEdit(int n);
+    // The typing limit of line n: its width, or the length of a longer text.
+    void LimitEdit(int n);
+    // Puts a text into line n whole, however long.
+    void SetLineText(int n, const QString &text);
     void ToggleOverwrite();
     void FormatLine(int n, bool centre, int width);
     uint8_t Attribute(int n, bool sixLinePrinter) const;

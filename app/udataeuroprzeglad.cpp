@@ -96,13 +96,7 @@ void TfDataEuroPrzeglad::WriteDate() {
     const bool euro = EuroDateSelected;
     TGlowneOkno &main = *GlowneOkno;
     uint8_t type = 9;
-    bool errorReported = false;
-    if (!main.CheckConnectedDevice(type, errorReported)) {
-        if (!errorReported) {
-            main.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
-        }
-        return;
-    }
+    if (!main.DeviceCheck(type)) return;
     main.SetBusyCursor();
     for (;;) {
         darvo::StatusSet status;

@@ -188,7 +188,7 @@ bool TfStawkiPodatkowe::CollectValues(std::array<int32_t, kRates> &values) {
 void TfStawkiPodatkowe::Button1Click() {
     if (!GlowneOkno) return;
     uint8_t type = 9;
-    if (!GlowneOkno->DeviceCheck(type)) return;
+    if (!GlowneOkno->DeviceCheck(type, true)) return;
     std::array<int32_t, kRates> values{};
     if (!CollectValues(values)) return;
     if (RatesCollectOnly) {

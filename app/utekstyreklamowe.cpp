@@ -54,7 +54,7 @@ TfTekstyReklamowe::TfTekstyReklamowe(QWidget *parent)
     bOdczyt = button("bOdczyt", QStringLiteral("Odczyt z drukarki"), &TfTekstyReklamowe::ReadFromPrinter);
     bKasowanie =
         button("bKasowanie", QStringLiteral("Kasowanie z drukarki"), &TfTekstyReklamowe::EraseFromPrinter);
-    bZapis->setDefault(true);
+    // No default button: Enter in a line must not write to the printer.
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(bZapis);
     buttons->addWidget(bOdczyt);

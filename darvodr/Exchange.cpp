@@ -3,6 +3,7 @@
 // bytes the printer sends after them.
 #include "Core.h"
 #include "Guard.h"
+#include "Host.h"
 #include "darvodr.h"
 
 #include <cstring>
@@ -164,7 +165,9 @@ uint8_t SendSequence(uint8_t command, uint8_t answerLength, uint8_t sendLength, 
 }
 
 int32_t OpenSessionPort(uint8_t port, uint32_t baudRate, uint16_t writeTimeoutS, uint16_t readTimeoutS) {
-    if (PortCreated && ThePort && ThePort->IsOpen()) {
+    // Inside a wait for a byte the port object is in use by that transfer:
+    // it is not replaced under it, even when someone has closed it.
+    if (PortCreated && ThePort && (ThePort->IsOpen() || InsideByteWait())) {
         // The text is recorded, but the latched code is left alone: a refused
         // second open must not make every exchange on the open port fail.
         ReportPortError("Ten port jest już zainicjowany", LastPortErrorCode());

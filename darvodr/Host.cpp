@@ -31,7 +31,26 @@ DisplayRows &DriverHost::DisplayReadBuffer() {
 namespace {
 DriverHost defaultHost;
 DriverHost *currentHost = &defaultHost;
+
+// Set while this thread's host processes its messages inside a wait for a
+// printer's byte.
+thread_local bool insideByteWait = false;
+
+// A long wait for a byte lets the host process its messages between the
+// slices of the wait, as the print monitoring does between its polls.
+void LetHostWork() {
+    if (insideByteWait) return; // a wait inside the host's own work: no deeper
+    insideByteWait = true;
+    Host().Processmessages();
+    insideByteWait = false;
+}
+
+const bool waitHookInstalled = (SetWaitHook(&LetHostWork), true);
 } // namespace
+
+bool InsideByteWait() {
+    return insideByteWait;
+}
 
 DriverHost &Host() {
     return *currentHost;

@@ -18,7 +18,11 @@ class DriverHost {
     virtual ~DriverHost() = default;
     // Progress text of the running operation (Windows-1250); empty clears it.
     virtual void ShowActivityMessage(const std::string &text);
-    // Lets the host's window process its pending messages (print monitoring).
+    // Lets the host's window process its pending messages: between the
+    // status polls of the print monitoring, and inside every wait for a
+    // printer's byte that lasts longer than a slice (40 ms). Inside a byte
+    // wait an exchange is half done: the host must not call the driver then
+    // (InsideByteWait tells).
     virtual void Processmessages();
     // The port and speed the user selected; false: use the session's own.
     virtual bool SelectedPortAndSpeed(int32_t &port, int32_t &speed);
@@ -41,6 +45,10 @@ class DriverHost {
 // waits until no other thread is inside a call.
 DriverHost &Host();
 void SetDriverHost(DriverHost *host);
+
+// True while the calling thread's host processes its messages inside a
+// wait for a printer's byte.
+bool InsideByteWait();
 
 // Shorthands used throughout the driver.
 inline void ShowActivityMessage(const std::string &text) {

@@ -25,6 +25,9 @@ namespace {
 
 std::atomic<TComm *> currentPort{nullptr};
 std::atomic<uint64_t> bytesSent{0};
+std::atomic<WaitHook> waitHook{nullptr};
+// The longest stretch a wait for a byte goes without running the wait hook.
+constexpr auto kWaitSlice = std::chrono::milliseconds(40);
 
 // Port-event set members in their order, with their masks.
 constexpr uint32_t kEventMasks[9] = {EV_BREAK, EV_CTS,    EV_DSR,    EV_ERR,    EV_RING,
@@ -149,6 +152,10 @@ int SetTerminal(int fd, const termios &wanted) {
 
 std::string PortDevicePath(unsigned portNumber) {
     return FindPortDevice(portNumber).path;
+}
+
+WaitHook SetWaitHook(WaitHook hook) {
+    return waitHook.exchange(hook);
 }
 
 TComm *CurrentPort() {
@@ -587,10 +594,16 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
 }
 
 uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(activeRead_.load());
+    bool paused = false;
+    return ReadBytes(buffer, count, room, deadline, deadline, paused);
+}
+
+uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room, Deadline deadline, Deadline pause,
+                          bool &paused) {
     TransferFailed = true;
+    paused = false;
     uint32_t got = 0;
-    const uint16_t seconds = activeRead_.load();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     const uint32_t most = std::max(count, room);
     while (got < count) {
         ssize_t n = ::read(handle_, buffer + got, most - got);
@@ -606,7 +619,12 @@ uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room) {
             ReportPortError("Niepoprawny odczyt.", ERR_IO_DEVICE);
             break;
         }
-        int r = WaitPortOrStop(handle_, POLLIN, MillisLeft(deadline));
+        const bool slice = got == 0 && pause < deadline;
+        int r = WaitPortOrStop(handle_, POLLIN, MillisLeft(slice ? pause : deadline));
+        if (r == 0 && slice) {
+            paused = true; // nothing yet, and time left: the caller decides
+            break;
+        }
         if (r == 0) {
             ReportPortError("Timeout odczytu.", 0);
             break;
@@ -622,6 +640,27 @@ uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room) {
     return got;
 }
 
+uint32_t TComm::ReadAhead(std::unique_lock<std::mutex> &transferring) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(activeRead_.load());
+    for (;;) {
+        const WaitHook hook = waitHook.load();
+        const Deadline pause =
+            hook ? std::min(deadline, std::chrono::steady_clock::now() + kWaitSlice) : deadline;
+        bool paused = false;
+        const uint32_t moved = ReadBytes(readAhead_, 1, sizeof readAhead_, deadline, pause, paused);
+        if (!paused) return moved;
+        // A slice has passed without a byte: the hook runs with the port let
+        // go, so whatever it does cannot lock this thread out of it.
+        transferring.unlock();
+        hook();
+        transferring.lock();
+        if (StopEvent.IsSet() || !IsOpen()) { // closed meanwhile
+            TransferFailed = true;
+            return 0;
+        }
+    }
+}
+
 bool TComm::TransferByte(bool write, uint8_t &byte) {
     ProcessCommEvents();
     TransferFailed = false;
@@ -629,7 +668,7 @@ bool TComm::TransferByte(bool write, uint8_t &byte) {
     // Held for the whole transfer: a Disconnect from another thread sets
     // StopEvent, which ends the wait below, and closes the descriptor only
     // once the transfer has let go of it.
-    std::lock_guard<std::mutex> transferring(transferMutex_);
+    std::unique_lock<std::mutex> transferring(transferMutex_);
     if (StopEvent.IsSet() || !IsOpen()) {
         ReportPortError(stoppedText, 0);
         TransferFailed = true;
@@ -648,7 +687,7 @@ bool TComm::TransferByte(bool write, uint8_t &byte) {
         // One byte is waited for; whatever else the input queue holds at that
         // moment comes along in the same read and is handed out byte by byte
         // by the next calls (a purge discards it with the queue).
-        moved = ReadBytes(readAhead_, 1, sizeof readAhead_);
+        moved = ReadAhead(transferring);
         if (moved > 0) {
             byte = readAhead_[0];
             readAheadNext_ = 1;

@@ -106,6 +106,11 @@ class TComm {
     // Reads `count` bytes; with `room` beyond `count`, bytes already waiting
     // fill the buffer up to `room` too. Returns the bytes read, 0 on failure.
     uint32_t ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room = 0);
+    // The same by `deadline`; when `pause` comes first with nothing read, it
+    // returns 0 with `paused` set and nothing reported.
+    using Deadline = std::chrono::steady_clock::time_point;
+    uint32_t ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room, Deadline deadline, Deadline pause,
+                       bool &paused);
     bool TransferByte(bool write, uint8_t &byte);
 
     // Reads the modem-status lines (TIOCM_ bits) into `lines`: 0, or the
@@ -146,6 +151,9 @@ class TComm {
     friend class TZdarzeniaCommThread;
     uint32_t CollectLineErrors();
     bool ClearToSend();
+    // Waits for the next byte into readAhead_ (and takes what waits behind
+    // it), running the wait hook between slices of the wait.
+    uint32_t ReadAhead(std::unique_lock<std::mutex> &transferring);
 
     // Read by a transfer and by a caller's purge while another thread may
     // close the port; closeMutex_ keeps a purge, and transferMutex_ a
@@ -193,6 +201,13 @@ extern std::chrono::milliseconds LineSettleTime;
 // TransferFailed is true when the last transfer moved no byte.
 extern Event StopEvent;
 extern std::atomic<bool> TransferFailed;
+
+// Run by a transfer that has waited a slice of its time-out (40 ms) for a
+// byte, in the waiting thread and with the port let go, then again after
+// each further slice: the driver lets its host process its messages there.
+// Null (the default): the wait is one piece. Returns the hook it replaces.
+using WaitHook = void (*)();
+WaitHook SetWaitHook(WaitHook hook);
 
 // The port the event thread and SendByte/ReceiveByte serve.
 TComm *CurrentPort();

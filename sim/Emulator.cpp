@@ -38,6 +38,10 @@ class Emulator::PtyLink : public Link {
         }
         return true;
     }
+    void Pause(std::chrono::milliseconds time) override {
+        pollfd stop{e_.stopFd_, POLLIN, 0};
+        ::poll(&stop, 1, static_cast<int>(time.count()));
+    }
 
   private:
     Emulator &e_;

@@ -137,9 +137,10 @@ bool ReadOne(Link &link, uint8_t &byte) {
 
 // Progress bytes of a PEXA printer erasing its memory: 1..n, then 0.
 void SendProgress(Printer &p, Link &link) {
-    for (int i = 1; i <= p.fiscal.clockInitProgressSteps; ++i)
-        link.Send(static_cast<uint8_t>(i));
-    link.Send(uint8_t{0});
+    for (int i = 1; i <= p.fiscal.clockInitProgressSteps + 1; ++i) {
+        link.Pause(p.progressTime);
+        link.Send(static_cast<uint8_t>(i <= p.fiscal.clockInitProgressSteps ? i : 0));
+    }
 }
 
 // ------------------------------------------------------------- reports
@@ -334,6 +335,7 @@ void PeriodReport49(Printer &p, Link &link) {
     case 5: result = ReportMonthly(p, Digits(d[0], d[1]), Digits(d[2], d[3]), detailed); break;
     default: result = Settlement(p, kind, d); break;
     }
+    link.Pause(p.searchTime);
     link.Send(result);
 }
 
@@ -472,6 +474,9 @@ void InitClock(Printer &p, Link &link, bool withSeconds) {
         EndDocument(p);
         return;
     }
+    // A date before the last daily report is taken without a word, and the
+    // clock stays unset: the CMOS memory is still erased afterwards.
+    if (!p.fiscal.records.empty() && t.date.Key() < p.fiscal.records.back().date.Key()) return;
     SetClock(p, t);
     p.status.cmosErased = false;
     p.roll.Print("ZEGAR ZAINICJOWANY");

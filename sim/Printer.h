@@ -30,6 +30,9 @@ class Link {
     // Reads exactly n bytes from the host; false when they do not all come
     // (the host gave up, or the line closed).
     virtual bool Read(size_t n, Bytes &out) = 0;
+    // The printer works for a while before its next byte (ends early when
+    // the emulator stops).
+    virtual void Pause(std::chrono::milliseconds) {}
 };
 
 class Printer;
@@ -131,6 +134,13 @@ class Printer {
     // Command 42: resumes a printout stopped for lack of paper; false while
     // the paper is still missing.
     bool ResumePrintout();
+
+    // How long a PEXA printer works before each progress byte of an erase
+    // (clock initialisation, fiscalisation, names base), and how long a
+    // report by command 49 searches the fiscal memory before its result
+    // byte. Both 0 by default: at once.
+    std::chrono::milliseconds progressTime{0};
+    std::chrono::milliseconds searchTime{0};
 
     // The line speed the settings groups select on the PEXA printers
     // (28800 when group 2 byte 3 bit 0 is set, else 19200 when group 0

@@ -27,7 +27,8 @@ const char *kLineHelp =
 void Usage(std::FILE *out) {
     std::fputs(
         "Usage: darvo-sim [--model N] [--version V] [--link PATH] [--pace] [--log FILE] [--roll FILE]\n"
-        "                [--print-time MS] [--state FILE] [--check-speed] [--new]\n"
+        "                [--print-time MS] [--progress-time MS] [--search-time MS] [--state FILE]\n"
+        "                [--check-speed] [--new]\n"
         "\n"
         "Plays a DARVO fiscal printer on a new pseudo-terminal and prints its path.\n"
         "  --model N     device type 0..9 (default 7, PEXA):\n"
@@ -40,6 +41,10 @@ void Usage(std::FILE *out) {
         "  --log FILE    append the wire log (every byte, both directions) to FILE\n"
         "  --roll FILE   append the paper roll (everything printed) to FILE\n"
         "  --print-time MS  how long a printout lasts (default 1500 ms)\n"
+        "  --progress-time MS  how long a PEXA works before each progress byte of an erase\n"
+        "                (clock initialisation, fiscalisation, names base; default 0)\n"
+        "  --search-time MS  how long a report by command 49 searches the fiscal memory\n"
+        "                before its result byte (default 0)\n"
         "  --new         a printer new from the maker: training mode, no user data, the\n"
         "                service jumper in its service position, ready to be fiscalised\n"
         "                (a state file that exists already takes precedence)\n"
@@ -105,7 +110,7 @@ std::string LineCommand(Emulator &emulator, const std::string &line) {
 
 int main(int argc, char **argv) {
     EmulatorOptions options;
-    int printTimeMs = 1500;
+    int printTimeMs = 1500, progressTimeMs = 0, searchTimeMs = 0;
     bool checkSpeed = false;
     std::string statePath;
     bool newPrinter = false;
@@ -140,9 +145,13 @@ int main(int argc, char **argv) {
             statePath = next("a file");
         } else if (a == "--roll") {
             options.rollPath = next("a file");
-        } else if (a == "--print-time") {
-            if (!ParseInt(next("a number"), 1, 3600000, printTimeMs)) {
-                std::fprintf(stderr, "darvo-sim: --print-time takes 1..3600000\n");
+        } else if (a == "--print-time" || a == "--progress-time" || a == "--search-time") {
+            const int low = a == "--print-time" ? 1 : 0;
+            int &ms = a == "--print-time"      ? printTimeMs
+                      : a == "--progress-time" ? progressTimeMs
+                                               : searchTimeMs;
+            if (!ParseInt(next("a number"), low, 3600000, ms)) {
+                std::fprintf(stderr, "darvo-sim: %s takes %d..3600000\n", a.c_str(), low);
                 return 2;
             }
         } else if (a == "--new") {
@@ -190,6 +199,8 @@ int main(int argc, char **argv) {
     {
         std::lock_guard<std::recursive_mutex> lock(emulator.printer().mutex);
         emulator.printer().printTime = std::chrono::milliseconds(printTimeMs);
+        emulator.printer().progressTime = std::chrono::milliseconds(progressTimeMs);
+        emulator.printer().searchTime = std::chrono::milliseconds(searchTimeMs);
         emulator.printer().speedChecked = checkSpeed;
     }
     std::printf("%s\n", emulator.SlavePath().c_str());

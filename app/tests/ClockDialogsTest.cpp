@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
+#include <algorithm>
 
 using namespace apptest;
 using darvosim::Bytes;
@@ -215,11 +216,15 @@ TEST_F(Clock, LiveClockReadsUntilTheCmosTurnsOutErased) {
     }
 }
 
-TEST_F(Clock, ErasedPexaClockIsInitialisedWithTodaysDateFromTheConnection) {
+// The first date lies before the printer's last daily report: the printer
+// takes it and keeps its clock unset, the live clock says so, and the dialog
+// stays open for the technician to pick today's date at once.
+TEST_F(Clock, ErasedPexaClockIsInitialisedFromTheConnectionAfterARefusedDate) {
     darvosim::Emulator &sim = StartSim(1, 7);
     WithPrinter(sim, [](darvosim::Printer &p) {
         p.status.cmosErased = true;
         p.status.serviceJumper = true;
+        p.fiscal.records.push_back({1, {20, 5, 5}});
     });
     const QDate today = QDate::currentDate();
     int barDuringErase = -1;
@@ -228,31 +233,70 @@ TEST_F(Clock, ErasedPexaClockIsInitialisedWithTodaysDateFromTheConnection) {
         EXPECT_EQ(QDate(2004, 1, 1), fUstawZegar->dtDate->minimumDate());
         EXPECT_EQ(QDate(2099, 12, 31), fUstawZegar->dtDate->maximumDate());
         fUstawZegar->meZegar->setText(QStringLiteral("12:34"));
+        fUstawZegar->dtDate->setDate(QDate(2010, 1, 1));
+        fUstawZegar->Button1Click();
+        EXPECT_NE(QDialog::Accepted, fUstawZegar->result()); // still open
+        EXPECT_TRUE(fUstawZegar->Button1->isEnabled());
+        fUstawZegar->dtDate->setDate(today);
         fUstawZegar->Button1Click();
     });
-    dialogRunners.push_back([&](TDialog &) { // the live clock after the initialisation
-        barDuringErase = fUstawZegar->pbZegar->value();
-        EXPECT_TRUE(fUstawZegar->Label4->isHidden());
-        EXPECT_TRUE(fUstawZegar->pbZegar->isHidden());
-        fDataGodzina->tZegarTimer();
-    });
+    for (int i = 0; i < 2; ++i)
+        dialogRunners.push_back([&](TDialog &) { // the live clock after each initialisation
+            barDuringErase = fUstawZegar->pbZegar->value();
+            EXPECT_TRUE(fUstawZegar->Label4->isHidden());
+            EXPECT_TRUE(fUstawZegar->pbZegar->isHidden());
+            fDataGodzina->tZegarTimer();
+        });
     recorder.answers = {BoxAnswer::Yes};
     Komunikacja->setResult(QDialog::Rejected);
     Confirm(1, 9600);
 
-    EXPECT_EQ(QStringList{" Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?"}, Texts());
-    EXPECT_EQ((QStringList{"fUstawZegar", "fDataGodzina"}), shownDialogs);
+    EXPECT_EQ((QStringList{" Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?",
+                           "Zegar drukarki fiskalnej nie został zainicjowany.\r"
+                           "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
+                           "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
+                           "raportu dobowego (jeśli jakiś był już wykonany)."}),
+              Texts());
+    EXPECT_EQ((QStringList{"fUstawZegar", "fDataGodzina", "fDataGodzina"}), shownDialogs);
     EXPECT_EQ(QDialog::Accepted, Komunikacja->result());
     EXPECT_TRUE(ClockInitialised);
     EXPECT_EQ(16, barDuringErase);
     const auto init = sim.log().FramesOf(65);
-    ASSERT_EQ(1u, init.size());
+    ASSERT_EQ(2u, init.size());
+    EXPECT_EQ((Bytes{ESC, 65, 1, 0, 0, 1, 0, 1, 1, 2, 3, 4, 0, 0}), init[0].fromHost);
     const int y = today.year() % 100, m = today.month(), d = today.day();
     EXPECT_EQ((Bytes{ESC, 65, uint8_t(y / 10), uint8_t(y % 10), uint8_t(m / 10), uint8_t(m % 10),
                      uint8_t(d / 10), uint8_t(d % 10), 1, 2, 3, 4, 0, 0}),
-              init[0].fromHost);
+              init[1].fromHost);
     EXPECT_EQ("Data   :     " + today.toString("yyyy.MM.dd"), fDataGodzina->lData->text());
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.cmosErased); });
+}
+
+// While a PEXA erases its memory slowly the window's event loop runs: its
+// timers fire while the bar still climbs.
+TEST_F(Clock, EventLoopRunsWhileAPexaErasesSlowly) {
+    darvosim::Emulator &sim = Connect();
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.status.cmosErased = true;
+        p.status.serviceJumper = true;
+        p.fiscal.clockInitProgressSteps = 3;
+        p.progressTime = std::chrono::milliseconds(60);
+    });
+    QList<int> barAtTicks;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!fUstawZegar->pbZegar->isHidden()) barAtTicks << fUstawZegar->pbZegar->value();
+    });
+    dialogRunners.push_back([&](TDialog &) {
+        fUstawZegar->meZegar->setText(QStringLiteral("12:34"));
+        ticker.start();
+        fUstawZegar->Button1Click();
+        ticker.stop();
+    });
+    GlowneOkno->Inicjowaniezegara1Click();
+    EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
+    EXPECT_TRUE(std::any_of(barAtTicks.begin(), barAtTicks.end(), [](int bar) { return bar < 16; }));
 }
 
 TEST_F(Clock, InitialisationRefusesARunningClockWithoutOpeningTheDialog) {

@@ -116,19 +116,6 @@ TEST_F(Dialog, FailedChecksKeepTheDialogOpen) {
     }
 }
 
-TEST_F(Dialog, LockReasonTexts) {
-    EXPECT_EQ("KASA ZABLOKOWANA: \r\n", LockReasonsText(0x40));
-    EXPECT_EQ("KASA ZABLOKOWANA: \r\n"
-              "USZKODZONA PAMIĘĆ PROGRAMU.\r\n"
-              "Błąd odczytu z pamięci fiskalnej.\r\n"
-              "Brak pamięci fiskalnej.\r\n"
-              "Uszkodzone dane w pamięci nieulotnej.\r\n"
-              "Brak danych producenta w pamięci fiskalnej.\r\n"
-              "Niezgodna pamięć fiskalna.\r\n"
-              "Uszkodzona pamięć programu.\r\n",
-              LockReasonsText(0xFF));
-}
-
 TEST_F(Dialog, FailedCheckKeepsTheStatusBarOfTheLastGoodOne) {
     darvosim::Emulator &sim = StartSim(1, 7);
     Confirm(1, 9600);

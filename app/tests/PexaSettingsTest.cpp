@@ -7,6 +7,7 @@
 #include "freklamaodczyt1.h"
 #include "uUstawienia.h"
 #include "udataeuroprzeglad.h"
+#include "udaneuz.h"
 #include "ureklama.h"
 #include "utekstyreklamowe.h"
 
@@ -388,6 +389,26 @@ TEST_F(Pexa, AdvertisingDialogShownForRealReadsOnShowAndEscCloses) {
     EXPECT_EQ(3u, Frames(sim, 56).size()); // read once, however the window system shows it
     EXPECT_EQ(QString(), GlowneOkno->ActivityText());
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
+}
+
+// Enter in a field of the dialogs that write to the printer writes nothing:
+// a write takes its button.
+TEST_F(Pexa, EnterInTheWritingDialogsSendsNothing) {
+    darvosim::Emulator &sim = Connect(7);
+    TDialog::SetModalRunner(nullptr);
+    const std::pair<TDialog *, QWidget *> rows[] = {{fDaneUzytkownika, fDaneUzytkownika->l1},
+                                                    {fUstawienia, fUstawienia->seLinie},
+                                                    {fTekstyReklamowe, fTekstyReklamowe->l1}};
+    for (auto [dialog, field] : rows) {
+        dialog->show(); // the settings and the advertising lines are read first
+        Commands(sim);
+        sim.log().Clear();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QCoreApplication::sendEvent(field, &enter);
+        EXPECT_TRUE(Commands(sim).empty()) << dialog->objectName().toStdString();
+        dialog->reject();
+    }
+    EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
 }
 
 } // namespace

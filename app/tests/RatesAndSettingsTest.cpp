@@ -255,17 +255,6 @@ TEST_F(Settings, DisplayTestStepsThroughTextsOrPictures) {
     EXPECT_TRUE(recorder.boxes.empty());
 }
 
-TEST_F(Settings, DisplayTestPicturesAreNegativesInPairs) {
-    const QImage card = DisplayTestPicture(TestPicture::Test1);
-    EXPECT_EQ(QSize(192, 64), card.size());
-    QImage inverted = DisplayTestPicture(TestPicture::Test2);
-    inverted.invertPixels();
-    EXPECT_EQ(card, inverted);
-    inverted = DisplayTestPicture(TestPicture::Test3Neg);
-    inverted.invertPixels();
-    EXPECT_EQ(DisplayTestPicture(TestPicture::Test3), inverted);
-}
-
 TEST_F(Settings, UniqueNumberIsShownInItsLabel) {
     Connect();
     GlowneOkno->Numerunikatowy1Click();

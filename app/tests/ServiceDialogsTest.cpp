@@ -80,10 +80,13 @@ TEST_F(ServiceDialogs, SettlementOnAReadOnlyPrinter) {
 }
 
 // By numbers 1 to 5: a 15-byte frame with the confirmation sums, today's
-// digits and the range 1, 0, 5, 0; the printer is then read-only.
+// digits and the range 1, 0, 5, 0; the printer searches its fiscal memory
+// for longer than the usual read time-out before its result byte, and is
+// then read-only.
 TEST_F(ServiceDialogs, SettlementByNumbersOneToFive) {
     darvosim::Emulator &sim = Connect(7);
     AddRecords(sim, 5);
+    WithPrinter(sim, [](Printer &p) { p.searchTime = std::chrono::milliseconds(1200); });
     const QString digits = Digits(sim);
     EnterNumber(digits);
     dialogRunners.push_back([](TDialog &) {
@@ -114,6 +117,7 @@ TEST_F(ServiceDialogs, SettlementByNumbersOneToFive) {
         expected.push_back(b);
     EXPECT_EQ(expected, frames[0].fromHost);
     EXPECT_TRUE(sim.printer().status.readOnly);
+    EXPECT_EQ(darvo::PortReadTimeout, darvo::ThePort->ReadTimeoutInForce());
 }
 
 // A NIVRA from training mode: the shop question, the NIP check, the control

@@ -1,6 +1,7 @@
 // The "Testy" menu: the receipt-conditions test with its guided actions, the
 // drawer test and the fiscal memory test, against the emulated printer.
 #include "AppFixture.h"
+#include "ustawkipodatkowe.h"
 
 using namespace apptest;
 using darvosim::Printer;
@@ -123,13 +124,18 @@ TEST_F(TestsMenu, DrawerTestBothWays) {
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
-// The receipt conditions need a fiscal printer, the drawer test one of the
-// second generation; nothing is sent to another one.
+// The receipt conditions and the tax rates' write need a fiscal printer
+// (their message ends with a full stop), the drawer test one of the second
+// generation; nothing is sent to another one.
 TEST_F(TestsMenu, RefusedOnOtherPrinters) {
     darvosim::Emulator &other = Connect(9);
     GlowneOkno->Standrukarki1Click();
-    EXPECT_EQ(QStringList{"Podłączone urządzenie nie jest drukarką fiskalną."}, Texts());
+    fStawkiPodatkowe->Button1Click();
+    EXPECT_EQ((QStringList{"Podłączone urządzenie nie jest drukarką fiskalną.",
+                           "Podłączone urządzenie nie jest drukarką fiskalną."}),
+              Texts());
     EXPECT_EQ(0u, Sent(other, 0x5B));
+    EXPECT_EQ(0u, Sent(other, 213));
     darvosim::Emulator &sim = Connect(1);
     GlowneOkno->N41Click();
     EXPECT_EQ(QStringList{"Podłączone urządzenie nie jest drukarką drugiej generacji."}, Texts());

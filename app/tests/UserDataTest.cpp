@@ -6,7 +6,9 @@
 #include "udaneuz.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QRadioButton>
 #include <QFile>
 #include <QKeyEvent>
@@ -140,6 +142,7 @@ TEST_F(UserData, FileFormatErrorsAndTheSevenLineFile) {
         {"noline9", "$a\t40\r\n$b\t40\r\n$c\t40\r\n$d\t40\r\n$e\t20\t0\r\n", false},
         {"nodollar", "a\t40\r\nb\t20\r\nc\t40\r\nd\t40\r\n\r\n", true},
         {"lf", "$a\t40\n$b\t40\n$c\t40\n$d\t40", true},
+        {"long", "$a\t40\r\n$ul. Polna 1, 80-001 Gdynia\t20\r\n$c\t40\r\n$d\t40\r\n", true},
     };
     for (const auto &c : cases) {
         recorder.boxes.clear();
@@ -152,8 +155,9 @@ TEST_F(UserData, FileFormatErrorsAndTheSevenLineFile) {
             ExpectOnlyError("Błędny format pliku " + path);
         }
     }
-    EXPECT_EQ("b", d->l2->text()); // "nodollar" then "lf": the last one filled
-    EXPECT_EQ(40, d->LineWidth(2));
+    // The last one filled: a text longer than its width is kept whole.
+    EXPECT_EQ("ul. Polna 1, 80-001 Gdynia", d->l2->text());
+    EXPECT_EQ(20, d->LineWidth(2));
 
     // A seven-line file after a six-line one: four lines, 5 and 6 emptied.
     WriteFile(Path("nine"),
@@ -185,18 +189,18 @@ TEST_F(UserData, FileFormatErrorsAndTheSevenLineFile) {
 
 TEST_F(UserData, WidthCentreAndOverwriteMode) {
     d->SetLayout(TfDaneUzytkownika::kSixLines);
-    d->l3->setText("   Ala ma kota   ");
+    d->l3->setText(CentreLine("SKLEP SPOŻYWCZY", 40));
     d->rg3->Button(1)->click(); // 20 characters: trimmed, then centred
     EXPECT_EQ(20, d->l3->maxLength());
     EXPECT_EQ(147, d->l3->x());
-    EXPECT_EQ(QString(4, ' ') + "Ala ma kota" + QString(5, ' '), d->l3->text());
+    EXPECT_EQ("  SKLEP SPOŻYWCZY   ", d->l3->text());
     d->cb3->click(); // unchecked: nothing changes
     d->rg3->Button(0)->click();
     EXPECT_EQ(330, d->l3->width());
-    EXPECT_EQ(QString(4, ' ') + "Ala ma kota" + QString(5, ' '), d->l3->text());
+    EXPECT_EQ("  SKLEP SPOŻYWCZY   ", d->l3->text());
 
-    auto key = [this](int code, const QString &text) {
-        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+    auto key = [this](int code, const QString &text, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, code, modifiers, text);
         QCoreApplication::sendEvent(d->l1, &press);
     };
     TfDaneUzytkownika::OverwriteMode = false;
@@ -215,6 +219,15 @@ TEST_F(UserData, WidthCentreAndOverwriteMode) {
     key(Qt::Key_Z, "z");
     EXPECT_EQ("zaxcdy", d->l1->text());
     EXPECT_TRUE(d->Label8->isHidden());
+
+    // Shift+Insert pastes and Ctrl+Insert copies; neither toggles the mode.
+    QGuiApplication::clipboard()->setText("PL");
+    key(Qt::Key_Insert, QString(), Qt::ShiftModifier);
+    EXPECT_EQ("zPLaxcdy", d->l1->text()); // at the caret, after the z
+    d->l1->selectAll();
+    key(Qt::Key_Insert, QString(), Qt::ControlModifier);
+    EXPECT_EQ("zPLaxcdy", QGuiApplication::clipboard()->text());
+    EXPECT_FALSE(TfDaneUzytkownika::OverwriteMode);
 }
 
 TEST_F(UserData, FourLinePrinterWriteAndControlPrintout) {
@@ -248,8 +261,10 @@ TEST_F(UserData, FourLinePrinterWriteAndControlPrintout) {
     recorder.boxes.clear();
     sim.printer().roll.Clear();
     d->l2->setText("ul. Długa 5");
+    d->rg4->Button(1)->click(); // the NIP line goes out in 40 all the same, digits and all
     d->bWydrKontr->click();
-    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
+    EXPECT_EQ(CentreLine("NIP 526-000-12-46", 40), d->L4->text());
     sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
     const std::vector<std::string> roll = sim.printer().roll.Lines();
     auto printed = [&roll](const std::string &line) {

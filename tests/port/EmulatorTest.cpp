@@ -56,6 +56,7 @@ TEST(DarvoSim, RunsFromTheCommandLine) {
 
 TEST(DarvoSim, RefusesBadOptions) {
     for (std::vector<std::string> args : {std::vector<std::string>{DARVO_SIM_PATH, "--model", "12"},
+                                          std::vector<std::string>{DARVO_SIM_PATH, "--search-time", "-1"},
                                           std::vector<std::string>{DARVO_SIM_PATH, "--bogus"}}) {
         darvotest::Child sim;
         ASSERT_TRUE(sim.Start(args));

@@ -268,6 +268,26 @@ TEST_F(PortTest, DisconnectReleasesAWaitingReaderOrWriter) {
     }
 }
 
+// A long wait for a byte runs the wait hook between its slices with the
+// port let go: a hook that closes the port ends the wait at once.
+TEST_F(PortTest, WaitHookRunsBetweenSlicesWithThePortLetGo) {
+    static TComm *port = nullptr;
+    static int calls = 0;
+    auto owned = MakePort(9600, 1, 1);
+    port = owned.get();
+    ASSERT_EQ(0u, port->Connect());
+    calls = 0;
+    const WaitHook previous = SetWaitHook([] {
+        if (++calls == 3) port->Disconnect();
+    });
+    uint8_t byte;
+    const bool received = ReceiveByte(byte); // the printer says nothing
+    SetWaitHook(previous);
+    EXPECT_FALSE(received);
+    EXPECT_EQ(3, calls);
+    EXPECT_EQ("Przerwany zapis ", LastPortErrorText());
+}
+
 TEST_F(PortTest, TransfersOnAClosedPortFailAtOnce) {
     auto port = MakePort();
     ASSERT_EQ(0u, port->Connect());
