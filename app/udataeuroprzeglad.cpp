@@ -40,7 +40,7 @@ TfDataEuroPrzeglad::TfDataEuroPrzeglad(QWidget *parent)
     bOdczyt->setAutoDefault(false);
     bZapis = new QPushButton(QStringLiteral("&Zapis do drukarki"), this);
     bZapis->setObjectName(QStringLiteral("bZapis"));
-    bZapis->setDefault(true);
+    bZapis->setAutoDefault(false); // no default: Enter in the date never writes it
     connect(bOdczyt, &QPushButton::clicked, this, [this] { ReadFromPrinter(); });
     connect(bZapis, &QPushButton::clicked, this, [this] { WriteToPrinter(); });
 

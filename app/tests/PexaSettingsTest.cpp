@@ -398,11 +398,13 @@ TEST_F(Pexa, EnterInTheWritingDialogsSendsNothing) {
     TDialog::SetModalRunner(nullptr);
     const std::pair<TDialog *, QWidget *> rows[] = {{fDaneUzytkownika, fDaneUzytkownika->l1},
                                                     {fUstawienia, fUstawienia->seLinie},
-                                                    {fTekstyReklamowe, fTekstyReklamowe->l1}};
+                                                    {fTekstyReklamowe, fTekstyReklamowe->l1},
+                                                    {fDataEuroPrzeglad, fDataEuroPrzeglad->dtDate}};
     for (auto [dialog, field] : rows) {
-        dialog->show(); // the settings and the advertising lines are read first
+        dialog->show(); // the settings, the advertising lines and the date are read first
         Commands(sim);
         sim.log().Clear();
+        recorder.boxes.clear(); // no euro date in a new printer
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QCoreApplication::sendEvent(field, &enter);
         EXPECT_TRUE(Commands(sim).empty()) << dialog->objectName().toStdString();
