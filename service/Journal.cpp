@@ -159,12 +159,29 @@ bool Journal::Begin(const JournalEntry &e, std::string &error) {
 bool Journal::Finish(const std::string &printer, const std::string &key, const std::string &state,
                      int64_t receiptNumber, int httpStatus, const std::string &answer, std::string &error) {
     std::lock_guard<std::mutex> lock(mutex_);
+    // An outcome is written without waiting for the disk: a power cut may
+    // take the last one back to "sending", and it is then settled from the
+    // printer again, with the same result. It cannot take back more: the
+    // next row goes to disk before its first byte, and the write-ahead log
+    // keeps the order, so everything before that row is on disk with it.
+    std::string ignored;
+    Exec("PRAGMA synchronous=NORMAL", ignored);
     Statement s(db_,
                 "UPDATE journal SET state = ?, receipt_number = ?, http_status = ?, answer = ?, updated = ? "
                 "WHERE printer = ? AND key = ?");
     s.Text(1, state).Int(2, receiptNumber).Int(3, httpStatus).Text(4, answer).Text(5, Now());
     s.Text(6, printer).Text(7, key);
-    if (s.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1) return true;
+    const bool done = s.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+    if (!done) error = sqlite3_errmsg(db_);
+    Exec("PRAGMA synchronous=FULL", ignored);
+    return done;
+}
+
+bool Journal::Forget(const std::string &printer, const std::string &key, std::string &error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement s(db_, "DELETE FROM journal WHERE printer = ? AND key = ? AND state = 'sending'");
+    s.Text(1, printer).Text(2, key);
+    if (s.Step() == SQLITE_DONE) return true;
     error = sqlite3_errmsg(db_);
     return false;
 }

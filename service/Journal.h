@@ -50,9 +50,13 @@ class Journal {
     // Writes a new row; true once it is on disk. False (nothing written)
     // when the key is taken or the disk refuses.
     bool Begin(const JournalEntry &entry, std::string &error);
-    // The outcome of a row.
+    // The outcome of a row (not waited for on disk: the next Begin takes it
+    // there, and until then the printer can tell it again).
     bool Finish(const std::string &printer, const std::string &key, const std::string &state,
                 int64_t receiptNumber, int httpStatus, const std::string &answer, std::string &error);
+    // Takes back a row still "sending" whose request never reached the
+    // printer: its key is free again.
+    bool Forget(const std::string &printer, const std::string &key, std::string &error);
     std::optional<JournalEntry> Find(const std::string &printer, const std::string &key);
     // The rows of a printer still "sending", oldest first.
     std::vector<JournalEntry> Sending(const std::string &printer);

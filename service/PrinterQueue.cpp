@@ -301,7 +301,7 @@ std::optional<Message> PrinterQueue::Talk(const Message &request, Job *changing)
             entry.counterBefore = message.value("before", int64_t(-1));
             entry.answer = message.value("answer", Message::object()).dump();
             std::string error;
-            go = journal_.Begin(entry, error);
+            go = changing->journalled = journal_.Begin(entry, error);
             if (!go)
                 LogError("journal_refused",
                          {{"printer", printer_.name}, {"key", changing->key}, {"message", error}});
@@ -406,6 +406,8 @@ void PrinterQueue::Run(const std::shared_ptr<Job> &job) {
     const std::string kind = error.value("kind", "");
     if (!sent) {
         // Nothing that changes the printer went out: no row, the key stays free.
+        std::string ignored;
+        if (job->journalled) journal_.Forget(printer_.name, job->key, ignored);
         if (changes && job->kind == "receipt")
             metrics_.Add("darvo_receipts_total", {{"printer", printer_.name}, {"outcome", "refused"}});
         if (!changes && kind.empty()) {
@@ -414,7 +416,7 @@ void PrinterQueue::Run(const std::shared_ptr<Job> &job) {
             Finish(*job, {200, body});
             return;
         }
-        const bool journal = changes && kind.empty();
+        const bool journal = kind == "journal" || (changes && kind.empty());
         Message body = journal ? ErrorJson("journal", "the journal cannot be written; nothing was sent")
                                : Message{{"error", error}};
         Finish(*job, {HttpStatusOf(journal ? "journal" : kind), body});

@@ -35,6 +35,7 @@ struct Job {
     Message request;  // what the worker gets
     std::string key;  // jobs that change the printer: their idempotency key
     std::string bodyHash;
+    bool journalled = false; // its row was written (the loop's thread)
 
     void Complete(JobResult result);
     // True once the job is done (within `limit`).

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/random.h>
+#include <sys/socket.h>
 
 namespace darvo::service {
 
@@ -139,12 +140,21 @@ bool Service::Start(std::string &error) {
         Route("POST", name + "/" + command, std::string("/v1/printers/{name}/") + command, Access::Technician,
               [this, command](auto &req, auto &res, auto *p) { Command(command, req, res, *p); });
 
+    // The listening socket: reused at once after a restart, and a backlog
+    // for many tills connecting at the same moment.
+    auto listening = std::make_shared<int>(-1);
+    s.set_socket_options([listening](int fd) {
+        int yes = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        if (*listening < 0) *listening = fd;
+    });
     const bool bound =
         port == 0 ? (port_ = s.bind_to_any_port(host)) > 0 : s.bind_to_port(host, port_ = port);
     if (!bound) {
         error = "cannot listen on " + settings_.listen + " (in use, or not an address of this machine)";
         return false;
     }
+    if (*listening >= 0) ::listen(*listening, SOMAXCONN);
     for (const PrinterSetting &p : settings_.printers) {
         printers_.push_back(std::make_unique<PrinterQueue>(p, settings_, journal_, metrics_));
         printers_.back()->Start();

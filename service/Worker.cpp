@@ -6,6 +6,9 @@
 #include "pos/Plan.h"
 
 #include <csignal>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/prctl.h>
@@ -59,12 +62,21 @@ class Worker {
     }
 
   private:
-    // Tells the service what is about to go out and waits for its word.
-    bool Sending(int64_t before, const json &answer) {
-        json reply;
-        sent_ = channel_.Send({{"event", "sending"}, {"before", before}, {"answer", answer}}) &&
-                channel_.Receive(reply) == Channel::Read::Message && reply.value("go", false);
-        return sent_;
+    // Tells the service what is about to go out; the returned call waits
+    // for its word (true: the journal holds it, go on) and may be called
+    // again. Meanwhile the worker may still ask the printer what changes
+    // nothing, while the service writes its row to disk.
+    std::function<bool()> Sending(int64_t before, const json &answer) {
+        const bool asked = channel_.Send({{"event", "sending"}, {"before", before}, {"answer", answer}});
+        auto word = std::make_shared<std::optional<bool>>();
+        return [this, asked, word] {
+            if (!*word) {
+                json reply;
+                *word =
+                    asked && channel_.Receive(reply) == Channel::Read::Message && reply.value("go", false);
+            }
+            return **word;
+        };
     }
 
     // The session, started once and again after the printer was lost.
@@ -119,8 +131,15 @@ class Worker {
 
         AnswerJson pending = {{"counter_before", before}};
         pending.update(TotalsJson(plan.totals));
-        const PrintResult result = printer_.Print(plan, before, [&] { return Sending(before, pending); });
-        if (!sent_) return {{"error", Error(result.code)}};
+        // The row is written while the printer's totals are read; the
+        // receipt's first byte waits for it.
+        const auto word = Sending(before, pending);
+        const PrintResult result = printer_.Print(plan, before, [&] { return sent_ = word(); });
+        word(); // the service's word is taken even when the receipt never came to it
+        if (!sent_)
+            return {{"error", result.code != 0
+                                  ? Error(result.code)
+                                  : json{{"kind", "journal"}, {"message", "the journal refused it"}}}};
         json r = {{"state", StateName(result.state)}, {"answer", ReceiptJson(result, plan, before)}};
         if (result.state == ReceiptState::Printed)
             r["receipt_number"] = result.receiptNumber;
@@ -154,7 +173,8 @@ class Worker {
     json Command(const std::string &op, const json &job) {
         int32_t rc = op == "recover" ? 0 : Session();
         if (rc != 0) return {{"error", Error(rc)}};
-        if (!Sending(-1, json::object())) return {{"error", {{"kind", "journal"}, {"message", "stopped"}}}};
+        if (!(sent_ = Sending(-1, json::object())()))
+            return {{"error", {{"kind", "journal"}, {"message", "stopped"}}}};
         json answer = json::object();
         if (op == "daily" || op == "financial" || op == "periodic") {
             rc = Report(op, job);
