@@ -5,6 +5,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -88,7 +89,10 @@ bool Service::Start(std::string &error) {
     if (!ParseListen(settings_.listen, host, port, error)) return false;
 
     httplib::Server &s = *server_;
-    const size_t threads = static_cast<size_t>(settings_.httpThreads);
+    // Every request waiting in a full queue holds a thread: there are always
+    // threads left for the other printers, the status and /healthz.
+    const size_t threads = static_cast<size_t>(
+        std::max<size_t>(settings_.httpThreads, settings_.printers.size() * (settings_.queueLimit + 2) + 8));
     s.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     s.set_payload_max_length(settings_.maxBodyBytes);
     s.set_read_timeout(5, 0);

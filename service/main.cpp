@@ -87,7 +87,9 @@ int main(int argc, char **argv) {
         ->check(CLI::Range(1024, 1 << 26));
     app.add_option("--queue-limit", queueLimit, "requests waiting per printer before 503 (default 16)")
         ->check(CLI::Range(1, 10000));
-    app.add_option("--http-threads", httpThreads, "connections served at once (default 64)")
+    app.add_option(
+           "--http-threads", httpThreads,
+           "connections served at once (default 64; at least the printers times the queue limit and more)")
         ->check(CLI::Range(4, 1024));
     app.add_option("--settle-interval-ms", settleMs,
                    "how often a receipt whose outcome is not known is settled again (default 5000)")
