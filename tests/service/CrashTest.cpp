@@ -52,3 +52,17 @@ TEST_F(Crash, KilledThroughAReceiptThenStartedAgain) {
         StopService();
     }
 }
+
+TEST_F(Crash, AWorkerThatDiesIsStartedAgain) {
+    AddPrinter("till");
+    StartService();
+    ASSERT_EQ(200, PostReceipt("before").status);
+    const std::vector<int> workers = Workers();
+    ASSERT_EQ(1u, workers.size());
+    ::kill(workers[0], SIGKILL);
+    ASSERT_TRUE(WaitGone(workers[0], 10));
+    const Reply after = PostReceipt("after");
+    EXPECT_EQ(200, after.status) << after.body;
+    EXPECT_EQ(2, after.body["receipt_number"]);
+    EXPECT_EQ(2u, Workers().size());
+}

@@ -3,6 +3,7 @@
 // file of every role, its log collected, and an HTTP client.
 #pragma once
 
+#include "ChildProcess.h"
 #include "Emulator.h"
 
 #include <httplib.h>
@@ -62,6 +63,9 @@ class ServiceTest : public ::testing::Test {
     }
     void TearDown() override {
         StopService();
+        // The service's and its workers' own reports (sanitizers, leaks) come on the log.
+        for (const char *report : {"Sanitizer", "runtime error"})
+            EXPECT_EQ(std::string::npos, Log().find(report)) << Log();
         for (auto &[name, sim] : sims_)
             sim->Stop();
         std::error_code ignored;
@@ -96,14 +100,7 @@ class ServiceTest : public ::testing::Test {
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(err[1], 2);
-            for (const std::string &e : env)
-                ::putenv(const_cast<char *>(e.c_str()));
-            std::vector<char *> argv;
-            for (std::string &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            Exec(args, env);
         }
         ::close(err[1]);
         {
@@ -200,6 +197,18 @@ class ServiceTest : public ::testing::Test {
         return -1;
     }
 
+    // Every worker the service has started (from its log).
+    std::vector<int> Workers() {
+        std::vector<int> pids;
+        const std::string log = Log();
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (size_t at = runStart_; (at = log.find("event=worker_started ", at)) != std::string::npos; ++at) {
+            const size_t pid = log.find(" pid=", at);
+            if (pid != std::string::npos) pids.push_back(std::atoi(log.c_str() + pid + 5));
+        }
+        return pids;
+    }
+
     std::string Log() {
         std::lock_guard<std::mutex> lock(mutex_);
         return log_;
@@ -223,18 +232,6 @@ class ServiceTest : public ::testing::Test {
         logEnded_ = true;
         logged_.notify_all();
     }
-    // Every worker the service has started (from its log).
-    std::vector<int> Workers() {
-        std::vector<int> pids;
-        const std::string log = Log();
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (size_t at = runStart_; (at = log.find("event=worker_started ", at)) != std::string::npos; ++at) {
-            const size_t pid = log.find(" pid=", at);
-            if (pid != std::string::npos) pids.push_back(std::atoi(log.c_str() + pid + 5));
-        }
-        return pids;
-    }
-
     std::string dir_;
     std::map<std::string, std::unique_ptr<darvosim::Emulator>> sims_;
     pid_t pid_ = -1;
