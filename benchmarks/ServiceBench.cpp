@@ -9,6 +9,7 @@
 //   ServiceStatus/C     C clients asking GET /v1/printers/NAME/status at
 //                       once, again and again: latency median and 99th
 //                       percentile.
+#include "ChildProcess.h"
 #include "Emulator.h"
 #include "pos/Plan.h"
 #include "pos/Printer.h"
@@ -86,12 +87,7 @@ class ServiceProcess {
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(err[1], 2);
-            std::vector<char *> argv;
-            for (std::string &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            darvotest::Exec(std::move(args));
         }
         ::close(err[1]);
         log_ = ::fdopen(err[0], "r");
