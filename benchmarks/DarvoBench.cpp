@@ -11,6 +11,7 @@
 //
 // Every figure is a counter; scripts/bench.sh turns the JSON output into
 // docs/performance.md and docs/performance.svg.
+#include "ChildProcess.h"
 #include "Emulator.h"
 #include "darvodr/darvodr.h"
 #include "serial/Comm.h"
@@ -395,12 +396,7 @@ struct SimProcess {
             ::close(toParent[0]);
             int null = ::open("/dev/null", O_RDONLY);
             ::dup2(null, 0); // no operator's lines: standard input at its end
-            std::vector<char *> argv;
-            for (auto &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            darvotest::Exec(std::move(args));
         }
         ::close(toParent[1]);
         out = ::fdopen(toParent[0], "r");

@@ -100,6 +100,10 @@ def per_byte(s, n):
     return None if s is None else (s[0] / n, s[1] / n, s[2])
 
 
+def scaled(s, k):
+    return None if s is None else (s[0] * k, s[1] * k, s[2])
+
+
 def ratio_stat(a, b):
     """(min, median) of a / b from two (min, median, n) figures."""
     if a is None or b is None or not b[0] or not b[1]:
@@ -193,6 +197,10 @@ def main():
     share = stat(runs, "ProgramStart", "probes_share")
     erase_pause = stat(runs, "EventLoopPause/Erase", "longest_pause_ms")
     report_pause = stat(runs, "EventLoopPause/Report", "longest_pause_ms")
+    svc9600 = scaled(stat(runs, "ServiceReceipt/9600/10", "added_share"), 100)
+    svc28800 = scaled(stat(runs, "ServiceReceipt/28800/10", "added_share"), 100)
+    status_median = stat(runs, "ServiceStatus/50", "median_ms")
+    status_p99 = stat(runs, "ServiceStatus/50", "p99_ms")
 
     rows = [
         ("Exchange overhead, status read (149, 3 bytes): driver µs per byte", ex149, "≤ 19", verdict(ex149, 19)),
@@ -215,6 +223,16 @@ def main():
          verdict(erase_pause, 100)),
         ("User program's event loop, longest pause during a period report's 90 s wait, ms", report_pause,
          "≤ 100", verdict(report_pause, 100)),
+        ("darvo-service: added time per 10-line receipt at 9600 b/s, % of its wire time", svc9600, "< 2",
+         verdict(svc9600, 2)),
+        ("darvo-service: added time per 10-line receipt at 28800 b/s, % of its wire time", svc28800, "< 2",
+         verdict(svc28800, 2)),
+        ("darvo-service: added time per 10-line receipt at 9600 b/s, ms",
+         stat(runs, "ServiceReceipt/9600/10", "added_ms"), "—", ""),
+        ("darvo-service: added time per 10-line receipt at 28800 b/s, ms",
+         stat(runs, "ServiceReceipt/28800/10", "added_ms"), "—", ""),
+        ("darvo-service: status with 50 concurrent clients, median latency, ms", status_median, "—", ""),
+        ("darvo-service: status with 50 concurrent clients, 99th percentile, ms", status_p99, "—", ""),
     ]
 
     md = []
@@ -266,6 +284,15 @@ def main():
               "Erase: `InitClock` on a PEXA whose 16 progress bytes come 250 ms apart (`--progress-time 250`). "
               "Report: `PeriodReportCommand` by numbers, whose result byte the printer sends after a 5 s "
               "search (`--search-time 5000`) while the driver waits with its 90 s read time-out.")
+    md.append("- **darvo-service**: 10-line receipts (a payment, paced emulator, PEXA) through the receipt layer "
+              "in the benchmark process (`ReadReceiptCounter` and `Print`, as `darvo receipt`), then the same "
+              "receipts posted to `darvo-service` (HTTP on localhost, the journal in SQLite on the machine's "
+              "disk with its synchronous write before each receipt's first byte, the printer's worker "
+              "process); median of 7 each, the first through the service (which starts the worker's "
+              "session) left out. Added time = the service's median − the receipt layer's; its share of the "
+              "receipt's wire time. Status: 50 clients, each asking `GET /v1/printers/NAME/status` 10 times "
+              "one after the other on a new connection, at 9600 b/s; requests that come while a status "
+              "read waits share it.")
     md.append("")
     md.append("## Figures")
     md.append("")

@@ -2,6 +2,7 @@
 #include "Cli.h"
 
 #include "darvodr/darvodr.h"
+#include "pos/Answers.h"
 #include "pos/Decimal.h"
 
 #include <ctime>
@@ -18,15 +19,6 @@ std::string Letter(int i) {
     return std::string(1, static_cast<char>('A' + i));
 }
 
-json TotalsJson(const Totals &t) {
-    json rates = json::object();
-    for (int r = 0; r < 7; ++r)
-        if (t.rates[r] != 0) rates[Letter(r)] = FormatAmount(t.rates[r]);
-    return {{"total", FormatAmount(t.total)}, {"totals", rates},
-            {"gross", FormatAmount(t.gross)}, {"discount", FormatAmount(t.discount)},
-            {"paid", FormatAmount(t.paid)},   {"change", FormatAmount(t.change)}};
-}
-
 std::string TotalsText(const Totals &t) {
     std::string rates;
     for (int r = 0; r < 7; ++r)
@@ -36,13 +28,6 @@ std::string TotalsText(const Totals &t) {
     if (t.discount != 0) text += ", discount " + FormatAmount(t.discount);
     if (t.paid != 0) text += "\npaid " + FormatAmount(t.paid) + ", change " + FormatAmount(t.change);
     return text;
-}
-
-json StepsJson(const std::vector<Step> &steps) {
-    json list = json::array();
-    for (const Step &s : steps)
-        list.push_back({{"step", s.name}, {"code", s.code}, {"message", s.message}});
-    return list;
 }
 
 std::string StepsText(const std::vector<Step> &steps) {
@@ -84,27 +69,8 @@ int RunStatus(Context &c) {
     return c.WithPrinter([&](Printer &printer) -> int {
         StatusInfo s;
         if (int32_t rc = printer.Status(s)) return c.Failed(rc, "reading the status");
-        json bytes = json::object();
-        for (int n = 1; n <= 8; ++n)
-            if (n <= s.count || (n == 8 && s.hasByte8)) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "%02X", s.bytes[static_cast<size_t>(n)]);
-                bytes[std::to_string(n)] = hex;
-            }
-        json doc = {{"port", c.PortLabel()},
-                    {"speed", c.globals().speed},
-                    {"device_type", s.deviceType},
-                    {"version", s.version},
-                    {"model", s.model},
-                    {"mode", s.fiscal ? "fiscal" : "training"},
-                    {"read_only", s.readOnly},
-                    {"paper", s.paperOut ? "out" : "ok"},
-                    {"printing", s.printing},
-                    {"receipt_open", s.receiptOpen},
-                    {"clock", s.date + "T" + s.time},
-                    {"receipt_counter", s.receiptCounter},
-                    {"status_bytes", bytes},
-                    {"messages", s.texts}};
+        json doc = {{"port", c.PortLabel()}, {"speed", c.globals().speed}};
+        doc.update(StatusJson(s));
         std::string text = s.model + " (device type " + std::to_string(s.deviceType) + ", version " +
                            std::to_string(s.version) + ") on " + c.PortLabel() + ", " +
                            std::to_string(c.globals().speed) + " b/s\n" +
@@ -141,14 +107,10 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
         std::string notes;
         for (const std::string &n : plan.notes)
             notes += "\nnote: " + n;
-        // The state first, then what identifies the receipt, then its amounts.
-        json doc = {{"state", "checked"}};
-        auto amounts = [&] {
+        if (dryRun) {
+            json doc = {{"state", "checked"}};
             doc.update(TotalsJson(plan.totals));
             doc["notes"] = plan.notes;
-        };
-        if (dryRun) {
-            amounts();
             return c.Done(doc, "the receipt can be printed on " + facts.model + "\n" +
                                    TotalsText(plan.totals) + notes);
         }
@@ -158,42 +120,23 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
         if (int32_t rc = printer.ReadReceiptCounter(before))
             return c.Failed(rc, "reading the receipt counter");
         const PrintResult result = printer.Print(plan, before);
-        doc["state"] = StateName(result.state);
+        const json doc = ReceiptJson(result, plan, before);
         if (result.state == ReceiptState::Printed) {
-            doc["receipt_number"] = result.receiptNumber;
-            doc["counter_before"] = before;
-            amounts();
-            if (result.printerTotal) doc["printer_total"] = FormatAmount(*result.printerTotal);
-            doc["printout"] = result.printoutCode == 0 ? "complete" : "stopped";
-            if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
             std::string text = "printed: receipt " + std::to_string(result.receiptNumber) +
                                " since the daily report\n" + TotalsText(plan.totals) + notes;
-            if (result.printoutCode != 0) {
-                doc["printout_code"] = result.printoutCode;
-                doc["printout_message"] = MessageOf(result.printoutCode);
+            if (result.printoutCode != 0)
                 text += "\nthe printout stopped: " + MessageOf(result.printoutCode) +
                         "\nload paper and run `darvo recover`; do not print the receipt again";
-            }
             return c.Done(doc, text);
         }
-        const std::string at = result.failedAt.empty() ? "receipt" : result.failedAt;
-        doc["counter_before"] = before;
-        doc["failed_at"] = at;
-        amounts();
-        if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
-        if (result.state == ReceiptState::Unknown) {
-            if (result.code != 0) {
-                doc["code"] = result.code;
-                doc["printer_message"] = MessageOf(result.code);
-            }
+        if (result.state == ReceiptState::Unknown)
             return c.Error(
                 kNoCommunication,
                 "whether the receipt printed is not known: do not print it again; once the printer "
                 "answers, run `darvo recover --counter-before " +
                     std::to_string(before) + "`",
                 doc);
-        }
-        const std::string step = "the receipt was not printed (" + at + ")";
+        const std::string step = "the receipt was not printed (" + doc["failed_at"].get<std::string>() + ")";
         if (result.code == 0) return c.Error(kRefused, step, doc);
         return c.Failed(result.code, step, doc);
     });
@@ -205,9 +148,7 @@ int RunRecover(Context &c, int counterBefore, int waitPaperSeconds) {
         if (counterBefore >= 0) options.counterBefore = counterBefore;
         options.waitForPaper = std::chrono::seconds(waitPaperSeconds);
         const RecoverReport r = printer.Recover(options);
-        json doc = {{"ready", r.ready}, {"steps", StepsJson(r.steps)}};
-        if (r.receiptCounter >= 0) doc["receipt_counter"] = r.receiptCounter;
-        if (r.lastReceipt) doc["last_receipt"] = StateName(*r.lastReceipt);
+        json doc = RecoverJson(r);
         const std::string text = std::string(r.ready ? "ready\n" : "not ready\n") + StepsText(r.steps);
         if (r.ready) return c.Done(doc, text);
         const int code = r.code != 0 ? ExitOf(r.code) : kRefused;

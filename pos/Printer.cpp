@@ -192,14 +192,21 @@ PrintResult Printer::Print(const Plan &plan, int32_t counterBefore,
         result.code = code;
         result.failedAt = std::move(at);
     };
+    auto took = [&](const std::string &call) {
+        if (observer_) observer_(call);
+    };
     if (rc != 0) fail(rc, "session");
     if (rc == 0 && (rc = ReceiptBegin()) != 0) fail(rc, "begin");
+    if (rc == 0) took("begin");
     for (size_t i = 0; rc == 0 && i < plan.lines.size(); ++i) {
         const PlannedLine &l = plan.lines[i];
         uint32_t value = l.value; // sent as it is: what was checked is what the printer gets
         rc = pReceiptItem(l.sale ? 1 : 2, l.name.c_str(), l.rate, 0, l.quantity, l.decimals, l.unit.c_str(),
                           l.price, &value);
-        if (rc != 0) fail(rc, l.path);
+        if (rc != 0)
+            fail(rc, l.path);
+        else
+            took(l.path);
     }
     // The tables go out with the end; they are filled just before it.
     if (rc == 0) {
@@ -218,6 +225,7 @@ PrintResult Printer::Print(const Plan &plan, int32_t counterBefore,
     }
     const bool reachedEnd = rc == 0;
     if (reachedEnd && (rc = ReceiptEnd(plan.discountPercent)) != 0) fail(rc, "end");
+    if (reachedEnd && rc == 0) took("end");
 
     if (rc == 0 || (reachedEnd && !DriverHoldsReceipt() && (rc == 109 || rc == 102 || rc == 103))) {
         // Closed: the printer has counted it. A printout that stopped (paper

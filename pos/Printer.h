@@ -155,6 +155,12 @@ class Printer {
     // is settled from the printer's receipt counter (`counterBefore`).
     PrintResult Print(const Plan &plan, int32_t counterBefore,
                       const std::function<bool()> &beforeFirstByte = {}, bool readPrinterTotals = true);
+    // Runs after each call of a receipt that the printer took: "begin",
+    // each line's path ("lines[0]", "lines[0].discount"), "end" once the
+    // receipt is closed. A caller marks its progress there.
+    void SetCallObserver(std::function<void(const std::string &call)> observer) {
+        observer_ = std::move(observer);
+    }
 
     // Back to ready from the states a till meets: a printer that does not
     // answer, paper out (waiting for it when asked), a printout stopped for
@@ -193,6 +199,7 @@ class Printer {
     Connection connection_;
     Mode mode_ = Mode::Closed;
     std::optional<PrinterFacts> facts_;
+    std::function<void(const std::string &)> observer_;
 };
 
 // The lines a header writes: the text centred (or padded on the right) to

@@ -15,7 +15,7 @@ if command -v ccache >/dev/null; then
 fi
 cmake -S "$root" -B build-bench -DCMAKE_BUILD_TYPE=Release -DDARVO_BUILD_TESTS=OFF \
     -DDARVO_BUILD_BENCHMARKS=ON "${launcher[@]}" >/dev/null
-cmake --build build-bench -j 2 --target darvo_bench darvo-sim nivrasw
+cmake --build build-bench -j 2 --target darvo_bench darvo-sim darvo-service nivrasw
 
 results=build-bench/bench-results.json
 export QT_QPA_PLATFORM=offscreen

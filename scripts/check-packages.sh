@@ -5,7 +5,7 @@
 #  1. each package holds exactly the files listed in packaging/contents.txt
 #     ("package path", <multiarch> for lib/x86_64-linux-gnu and the like);
 #  2. unpacked together into a scratch root, the programs run from it
-#     ("darvo version", "darvo-sim --help"),
+#     ("darvo version", "darvo-service --version", "darvo-sim --help"),
 #     and examples/receipt.c, compiled against the installed header and
 #     pkg-config file, prints a receipt through the installed library on an
 #     emulated printer that the installed port map names as COM1;
@@ -62,6 +62,7 @@ libdir=$(dirname "$(find "$sysroot/usr/lib" -name libdarvodr.so.1 | head -1)")
 [ -d "$libdir" ] || fail "libdarvodr.so.1 is not installed"
 export LD_LIBRARY_PATH="$libdir"
 "$sysroot/usr/bin/darvo" version | grep -qF "$version" || fail "darvo version does not say $version"
+"$sysroot/usr/bin/darvo-service" --version | grep -qF "$version" || fail "darvo-service --version does not say $version"
 "$sysroot/usr/bin/darvo-sim" --help | head -1 | grep -q '^Usage: darvo-sim' ||
     fail "the installed darvo-sim --help says no usage"
 

@@ -10,7 +10,8 @@
 # Targets: fuzz_exports (the exported functions against the emulator),
 # fuzz_sim_decoder (the emulator's command decoder), fuzz_state_file (the
 # emulator's state-file reader), fuzz_receipt (the receipt layer's JSON
-# reader and checks), fuzz_names_line ("baza.txt"),
+# reader and checks), fuzz_service_request (darvo-service's request, tokens
+# and settings readers), fuzz_names_line ("baza.txt"),
 # fuzz_display_bitmap (the display picture), fuzz_user_data_file (the user
 # data file).
 set -euo pipefail
@@ -22,7 +23,7 @@ darvo_install_missing
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_exports fuzz_sim_decoder fuzz_state_file fuzz_receipt fuzz_names_line fuzz_display_bitmap
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_exports fuzz_sim_decoder fuzz_state_file fuzz_receipt fuzz_service_request fuzz_names_line fuzz_display_bitmap
     fuzz_user_data_file)
 dir="${DARVO_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 

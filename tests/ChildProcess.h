@@ -10,6 +10,19 @@
 
 namespace darvotest {
 
+// In a child process just forked: `env` ("NAME=value") added to its
+// environment, then args[0] run with the arguments; never returns.
+[[noreturn]] inline void Exec(std::vector<std::string> args, const std::vector<std::string> &env = {}) {
+    for (const std::string &e : env)
+        ::putenv(const_cast<char *>(e.c_str()));
+    std::vector<char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
 struct Child {
     pid_t pid = -1;
     FILE *in = nullptr;  // its standard input
@@ -24,12 +37,7 @@ struct Child {
             ::dup2(fromChild[1], 1);
             ::close(toChild[1]);
             ::close(fromChild[0]);
-            std::vector<char *> argv;
-            for (auto &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            Exec(std::move(args));
         }
         ::close(toChild[0]);
         ::close(fromChild[1]);

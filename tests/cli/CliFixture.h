@@ -2,6 +2,7 @@
 // standard input given, its output and exit status collected.
 #pragma once
 
+#include "ChildProcess.h"
 #include "SimFixture.h"
 #include "darvodr/darvodr.h"
 
@@ -46,14 +47,7 @@ class CliTest : public SimTest {
         if (pid == 0) {
             for (int i = 0; i < 3; ++i)
                 ::dup2(fds[i], i);
-            for (const std::string &e : env)
-                ::putenv(const_cast<char *>(e.c_str()));
-            std::vector<char *> argv;
-            for (std::string &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            Exec(args, env);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);

@@ -1,0 +1,29 @@
+// The JSON answers about a printer and a receipt, as `darvo --json` and
+// darvo-service give them (docs/schemas/status.schema.json,
+// receipt-result.schema.json, recover.schema.json).
+#pragma once
+
+#include "Printer.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <vector>
+
+namespace darvo::pos {
+
+using AnswerJson = nlohmann::ordered_json;
+
+// "total", "totals" (per rate letter), "gross", "discount", "paid", "change".
+AnswerJson TotalsJson(const Totals &totals);
+// [{"step", "code", "message"}, ...]
+AnswerJson StepsJson(const std::vector<Step> &steps);
+// The status fields from "device_type" to "messages".
+AnswerJson StatusJson(const StatusInfo &status);
+// What happened to a receipt: its state first, then what identifies it,
+// then its amounts, the printout and how the outcome was found.
+AnswerJson ReceiptJson(const PrintResult &result, const Plan &plan, int32_t counterBefore);
+// "ready", "steps", "receipt_counter", "last_receipt".
+AnswerJson RecoverJson(const RecoverReport &report);
+
+} // namespace darvo::pos

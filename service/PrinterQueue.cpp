@@ -1,0 +1,489 @@
+#include "PrinterQueue.h"
+
+#include "Log.h"
+#include "Worker.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace darvo::service {
+
+namespace {
+
+// The longest a job may take before its worker is taken for hung: a
+// 500-line receipt at 9600 b/s, a period report's 90-second answer, a
+// recovery waiting 300 s for paper all fit many times over.
+constexpr std::chrono::minutes kWatchdog{15};
+
+using Clock = std::chrono::steady_clock;
+
+const char *kInProgress = "in_progress";
+
+double Since(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+} // namespace
+
+int HttpStatusOf(const std::string &kind) {
+    static const std::map<std::string, int> statuses = {
+        {"bad_input", 400},  {"unauthorized", 401}, {"forbidden", 403},        {"not_found", 404},
+        {"key_reused", 409}, {"too_large", 413},    {"printer_refused", 422},  {"outcome_unknown", 500},
+        {"journal", 500},    {"internal", 500},     {"no_communication", 503}, {"unsettled", 503},
+        {"queue_full", 503}, {"stopping", 503},     {"interrupted", 503}};
+    auto it = statuses.find(kind);
+    return it == statuses.end() ? 500 : it->second;
+}
+
+Message ErrorJson(const std::string &kind, const std::string &message) {
+    return {{"error", {{"kind", kind}, {"message", message}}}};
+}
+
+void Job::Complete(JobResult result) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (done_) return;
+    result_ = std::move(result);
+    done_ = true;
+    cv_.notify_all();
+}
+
+bool Job::Wait(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, limit, [&] { return done_; });
+}
+
+JobResult Job::Result() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return result_;
+}
+
+PrinterQueue::PrinterQueue(PrinterSetting printer, const Settings &settings, Journal &journal,
+                           Metrics &metrics)
+    : printer_(std::move(printer)), settings_(settings), journal_(journal),
+      metrics_(metrics), labels_{{"printer", printer_.name}} {}
+
+PrinterQueue::~PrinterQueue() {
+    Stop();
+}
+
+void PrinterQueue::Start() {
+    metrics_.Set("darvo_queue_depth", labels_, 0);
+    metrics_.Set("darvo_unsettled_receipts", labels_, 0);
+    thread_ = std::thread([this] { Loop(); });
+}
+
+void PrinterQueue::Stop() {
+    std::deque<std::shared_ptr<Job>> refused;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_ && !thread_.joinable()) return;
+        stopping_ = true;
+        refused.swap(queue_);
+        pendingStatus_.reset();
+        for (const auto &job : refused)
+            inFlight_.erase(job->key);
+        wake_.notify_all();
+        changed_.notify_all();
+    }
+    for (const auto &job : refused)
+        job->Complete(
+            {503, ErrorJson("stopping", "the service is stopping; nothing was sent to the printer")});
+    if (thread_.joinable()) thread_.join();
+}
+
+Admission PrinterQueue::Submit(const std::shared_ptr<Job> &job, JournalEntry &stored) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopping_) return Admission::Stopping;
+    if (auto it = inFlight_.find(job->key); it != inFlight_.end())
+        return it->second == job->bodyHash ? Admission::InProgress : Admission::KeyReused;
+    if (auto entry = journal_.Find(printer_.name, job->key)) {
+        if (entry->bodyHash != job->bodyHash) return Admission::KeyReused;
+        stored = *entry;
+        return entry->state == kSending ? Admission::InProgress : Admission::Replay;
+    }
+    if (queue_.size() >= static_cast<size_t>(settings_.queueLimit)) return Admission::QueueFull;
+    inFlight_[job->key] = job->bodyHash;
+    queue_.push_back(job);
+    Depth();
+    wake_.notify_all();
+    return Admission::Accepted;
+}
+
+std::shared_ptr<Job> PrinterQueue::SubmitStatus(Admission &admission) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    admission = Admission::Accepted;
+    if (stopping_) {
+        admission = Admission::Stopping;
+        return nullptr;
+    }
+    if (pendingStatus_) return pendingStatus_;
+    if (queue_.size() >= static_cast<size_t>(settings_.queueLimit)) {
+        admission = Admission::QueueFull;
+        return nullptr;
+    }
+    auto job = std::make_shared<Job>();
+    job->kind = "status";
+    job->request = {{"op", "status"}};
+    pendingStatus_ = job;
+    queue_.push_back(job);
+    Depth();
+    wake_.notify_all();
+    return job;
+}
+
+PrinterQueue::Known PrinterQueue::Find(const std::string &key, std::chrono::milliseconds wait,
+                                       JournalEntry &entry) {
+    const auto deadline = Clock::now() + wait;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        Known known = Known::InProgress;
+        if (!inFlight_.count(key)) {
+            auto found = journal_.Find(printer_.name, key);
+            if (!found) return Known::Nothing;
+            entry = *found;
+            known = entry.state == kSending ? Known::InProgress : Known::Done;
+        }
+        if (known == Known::Done || stopping_ ||
+            changed_.wait_until(lock, deadline) == std::cv_status::timeout)
+            return known;
+    }
+}
+
+Message PrinterQueue::Summary() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const char *state = unsettled_ ? "unsettled" : up_ == 1 ? "ready" : up_ == 0 ? "offline" : "unknown";
+    return {{"name", printer_.name},
+            {"port", printer_.port},
+            {"speed", printer_.speed},
+            {"state", state},
+            {"queue", queue_.size() + (running_ ? 1 : 0)},
+            {"unsettled", unsettled_}};
+}
+
+void PrinterQueue::Depth() {
+    metrics_.Set("darvo_queue_depth", labels_, static_cast<double>(queue_.size() + (running_ ? 1 : 0)));
+}
+
+void PrinterQueue::Loop() {
+    EnsureWorker();
+    for (;;) {
+        std::shared_ptr<Job> job;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            auto ready = [&] { return stopping_ || settleNow_ || !queue_.empty(); };
+            // An outcome not known yet is tried again now and then, so that
+            // it is found as soon as the printer answers again.
+            if (unsettled_ > 0) {
+                if (!wake_.wait_for(lock, std::chrono::milliseconds(settings_.settleIntervalMs), ready))
+                    settleNow_ = true;
+            } else {
+                wake_.wait(lock, ready);
+            }
+            if (stopping_) break;
+            if (!queue_.empty()) {
+                job = queue_.front();
+                queue_.pop_front();
+                if (job == pendingStatus_) pendingStatus_.reset();
+                running_ = true;
+            }
+        }
+        if (settleNow_ || unsettled_ > 0) Settle();
+        if (job) Run(job);
+        std::lock_guard<std::mutex> lock(mutex_);
+        running_ = false;
+        Depth();
+        changed_.notify_all();
+    }
+    StopWorker(false);
+}
+
+bool PrinterQueue::EnsureWorker() {
+    if (workerPid_ > 0) {
+        int status = 0;
+        if (::waitpid(workerPid_, &status, WNOHANG) == 0) return true;
+        LogWarning("worker_ended", {{"printer", printer_.name}, {"status", std::to_string(status)}});
+        ::close(channel_.fd());
+        workerPid_ = -1;
+    }
+    // A worker that ended at once is not started again at once.
+    if (workerStarts_ > 0) {
+        if (Since(workerStarted_) < 1.0) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (wake_.wait_for(lock, restartDelay_, [&] { return stopping_; })) return false;
+            restartDelay_ = std::min(restartDelay_ * 2, std::chrono::milliseconds(10000));
+        } else {
+            restartDelay_ = std::chrono::milliseconds(100);
+        }
+        metrics_.Add("darvo_worker_restarts_total", labels_);
+    }
+    int sv[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0) return false;
+    std::vector<std::string> args = {"/proc/self/exe",
+                                     "--worker",
+                                     printer_.name,
+                                     "--worker-port",
+                                     printer_.port,
+                                     "--worker-speed",
+                                     std::to_string(printer_.speed),
+                                     "--timeout-ms",
+                                     std::to_string(settings_.timeoutMs),
+                                     "--worker-parent",
+                                     std::to_string(::getpid())};
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const long maxFd = ::sysconf(_SC_OPEN_MAX);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Only what may run between fork and exec: the channel becomes
+        // descriptor 3, nothing else of the service's is kept.
+        if (sv[1] == 3)
+            ::fcntl(3, F_SETFD, 0);
+        else
+            ::dup2(sv[1], 3);
+        if (::syscall(SYS_close_range, 4u, ~0u, 0u) != 0)
+            for (long fd = 4; fd < maxFd; ++fd)
+                ::close(static_cast<int>(fd));
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(sv[1]);
+    if (pid < 0) {
+        ::close(sv[0]);
+        LogError("worker_not_started", {{"printer", printer_.name}});
+        return false;
+    }
+    channel_.Reset(sv[0]);
+    workerPid_ = pid;
+    workerStarted_ = Clock::now();
+    ++workerStarts_;
+    LogInfo("worker_started", {{"printer", printer_.name}, {"pid", std::to_string(pid)}});
+    return true;
+}
+
+void PrinterQueue::StopWorker(bool kill) {
+    if (workerPid_ <= 0) return;
+    if (kill) ::kill(workerPid_, SIGKILL);
+    ::close(channel_.fd()); // the worker ends when its channel closes
+    int status = 0;
+    ::waitpid(workerPid_, &status, 0);
+    workerPid_ = -1;
+}
+
+std::optional<Message> PrinterQueue::Talk(const Message &request, Job *changing) {
+    if (!EnsureWorker()) return std::nullopt;
+    bool ok = channel_.Send(request);
+    Message message;
+    while (ok) {
+        const Channel::Read read = channel_.Receive(message, kWatchdog);
+        if (read != Channel::Read::Message) {
+            if (read == Channel::Read::TimedOut) LogError("worker_hung", {{"printer", printer_.name}});
+            break;
+        }
+        if (message.contains("result")) return message["result"];
+        if (message.value("event", "") != "sending") continue;
+        // The row goes to the journal, on disk, before the first byte.
+        bool go = changing != nullptr;
+        if (go) {
+            JournalEntry entry;
+            entry.printer = printer_.name;
+            entry.key = changing->key;
+            entry.kind = changing->kind;
+            entry.bodyHash = changing->bodyHash;
+            entry.counterBefore = message.value("before", int64_t(-1));
+            entry.answer = message.value("answer", Message::object()).dump();
+            std::string error;
+            go = changing->journalled = journal_.Begin(entry, error);
+            if (!go)
+                LogError("journal_refused",
+                         {{"printer", printer_.name}, {"key", changing->key}, {"message", error}});
+            else
+                CrashIfAt("journal");
+        }
+        ok = channel_.Send({{"go", go}});
+    }
+    LogError("worker_lost", {{"printer", printer_.name}});
+    StopWorker(true);
+    return std::nullopt;
+}
+
+// Every row of this printer left "sending" (by a crash, a printer gone
+// silent, a lost worker) is settled from the printer itself: its receipt
+// counter says whether the receipt was counted. Never sent again.
+void PrinterQueue::Settle() {
+    settleNow_ = false;
+    int left = 0;
+    for (const JournalEntry &row : journal_.Sending(printer_.name)) {
+        Message answer = {{"state", kUnknown}, {"printer", printer_.name}, {"key", row.key}};
+        Message stored = Message::parse(row.answer, nullptr, false);
+        if (stored.is_object()) answer.update(stored);
+        std::string state = kUnknown;
+        int http = 500;
+        if (row.kind != "receipt") {
+            answer["error"] = ErrorJson(
+                "outcome_unknown", "the service stopped while the printer ran this request; "
+                                   "the printer's own printout and records tell whether it did")["error"];
+        } else {
+            const auto r = Talk({{"op", "settle"}, {"before", row.counterBefore}}, nullptr);
+            const std::string found = r ? r->value("state", "") : "";
+            if (found != kPrinted && found != kNotPrinted && !(r && r->value("counter_known", false))) {
+                ++left; // the printer does not answer: once it does
+                LogWarning("receipt_unsettled", {{"printer", printer_.name}, {"key", row.key}});
+                break;
+            }
+            state = found == kPrinted || found == kNotPrinted ? found : kUnknown;
+            if (r->contains("answer")) answer.update((*r)["answer"]);
+            if (state == kPrinted) {
+                answer["receipt_number"] = r->value("receipt_number", -1);
+                http = 200;
+            } else if (state == kNotPrinted) {
+                answer["error"] =
+                    ErrorJson("interrupted", "the receipt was interrupted and the printer did not count "
+                                             "it; print it again under a new key")["error"];
+                http = HttpStatusOf("interrupted");
+            } else {
+                answer["error"] =
+                    ErrorJson("outcome_unknown", "the printer's receipt counter moved by more than this "
+                                                 "receipt: look at the paper roll")["error"];
+            }
+        }
+        answer["state"] = state;
+        std::string error;
+        if (!journal_.Finish(printer_.name, row.key, state, answer.value("receipt_number", int64_t(-1)), http,
+                             answer.dump(), error))
+            LogError("journal_refused", {{"printer", printer_.name}, {"key", row.key}, {"message", error}});
+        LogInfo("receipt_settled",
+                {{"printer", printer_.name}, {"key", row.key}, {"kind", row.kind}, {"state", state}});
+        metrics_.Add("darvo_receipts_total", {{"printer", printer_.name}, {"outcome", state}});
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    unsettled_ = left;
+    metrics_.Set("darvo_unsettled_receipts", labels_, left);
+    changed_.notify_all();
+}
+
+void PrinterQueue::Run(const std::shared_ptr<Job> &job) {
+    const auto started = Clock::now();
+    const bool changes = job->kind != "status";
+    if (changes && unsettled_ > 0 && job->kind != "recover") {
+        Finish(*job, {HttpStatusOf("unsettled"),
+                      ErrorJson("unsettled",
+                                "the outcome of an earlier receipt on this printer is not known yet: "
+                                "the printer does not answer. Nothing was sent; it is settled as soon as "
+                                "the printer answers")});
+        return;
+    }
+    const std::optional<Message> r = Talk(job->request, changes ? job.get() : nullptr);
+    const bool sent = r && r->value("sent", false);
+    Count(job->kind, r ? *r : Message::object(), Since(started));
+    if (!r) {
+        // The worker was lost. What it was sending, if anything, is settled later.
+        const bool maybe = changes && journal_.Find(printer_.name, job->key).has_value();
+        if (maybe) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            unsettled_ = std::max(unsettled_, 1);
+        }
+        Finish(*job, maybe
+                         ? JobResult{202,
+                                     {{"state", kInProgress},
+                                      {"printer", printer_.name},
+                                      {"key", job->key},
+                                      {"message", "the printer's worker ended in the middle; the outcome is "
+                                                  "settled from the printer"}}}
+                         : JobResult{503, ErrorJson("no_communication", "the printer's worker ended; nothing "
+                                                                        "was sent")});
+        return;
+    }
+    const Message error = r->value("error", Message::object());
+    const std::string kind = error.value("kind", "");
+    if (!sent) {
+        // Nothing that changes the printer went out: no row, the key stays free.
+        std::string ignored;
+        if (job->journalled) journal_.Forget(printer_.name, job->key, ignored);
+        if (changes && job->kind == "receipt")
+            metrics_.Add("darvo_receipts_total", {{"printer", printer_.name}, {"outcome", "refused"}});
+        if (!changes && kind.empty()) {
+            Message body = {{"printer", printer_.name}, {"port", printer_.port}, {"speed", printer_.speed}};
+            body.update(r->value("answer", Message::object()));
+            Finish(*job, {200, body});
+            return;
+        }
+        const bool journal = kind == "journal" || (changes && kind.empty());
+        Message body = journal ? ErrorJson("journal", "the journal cannot be written; nothing was sent")
+                               : Message{{"error", error}};
+        Finish(*job, {HttpStatusOf(journal ? "journal" : kind), body});
+        return;
+    }
+    std::string state = r->value("state", "");
+    Message body = {
+        {"state", state == kUnknown ? kInProgress : state}, {"printer", printer_.name}, {"key", job->key}};
+    body.update(r->value("answer", Message::object()));
+    body["state"] = state == kUnknown ? kInProgress : state;
+    int http = state == kPrinted ? 200 : HttpStatusOf(kind);
+    if (!error.empty()) body["error"] = error;
+    if (state == kUnknown) {
+        // The printer went silent after the receipt was closed: the row
+        // stays "sending" and is settled as soon as the printer answers.
+        http = 202;
+        body["message"] = "the printer stopped answering after the receipt was closed; whether it printed is "
+                          "settled from the printer as soon as it answers. Do not print it again";
+        std::lock_guard<std::mutex> lock(mutex_);
+        unsettled_ = std::max(unsettled_, 1);
+        metrics_.Set("darvo_unsettled_receipts", labels_, unsettled_);
+    } else {
+        std::string message;
+        if (!journal_.Finish(printer_.name, job->key, state, r->value("receipt_number", int64_t(-1)), http,
+                             body.dump(), message))
+            LogError("journal_refused",
+                     {{"printer", printer_.name}, {"key", job->key}, {"message", message}});
+    }
+    if (job->kind == "receipt") {
+        metrics_.Add("darvo_receipts_total",
+                     {{"printer", printer_.name}, {"outcome", state == kUnknown ? kInProgress : state}});
+        LogInfo("receipt", {{"printer", printer_.name},
+                            {"key", job->key},
+                            {"state", state},
+                            {"number", std::to_string(r->value("receipt_number", -1))},
+                            {"code", std::to_string(error.value("code", 0))}});
+    } else {
+        LogInfo("request",
+                {{"printer", printer_.name}, {"kind", job->kind}, {"key", job->key}, {"state", state}});
+    }
+    CrashIfAt("answer");
+    Finish(*job, {http, body});
+}
+
+void PrinterQueue::Finish(Job &job, JobResult result) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!job.key.empty()) inFlight_.erase(job.key);
+        changed_.notify_all();
+    }
+    job.Complete(std::move(result));
+}
+
+void PrinterQueue::Count(const std::string &kind, const Message &result, double seconds) {
+    metrics_.Observe("darvo_printer_job_seconds", {{"printer", printer_.name}, {"job", kind}}, seconds);
+    const Message error = result.value("error", Message::object());
+    const int code = error.value("code", 0);
+    const bool lost = !result.contains("sent") || error.value("kind", "") == "no_communication";
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        up_ = !lost && result.value("state", "") != kUnknown ? 1 : 0;
+    }
+    metrics_.Set("darvo_printer_up", labels_, up_);
+    if (code == 0) return;
+    metrics_.Add("darvo_printer_results_total", {{"printer", printer_.name}, {"code", std::to_string(code)}});
+    if (code == 109) metrics_.Add("darvo_printer_paper_out_total", labels_);
+    if (code == 20 || code == 21) metrics_.Add("darvo_printer_timeouts_total", labels_);
+}
+
+} // namespace darvo::service

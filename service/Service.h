@@ -1,0 +1,64 @@
+// darvo-service: the printers over HTTP and JSON (docs/openapi.yaml), each
+// request that changes a printer in the journal before its first byte, each
+// printer on a queue and a worker process of its own.
+#pragma once
+
+#include "Config.h"
+#include "Journal.h"
+#include "Metrics.h"
+#include "PrinterQueue.h"
+#include "Tokens.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+namespace darvo::service {
+
+class Service {
+  public:
+    Service(Settings settings, Tokens tokens);
+    ~Service();
+    Service(const Service &) = delete;
+    Service &operator=(const Service &) = delete;
+
+    // Opens the journal, starts the printers' workers and binds the
+    // address; false with `error` when any of it cannot be done.
+    bool Start(std::string &error);
+    // The port bound (the one chosen when the address asked for port 0).
+    int port() const { return port_; }
+    // Serves until Stop (from another thread).
+    void Serve();
+    // No new requests; each printer ends its running job.
+    void Stop();
+
+  private:
+    enum class Access { Open, Monitor, Pos, Owner, Technician };
+    using Handler = std::function<void(const httplib::Request &, httplib::Response &, PrinterQueue *)>;
+    void Route(const char *method, const std::string &pattern, const std::string &label, Access access,
+               Handler handler);
+    bool Allowed(const httplib::Request &req, httplib::Response &res, Access access);
+    PrinterQueue *Printer(const std::string &name);
+    void Admit(PrinterQueue &printer, const std::shared_ptr<Job> &job, httplib::Response &res);
+    void Receipt(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
+    void Lookup(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
+    void Command(const std::string &kind, const httplib::Request &req, httplib::Response &res,
+                 PrinterQueue &printer);
+    void Status(httplib::Response &res, PrinterQueue &printer);
+
+    Settings settings_;
+    Tokens tokens_;
+    Journal journal_;
+    Metrics metrics_;
+    std::vector<std::unique_ptr<PrinterQueue>> printers_;
+    std::unique_ptr<httplib::Server> server_;
+    int port_ = 0;
+};
+
+} // namespace darvo::service

@@ -1,0 +1,170 @@
+// darvo-service: DARVO fiscal printers over HTTP and JSON, each receipt
+// printed once.
+#include "Log.h"
+#include "Service.h"
+#include "Worker.h"
+
+#include "darvodr/darvodr.h"
+
+#include <CLI/CLI.hpp>
+
+#include <csignal>
+#include <iostream>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace darvo::service;
+
+namespace {
+
+const char *kFooter = R"(Every setting may be given in the configuration file (--config) and as a
+flag; a flag wins. The file is one JSON object:
+  {"listen": "127.0.0.1:8787", "printers": {"till": "COM1", "kitchen": "/dev/ttyUSB0:19200"},
+   "journal": "/var/lib/darvo/journal.db", "tokens": "/etc/darvo/tokens", "timeout_ms": 5000,
+   "max_body_bytes": 1048576, "queue_limit": 16, "http_threads": 64, "settle_interval_ms": 5000}
+Under systemd the journal defaults to $STATE_DIRECTORY/journal.db and the tokens to
+$CREDENTIALS_DIRECTORY/tokens.
+
+Tokens file: one "ROLE TOKEN" pair a line, '#' starts a comment, readable by its owner
+only (the service refuses to start otherwise). A token is at least 16 characters. Roles,
+each allowing what the one before allows:
+  monitor     GET /metrics, /v1/printers and a printer's status
+  pos         receipts
+  owner       reports
+  technician  the clock and recovery
+Requests carry "Authorization: Bearer TOKEN".
+
+API (docs/openapi.yaml):
+  GET  /healthz                                 GET /metrics (Prometheus)
+  GET  /v1/printers                             GET /v1/printers/NAME/status
+  POST /v1/printers/NAME/receipts               (Idempotency-Key: KEY, required)
+  GET  /v1/printers/NAME/receipts/KEY[?wait=S]  "in_progress", "printed", "not_printed"
+  POST /v1/printers/NAME/reports/daily|periodic|financial, /clock, /recover
+
+A receipt is written to the journal before its first byte goes to the printer; the
+same key again returns its outcome and never prints it again. After a crash every
+receipt left unfinished is settled from the printer's receipt counter.
+
+Exit status: 0 stopped (SIGTERM or SIGINT), 1 could not start (address, journal),
+2 bad settings or tokens file.
+
+Example:
+  darvo-service --printer till=COM1 --journal /tmp/j.db --tokens tokens
+  curl -H "Authorization: Bearer $TOKEN" -H "Idempotency-Key: 7f3c" \
+       --data '{"lines":[{"name":"Mleko 2% 1l","quantity":"1","price":"3.49","rate":"A"}]}' \
+       http://127.0.0.1:8787/v1/printers/till/receipts)";
+
+} // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app{"darvo-service - DARVO fiscal printers over HTTP and JSON: receipts printed exactly once, "
+                 "even across crashes",
+                 "darvo-service"};
+    app.footer(kFooter);
+    std::string driver;
+    DllVersion(driver);
+    app.set_version_flag("--version",
+                         std::string("darvo-service ") + DARVO_VERSION + " (driver " + driver + ")");
+
+    Settings settings;
+    std::string config, listen, journal, tokensFile;
+    std::vector<std::string> printers;
+    int timeoutMs = 0, queueLimit = 0, httpThreads = 0, settleMs = 0;
+    size_t maxBody = 0;
+    app.add_option("--config", config, "the configuration file (JSON), for example /etc/darvo/service.json");
+    app.add_option("--listen", listen,
+                   "ADDRESS:PORT to serve (default 127.0.0.1:8787; another address is "
+                   "reachable from the network: put a TLS reverse proxy in front)");
+    app.add_option("--printer", printers,
+                   "NAME=PORT[:SPEED]: a printer, PORT COMn or a device path, SPEED "
+                   "9600 (default), 19200 or 28800; repeat for more");
+    app.add_option("--journal", journal, "the journal (SQLite) of every request that changes a printer");
+    app.add_option("--tokens", tokensFile, "the tokens file");
+    app.add_option("--timeout-ms", timeoutMs, "the printer's time-out (default 5000; whole seconds are used)")
+        ->check(CLI::Range(1, 600000));
+    app.add_option("--max-body-bytes", maxBody, "the largest request body (default 1048576)")
+        ->check(CLI::Range(1024, 1 << 26));
+    app.add_option("--queue-limit", queueLimit, "requests waiting per printer before 503 (default 16)")
+        ->check(CLI::Range(1, 10000));
+    app.add_option(
+           "--http-threads", httpThreads,
+           "connections served at once (default 64; at least the printers times the queue limit and more)")
+        ->check(CLI::Range(4, 1024));
+    app.add_option("--settle-interval-ms", settleMs,
+                   "how often a receipt whose outcome is not known is settled again (default 5000)")
+        ->check(CLI::Range(100, 3600000));
+
+    // A printer's worker, started by the service itself.
+    WorkerOptions worker;
+    app.add_option("--worker", worker.name)->group("");
+    app.add_option("--worker-port", worker.port)->group("");
+    app.add_option("--worker-speed", worker.speed)->group("");
+    app.add_option("--worker-parent", worker.parent)->group("");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &e) {
+        const int code = app.exit(e);
+        return code == 0 ? 0 : 2;
+    }
+    if (!worker.name.empty()) {
+        worker.timeoutMs = timeoutMs > 0 ? timeoutMs : settings.timeoutMs;
+        return RunWorker(worker);
+    }
+
+    ::umask(077); // the journal is for the service alone
+    std::string error;
+    if (!config.empty() && !LoadConfig(config, settings, error)) {
+        std::cerr << "darvo-service: " << error << "\n";
+        return 2;
+    }
+    if (app.count("--listen")) settings.listen = listen;
+    if (app.count("--journal")) settings.journal = journal;
+    if (app.count("--tokens")) settings.tokens = tokensFile;
+    if (timeoutMs > 0) settings.timeoutMs = timeoutMs;
+    if (maxBody > 0) settings.maxBodyBytes = maxBody;
+    if (queueLimit > 0) settings.queueLimit = queueLimit;
+    if (httpThreads > 0) settings.httpThreads = httpThreads;
+    if (settleMs > 0) settings.settleIntervalMs = settleMs;
+    if (!printers.empty()) {
+        settings.printers.clear();
+        for (const std::string &p : printers) {
+            PrinterSetting printer;
+            if (!ParsePrinter(p, printer, error)) {
+                std::cerr << "darvo-service: " << error << "\n";
+                return 2;
+            }
+            settings.printers.push_back(printer);
+        }
+    }
+    Tokens tokens;
+    if (!CheckSettings(settings, error) || !tokens.Load(settings.tokens, error)) {
+        std::cerr << "darvo-service: " << error << "\n";
+        return 2;
+    }
+
+    // Signals are taken by one thread; every other thread keeps them blocked.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Service service(settings, std::move(tokens));
+    if (!service.Start(error)) {
+        LogError("not_started", {{"message", error}});
+        return 1;
+    }
+    std::thread stopper([&] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        LogInfo("stopping", {{"signal", signal == SIGINT ? "SIGINT" : "SIGTERM"}});
+        service.Stop();
+    });
+    service.Serve();
+    ::kill(::getpid(), SIGTERM); // the stopper ends the rest, whoever stopped the server
+    stopper.join();
+    LogInfo("stopped");
+    return 0;
+}
