@@ -1,12 +1,12 @@
 // The "Zegar" menu of the main window: its commands.
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
-#include "AppState.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "uDataGodzina.h"
-#include "uUstawZegar.h"
-#include "uprzestawczas.h"
+#include "core/AppState.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "clock/TfDataGodzina.h"
+#include "clock/TfUstawZegar.h"
+#include "clock/TfPrzestawianie.h"
 
 #include "darvodr/Session.h"
 

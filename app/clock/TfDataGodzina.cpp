@@ -1,10 +1,10 @@
-#include "uDataGodzina.h"
+#include "clock/TfDataGodzina.h"
 
-#include "AppState.h"
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 

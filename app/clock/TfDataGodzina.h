@@ -2,7 +2,7 @@
 // the dialog is open; any failure closes it.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 class QLabel;
 class QPushButton;

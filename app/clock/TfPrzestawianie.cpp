@@ -1,11 +1,11 @@
-#include "uprzestawczas.h"
+#include "clock/TfPrzestawianie.h"
 
-#include "AppState.h"
-#include "DialogButtons.h"
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/AppState.h"
+#include "common/DialogButtons.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Service.h"

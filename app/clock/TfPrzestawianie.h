@@ -3,8 +3,8 @@
 // right after a daily report.
 #pragma once
 
-#include "Dialog.h"
-#include "TimeEdit.h"
+#include "common/TDialog.h"
+#include "common/TTimeEdit.h"
 
 class QLabel;
 class QPushButton;

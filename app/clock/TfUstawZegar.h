@@ -4,8 +4,8 @@
 // follows with a text and a bar.
 #pragma once
 
-#include "Dialog.h"
-#include "TimeEdit.h"
+#include "common/TDialog.h"
+#include "common/TTimeEdit.h"
 
 class QDateEdit;
 class QLabel;

@@ -2,7 +2,7 @@
 // (frame and step counts, default rate, flags), optionally "rate" (time of
 // each step in 1/60 s) and "seq " (frame of each step), and a "LIST" of form
 // "fram" holding one "icon" chunk per frame, each a whole .cur (or .ico) file.
-#include "BusyCursor.h"
+#include "common/BusyCursor.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "DialogButtons.h"
+#include "common/DialogButtons.h"
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 TQuestionButtons MakeQuestionButtons(TDialog *dialog, const QString &yesName, const QString &noName) {
     TQuestionButtons b;

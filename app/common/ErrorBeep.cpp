@@ -1,7 +1,7 @@
 // The tone goes to the sound system through ALSA, loaded when first needed,
 // so the program runs (with the system bell) where there is no ALSA or no
 // sound device at all.
-#include "ErrorBeep.h"
+#include "common/ErrorBeep.h"
 
 #include <QApplication>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "FileDialogs.h"
+#include "common/FileDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>

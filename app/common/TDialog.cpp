@@ -1,6 +1,6 @@
-#include "Dialog.h"
+#include "common/TDialog.h"
 
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
 #include <QGuiApplication>
 #include <QScreen>

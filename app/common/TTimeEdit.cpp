@@ -1,4 +1,4 @@
-#include "TimeEdit.h"
+#include "common/TTimeEdit.h"
 
 #include <QKeyEvent>
 

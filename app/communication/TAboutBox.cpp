@@ -1,6 +1,6 @@
-#include "about.h"
+#include "communication/TAboutBox.h"
 
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
 #include <QApplication>
 #include <QGridLayout>

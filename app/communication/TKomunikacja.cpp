@@ -1,14 +1,14 @@
-#include "Komunik.h"
+#include "communication/TKomunikacja.h"
 
-#include "AppState.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/AppState.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
-#include "DriverText.h"
+#include "core/DriverText.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

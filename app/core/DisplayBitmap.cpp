@@ -1,4 +1,4 @@
-#include "DisplayBitmap.h"
+#include "core/DisplayBitmap.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "DriverText.h"
+#include "core/DriverText.h"
 
 #include "darvodr/Cp1250.h"
 #include "darvodr.h"

@@ -1,4 +1,4 @@
-#include "NamesFile.h"
+#include "core/NamesFile.h"
 
 bool SplitNamesLine(const QByteArray &line, std::string &name, uint8_t &rate) {
     const qsizetype tab = line.indexOf('\t');

@@ -1,6 +1,6 @@
-#include "UserDataFile.h"
+#include "core/UserDataFile.h"
 
-#include "DriverText.h"
+#include "core/DriverText.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,12 +1,12 @@
 // The "Testy" menu of the main window: its commands.
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "fTestWysw.h"
-#include "unumerunikatowy.h"
-#include "ustatusy.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "printertests/TfTestWyswietlacza.h"
+#include "printertests/TfNumerUnikatowy.h"
+#include "printertests/TfBajtyStatusu.h"
 
 #include "darvodr.h"
 #include "darvodr/Service.h"

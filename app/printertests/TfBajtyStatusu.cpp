@@ -1,6 +1,6 @@
-#include "ustatusy.h"
+#include "printertests/TfBajtyStatusu.h"
 
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Session.h"
 #include "pos/Printer.h"

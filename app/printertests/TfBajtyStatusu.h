@@ -2,7 +2,7 @@
 // read again and again while the dialog is open.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <QStringList>
 #include <cstdint>

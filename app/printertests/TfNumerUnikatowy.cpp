@@ -1,6 +1,6 @@
-#include "unumerunikatowy.h"
+#include "printertests/TfNumerUnikatowy.h"
 
-#include "DialogButtons.h"
+#include "common/DialogButtons.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

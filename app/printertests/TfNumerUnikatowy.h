@@ -1,7 +1,7 @@
 // Shows the printer's unique number, as the menu command read it.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 class QLabel;
 class QPushButton;

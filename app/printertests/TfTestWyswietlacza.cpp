@@ -1,6 +1,6 @@
-#include "fTestWysw.h"
+#include "printertests/TfTestWyswietlacza.h"
 
-#include "DialogButtons.h"
+#include "common/DialogButtons.h"
 
 #include <QLabel>
 #include <QPainter>

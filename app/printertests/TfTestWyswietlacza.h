@@ -2,7 +2,7 @@
 // the printer's test, as a picture (PEXA) or as the lit segments (NIVRA).
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <QImage>
 

@@ -2,7 +2,7 @@
 // report.
 #pragma once
 
-#include "uraportyokresowe.h"
+#include "reports/TfOkresoweWgNumerow.h"
 
 #include <cstdint>
 

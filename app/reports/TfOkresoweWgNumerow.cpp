@@ -1,10 +1,10 @@
-#include "uraportyokresowe.h"
+#include "reports/TfOkresoweWgNumerow.h"
 
-#include "AppState.h"
-#include "DialogButtons.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/AppState.h"
+#include "common/DialogButtons.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"

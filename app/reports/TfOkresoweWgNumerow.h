@@ -3,7 +3,7 @@
 // port reopened for the long report, the outcome of the report).
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <cstdint>
 #include <functional>

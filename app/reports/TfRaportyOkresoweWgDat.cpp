@@ -1,8 +1,8 @@
-#include "urapokrwgdat.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
 
-#include "AppState.h"
-#include "NivraSWindows.h"
-#include "uraportyokresowe.h"
+#include "core/AppState.h"
+#include "shell/TGlowneOkno.h"
+#include "reports/TfOkresoweWgNumerow.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"

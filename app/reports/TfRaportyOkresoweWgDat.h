@@ -2,7 +2,7 @@
 // report (or, for the settlement report, only of its range).
 #pragma once
 
-#include "uraportyokresowe.h"
+#include "reports/TfOkresoweWgNumerow.h"
 
 #include <cstdint>
 

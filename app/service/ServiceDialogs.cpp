@@ -1,11 +1,11 @@
-#include "ServiceDialogs.h"
+#include "service/ServiceDialogs.h"
 
-#include "AppState.h"
-#include "uDataGodzina1.h"
-#include "udaneuz.h"
-#include "urapokrwgdat.h"
-#include "uraportyokresowe.h"
-#include "ustawkipodatkowe.h"
+#include "core/AppState.h"
+#include "service/TfDataINumer.h"
+#include "service/TfDaneUzytkownika.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
+#include "reports/TfOkresoweWgNumerow.h"
+#include "taxes/TfStawkiPodatkowe.h"
 
 #include <QDate>
 #include <QDateTime>

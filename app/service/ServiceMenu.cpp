@@ -3,14 +3,14 @@
 // base. The fiscalisation and the settlement report cannot be undone on the
 // printer: they are surrounded by checks and questions, and their frames are
 // built here and sent as raw sequences.
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
-#include "AppState.h"
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "Komunik.h"
-#include "MessageBoxes.h"
-#include "ServiceDialogs.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "communication/TKomunikacja.h"
+#include "common/MessageBoxes.h"
+#include "service/ServiceDialogs.h"
 
 #include "darvodr.h"
 #include "darvodr/Core.h"

@@ -1,11 +1,11 @@
-#include "udaneuz.h"
+#include "service/TfDaneUzytkownika.h"
 
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "FileDialogs.h"
-#include "Komunik.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/FileDialogs.h"
+#include "communication/TKomunikacja.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"

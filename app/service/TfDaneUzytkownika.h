@@ -3,8 +3,8 @@
 // in a small text file so that one header can be written to many printers.
 #pragma once
 
-#include "Dialog.h"
-#include "UserDataFile.h"
+#include "common/TDialog.h"
+#include "core/UserDataFile.h"
 
 #include <QString>
 #include <array>

@@ -1,8 +1,8 @@
-#include "uDataGodzina1.h"
+#include "service/TfDataINumer.h"
 
-#include "AppState.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
+#include "core/AppState.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
 
 #include <QDateEdit>
 #include <QDateTime>

@@ -2,7 +2,7 @@
 // report; "Tak" ends it with Yes (6), "Nie" and Esc with No (7).
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <QDate>
 

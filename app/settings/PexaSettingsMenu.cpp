@@ -1,16 +1,16 @@
 // The "Ustawienia PEXA/PEXA F" submenu of "&Ustawienia": its commands. The
 // submenu is enabled only for the PEXA printers, so they run no device check.
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
-#include "AppState.h"
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "freklamaodczyt1.h"
-#include "uUstawienia.h"
-#include "udataeuroprzeglad.h"
-#include "ureklama.h"
-#include "utekstyreklamowe.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "settings/TfReklamaOdczyt.h"
+#include "settings/TfUstawienia.h"
+#include "settings/TfDataEuroPrzeglad.h"
+#include "settings/TfReklama.h"
+#include "settings/TfTekstyReklamowe.h"
 
 #include "darvodr/Service.h"
 

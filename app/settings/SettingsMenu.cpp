@@ -1,11 +1,11 @@
 // The "Ustawienia" menu of the main window: its commands.
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "d.h"
-#include "uIloscWierszy.h"
-#include "uSposobZaokraglania.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "settings/TfNumerKasy.h"
+#include "settings/TfIloscWierszy.h"
+#include "settings/TfSposobZaokraglania.h"
 
 #include "darvodr.h"
 

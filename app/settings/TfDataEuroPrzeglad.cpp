@@ -1,9 +1,9 @@
-#include "udataeuroprzeglad.h"
+#include "settings/TfDataEuroPrzeglad.h"
 
-#include "AppState.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/AppState.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"

@@ -2,7 +2,7 @@
 // read from and written to a PEXA printer (EuroDateSelected chooses).
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <QDate>
 

@@ -1,7 +1,7 @@
 // The number of lines the printer feeds after a printout.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 class QPushButton;
 class QSpinBox;

@@ -1,9 +1,9 @@
-#include "d.h"
+#include "settings/TfNumerKasy.h"
 
-#include "DialogButtons.h"
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
+#include "common/DialogButtons.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
 
 #include "darvodr/Service.h"
 

@@ -1,7 +1,7 @@
 // The cash register number (1..99) and the operator code (two characters).
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,10 +1,10 @@
-#include "ureklama.h"
+#include "settings/TfReklama.h"
 
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "FileDialogs.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/FileDialogs.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 

@@ -2,8 +2,8 @@
 // into the display buffer, and the dialog that sends it to the printer.
 #pragma once
 
-#include "Dialog.h"
-#include "DisplayBitmap.h"
+#include "common/TDialog.h"
+#include "core/DisplayBitmap.h"
 
 #include <QString>
 

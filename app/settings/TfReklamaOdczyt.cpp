@@ -1,4 +1,4 @@
-#include "freklamaodczyt1.h"
+#include "settings/TfReklamaOdczyt.h"
 
 #include <QLabel>
 #include <QPixmap>

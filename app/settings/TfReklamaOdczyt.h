@@ -1,7 +1,7 @@
 // The customer-display picture read back from the printer.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include "darvodr/Host.h"
 

@@ -1,10 +1,10 @@
-#include "uSposobZaokraglania.h"
+#include "settings/TfSposobZaokraglania.h"
 
-#include "DialogButtons.h"
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "Komunik.h"
-#include "MessageBoxes.h"
+#include "common/DialogButtons.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "communication/TKomunikacja.h"
+#include "common/MessageBoxes.h"
 
 #include "darvodr/Service.h"
 

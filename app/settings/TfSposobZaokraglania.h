@@ -1,7 +1,7 @@
 // How the printer rounds amounts: to grosze, tens of grosze or zlotys.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 class QPushButton;
 class TRadioGroup;

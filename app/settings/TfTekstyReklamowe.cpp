@@ -1,10 +1,10 @@
-#include "utekstyreklamowe.h"
+#include "settings/TfTekstyReklamowe.h"
 
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
-#include "udaneuz.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
+#include "service/TfDaneUzytkownika.h"
 
 #include "darvodr/Service.h"
 

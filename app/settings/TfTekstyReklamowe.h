@@ -1,7 +1,7 @@
 // The three advertising lines of a PEXA printer, 40 characters each.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <array>
 

@@ -1,10 +1,10 @@
-#include "uUstawienia.h"
+#include "settings/TfUstawienia.h"
 
-#include "AppState.h"
-#include "ErrorBeep.h"
-#include "Komunik.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
+#include "core/AppState.h"
+#include "common/ErrorBeep.h"
+#include "communication/TKomunikacja.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Core.h"
 #include "darvodr/Session.h"

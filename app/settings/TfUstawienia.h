@@ -3,7 +3,7 @@
 // groups 0..4 of three bytes each.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include "darvodr/Service.h"
 

@@ -1,10 +1,10 @@
 // The steps the menu commands share: the CMOS check, the error box, the
 // print start, the paper-out question and the print conditions check.
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
-#include "DriverText.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
+#include "core/DriverText.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
 
 #include "darvodr.h"
 

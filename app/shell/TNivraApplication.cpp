@@ -1,4 +1,4 @@
-#include "Application.h"
+#include "shell/TNivraApplication.h"
 
 #include <QIcon>
 #include <QLibraryInfo>

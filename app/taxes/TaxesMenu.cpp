@@ -1,11 +1,11 @@
 // The "Podatki" menu of the main window: its commands.
-#include "NivraSWindows.h"
+#include "shell/TGlowneOkno.h"
 
-#include "AppState.h"
-#include "ErrorBeep.h"
-#include "MessageBoxes.h"
-#include "uodczytstawki.h"
-#include "ustawkipodatkowe.h"
+#include "core/AppState.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "taxes/TfOdczytStawek.h"
+#include "taxes/TfStawkiPodatkowe.h"
 
 #include "darvodr.h"
 #include "darvodr/Session.h"

@@ -1,4 +1,4 @@
-#include "uodczytstawki.h"
+#include "taxes/TfOdczytStawek.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

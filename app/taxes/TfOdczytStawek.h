@@ -1,7 +1,7 @@
 // The tax rates read from the printer, one line per rate letter.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 // the printer, or only collected for the fiscalisation.
 #pragma once
 
-#include "Dialog.h"
+#include "common/TDialog.h"
 
 #include <array>
 #include <cstdint>

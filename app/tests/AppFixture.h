@@ -3,14 +3,14 @@
 // answers and the communication dialog.
 #pragma once
 
-#include "AppState.h"
-#include "Dialog.h"
-#include "ErrorBeep.h"
-#include "Komunik.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
-#include "WindowList.h"
-#include "about.h"
+#include "core/AppState.h"
+#include "common/TDialog.h"
+#include "common/ErrorBeep.h"
+#include "communication/TKomunikacja.h"
+#include "common/MessageBoxes.h"
+#include "shell/TGlowneOkno.h"
+#include "shell/WindowList.h"
+#include "communication/TAboutBox.h"
 
 #include "Emulator.h"
 #include "darvodr/Core.h"

@@ -1,5 +1,5 @@
 // The GUI tests run headless: one application object for all of them.
-#include "Application.h"
+#include "shell/TNivraApplication.h"
 #include "serial/Comm.h"
 
 #include <cstdlib>

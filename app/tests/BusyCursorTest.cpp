@@ -1,7 +1,7 @@
 // The hourglass cursor file: frames, steps and hot spots read from it,
 // damaged files refused, and the busy cursor of the main window.
 #include "AppFixture.h"
-#include "BusyCursor.h"
+#include "common/BusyCursor.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,11 +3,11 @@
 // of an erased clock from the communication dialog with today's date.
 #include "AppFixture.h"
 
-#include "DriverText.h"
-#include "uDataGodzina.h"
-#include "uDataGodzina1.h"
-#include "uUstawZegar.h"
-#include "uprzestawczas.h"
+#include "core/DriverText.h"
+#include "clock/TfDataGodzina.h"
+#include "service/TfDataINumer.h"
+#include "clock/TfUstawZegar.h"
+#include "clock/TfPrzestawianie.h"
 
 #include "SalesState.h"
 #include "darvodr.h"

@@ -1,5 +1,5 @@
 // Port and speed from the command line.
-#include "AppState.h"
+#include "core/AppState.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "AppFixture.h"
 #include "HeldPort.h"
 
-#include "DriverText.h"
+#include "core/DriverText.h"
 
 #include <QTimer>
 

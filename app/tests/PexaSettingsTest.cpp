@@ -2,14 +2,14 @@
 // advertising lines, the customer-display picture in both directions.
 #include "AppFixture.h"
 
-#include "DriverText.h"
-#include "FileDialogs.h"
-#include "freklamaodczyt1.h"
-#include "uUstawienia.h"
-#include "udataeuroprzeglad.h"
-#include "udaneuz.h"
-#include "ureklama.h"
-#include "utekstyreklamowe.h"
+#include "core/DriverText.h"
+#include "common/FileDialogs.h"
+#include "settings/TfReklamaOdczyt.h"
+#include "settings/TfUstawienia.h"
+#include "settings/TfDataEuroPrzeglad.h"
+#include "service/TfDaneUzytkownika.h"
+#include "settings/TfReklama.h"
+#include "settings/TfTekstyReklamowe.h"
 
 #include "darvodr/Host.h"
 

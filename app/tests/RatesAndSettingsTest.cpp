@@ -2,14 +2,14 @@
 // the Ustawienia menu, the display test and the unique number.
 #include "AppFixture.h"
 
-#include "DriverText.h"
-#include "d.h"
-#include "fTestWysw.h"
-#include "uIloscWierszy.h"
-#include "uSposobZaokraglania.h"
-#include "unumerunikatowy.h"
-#include "uodczytstawki.h"
-#include "ustawkipodatkowe.h"
+#include "core/DriverText.h"
+#include "settings/TfNumerKasy.h"
+#include "printertests/TfTestWyswietlacza.h"
+#include "settings/TfIloscWierszy.h"
+#include "settings/TfSposobZaokraglania.h"
+#include "printertests/TfNumerUnikatowy.h"
+#include "taxes/TfOdczytStawek.h"
+#include "taxes/TfStawkiPodatkowe.h"
 
 #include <QCheckBox>
 #include <QLabel>

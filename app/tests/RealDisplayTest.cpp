@@ -6,7 +6,7 @@
 #include "AppFixture.h"
 #include "Child.h"
 
-#include "uDataGodzina.h"
+#include "clock/TfDataGodzina.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -4,11 +4,11 @@
 // control printout from "baza.txt", the switch-off, and the status monitor.
 #include "AppFixture.h"
 
-#include "DriverText.h"
-#include "uOkresoweMiesieczne.h"
-#include "urapokrwgdat.h"
-#include "uraportyokresowe.h"
-#include "ustatusy.h"
+#include "core/DriverText.h"
+#include "reports/TfOkresoweMiesieczne.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
+#include "reports/TfOkresoweWgNumerow.h"
+#include "printertests/TfBajtyStatusu.h"
 
 #include <QDateEdit>
 #include <QDateTime>

@@ -3,9 +3,9 @@
 #include "AppFixture.h"
 
 #include "darvodr.h"
-#include "uDataGodzina1.h"
-#include "uraportyokresowe.h"
-#include "ustawkipodatkowe.h"
+#include "service/TfDataINumer.h"
+#include "reports/TfOkresoweWgNumerow.h"
+#include "taxes/TfStawkiPodatkowe.h"
 
 #include <QDate>
 #include <QDateEdit>

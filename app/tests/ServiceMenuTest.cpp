@@ -2,7 +2,7 @@
 // base, the fiscalisation and the settlement report, with the frames they
 // put on the wire and what the printer is left in.
 #include "AppFixture.h"
-#include "DriverText.h"
+#include "core/DriverText.h"
 
 #include <QProgressBar>
 

@@ -1,7 +1,7 @@
 // The "Testy" menu: the receipt-conditions test with its guided actions, the
 // drawer test and the fiscal memory test, against the emulated printer.
 #include "AppFixture.h"
-#include "ustawkipodatkowe.h"
+#include "taxes/TfStawkiPodatkowe.h"
 
 using namespace apptest;
 using darvosim::Printer;

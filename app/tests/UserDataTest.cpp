@@ -2,8 +2,8 @@
 // and the header written to, read from and control-printed by the printer.
 #include "AppFixture.h"
 
-#include "FileDialogs.h"
-#include "udaneuz.h"
+#include "common/FileDialogs.h"
+#include "service/TfDaneUzytkownika.h"
 
 #include <QCheckBox>
 #include <QClipboard>
