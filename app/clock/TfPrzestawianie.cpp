@@ -1,5 +1,6 @@
 #include "clock/TfPrzestawianie.h"
 
+#include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "common/DialogButtons.h"
 #include "core/DriverText.h"

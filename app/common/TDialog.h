@@ -5,10 +5,7 @@
 #pragma once
 
 #include <QDialog>
-#include <QList>
-#include <QPointer>
 #include <functional>
-#include <initializer_list>
 
 class TDialog : public QDialog {
   public:
@@ -35,18 +32,4 @@ class TDialog : public QDialog {
     void Activate();
     void Close();
     bool closed_ = true;
-};
-
-// While a dialog's command talks to the printer: the busy cursor on the main
-// window and the given buttons disabled; every way out of the scope puts the
-// arrow back and enables the buttons again.
-class TBusyScope {
-  public:
-    explicit TBusyScope(std::initializer_list<QWidget *> disable = {});
-    ~TBusyScope();
-    TBusyScope(const TBusyScope &) = delete;
-    TBusyScope &operator=(const TBusyScope &) = delete;
-
-  private:
-    QList<QPointer<QWidget>> disabled_;
 };

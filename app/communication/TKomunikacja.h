@@ -3,29 +3,13 @@
 #pragma once
 
 #include <QDialog>
-#include <QGroupBox>
-#include <QStringList>
 #include <cstdint>
 #include <functional>
 
-class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QRadioButton;
-
-// A titled group of radio buttons in columns, one of them selected.
-class TRadioGroup : public QGroupBox {
-  public:
-    TRadioGroup(const QString &caption, const QStringList &items, int columns, QWidget *parent);
-    int ItemIndex() const;
-    void SetItemIndex(int index);
-    QRadioButton *Button(int index) const;
-    int Count() const;
-
-  private:
-    QButtonGroup *group_;
-};
+class TRadioGroup;
 
 class TKomunikacja : public QDialog {
   public:

@@ -2,7 +2,7 @@
 // report.
 #pragma once
 
-#include "reports/TfOkresoweWgNumerow.h"
+#include "reports/TPeriodReportDialog.h"
 
 #include <cstdint>
 

@@ -1,5 +1,6 @@
 #include "reports/TfOkresoweWgNumerow.h"
 
+#include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "common/DialogButtons.h"
 #include "common/ErrorBeep.h"
@@ -19,49 +20,6 @@
 #include <cstring>
 
 TfOkresoweWgNumerow *fOkresoweWgNumerow = nullptr;
-
-int32_t ReopenForPeriodReport() {
-    darvo::PurgePort();
-    darvo::CloseSessionPort();
-    if (SelectedPort == 0) return 114; // no port chosen yet
-    return darvo::OpenSessionPort(SelectedPort, SelectedSpeed, darvo::PortWriteTimeout,
-                                  darvo::kPeriodReportReadTimeout);
-}
-
-void PeriodReportOutcome(int32_t code, uint8_t deviceType) {
-    // The report has been ordered: once the paper is back its printout is
-    // followed to its end.
-    GlowneOkno->ResumeAfterPaperOut(code, deviceType, 0);
-}
-
-TPeriodReportDialog::TPeriodReportDialog(QWidget *parent, const QString &objectName, const QString &caption)
-    : TDialog(parent, objectName, caption) {
-    lPytanie = new QLabel(QStringLiteral("Czy wykonać raport?"), this);
-    lPytanie->setObjectName(QStringLiteral("lPytanie"));
-    const TQuestionButtons buttons =
-        MakeQuestionButtons(this, QStringLiteral("bTak"), QStringLiteral("bNie"));
-    bTak = buttons.yes;
-    bNie = buttons.no;
-    connect(bTak, &QPushButton::clicked, this, [this] { bTakClick(); });
-    buttonRow_ = buttons.row;
-}
-
-void TPeriodReportDialog::LayOut(QHBoxLayout *fields) {
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lPytanie, 0, Qt::AlignHCenter);
-    layout->addLayout(fields);
-    layout->addLayout(buttonRow_);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void TPeriodReportDialog::OrderReport(uint8_t deviceType, const std::function<int32_t()> &report) {
-    if (int32_t code = PrintControl(1, deviceType); code != 0) {
-        GlowneOkno->ShowCommandError(code);
-        return;
-    }
-    PeriodReportOutcome(report(), deviceType);
-    accept();
-}
 
 TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
     : TPeriodReportDialog(parent, QStringLiteral("fOkresoweWgNumerow"),

@@ -1,8 +1,8 @@
 #include "reports/TfRaportyOkresoweWgDat.h"
 
+#include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
-#include "reports/TfOkresoweWgNumerow.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"

@@ -2,7 +2,7 @@
 // report (or, for the settlement report, only of its range).
 #pragma once
 
-#include "reports/TfOkresoweWgNumerow.h"
+#include "reports/TPeriodReportDialog.h"
 
 #include <cstdint>
 

@@ -41,10 +41,6 @@ int ShowFiscalisationRatesDialog() {
     return fStawkiPodatkowe->ShowModal();
 }
 
-int CheckNipLine(const QString &text) {
-    return CheckNip(text);
-}
-
 void ShowUserDataDialog(uint8_t deviceType) {
     if (!fDaneUzytkownika) return;
     const bool sixLines = deviceType == 7 || deviceType == 8 || deviceType == 9;

@@ -1,7 +1,6 @@
 // Where the service menu meets the dialogs it borrows from other commands:
 // the date-and-number question, the period report dialogs in range mode,
-// the tax-rate dialog in collect-only mode, the user data editor and its
-// NIP check.
+// the tax-rate dialog in collect-only mode and the user data editor.
 #pragma once
 
 #include <QString>
@@ -21,8 +20,5 @@ int ShowSettlementRangeDialog(bool byDates);
 // writing command presets it; with RatesCollectOnly set it leaves the chosen
 // rates in FiscalisationRates. Its modal result.
 int ShowFiscalisationRatesDialog();
-// The user data editor's NIP check of a header line: 0 correct, 1 wrong
-// check digit, 2 no digit, 3 no word "NIP".
-int CheckNipLine(const QString &text);
 // Shows the user data editor in the layout of the device type.
 void ShowUserDataDialog(uint8_t deviceType);

@@ -6,8 +6,10 @@
 #include "shell/TGlowneOkno.h"
 
 #include "core/AppState.h"
+#include "core/HeaderLines.h"
 #include "core/DriverText.h"
 #include "common/ErrorBeep.h"
+#include "common/TRadioGroup.h"
 #include "communication/TKomunikacja.h"
 #include "common/MessageBoxes.h"
 #include "service/ServiceDialogs.h"
@@ -477,9 +479,9 @@ void SwitchToFiscalMode() {
         return;
     }
     w.SetArrowCursor();
-    switch (CheckNipLine(FromDriver(lines[pexa ? 5 : 3]))) {
-    case 0: break;
-    case 1:
+    switch (CheckNip(FromDriver(lines[pexa ? 5 : 3]))) {
+    case kNipCorrect: break;
+    case kNipWrong:
         Beep();
         if (ShowBox(
                 BoxKind::WarningQuestion, QStringLiteral("Błąd"),
@@ -490,7 +492,7 @@ void SwitchToFiscalMode() {
             return;
         }
         break;
-    case 2:
+    case kNipNoDigits:
         Refuse(QStringLiteral(
             "NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r                      Brak cyfr w ciągu "
             "znaków.         "));

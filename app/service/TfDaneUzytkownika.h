@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/TDialog.h"
+#include "core/HeaderLines.h"
 #include "core/UserDataFile.h"
 
 #include <QString>
@@ -14,17 +15,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TRadioGroup;
-
-// The header line formatters (also used for the advertising lines). Both
-// replace every character below code 32 by a space and give exactly `width`
-// characters: CentreLine trims, cuts and centres (an odd spare space goes to
-// the right), PadLine fills with spaces on the right or cuts.
-QString CentreLine(const QString &text, int width);
-QString PadLine(const QString &text, int width);
-
-// Checks the line that holds the tax identification number.
-enum NipCheck { kNipCorrect = 0, kNipWrong = 1, kNipNoDigits = 2, kNipNoWord = 3 };
-int CheckNip(const QString &text);
 
 class TfDaneUzytkownika : public TDialog {
   public:

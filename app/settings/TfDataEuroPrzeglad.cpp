@@ -1,5 +1,6 @@
 #include "settings/TfDataEuroPrzeglad.h"
 
+#include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"

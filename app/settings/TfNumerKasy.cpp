@@ -1,5 +1,6 @@
 #include "settings/TfNumerKasy.h"
 
+#include "common/TBusyScope.h"
 #include "common/DialogButtons.h"
 #include "core/DriverText.h"
 #include "common/ErrorBeep.h"

@@ -1,5 +1,6 @@
 #include "settings/TfReklama.h"
 
+#include "common/TBusyScope.h"
 #include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/FileDialogs.h"

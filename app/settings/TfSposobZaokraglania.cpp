@@ -1,9 +1,10 @@
 #include "settings/TfSposobZaokraglania.h"
 
+#include "common/TBusyScope.h"
 #include "common/DialogButtons.h"
 #include "core/DriverText.h"
 #include "common/ErrorBeep.h"
-#include "communication/TKomunikacja.h"
+#include "common/TRadioGroup.h"
 #include "common/MessageBoxes.h"
 
 #include "darvodr/Service.h"

@@ -1,10 +1,11 @@
 #include "settings/TfTekstyReklamowe.h"
 
+#include "common/TBusyScope.h"
 #include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
 #include "shell/TGlowneOkno.h"
-#include "service/TfDaneUzytkownika.h"
+#include "core/HeaderLines.h"
 
 #include "darvodr/Service.h"
 

@@ -1,7 +1,9 @@
 #include "settings/TfUstawienia.h"
 
+#include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "common/ErrorBeep.h"
+#include "common/TRadioGroup.h"
 #include "communication/TKomunikacja.h"
 #include "common/MessageBoxes.h"
 #include "shell/TGlowneOkno.h"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "darvodr/Host.h"
+#include "shell/TActivityArea.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -24,22 +25,6 @@ class QMenu;
 class QProgressBar;
 class QStatusBar;
 class QTimer;
-
-// The main window's client area; the activity text is drawn on it.
-class TActivityArea : public QWidget {
-  public:
-    explicit TActivityArea(QWidget *parent);
-    void SetText(const QString &text);
-    QString Text() const { return text_; }
-    // Where the text is drawn (empty when there is none).
-    QRect TextRect() const;
-
-  protected:
-    void paintEvent(QPaintEvent *event) override;
-
-  private:
-    QString text_;
-};
 
 // Results of the print conditions check.
 enum ConditionCodes {

@@ -1,5 +1,6 @@
 #include "taxes/TfStawkiPodatkowe.h"
 
+#include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "common/DialogButtons.h"
 #include "core/DriverText.h"

@@ -6,6 +6,7 @@
 #include "core/AppState.h"
 #include "common/TDialog.h"
 #include "common/ErrorBeep.h"
+#include "common/TRadioGroup.h"
 #include "communication/TKomunikacja.h"
 #include "common/MessageBoxes.h"
 #include "shell/TGlowneOkno.h"
