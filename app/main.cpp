@@ -3,10 +3,10 @@
 // With both a port and a speed it connects at once; otherwise it opens the
 // communication dialog. NIVRASW_SCREENSHOT=<file.png> saves a picture of the
 // connected main window to the file and ends the program.
-#include "core/AppState.h"
-#include "shell/TNivraApplication.h"
 #include "common/BusyCursor.h"
+#include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
+#include "shell/TNivraApplication.h"
 #include "shell/WindowList.h"
 
 #include "darvodr/Core.h"

@@ -1,12 +1,12 @@
 // The "Zegar" menu of the main window: its commands.
 #include "shell/TGlowneOkno.h"
 
-#include "core/AppState.h"
+#include "clock/TfDataGodzina.h"
+#include "clock/TfPrzestawianie.h"
+#include "clock/TfUstawZegar.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
-#include "clock/TfDataGodzina.h"
-#include "clock/TfUstawZegar.h"
-#include "clock/TfPrzestawianie.h"
+#include "core/AppState.h"
 
 #include "darvodr/Session.h"
 

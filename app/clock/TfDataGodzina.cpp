@@ -1,9 +1,9 @@
 #include "clock/TfDataGodzina.h"
 
-#include "core/AppState.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
 #include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"

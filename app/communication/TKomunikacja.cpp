@@ -1,15 +1,15 @@
 #include "communication/TKomunikacja.h"
 
-#include "core/AppState.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
 #include "common/TRadioGroup.h"
+#include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
 
+#include "core/DriverText.h"
 #include "darvodr.h"
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
-#include "core/DriverText.h"
 
 #include <QComboBox>
 #include <QGuiApplication>

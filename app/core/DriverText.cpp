@@ -1,7 +1,7 @@
 #include "core/DriverText.h"
 
-#include "darvodr/Cp1250.h"
 #include "darvodr.h"
+#include "darvodr/Cp1250.h"
 
 QString FromDriver(const std::string &cp1250) {
     return QString::fromStdString(darvo::Cp1250ToUtf8(cp1250));

@@ -1,12 +1,12 @@
 // The "Testy" menu of the main window: its commands.
 #include "shell/TGlowneOkno.h"
 
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
-#include "printertests/TfTestWyswietlacza.h"
-#include "printertests/TfNumerUnikatowy.h"
+#include "core/DriverText.h"
 #include "printertests/TfBajtyStatusu.h"
+#include "printertests/TfNumerUnikatowy.h"
+#include "printertests/TfTestWyswietlacza.h"
 
 #include "darvodr.h"
 #include "darvodr/Service.h"

@@ -1,14 +1,14 @@
 // The "Raporty" menu of the main window: its commands.
 #include "shell/TGlowneOkno.h"
 
-#include "core/AppState.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
 #include "core/NamesFile.h"
 #include "reports/TfOkresoweMiesieczne.h"
-#include "reports/TfRaportyOkresoweWgDat.h"
 #include "reports/TfOkresoweWgNumerow.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"

@@ -1,10 +1,10 @@
 #include "reports/TfOkresoweWgNumerow.h"
 
-#include "common/TBusyScope.h"
-#include "core/AppState.h"
 #include "common/DialogButtons.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"

@@ -1,10 +1,10 @@
 #include "service/ServiceDialogs.h"
 
 #include "core/AppState.h"
-#include "service/TfDataINumer.h"
-#include "service/TfDaneUzytkownika.h"
-#include "reports/TfRaportyOkresoweWgDat.h"
 #include "reports/TfOkresoweWgNumerow.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
+#include "service/TfDaneUzytkownika.h"
+#include "service/TfDataINumer.h"
 #include "taxes/TfStawkiPodatkowe.h"
 
 #include <QDate>

@@ -5,13 +5,13 @@
 // built here and sent as raw sequences.
 #include "shell/TGlowneOkno.h"
 
-#include "core/AppState.h"
-#include "core/HeaderLines.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
 #include "common/TRadioGroup.h"
 #include "communication/TKomunikacja.h"
-#include "common/MessageBoxes.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
+#include "core/HeaderLines.h"
 #include "service/ServiceDialogs.h"
 
 #include "darvodr.h"

@@ -1,11 +1,11 @@
 #include "service/TfDaneUzytkownika.h"
 
-#include "common/TBusyScope.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/FileDialogs.h"
-#include "common/TRadioGroup.h"
 #include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "common/TRadioGroup.h"
+#include "core/DriverText.h"
 #include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"

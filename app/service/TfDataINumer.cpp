@@ -1,8 +1,8 @@
 #include "service/TfDataINumer.h"
 
-#include "core/AppState.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "core/AppState.h"
 
 #include <QDateEdit>
 #include <QDateTime>

@@ -2,15 +2,15 @@
 // submenu is enabled only for the PEXA printers, so they run no device check.
 #include "shell/TGlowneOkno.h"
 
-#include "core/AppState.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
-#include "settings/TfReklamaOdczyt.h"
-#include "settings/TfUstawienia.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
 #include "settings/TfDataEuroPrzeglad.h"
 #include "settings/TfReklama.h"
+#include "settings/TfReklamaOdczyt.h"
 #include "settings/TfTekstyReklamowe.h"
+#include "settings/TfUstawienia.h"
 
 #include "darvodr/Service.h"
 

@@ -1,10 +1,10 @@
 // The "Ustawienia" menu of the main window: its commands.
 #include "shell/TGlowneOkno.h"
 
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
-#include "settings/TfNumerKasy.h"
+#include "core/DriverText.h"
 #include "settings/TfIloscWierszy.h"
+#include "settings/TfNumerKasy.h"
 #include "settings/TfSposobZaokraglania.h"
 
 #include "darvodr.h"

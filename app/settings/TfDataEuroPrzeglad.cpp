@@ -1,9 +1,9 @@
 #include "settings/TfDataEuroPrzeglad.h"
 
-#include "common/TBusyScope.h"
-#include "core/AppState.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"

@@ -1,10 +1,10 @@
 #include "settings/TfNumerKasy.h"
 
-#include "common/TBusyScope.h"
 #include "common/DialogButtons.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "core/DriverText.h"
 
 #include "darvodr/Service.h"
 

@@ -1,10 +1,10 @@
 #include "settings/TfReklama.h"
 
-#include "common/TBusyScope.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/FileDialogs.h"
 #include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "core/DriverText.h"
 #include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"

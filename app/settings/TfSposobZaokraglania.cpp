@@ -1,11 +1,11 @@
 #include "settings/TfSposobZaokraglania.h"
 
-#include "common/TBusyScope.h"
 #include "common/DialogButtons.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
-#include "common/TRadioGroup.h"
 #include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "common/TRadioGroup.h"
+#include "core/DriverText.h"
 
 #include "darvodr/Service.h"
 

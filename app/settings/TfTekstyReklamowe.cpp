@@ -1,11 +1,11 @@
 #include "settings/TfTekstyReklamowe.h"
 
-#include "common/TBusyScope.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
-#include "shell/TGlowneOkno.h"
+#include "common/TBusyScope.h"
+#include "core/DriverText.h"
 #include "core/HeaderLines.h"
+#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 

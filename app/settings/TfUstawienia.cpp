@@ -1,11 +1,11 @@
 #include "settings/TfUstawienia.h"
 
-#include "common/TBusyScope.h"
-#include "core/AppState.h"
 #include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
 #include "common/TRadioGroup.h"
 #include "communication/TKomunikacja.h"
-#include "common/MessageBoxes.h"
+#include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
 
 #include "darvodr/Core.h"

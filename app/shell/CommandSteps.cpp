@@ -2,9 +2,9 @@
 // print start, the paper-out question and the print conditions check.
 #include "shell/TGlowneOkno.h"
 
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "core/DriverText.h"
 
 #include "darvodr.h"
 

@@ -1,9 +1,9 @@
 // The "Podatki" menu of the main window: its commands.
 #include "shell/TGlowneOkno.h"
 
-#include "core/AppState.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "core/AppState.h"
 #include "taxes/TfOdczytStawek.h"
 #include "taxes/TfStawkiPodatkowe.h"
 

@@ -1,11 +1,11 @@
 #include "taxes/TfStawkiPodatkowe.h"
 
-#include "common/TBusyScope.h"
-#include "core/AppState.h"
 #include "common/DialogButtons.h"
-#include "core/DriverText.h"
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
 #include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"

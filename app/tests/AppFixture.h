@@ -3,15 +3,15 @@
 // answers and the communication dialog.
 #pragma once
 
-#include "core/AppState.h"
-#include "common/TDialog.h"
 #include "common/ErrorBeep.h"
-#include "common/TRadioGroup.h"
-#include "communication/TKomunikacja.h"
 #include "common/MessageBoxes.h"
+#include "common/TDialog.h"
+#include "common/TRadioGroup.h"
+#include "communication/TAboutBox.h"
+#include "communication/TKomunikacja.h"
+#include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
 #include "shell/WindowList.h"
-#include "communication/TAboutBox.h"
 
 #include "Emulator.h"
 #include "darvodr/Core.h"

@@ -3,11 +3,11 @@
 // of an erased clock from the communication dialog with today's date.
 #include "AppFixture.h"
 
-#include "core/DriverText.h"
 #include "clock/TfDataGodzina.h"
-#include "service/TfDataINumer.h"
-#include "clock/TfUstawZegar.h"
 #include "clock/TfPrzestawianie.h"
+#include "clock/TfUstawZegar.h"
+#include "core/DriverText.h"
+#include "service/TfDataINumer.h"
 
 #include "SalesState.h"
 #include "darvodr.h"

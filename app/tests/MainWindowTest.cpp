@@ -2,8 +2,8 @@
 // exception hook, about box, closing, and the program's message boxes.
 #include "AppFixture.h"
 
-#include "shell/TNivraApplication.h"
 #include "core/DriverText.h"
+#include "shell/TNivraApplication.h"
 
 #include "darvodr/Host.h"
 

@@ -2,14 +2,14 @@
 // advertising lines, the customer-display picture in both directions.
 #include "AppFixture.h"
 
-#include "core/DriverText.h"
 #include "common/FileDialogs.h"
-#include "settings/TfReklamaOdczyt.h"
-#include "settings/TfUstawienia.h"
-#include "settings/TfDataEuroPrzeglad.h"
+#include "core/DriverText.h"
 #include "service/TfDaneUzytkownika.h"
+#include "settings/TfDataEuroPrzeglad.h"
 #include "settings/TfReklama.h"
+#include "settings/TfReklamaOdczyt.h"
 #include "settings/TfTekstyReklamowe.h"
+#include "settings/TfUstawienia.h"
 
 #include "darvodr/Host.h"
 

@@ -3,11 +3,11 @@
 #include "AppFixture.h"
 
 #include "core/DriverText.h"
-#include "settings/TfNumerKasy.h"
+#include "printertests/TfNumerUnikatowy.h"
 #include "printertests/TfTestWyswietlacza.h"
 #include "settings/TfIloscWierszy.h"
+#include "settings/TfNumerKasy.h"
 #include "settings/TfSposobZaokraglania.h"
-#include "printertests/TfNumerUnikatowy.h"
 #include "taxes/TfOdczytStawek.h"
 #include "taxes/TfStawkiPodatkowe.h"
 

@@ -5,10 +5,10 @@
 #include "AppFixture.h"
 
 #include "core/DriverText.h"
-#include "reports/TfOkresoweMiesieczne.h"
-#include "reports/TfRaportyOkresoweWgDat.h"
-#include "reports/TfOkresoweWgNumerow.h"
 #include "printertests/TfBajtyStatusu.h"
+#include "reports/TfOkresoweMiesieczne.h"
+#include "reports/TfOkresoweWgNumerow.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
 
 #include <QDateEdit>
 #include <QDateTime>

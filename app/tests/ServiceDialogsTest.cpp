@@ -3,8 +3,8 @@
 #include "AppFixture.h"
 
 #include "darvodr.h"
-#include "service/TfDataINumer.h"
 #include "reports/TfOkresoweWgNumerow.h"
+#include "service/TfDataINumer.h"
 #include "taxes/TfStawkiPodatkowe.h"
 
 #include <QDate>
