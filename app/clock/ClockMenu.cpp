@@ -27,8 +27,6 @@ void TGlowneOkno::ConnectClockMenu() {
     OnItem("Odczytzegara1", &TGlowneOkno::Odczytzegara1Click);
     OnItem("Przestawianiezegara1", &TGlowneOkno::Przestawianiezegara1Click);
     OnItem("Inicjowaniezegara1", &TGlowneOkno::Inicjowaniezegara1Click);
-    // The communication dialog runs it when it finds the CMOS memory erased.
-    ClockInitialisationCommand = [this] { Inicjowaniezegara1Click(); };
 }
 
 void TGlowneOkno::Odczytzegara1Click() {
@@ -45,6 +43,7 @@ void TGlowneOkno::Odczytzegara1Click() {
 void TGlowneOkno::Przestawianiezegara1Click() {
     uint8_t type = 9;
     if (!DeviceCheck(type) || !CmosCheck() || !fPrzestawianie) return;
+    fPrzestawianie->ShowClock = [this] { Odczytzegara1Click(); };
     ErrorBeep();
     fPrzestawianie->ShowModal();
     ClearActivityMessage();
@@ -99,6 +98,7 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
     fUstawZegar->dtDate->setDate(now.date());
     fUstawZegar->meZegar->setText(now.time().toString(QStringLiteral("hh:mm")));
     fUstawZegar->Button1->setEnabled(true);
+    fUstawZegar->ShowClock = [this] { Odczytzegara1Click(); };
     ErrorBeep();
     fUstawZegar->ShowModal();
     ClearActivityMessage();

@@ -4,7 +4,6 @@
 #include "common/MessageBoxes.h"
 #include "core/AppState.h"
 #include "core/DriverText.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 
@@ -16,8 +15,8 @@
 
 TfDataGodzina *fDataGodzina = nullptr;
 
-TfDataGodzina::TfDataGodzina(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fDataGodzina"),
+TfDataGodzina::TfDataGodzina(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fDataGodzina"),
               QStringLiteral("Data i godzina z drukarki fiskalnej...")) {
     fDataGodzina = this;
     lData = new QLabel(QStringLiteral("Data   :     "), this);
@@ -62,10 +61,10 @@ void TfDataGodzina::FormClose() {
 void TfDataGodzina::tZegarTimer() {
     tZegar->stop();
     bool errorReported = false;
-    const bool erased = GlowneOkno && GlowneOkno->CheckCmosErased(errorReported);
+    const bool erased = host_.CheckCmosErased(errorReported);
     if (erased) {
         ErrorBeep();
-        GlowneOkno->ClearActivityMessage();
+        host_.ClearActivityMessage();
         if (ClockInitSucceeded) {
             // The printer took the command but kept its clock unset: it
             // refuses a date before its last daily report.
@@ -80,15 +79,15 @@ void TfDataGodzina::tZegarTimer() {
         reject();
         return;
     }
-    if (errorReported || !GlowneOkno) {
-        if (GlowneOkno) GlowneOkno->SetArrowCursor();
+    if (errorReported) {
+        host_.SetArrowCursor();
         reject();
         return;
     }
     ClockInitSucceeded = false; // the clock runs: whatever was set took
     std::string date, time;
     if (int32_t code = ReadClock(date, time); code != 0) {
-        GlowneOkno->SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBeep();
         ErrorBox(ErrorMessageText(code));
         reject();

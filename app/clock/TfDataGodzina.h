@@ -10,7 +10,7 @@ class QTimer;
 
 class TfDataGodzina : public TDialog {
   public:
-    explicit TfDataGodzina(QWidget *parent);
+    TfDataGodzina(QWidget *parent, CommandHost &host);
 
     QLabel *lData;
     QLabel *lCzas;

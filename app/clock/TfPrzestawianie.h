@@ -11,7 +11,7 @@ class QPushButton;
 
 class TfPrzestawianie : public TDialog {
   public:
-    explicit TfPrzestawianie(QWidget *parent);
+    TfPrzestawianie(QWidget *parent, CommandHost &host);
 
     QLabel *Label1; // "Godzina (gg : mm)"
     QLabel *Label2; // the question
@@ -20,6 +20,10 @@ class TfPrzestawianie : public TDialog {
     QPushButton *Button2; // "&Nie"
 
     void Button1Click();
+
+    // Run after the shift: the live clock (Zegar > "Odczyt zegara") shows
+    // the new time. The menu that opens the dialog sets it.
+    std::function<void()> ShowClock;
 
   protected:
     void FormActivate() override;

@@ -6,7 +6,6 @@
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "core/DriverText.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 
@@ -21,8 +20,8 @@
 
 TfUstawZegar *fUstawZegar = nullptr;
 
-TfUstawZegar::TfUstawZegar(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fUstawZegar"),
+TfUstawZegar::TfUstawZegar(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fUstawZegar"),
               QStringLiteral("Inicjowanie zegara drukarki fiskalnej ")) {
     fUstawZegar = this;
     auto label = [this](const char *name, const QString &text) {
@@ -109,7 +108,7 @@ void TfUstawZegar::Button1Click() {
     const QDate date = dtDate->date();
     int32_t code = 0;
     {
-        TBusyScope busy({Button1});
+        TBusyScope busy(host_, {Button1});
         pbZegar->setValue(0);
         code = darvo::InitClock(static_cast<uint8_t>(date.year() % 100), static_cast<uint8_t>(date.month()),
                                 static_cast<uint8_t>(date.day()), static_cast<uint8_t>(hour),
@@ -126,5 +125,5 @@ void TfUstawZegar::Button1Click() {
     // The live clock tells whether the printer has really set its clock (it
     // keeps it unset for a date before its last daily report); the dialog
     // stays open for another date until the user closes it.
-    if (GlowneOkno) GlowneOkno->Odczytzegara1Click();
+    if (ShowClock) ShowClock();
 }

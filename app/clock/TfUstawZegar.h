@@ -14,7 +14,7 @@ class QPushButton;
 
 class TfUstawZegar : public TDialog {
   public:
-    explicit TfUstawZegar(QWidget *parent);
+    TfUstawZegar(QWidget *parent, CommandHost &host);
 
     QLabel *Label1; // the question
     QLabel *Label2; // "Godzina:"
@@ -30,6 +30,11 @@ class TfUstawZegar : public TDialog {
     // The printer's progress while it erases its memory (0..100): the
     // normal controls give way to the text and the bar.
     void EraseProgress(const QString &text, int position);
+
+    // Run after the printer took a new clock: the live clock (Zegar >
+    // "Odczyt zegara") tells whether it is really set. The menu that opens
+    // the dialog sets it.
+    std::function<void()> ShowClock;
 
   protected:
     void FormActivate() override;

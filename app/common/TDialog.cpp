@@ -1,7 +1,5 @@
 #include "common/TDialog.h"
 
-#include "shell/TGlowneOkno.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
@@ -13,7 +11,8 @@ TDialog::Runner &ModalRunner() {
 }
 } // namespace
 
-TDialog::TDialog(QWidget *parent, const QString &objectName, const QString &caption) : QDialog(parent) {
+TDialog::TDialog(QWidget *parent, CommandHost &host, const QString &objectName, const QString &caption)
+    : QDialog(parent), host_(host) {
     setObjectName(objectName);
     setWindowTitle(caption);
     setModal(true);
@@ -47,7 +46,7 @@ void TDialog::showEvent(QShowEvent *event) {
 
 void TDialog::Activate() {
     closed_ = false;
-    QWidget *main = GlowneOkno;
+    QWidget *main = parentWidget();
     if (main && main->isVisible())
         move(main->frameGeometry().center() - rect().center());
     else if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -64,5 +63,5 @@ void TDialog::Close() {
     if (closed_) return;
     closed_ = true;
     FormClose();
-    if (GlowneOkno) GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

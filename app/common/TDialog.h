@@ -1,15 +1,17 @@
-// The base of every dialog the menu commands open: created once at start-up,
-// shown modally, centred over the main window on activation; Esc closes it,
-// Enter acts as its default button, and closing it clears the main window's
-// activity text.
+// The base of every dialog the menu commands open: created once at start-up
+// with the window it works for (its parent) and that window's host, shown
+// modally, centred over its parent on activation; Esc closes it, Enter acts
+// as its default button, and closing it clears the activity text.
 #pragma once
+
+#include "shell/CommandHost.h"
 
 #include <QDialog>
 #include <functional>
 
 class TDialog : public QDialog {
   public:
-    TDialog(QWidget *parent, const QString &objectName, const QString &caption);
+    TDialog(QWidget *parent, CommandHost &host, const QString &objectName, const QString &caption);
 
     // Shows the dialog modally and returns its result. Tests replace the
     // modal loop with a runner: the dialog is activated, the runner acts on
@@ -27,6 +29,8 @@ class TDialog : public QDialog {
 
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
+
+    CommandHost &host_;
 
   private:
     void Activate();

@@ -1,7 +1,5 @@
 #include "communication/TAboutBox.h"
 
-#include "shell/TGlowneOkno.h"
-
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,7 +10,7 @@
 
 TAboutBox *AboutBox = nullptr;
 
-TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent) {
+TAboutBox::TAboutBox(QWidget *parent, CommandHost &host) : QDialog(parent), host_(host) {
     AboutBox = this;
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("O programie"));
@@ -61,5 +59,5 @@ void TAboutBox::showEvent(QShowEvent *event) {
 
 void TAboutBox::done(int result) {
     QDialog::done(result);
-    if (GlowneOkno) GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

@@ -1,6 +1,8 @@
 // The about box.
 #pragma once
 
+#include "shell/CommandHost.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -8,7 +10,7 @@ class QPushButton;
 
 class TAboutBox : public QDialog {
   public:
-    explicit TAboutBox(QWidget *parent);
+    TAboutBox(QWidget *parent, CommandHost &host);
 
     QLabel *ProgramIcon;
     QLabel *ProductName;
@@ -21,6 +23,9 @@ class TAboutBox : public QDialog {
   protected:
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
+
+  private:
+    CommandHost &host_;
 };
 
 extern TAboutBox *AboutBox;

@@ -4,7 +4,6 @@
 #include "common/MessageBoxes.h"
 #include "common/TRadioGroup.h"
 #include "core/AppState.h"
-#include "shell/TGlowneOkno.h"
 
 #include "core/DriverText.h"
 #include "darvodr.h"
@@ -21,7 +20,7 @@
 
 TKomunikacja *Komunikacja = nullptr;
 
-TKomunikacja::TKomunikacja(QWidget *parent) : QDialog(parent) {
+TKomunikacja::TKomunikacja(QWidget *parent, CommandHost &host) : QDialog(parent), host_(host) {
     Komunikacja = this;
     setObjectName(QStringLiteral("Komunikacja"));
     setWindowTitle(QStringLiteral("Ustaw parametry komunikacji"));
@@ -104,9 +103,8 @@ void TKomunikacja::done(int r) {
 }
 
 void TKomunikacja::FormClose() {
-    if (!GlowneOkno) return;
-    GlowneOkno->setEnabled(true);
-    GlowneOkno->ClearActivityMessage();
+    host_.EnableWindow();
+    host_.ClearActivityMessage();
 }
 
 QString LockReasonsText(uint8_t lockByte) {
@@ -126,24 +124,23 @@ QString LockReasonsText(uint8_t lockByte) {
 }
 
 void TKomunikacja::Button1Click() {
-    TGlowneOkno &main = *GlowneOkno;
     Button1->setEnabled(false);
     SelectedPort = SelectedPortEntry();
     SelectedSpeed = SpeedOfItem(rgPredkosc->ItemIndex());
 
-    if (int32_t opened = main.ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
+    if (int32_t opened = host_.ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
         Button1->setEnabled(true);
-        main.ClearActivityMessage();
-        main.ShowOpeningResult(opened, SelectedPort);
+        host_.ClearActivityMessage();
+        host_.ShowOpeningResult(opened, SelectedPort);
         return;
     }
 
     uint8_t type = 9;
     bool errorReported = false;
-    if (!main.CheckConnectedDevice(type, errorReported)) {
+    if (!host_.CheckConnectedDevice(type, errorReported)) {
         Button1->setEnabled(true);
         if (!errorReported) {
-            main.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
+            host_.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną"));
         }
         return;
     }
@@ -152,42 +149,42 @@ void TKomunikacja::Button1Click() {
     // Into the protocol core's own device type, which DeviceName names.
     if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
         Button1->setEnabled(true);
-        main.ShowErrorCode(code);
+        host_.ShowCommandError(code);
         return;
     }
     type = darvo::DeviceType;
-    main.ConfigureMenusForDevice(type);
+    host_.ConfigureMenusForDevice(type);
     std::string name;
     if (int32_t code = DeviceName(name); code != 0)
-        main.ShowErrorCode(code);
+        host_.ShowCommandError(code);
     else
-        main.SetStatusPanels(FromDriver(name), SelectedPort, SelectedSpeed);
+        host_.SetStatusPanels(FromDriver(name), SelectedPort, SelectedSpeed);
     Button1->setEnabled(true);
 
     if (darvo::IsPexaFamily(type)) {
         uint8_t secondState = 0, lockReason = 0;
         if (int32_t code = darvo::ReadLockReasons(secondState, lockReason); code != 0) {
-            main.ShowErrorCode(code);
-            main.ClearActivityMessage();
+            host_.ShowCommandError(code);
+            host_.ClearActivityMessage();
             return;
         }
         if (lockReason != 0) {
             ErrorBeep();
             ErrorBox(LockReasonsText(lockReason));
-            main.ClearActivityMessage();
+            host_.ClearActivityMessage();
             return;
         }
     }
 
     bool cmosError = false;
-    const bool erased = main.CheckCmosErased(cmosError);
+    const bool erased = host_.CheckCmosErased(cmosError);
     if (cmosError) {
-        main.SetArrowCursor();
-        main.ClearActivityMessage();
+        host_.SetArrowCursor();
+        host_.ClearActivityMessage();
         return;
     }
     if (erased) {
-        main.SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBeep();
         for (;;) {
             const BoxAnswer answer =
@@ -195,9 +192,9 @@ void TKomunikacja::Button1Click() {
                         QStringLiteral(" Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?"));
             if (answer != BoxAnswer::Yes) return;
             // Without the clock initialisation command there is nothing more to do.
-            if (!main.ClockInitialisationCommand) return;
+            if (!ClockInitialisationCommand) return;
             ClockInitialised = false;
-            main.ClockInitialisationCommand();
+            ClockInitialisationCommand();
             if (ClockInitialised) break;
         }
     }

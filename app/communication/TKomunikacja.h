@@ -2,6 +2,8 @@
 // them when the user confirms.
 #pragma once
 
+#include "shell/CommandHost.h"
+
 #include <QDialog>
 #include <cstdint>
 #include <functional>
@@ -13,7 +15,7 @@ class TRadioGroup;
 
 class TKomunikacja : public QDialog {
   public:
-    explicit TKomunikacja(QWidget *parent);
+    TKomunikacja(QWidget *parent, CommandHost &host);
 
     QLabel *Label1;
     QComboBox *cbNumerPortu;
@@ -29,6 +31,10 @@ class TKomunikacja : public QDialog {
     // when the printer can work.
     void Button1Click();
 
+    // Zegar > "Inicjowanie zegara", run when the printer's CMOS memory was
+    // erased and the user wants the clock set; the window list sets it.
+    std::function<void()> ClockInitialisationCommand;
+
     // Runs instead of the modal loop when set (tests script the dialog).
     static std::function<void(TKomunikacja &)> &ModalRunner();
 
@@ -39,6 +45,8 @@ class TKomunikacja : public QDialog {
   private:
     void FormActivate();
     void FormClose();
+
+    CommandHost &host_;
 };
 
 // "KASA ZABLOKOWANA: " and one line for each reason set in the lock byte.

@@ -1,7 +1,5 @@
 #include "printertests/TfBajtyStatusu.h"
 
-#include "shell/TGlowneOkno.h"
-
 #include "darvodr/Session.h"
 #include "pos/Printer.h"
 
@@ -15,8 +13,8 @@
 
 TfBajtyStatusu *fBajtyStatusu = nullptr;
 
-TfBajtyStatusu::TfBajtyStatusu(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fBajtyStatusu"), QStringLiteral("Informacja...")) {
+TfBajtyStatusu::TfBajtyStatusu(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fBajtyStatusu"), QStringLiteral("Informacja...")) {
     fBajtyStatusu = this;
     mStatusy = new QTextEdit(this);
     mStatusy->setObjectName(QStringLiteral("mStatusy"));
@@ -68,12 +66,12 @@ QStringList TfBajtyStatusu::StatusTexts(const darvo::StatusSet &status, uint8_t 
 void TfBajtyStatusu::tStatusTimer() {
     tStatus->stop();
     mStatusy->setCursorWidth(0);
-    if (QWidget *main = GlowneOkno; main && main->isVisible())
+    if (QWidget *main = parentWidget(); main && main->isVisible())
         move(main->frameGeometry().center() - rect().center());
 
     darvo::StatusSet status;
     if (int32_t code = darvo::ReadStatusBytes(status); code != 0) {
-        GlowneOkno->ShowCommandError(code);
+        host_.ShowCommandError(code);
         reject();
         return;
     }
@@ -82,6 +80,6 @@ void TfBajtyStatusu::tStatusTimer() {
         mStatusy->append(line);
         mStatusy->setAlignment(Qt::AlignHCenter);
     }
-    GlowneOkno->SetArrowCursor();
+    host_.SetArrowCursor();
     if (isVisible()) tStatus->start();
 }

@@ -17,7 +17,7 @@ class QTimer;
 
 class TfBajtyStatusu : public TDialog {
   public:
-    explicit TfBajtyStatusu(QWidget *parent);
+    TfBajtyStatusu(QWidget *parent, CommandHost &host);
 
     // The monitor's lines for the status bytes read from a printer of the
     // given type, in the order they are shown.

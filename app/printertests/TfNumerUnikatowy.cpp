@@ -7,8 +7,8 @@
 
 TfNumerUnikatowy *fNumerUnikatowy = nullptr;
 
-TfNumerUnikatowy::TfNumerUnikatowy(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fNumerUnikatowy"), QStringLiteral("Informacja...")) {
+TfNumerUnikatowy::TfNumerUnikatowy(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fNumerUnikatowy"), QStringLiteral("Informacja...")) {
     fNumerUnikatowy = this;
     lNumerUnikatowy = new QLabel(this);
     lNumerUnikatowy->setObjectName(QStringLiteral("lNumerUnikatowy"));

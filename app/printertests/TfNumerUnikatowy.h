@@ -8,7 +8,7 @@ class QPushButton;
 
 class TfNumerUnikatowy : public TDialog {
   public:
-    explicit TfNumerUnikatowy(QWidget *parent);
+    TfNumerUnikatowy(QWidget *parent, CommandHost &host);
 
     QLabel *lNumerUnikatowy;
     QPushButton *bOK;

@@ -88,8 +88,8 @@ QImage DisplayTestPicture(TestPicture which) {
     return {};
 }
 
-TfTestWyswietlacza::TfTestWyswietlacza(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fTestWyswietlacza"), QStringLiteral("Test wyświetlacza")) {
+TfTestWyswietlacza::TfTestWyswietlacza(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fTestWyswietlacza"), QStringLiteral("Test wyświetlacza")) {
     fTestWyswietlacza = this;
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));

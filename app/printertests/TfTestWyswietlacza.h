@@ -18,7 +18,7 @@ QImage DisplayTestPicture(TestPicture which);
 
 class TfTestWyswietlacza : public TDialog {
   public:
-    explicit TfTestWyswietlacza(QWidget *parent);
+    TfTestWyswietlacza(QWidget *parent, CommandHost &host);
 
     QLabel *Label1;
     QLabel *iTest1, *iTest2, *ITest3, *ITest4, *iTest3Neg, *iTest4Neg;

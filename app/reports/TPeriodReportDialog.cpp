@@ -2,7 +2,6 @@
 
 #include "common/DialogButtons.h"
 #include "core/AppState.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"
@@ -21,14 +20,9 @@ int32_t ReopenForPeriodReport() {
                                   darvo::kPeriodReportReadTimeout);
 }
 
-void PeriodReportOutcome(int32_t code, uint8_t deviceType) {
-    // The report has been ordered: once the paper is back its printout is
-    // followed to its end.
-    GlowneOkno->ResumeAfterPaperOut(code, deviceType, 0);
-}
-
-TPeriodReportDialog::TPeriodReportDialog(QWidget *parent, const QString &objectName, const QString &caption)
-    : TDialog(parent, objectName, caption) {
+TPeriodReportDialog::TPeriodReportDialog(QWidget *parent, CommandHost &host, const QString &objectName,
+                                         const QString &caption)
+    : TDialog(parent, host, objectName, caption) {
     lPytanie = new QLabel(QStringLiteral("Czy wykonać raport?"), this);
     lPytanie->setObjectName(QStringLiteral("lPytanie"));
     const TQuestionButtons buttons =
@@ -49,9 +43,11 @@ void TPeriodReportDialog::LayOut(QHBoxLayout *fields) {
 
 void TPeriodReportDialog::OrderReport(uint8_t deviceType, const std::function<int32_t()> &report) {
     if (int32_t code = PrintControl(1, deviceType); code != 0) {
-        GlowneOkno->ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
-    PeriodReportOutcome(report(), deviceType);
+    // The report has been ordered: once the paper is back its printout is
+    // followed to its end.
+    host_.ResumeAfterPaperOut(report(), deviceType, 0);
     accept();
 }

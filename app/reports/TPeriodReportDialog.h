@@ -13,10 +13,6 @@ class QPushButton;
 
 // Reopens the selected port with the read time-out a period report needs.
 int32_t ReopenForPeriodReport();
-// The outcome of a period report: on paper out the question whether to
-// resume, asked again while the printer still reports it; any other error
-// in an error box. Ends with the arrow cursor.
-void PeriodReportOutcome(int32_t code, uint8_t deviceType);
 
 // What the three period report dialogs share: the question "Czy wykonać
 // raport?" above their fields, "&Tak" (the default, runs bTakClick) and
@@ -30,12 +26,15 @@ class TPeriodReportDialog : public TDialog {
     virtual void bTakClick() = 0;
 
   protected:
-    TPeriodReportDialog(QWidget *parent, const QString &objectName, const QString &caption);
+    TPeriodReportDialog(QWidget *parent, CommandHost &host, const QString &objectName,
+                        const QString &caption);
     // The question, then the fields, then the buttons.
     void LayOut(QHBoxLayout *fields);
-    // Once the printer can print, orders the report and handles its outcome,
-    // then closes; a printer that cannot print leaves the dialog open for
-    // another try.
+    // Once the printer can print, orders the report and handles its outcome
+    // (on paper out the question whether to resume, asked again while the
+    // printer still reports it; any other error in an error box), then
+    // closes; a printer that cannot print leaves the dialog open for another
+    // try.
     void OrderReport(uint8_t deviceType, const std::function<int32_t()> &report);
 
   private:

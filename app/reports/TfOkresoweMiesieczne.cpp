@@ -2,7 +2,6 @@
 
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"
@@ -18,8 +17,8 @@
 
 TfOkresoweMiesieczne *fOkresoweMiesieczne = nullptr;
 
-TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent)
-    : TPeriodReportDialog(parent, QStringLiteral("fOkresoweMiesieczne"),
+TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent, CommandHost &host)
+    : TPeriodReportDialog(parent, host, QStringLiteral("fOkresoweMiesieczne"),
                           QStringLiteral("Raporty okresowe miesięczne")) {
     fOkresoweMiesieczne = this;
     seRok = new QSpinBox(this);
@@ -55,9 +54,9 @@ void TfOkresoweMiesieczne::FormActivate() {
 void TfOkresoweMiesieczne::bTakClick() {
     if (!bTak->isEnabled()) return;
     // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
-    TBusyScope busy({bTak});
+    TBusyScope busy(host_, {bTak});
     if (int32_t opened = ReopenForPeriodReport(); opened != 0) {
-        GlowneOkno->ShowCommandError(opened);
+        host_.ShowCommandError(opened);
         reject();
         return;
     }

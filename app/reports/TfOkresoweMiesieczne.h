@@ -10,7 +10,7 @@ class QSpinBox;
 
 class TfOkresoweMiesieczne : public TPeriodReportDialog {
   public:
-    explicit TfOkresoweMiesieczne(QWidget *parent);
+    TfOkresoweMiesieczne(QWidget *parent, CommandHost &host);
 
     // Tens and units of the two-digit year, tens and units of the month.
     static void MonthRecord(int year, int month, uint8_t record[12]);

@@ -5,7 +5,6 @@
 #include "common/MessageBoxes.h"
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"
@@ -21,8 +20,8 @@
 
 TfOkresoweWgNumerow *fOkresoweWgNumerow = nullptr;
 
-TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent)
-    : TPeriodReportDialog(parent, QStringLiteral("fOkresoweWgNumerow"),
+TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent, CommandHost &host)
+    : TPeriodReportDialog(parent, host, QStringLiteral("fOkresoweWgNumerow"),
                           QStringLiteral("Raporty okresowe według numerów")) {
     fOkresoweWgNumerow = this;
     auto spin = [this](const char *name) {
@@ -62,7 +61,7 @@ void TfOkresoweWgNumerow::FormActivate() {
 void TfOkresoweWgNumerow::bTakClick() {
     if (!bTak->isEnabled()) return;
     // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
-    TBusyScope busy({bTak});
+    TBusyScope busy(host_, {bTak});
     // The port is made ready for the long report first, in both uses: the
     // settlement report that collects this range takes long as well.
     const int32_t opened = ReopenForPeriodReport();
@@ -74,7 +73,7 @@ void TfOkresoweWgNumerow::bTakClick() {
         return;
     }
     if (opened != 0) {
-        GlowneOkno->ShowCommandError(opened);
+        host_.ShowCommandError(opened);
         reject();
         return;
     }

@@ -10,7 +10,7 @@ class QSpinBox;
 
 class TfOkresoweWgNumerow : public TPeriodReportDialog {
   public:
-    explicit TfOkresoweWgNumerow(QWidget *parent);
+    TfOkresoweWgNumerow(QWidget *parent, CommandHost &host);
 
     // First and last number, 16-bit little-endian each; the rest zero.
     static void NumbersRecord(int first, int last, uint8_t record[12]);

@@ -2,7 +2,6 @@
 
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Reports.h"
@@ -18,8 +17,8 @@
 
 TfRaportyOkresoweWgDat *fRaportyOkresoweWgDat = nullptr;
 
-TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(QWidget *parent)
-    : TPeriodReportDialog(parent, QStringLiteral("fRaportyOkresoweWgDat"),
+TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(QWidget *parent, CommandHost &host)
+    : TPeriodReportDialog(parent, host, QStringLiteral("fRaportyOkresoweWgDat"),
                           QStringLiteral("Raporty okresowe według dat")) {
     fRaportyOkresoweWgDat = this;
     auto date = [this](const char *name) {
@@ -57,7 +56,7 @@ void TfRaportyOkresoweWgDat::FormActivate() {
 void TfRaportyOkresoweWgDat::bTakClick() {
     if (!bTak->isEnabled()) return;
     // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
-    TBusyScope busy({bTak});
+    TBusyScope busy(host_, {bTak});
     uint8_t record[12];
     DatesRecord(dtOd->date(), dtDo->date(), record);
     if (SettlementRangeMode) {
@@ -68,7 +67,7 @@ void TfRaportyOkresoweWgDat::bTakClick() {
     uint8_t type = 9;
     int32_t version = 0;
     if (int32_t code = darvo::ReadDeviceType(type, version); code != 0) {
-        GlowneOkno->ShowCommandError(code);
+        host_.ShowCommandError(code);
         reject();
         return;
     }

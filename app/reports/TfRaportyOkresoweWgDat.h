@@ -11,7 +11,7 @@ class QDateEdit;
 
 class TfRaportyOkresoweWgDat : public TPeriodReportDialog {
   public:
-    explicit TfRaportyOkresoweWgDat(QWidget *parent);
+    TfRaportyOkresoweWgDat(QWidget *parent, CommandHost &host);
 
     // The digits y y m m d d of each date (two-digit year), as values 0..9.
     static void DatesRecord(const QDate &from, const QDate &to, uint8_t record[12]);

@@ -6,7 +6,6 @@
 #include "common/TBusyScope.h"
 #include "common/TRadioGroup.h"
 #include "core/DriverText.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
@@ -52,8 +51,8 @@ bool SixLinePrinter(uint8_t type) {
 
 } // namespace
 
-TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fDaneUzytkownika"), QStringLiteral("Dane użytkownika")) {
+TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fDaneUzytkownika"), QStringLiteral("Dane użytkownika")) {
     fDaneUzytkownika = this;
     setFixedSize(700, 330);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -160,7 +159,7 @@ void TfDaneUzytkownika::FormActivate() {
 }
 
 void TfDaneUzytkownika::FormClose() {
-    GlowneOkno->SetArrowCursor();
+    host_.SetArrowCursor();
 }
 
 void TfDaneUzytkownika::SetLayout(int layout) {
@@ -283,17 +282,16 @@ uint8_t TfDaneUzytkownika::Attribute(int n, bool sixLinePrinter) const {
 // ------------------------------------------------------- printer commands
 
 bool TfDaneUzytkownika::PreChecks(bool write, uint8_t &type, bool &fiscal) {
-    TGlowneOkno &main = *GlowneOkno;
-    auto stop = [&main](const QString &text) {
-        main.RefuseCommand(text);
+    auto stop = [this](const QString &text) {
+        host_.RefuseCommand(text);
         return false;
     };
-    if (!main.DeviceCheck(type, write)) return false;
+    if (!host_.DeviceCheck(type, write)) return false;
     bool errorReported = false;
-    main.SetBusyCursor();
-    const bool erased = main.CheckCmosErased(errorReported);
+    host_.SetBusyCursor();
+    const bool erased = host_.CheckCmosErased(errorReported);
     if (errorReported) {
-        main.ClearActivityMessage();
+        host_.ClearActivityMessage();
         return false;
     }
     if (erased)
@@ -301,8 +299,8 @@ bool TfDaneUzytkownika::PreChecks(bool write, uint8_t &type, bool &fiscal) {
                           : QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
     int32_t version = 0;
     if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
-        main.ShowCommandError(code);
-        main.ClearActivityMessage();
+        host_.ShowCommandError(code);
+        host_.ClearActivityMessage();
         return false;
     }
     type = darvo::DeviceType;
@@ -311,8 +309,8 @@ bool TfDaneUzytkownika::PreChecks(bool write, uint8_t &type, bool &fiscal) {
                           : QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji"));
     int32_t fiscalFlag = 0;
     if (int32_t code = darvo::IsFiscalMode(fiscalFlag); code != 0) {
-        main.ShowCommandError(code);
-        main.ClearActivityMessage();
+        host_.ShowCommandError(code);
+        host_.ClearActivityMessage();
         return false;
     }
     fiscal = fiscalFlag != 0;
@@ -325,13 +323,13 @@ bool TfDaneUzytkownika::NipAccepted(const QString &text) {
     Button2->setEnabled(true);
     Button3->setEnabled(true);
     bWydrKontr->setEnabled(true);
-    GlowneOkno->SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
     if (code == kNipWrong) {
         const bool go =
             ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"), kNipWrongText) == BoxAnswer::Yes;
-        if (go) GlowneOkno->SetBusyCursor();
+        if (go) host_.SetBusyCursor();
         return go;
     }
     ErrorBox(code == kNipNoDigits ? kNipNoDigitsText : kNipNoWordText);
@@ -339,8 +337,8 @@ bool TfDaneUzytkownika::NipAccepted(const QString &text) {
 }
 
 void TfDaneUzytkownika::WriteToPrinter() {
-    TBusyScope busy({Button2});
-    GlowneOkno->ShowActivityMessage(QStringLiteral("Zapis danych użytkownika..."));
+    TBusyScope busy(host_, {Button2});
+    host_.ShowActivityMessage(QStringLiteral("Zapis danych użytkownika..."));
     uint8_t type = 9;
     bool fiscal = false;
     if (!PreChecks(true, type, fiscal)) return;
@@ -350,8 +348,8 @@ void TfDaneUzytkownika::WriteToPrinter() {
         const int32_t code =
             darvo::WriteUserData(static_cast<uint8_t>(n), attribute, ToDriver(edits[n - 1]->text()));
         if (code != 0) {
-            GlowneOkno->ShowCommandError(code);
-            GlowneOkno->ClearActivityMessage();
+            host_.ShowCommandError(code);
+            host_.ClearActivityMessage();
         }
         return code == 0;
     };
@@ -376,7 +374,7 @@ void TfDaneUzytkownika::WriteToPrinter() {
                 QStringLiteral("       Drukarka pracuje w trybie fiskalnym.     \r"
                                "    Do drukarki zostały zapisane linie danych   \r"
                                "użytkownika oprócz linii zawierającej numer NIP."));
-        GlowneOkno->ClearActivityMessage();
+        host_.ClearActivityMessage();
         return;
     }
     if (six) {
@@ -385,16 +383,16 @@ void TfDaneUzytkownika::WriteToPrinter() {
     } else if (!write(4, Attribute(4, six))) {
         return;
     }
-    GlowneOkno->SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
     ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
             six ? QStringLiteral("Do drukarki zostało zapisanych 6 linii danych użytkownika.")
                 : QStringLiteral("Do drukarki zostały zapisane 4 linie danych użytkownika."));
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
 void TfDaneUzytkownika::ReadFromPrinter() {
-    TBusyScope busy({Button3});
+    TBusyScope busy(host_, {Button3});
     uint8_t type = 9;
     bool fiscal = false;
     if (!PreChecks(false, type, fiscal)) return;
@@ -402,8 +400,8 @@ void TfDaneUzytkownika::ReadFromPrinter() {
     darvo::UserDataLines lines;
     uint8_t flags = 0;
     if (int32_t code = darvo::ReadUserData(six ? 6 : 4, lines, flags); code != 0) {
-        GlowneOkno->ShowCommandError(code);
-        GlowneOkno->ClearActivityMessage();
+        host_.ShowCommandError(code);
+        host_.ClearActivityMessage();
         return;
     }
     // The printer's layout first: the four-line layout empties lines 5 and 6.
@@ -420,19 +418,19 @@ void TfDaneUzytkownika::ReadFromPrinter() {
     if (six)
         for (int i = 0; i < kLines - 1; ++i)
             talls[i]->setChecked((flags >> i) & 1);
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
     update();
 }
 
 void TfDaneUzytkownika::ControlPrintout() {
-    TBusyScope busy({bWydrKontr, Button2, Button3});
+    TBusyScope busy(host_, {bWydrKontr, Button2, Button3});
     uint8_t type = 9;
     bool fiscal = false;
     if (!PreChecks(false, type, fiscal)) return;
     const bool six = SixLinePrinter(type);
     if (!six && fiscal) {
-        GlowneOkno->RefuseCommand(QStringLiteral("    Drukarka pracuje w trybie fiskalnym.   \r"
-                                                 "Kontrolny wydruk nagłówka nie jest możliwy."));
+        host_.RefuseCommand(QStringLiteral("    Drukarka pracuje w trybie fiskalnym.   \r"
+                                           "Kontrolny wydruk nagłówka nie jest możliwy."));
         return;
     }
     // Line 4 of a four-line printer goes out in 40 characters whatever its
@@ -444,9 +442,8 @@ void TfDaneUzytkownika::ControlPrintout() {
     darvo::UserDataLines lines;
     for (int i = 0; i < (six ? 6 : 4); ++i)
         lines[i] = ToDriver(edits[i]->text());
-    if (int32_t code = darvo::PrintUserDataCheck(six ? 6 : 4, lines); code != 0)
-        GlowneOkno->ShowCommandError(code);
-    GlowneOkno->ClearActivityMessage();
+    if (int32_t code = darvo::PrintUserDataCheck(six ? 6 : 4, lines); code != 0) host_.ShowCommandError(code);
+    host_.ClearActivityMessage();
 }
 
 // -------------------------------------------------------------- the file

@@ -18,7 +18,7 @@ class TRadioGroup;
 
 class TfDaneUzytkownika : public TDialog {
   public:
-    explicit TfDaneUzytkownika(QWidget *parent);
+    TfDaneUzytkownika(QWidget *parent, CommandHost &host);
 
     static constexpr int kLines = 6;
     enum Layout { kFourLines = 0, kSixLines = 1 };

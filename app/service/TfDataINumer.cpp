@@ -17,8 +17,8 @@
 
 TfDataINumer *fDataINumer = nullptr;
 
-TfDataINumer::TfDataINumer(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fDataINumer"),
+TfDataINumer::TfDataINumer(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fDataINumer"),
               QStringLiteral("Podaj datę i numer unikatowy urządzenia")) {
     fDataINumer = this;
     auto *lDate = new QLabel(QStringLiteral("Data bieżąca"), this);

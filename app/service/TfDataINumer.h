@@ -16,7 +16,7 @@ class TfDataINumer : public TDialog {
     static constexpr int kYes = 6;
     static constexpr int kNo = 7;
 
-    explicit TfDataINumer(QWidget *parent);
+    TfDataINumer(QWidget *parent, CommandHost &host);
 
     QDateEdit *db;
     QLineEdit *meNumer; // exactly eight digits

@@ -4,6 +4,8 @@
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
+#include "common/TRadioGroup.h"
+#include "communication/TKomunikacja.h"
 #include "core/AppState.h"
 #include "core/DriverText.h"
 #include "settings/TfDataEuroPrzeglad.h"
@@ -25,6 +27,10 @@ void TGlowneOkno::ConnectPexaSettingsMenu() {
 }
 
 void TGlowneOkno::Ustawienia2Click() {
+    fUstawienia->ReconnectAtSpeed = [](uint16_t speed) {
+        Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(speed));
+        Komunikacja->Button1Click();
+    };
     ErrorBeep();
     fUstawienia->ShowModal();
     ClearActivityMessage();

@@ -4,7 +4,6 @@
 #include "common/MessageBoxes.h"
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 #include "darvodr/Session.h"
@@ -24,8 +23,8 @@ QDate ProposedServiceDate(bool euro, const QDate &today) {
     return euro ? today : today.addYears(1);
 }
 
-TfDataEuroPrzeglad::TfDataEuroPrzeglad(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fDataEuroPrzeglad"), QString()) {
+TfDataEuroPrzeglad::TfDataEuroPrzeglad(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fDataEuroPrzeglad"), QString()) {
     fDataEuroPrzeglad = this;
     dtDate = new QDateEdit(this);
     dtDate->setObjectName(QStringLiteral("dtDate"));
@@ -59,13 +58,13 @@ void TfDataEuroPrzeglad::FormActivate() {
 }
 
 void TfDataEuroPrzeglad::ReadFromPrinter() {
-    TBusyScope busy({bOdczyt, bZapis});
+    TBusyScope busy(host_, {bOdczyt, bZapis});
     const bool euro = EuroDateSelected;
     uint8_t year = 0, month = 0, day = 0;
     if (int32_t code =
             darvo::ReadServiceDate(euro ? darvo::kEuroDate : darvo::kServiceDate, year, month, day);
         code != 0) {
-        GlowneOkno->ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     if (year == 0 && month == 0 && day == 0) {
@@ -88,42 +87,41 @@ void TfDataEuroPrzeglad::ReadFromPrinter() {
 }
 
 void TfDataEuroPrzeglad::WriteToPrinter() {
-    TBusyScope busy({bOdczyt, bZapis});
+    TBusyScope busy(host_, {bOdczyt, bZapis});
     WriteDate();
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
 void TfDataEuroPrzeglad::WriteDate() {
     const bool euro = EuroDateSelected;
-    TGlowneOkno &main = *GlowneOkno;
     uint8_t type = 9;
-    if (!main.DeviceCheck(type)) return;
-    main.SetBusyCursor();
+    if (!host_.DeviceCheck(type)) return;
+    host_.SetBusyCursor();
     for (;;) {
         darvo::StatusSet status;
         if (int32_t code = darvo::ReadStatusBytes(status); code != 0) {
-            main.ShowCommandError(code);
+            host_.ShowCommandError(code);
             return;
         }
         if (status.bytes[4] & kServiceJumperBit) break;
-        main.SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBeep();
         const BoxAnswer again = ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
                                         QStringLiteral("Ustawienie daty jest niemożliwe.\r"
                                                        "Zwora serwisowa jest w pozycji normalnej.        \r"
                                                        "Czy sprawdzić stan zwory ponownie?        "));
         if (again != BoxAnswer::Yes) return;
-        main.SetBusyCursor();
+        host_.SetBusyCursor();
     }
     const QDate date = dtDate->date();
     const int32_t code = darvo::WriteServiceDate(
         euro ? darvo::kEuroDate : darvo::kServiceDate, static_cast<uint8_t>(date.year() - 2000),
         static_cast<uint8_t>(date.month()), static_cast<uint8_t>(date.day()));
     if (code != 0) {
-        main.ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
-    main.SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
     ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
             euro ? QStringLiteral("Zapisano datę wprowadzenia euro do drukarki fiskalnej")

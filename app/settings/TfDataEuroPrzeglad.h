@@ -15,7 +15,7 @@ QDate ProposedServiceDate(bool euro, const QDate &today);
 
 class TfDataEuroPrzeglad : public TDialog {
   public:
-    explicit TfDataEuroPrzeglad(QWidget *parent);
+    TfDataEuroPrzeglad(QWidget *parent, CommandHost &host);
 
     QDateEdit *dtDate;
     QPushButton *bOdczyt, *bZapis;

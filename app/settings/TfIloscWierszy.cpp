@@ -15,8 +15,8 @@
 
 TfIloscWierszy *fIloscWierszy = nullptr;
 
-TfIloscWierszy::TfIloscWierszy(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fIloscWierszy"), QStringLiteral("Odpowiedz...")) {
+TfIloscWierszy::TfIloscWierszy(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fIloscWierszy"), QStringLiteral("Odpowiedz...")) {
     fIloscWierszy = this;
     seIloscWierszy = new QSpinBox(this);
     seIloscWierszy->setObjectName(QStringLiteral("seIloscWierszy"));
@@ -44,7 +44,7 @@ void TfIloscWierszy::FormActivate() {
 void TfIloscWierszy::Button1Click() {
     int32_t code = 0;
     {
-        TBusyScope busy({Button1});
+        TBusyScope busy(host_, {Button1});
         code = darvo::WriteFeedLines(static_cast<uint8_t>(seIloscWierszy->value()));
     }
     if (code != 0) {

@@ -8,7 +8,7 @@ class QSpinBox;
 
 class TfIloscWierszy : public TDialog {
   public:
-    explicit TfIloscWierszy(QWidget *parent);
+    TfIloscWierszy(QWidget *parent, CommandHost &host);
 
     QSpinBox *seIloscWierszy; // 3..30; the menu lowers the minimum for some printers
     QPushButton *Button1;     // "&Tak"

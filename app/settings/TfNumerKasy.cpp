@@ -24,8 +24,8 @@ QString OperatorCodeText(const QString &code) {
     return code.rightJustified(2, QLatin1Char(' '));
 }
 
-TfNumerKasy::TfNumerKasy(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fNumerKasy"), QStringLiteral("Odpowiedz...")) {
+TfNumerKasy::TfNumerKasy(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fNumerKasy"), QStringLiteral("Odpowiedz...")) {
     fNumerKasy = this;
     seNrKasy = new QSpinBox(this);
     seNrKasy->setObjectName(QStringLiteral("seNrKasy"));
@@ -57,7 +57,7 @@ void TfNumerKasy::FormActivate() {
 void TfNumerKasy::Button1Click() {
     int32_t code = 0;
     {
-        TBusyScope busy({Button1});
+        TBusyScope busy(host_, {Button1});
         code = darvo::WritePrinterNumber(ToDriver(CashRegisterNumberText(seNrKasy->value())),
                                          ToDriver(OperatorCodeText(eKod->text())));
     }

@@ -15,7 +15,7 @@ QString OperatorCodeText(const QString &code);
 
 class TfNumerKasy : public TDialog {
   public:
-    explicit TfNumerKasy(QWidget *parent);
+    TfNumerKasy(QWidget *parent, CommandHost &host);
 
     QSpinBox *seNrKasy;
     QLineEdit *eKod;

@@ -5,7 +5,6 @@
 #include "common/MessageBoxes.h"
 #include "common/TBusyScope.h"
 #include "core/DriverText.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 
@@ -30,8 +29,8 @@ bool LoadDisplayBitmap(const QString &fileName) {
     return true;
 }
 
-TfReklama::TfReklama(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fReklama"), QStringLiteral("Dane na wyświetlacz")) {
+TfReklama::TfReklama(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fReklama"), QStringLiteral("Dane na wyświetlacz")) {
     fReklama = this;
     bZapis = new QPushButton(QStringLiteral("Zapis do drukarki"), this);
     bZapis->setObjectName(QStringLiteral("bZapis"));
@@ -46,13 +45,13 @@ QString TfReklama::opOpen() {
 }
 
 void TfReklama::WriteToPrinter() {
-    TBusyScope busy({bZapis});
+    TBusyScope busy(host_, {bZapis});
     if (int32_t code = darvo::WriteDisplayData(); code != 0) {
-        GlowneOkno->ShowCommandError(code);
-        GlowneOkno->ClearActivityMessage();
+        host_.ShowCommandError(code);
+        host_.ClearActivityMessage();
         return;
     }
-    GlowneOkno->SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
     ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
             QStringLiteral("Zapisano dane na wyświetlacz do drukarki"));

@@ -14,7 +14,7 @@ bool LoadDisplayBitmap(const QString &fileName);
 
 class TfReklama : public TDialog {
   public:
-    explicit TfReklama(QWidget *parent);
+    TfReklama(QWidget *parent, CommandHost &host);
 
     QPushButton *bZapis; // "Zapis do drukarki"
 

@@ -39,8 +39,8 @@ QByteArray DisplayReadBackBitmap(const darvo::DisplayRows &rows) {
     return b;
 }
 
-TfReklamaOdczyt::TfReklamaOdczyt(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fReklamaOdczyt"), QStringLiteral("Dane na wyświetlacz")) {
+TfReklamaOdczyt::TfReklamaOdczyt(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fReklamaOdczyt"), QStringLiteral("Dane na wyświetlacz")) {
     fReklamaOdczyt = this;
     iBitmapa = new QLabel(this);
     iBitmapa->setObjectName(QStringLiteral("iBitmapa"));

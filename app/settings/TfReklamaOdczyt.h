@@ -17,7 +17,7 @@ QByteArray DisplayReadBackBitmap(const darvo::DisplayRows &rows);
 
 class TfReklamaOdczyt : public TDialog {
   public:
-    explicit TfReklamaOdczyt(QWidget *parent);
+    TfReklamaOdczyt(QWidget *parent, CommandHost &host);
 
     QLabel *iBitmapa; // stretched to its size
     QPushButton *bOK;

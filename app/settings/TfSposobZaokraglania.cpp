@@ -19,8 +19,8 @@ namespace {
 constexpr int32_t kNak = 24; // a printer that does not know the reading refuses it
 }
 
-TfSposobZaokraglania::TfSposobZaokraglania(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fSposobZaokraglania"), QStringLiteral("Odpowiedz...")) {
+TfSposobZaokraglania::TfSposobZaokraglania(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fSposobZaokraglania"), QStringLiteral("Odpowiedz...")) {
     fSposobZaokraglania = this;
     rgZaokraglanie = new TRadioGroup(QString(),
                                      {QStringLiteral("jednostki groszy"), QStringLiteral("dziesiątki groszy"),
@@ -46,7 +46,7 @@ void TfSposobZaokraglania::FormActivate() {
     int32_t mode = 0;
     int32_t code = 0;
     {
-        TBusyScope busy({Button1});
+        TBusyScope busy(host_, {Button1});
         code = darvo::ReadRounding(mode);
     }
     if (code == kNak) {
@@ -67,7 +67,7 @@ void TfSposobZaokraglania::Button1Click() {
     if (mode < 0) return;
     int32_t code = 0;
     {
-        TBusyScope busy({Button1});
+        TBusyScope busy(host_, {Button1});
         code = darvo::WriteRounding(static_cast<uint8_t>(mode));
     }
     if (code != 0) {

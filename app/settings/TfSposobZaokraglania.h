@@ -8,7 +8,7 @@ class TRadioGroup;
 
 class TfSposobZaokraglania : public TDialog {
   public:
-    explicit TfSposobZaokraglania(QWidget *parent);
+    TfSposobZaokraglania(QWidget *parent, CommandHost &host);
 
     TRadioGroup *rgZaokraglanie; // modes 0, 1, 2
     QPushButton *Button1;        // "&Tak"

@@ -5,7 +5,6 @@
 #include "common/TBusyScope.h"
 #include "core/DriverText.h"
 #include "core/HeaderLines.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Service.h"
 
@@ -19,8 +18,8 @@
 
 TfTekstyReklamowe *fTekstyReklamowe = nullptr;
 
-TfTekstyReklamowe::TfTekstyReklamowe(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fTekstyReklamowe"), QStringLiteral("Linie reklamowe")) {
+TfTekstyReklamowe::TfTekstyReklamowe(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fTekstyReklamowe"), QStringLiteral("Linie reklamowe")) {
     fTekstyReklamowe = this;
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     auto *grid = new QGridLayout;
@@ -74,30 +73,30 @@ void TfTekstyReklamowe::WriteToPrinter() {
     for (int i = 0; i < 3; ++i)
         if (centres_[i]->isChecked())
             edits_[i]->setText(CentreLine(edits_[i]->text(), darvo::kAdvertLineLength));
-    TBusyScope busy({bZapis, bOdczyt, bKasowanie});
+    TBusyScope busy(host_, {bZapis, bOdczyt, bKasowanie});
     for (uint8_t line = 0; line < 3; ++line) {
         const std::string text = ToDriver(PadLine(edits_[line]->text(), darvo::kAdvertLineLength));
         if (int32_t code = darvo::WriteAdvertLines(line, text); code != 0) {
-            GlowneOkno->ShowCommandError(code);
-            GlowneOkno->ClearActivityMessage();
+            host_.ShowCommandError(code);
+            host_.ClearActivityMessage();
             return;
         }
     }
-    GlowneOkno->SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
     ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
             QStringLiteral("Zapisano do drukarki teksty reklamowe"));
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
 void TfTekstyReklamowe::ReadFromPrinter() {
-    TBusyScope busy({bZapis, bOdczyt, bKasowanie});
+    TBusyScope busy(host_, {bZapis, bOdczyt, bKasowanie});
     for (uint8_t line = 0; line < 3; ++line) {
         std::string text;
         uint8_t attribute = 0;
         if (int32_t code = darvo::ReadAdvertLines(line, text, attribute); code != 0) {
-            GlowneOkno->ShowCommandError(code);
-            GlowneOkno->ClearActivityMessage();
+            host_.ShowCommandError(code);
+            host_.ClearActivityMessage();
             return;
         }
         // Bit 0: the line holds a text.
@@ -106,20 +105,20 @@ void TfTekstyReklamowe::ReadFromPrinter() {
         else
             edits_[line]->clear();
     }
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
 void TfTekstyReklamowe::EraseFromPrinter() {
-    TBusyScope busy({bZapis, bOdczyt, bKasowanie});
+    TBusyScope busy(host_, {bZapis, bOdczyt, bKasowanie});
     if (int32_t code = darvo::EraseAdvertLines(); code != 0) {
-        GlowneOkno->ShowCommandError(code);
-        GlowneOkno->ClearActivityMessage();
+        host_.ShowCommandError(code);
+        host_.ClearActivityMessage();
         return;
     }
     for (QLineEdit *edit : edits_)
         edit->clear();
-    GlowneOkno->SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
     ShowBox(BoxKind::Information, QStringLiteral("Informacja"), QStringLiteral("Skasowano teksty reklamowe"));
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

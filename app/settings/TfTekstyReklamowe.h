@@ -11,7 +11,7 @@ class QPushButton;
 
 class TfTekstyReklamowe : public TDialog {
   public:
-    explicit TfTekstyReklamowe(QWidget *parent);
+    TfTekstyReklamowe(QWidget *parent, CommandHost &host);
 
     QLineEdit *l1, *l2, *l3;
     QCheckBox *cb1, *cb2, *cb3; // "Centruj"

@@ -4,9 +4,7 @@
 #include "common/MessageBoxes.h"
 #include "common/TBusyScope.h"
 #include "common/TRadioGroup.h"
-#include "communication/TKomunikacja.h"
 #include "core/AppState.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr/Core.h"
 #include "darvodr/Session.h"
@@ -56,8 +54,8 @@ void PutSpeed(SettingsGroups &g, uint16_t speed) {
     }
 }
 
-TfUstawienia::TfUstawienia(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fUstawienia"), QStringLiteral("Ustawienia")) {
+TfUstawienia::TfUstawienia(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fUstawienia"), QStringLiteral("Ustawienia")) {
     fUstawienia = this;
     auto radio = [this](const char *name, const QString &caption, const QStringList &items) {
         auto *rg = new TRadioGroup(caption, items, static_cast<int>(items.size()), this);
@@ -169,20 +167,19 @@ void TfUstawienia::Defaults() {
 }
 
 bool TfUstawienia::Checks(uint8_t &type) {
-    TGlowneOkno &main = *GlowneOkno;
-    auto stop = [&main](const QString &text) {
-        main.RefuseCommand(text);
+    auto stop = [this](const QString &text) {
+        host_.RefuseCommand(text);
         return false;
     };
-    if (!main.DeviceCheck(type)) return false;
+    if (!host_.DeviceCheck(type)) return false;
     bool errorReported = false;
-    main.SetBusyCursor();
-    const bool erased = main.CheckCmosErased(errorReported);
+    host_.SetBusyCursor();
+    const bool erased = host_.CheckCmosErased(errorReported);
     if (errorReported) return false;
     if (erased) return stop(QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
     int32_t version = 0;
     if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
-        main.ShowCommandError(code);
+        host_.ShowCommandError(code);
         return false;
     }
     type = darvo::DeviceType;
@@ -194,7 +191,7 @@ bool TfUstawienia::Checks(uint8_t &type) {
 bool TfUstawienia::ReadGroups(SettingsGroups &groups) {
     for (uint8_t g = 0; g < groups.size(); ++g) {
         if (int32_t code = darvo::ReadSettingsGroup(g, groups[g]); code != 0) {
-            GlowneOkno->ShowCommandError(code);
+            host_.ShowCommandError(code);
             return false;
         }
     }
@@ -235,7 +232,7 @@ void TfUstawienia::Collect(SettingsGroups &g) const {
 }
 
 void TfUstawienia::ReadFromPrinter() {
-    TBusyScope busy({bZapis, bOdczyt, bDomyslne});
+    TBusyScope busy(host_, {bZapis, bOdczyt, bDomyslne});
     [&] {
         uint8_t type = 9;
         if (!Checks(type)) return;
@@ -244,25 +241,24 @@ void TfUstawienia::ReadFromPrinter() {
         if (!ReadGroups(groups)) return;
         int32_t feedLines = 0;
         if (int32_t code = darvo::ReadFeedLines(feedLines); code != 0) {
-            GlowneOkno->ShowCommandError(code);
+            host_.ShowCommandError(code);
             return;
         }
         Fill(groups, feedLines);
     }();
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
 bool TfUstawienia::Reopen(uint16_t speed) {
-    Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(speed));
-    Komunikacja->Button1Click();
-    GlowneOkno->SetBusyCursor();
+    if (ReconnectAtSpeed) ReconnectAtSpeed(speed);
+    host_.SetBusyCursor();
     // The dialog has shown its own message when the port or the printer
     // did not answer at the new speed.
     return SelectedSpeed == speed && darvo::ThePort && darvo::ThePort->IsOpen();
 }
 
 void TfUstawienia::WriteToPrinter() {
-    TBusyScope busy({bZapis, bOdczyt, bDomyslne});
+    TBusyScope busy(host_, {bZapis, bOdczyt, bDomyslne});
     [&] {
         uint8_t type = 9;
         if (!Checks(type)) return;
@@ -272,9 +268,9 @@ void TfUstawienia::WriteToPrinter() {
         Collect(groups);
         const uint16_t wanted = SpeedOfGroups(groups);
 
-        auto write = [&groups](uint8_t g) {
+        auto write = [this, &groups](uint8_t g) {
             const int32_t code = darvo::WriteSettingsGroup(g, groups[g]);
-            if (code != 0) GlowneOkno->ShowCommandError(code);
+            if (code != 0) host_.ShowCommandError(code);
             return code == 0;
         };
         if (!write(4) || !write(3)) return;
@@ -291,7 +287,7 @@ void TfUstawienia::WriteToPrinter() {
             if (!write(0) || !Reopen(wanted)) return;
         }
         if (int32_t code = darvo::WriteFeedLines(static_cast<uint8_t>(seLinie->value())); code != 0)
-            GlowneOkno->ShowCommandError(code);
+            host_.ShowCommandError(code);
     }();
-    GlowneOkno->ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

@@ -8,6 +8,7 @@
 #include "darvodr/Service.h"
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QPushButton;
@@ -23,7 +24,7 @@ void PutSpeed(SettingsGroups &groups, uint16_t speed);
 
 class TfUstawienia : public TDialog {
   public:
-    explicit TfUstawienia(QWidget *parent);
+    TfUstawienia(QWidget *parent, CommandHost &host);
 
     TRadioGroup *rgSzybkosc, *rgWydruk, *rgZera, *rgSposobWyswietlenia, *rgStronaKodowa;
     QSpinBox *seLinie, *seCzasWyl, *sePodsw, *seKontrast, *seGlosnosc, *seReklama;
@@ -33,6 +34,11 @@ class TfUstawienia : public TDialog {
     void ReadFromPrinter(); // "Odczyt z drukarki", also run on activation
     void WriteToPrinter();  // "Zapis do drukarki"
     void Defaults();        // "Domyślne"
+
+    // Connects again at the speed, as the communication dialog does when
+    // the user confirms it with that speed: a write of a new speed needs it
+    // before the next group. The menu that opens the dialog sets it.
+    std::function<void(uint16_t speed)> ReconnectAtSpeed;
 
   protected:
     void FormActivate() override;
@@ -44,7 +50,7 @@ class TfUstawienia : public TDialog {
     void Fill(const SettingsGroups &groups, int32_t feedLines);
     void Collect(SettingsGroups &groups) const;
     void UpdateZeros();
-    // Reopens the port at the speed through the communication dialog.
+    // ReconnectAtSpeed; true when the port is open at the speed.
     bool Reopen(uint16_t speed);
 };
 

@@ -5,7 +5,6 @@
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
 #include "common/TRadioGroup.h"
-#include "communication/TAboutBox.h"
 #include "communication/TKomunikacja.h"
 #include "core/AppState.h"
 #include "core/DriverText.h"
@@ -115,6 +114,7 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
     ConnectSettingsMenu();
     ConnectPexaSettingsMenu();
     ConnectServiceMenu();
+    ConnectCommunicationMenu();
 
     cursorTimer_ = new QTimer(this);
     cursorTimer_->setSingleShot(true);
@@ -236,10 +236,8 @@ void TGlowneOkno::BuildMenu() {
     AddItem(tryb, QStringLiteral("Baza nazw i stawek"), QStringLiteral("Bazanazwitowarw1"));
 
     QMenu *komunikacja = AddMenu(QStringLiteral("&Komunikacja"), QStringLiteral("Komunikacja1"));
-    connect(AddItem(komunikacja, QStringLiteral("Parametry"), QStringLiteral("Parametry1")),
-            &QAction::triggered, this, &TGlowneOkno::Parametry1Click);
-    connect(AddItem(komunikacja, QStringLiteral("O programie"), QStringLiteral("Oprogramie1")),
-            &QAction::triggered, this, &TGlowneOkno::Oprogramie1Click);
+    AddItem(komunikacja, QStringLiteral("Parametry"), QStringLiteral("Parametry1"));
+    AddItem(komunikacja, QStringLiteral("O programie"), QStringLiteral("Oprogramie1"));
 }
 
 void TGlowneOkno::OnItem(const char *name, void (TGlowneOkno::*handler)()) {
@@ -284,6 +282,10 @@ void TGlowneOkno::SetStatusPanels(const QString &deviceName, uint8_t port, uint1
 
 void TGlowneOkno::ShowActivityMessage(const QString &text) {
     activity_->SetText(text);
+}
+
+void TGlowneOkno::EnableWindow() {
+    setEnabled(true);
 }
 
 QString TGlowneOkno::ActivityText() const {
@@ -601,18 +603,4 @@ void TGlowneOkno::AppException(QObject *sender, const QString &message) {
     darvo::PurgePort();
     darvo::CloseSessionPort();
     TNivraApplication::Terminate();
-}
-
-// ---------------------------------------------------------------------------
-// Komunikacja menu
-
-void TGlowneOkno::Parametry1Click() {
-    ErrorBeep();
-    ShowCommunicationDialog();
-}
-
-void TGlowneOkno::Oprogramie1Click() {
-    ErrorBeep();
-    if (AboutBox) AboutBox->exec();
-    ClearActivityMessage();
 }

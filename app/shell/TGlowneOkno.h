@@ -4,6 +4,7 @@
 #pragma once
 
 #include "darvodr/Host.h"
+#include "shell/CommandHost.h"
 #include "shell/TActivityArea.h"
 
 #include <QMainWindow>
@@ -38,52 +39,46 @@ enum ConditionCodes {
     kConditionLowBattery = 7,
 };
 
-class TGlowneOkno : public QMainWindow {
+class TGlowneOkno : public QMainWindow, public CommandHost {
     Q_OBJECT
 
   public:
     explicit TGlowneOkno(QWidget *parent = nullptr);
     ~TGlowneOkno() override;
 
-    // One line of text centred on the window, shown at once; empty clears it.
-    void ShowActivityMessage(const QString &text);
-    void ClearActivityMessage() { ShowActivityMessage(QString()); }
+    // ---- What the dialogs ask of the window (CommandHost) ----
+    // The activity text; the busy cursor is the loaded hourglass when there
+    // is one. ShowCommandError, RefuseCommand and ResumeAfterPaperOut are
+    // steps the menu commands share as well (CommandSteps.cpp).
+    void ShowActivityMessage(const QString &text) override;
+    void SetBusyCursor() override;
+    void SetArrowCursor() override;
+    void ShowCommandError(int32_t code) override;
+    void RefuseCommand(const QString &text) override;
+    void ResumeAfterPaperOut(int32_t code, uint8_t deviceType, int32_t resumeMode = 1) override;
+    bool DeviceCheck(uint8_t &deviceType, bool fullStop = false) override;
+    bool CheckCmosErased(bool &errorReported) override;
+    void EnableWindow() override;
+    int32_t ReopenPort(uint8_t port, uint16_t speed) override;
+    void ShowOpeningResult(int32_t code, uint8_t port) override;
+    bool CheckConnectedDevice(uint8_t &deviceType, bool &errorReported) override;
+    void ConfigureMenusForDevice(uint8_t deviceType) override;
+    void SetStatusPanels(const QString &deviceName, uint8_t port, uint16_t speed) override;
+
     QString ActivityText() const;
+    bool BusyCursorShown() const { return busy_; }
     // Lets the window process its pending messages while the driver waits.
     void Processmessages();
 
-    // The busy cursor (the loaded hourglass when there is one), and back
-    // to the arrow.
-    void SetBusyCursor();
-    void SetArrowCursor();
-    bool BusyCursorShown() const { return busy_; }
-
-    // Reopens the port with the selected port and speed, identifies the
-    // printer and fills the status bar. False when the port cannot be
-    // opened, the printer cannot be identified or is not a fiscal printer;
-    // errorReported tells whether a message has already been shown.
-    bool CheckConnectedDevice(uint8_t &deviceType, bool &errorReported);
-    // The beginning of every menu command: CheckConnectedDevice, and the
-    // message when it fails (some commands end it with a full stop). True
-    // when the command may go on.
-    bool DeviceCheck(uint8_t &deviceType, bool fullStop = false);
-    void ConfigureMenusForDevice(uint8_t deviceType);
-
-    // Status checks. When the status bytes cannot be read the check shows
-    // the error itself, sets errorReported and returns false.
+    // The other status checks. When the status bytes cannot be read the
+    // check shows the error itself, sets errorReported and returns false.
     bool IsPrinterFiscal(bool &errorReported);
     bool IsDrawerOpen(bool &errorReported);
     bool IsReadOnlyMode(bool &errorReported);
-    bool CheckCmosErased(bool &errorReported);
     bool CheckPrintConditions(bool &errorReported, int &conditionCode);
 
     // A driver result in an error box after the warning sound.
     void ShowErrorCode(int32_t code);
-    // The message for a failed port open (after the warning sound).
-    void ShowOpeningResult(int32_t code, uint8_t port);
-    // Opens the selected port; a port number of 0 (no port listed) is
-    // refused with 114 without touching the port.
-    int32_t ReopenPort(uint8_t port, uint16_t speed);
 
     // The ports that can be opened now, "COM1".."COM255", into the
     // communication dialog's list; the first is selected.
@@ -95,11 +90,6 @@ class TGlowneOkno : public QMainWindow {
     // The progress bar of the fiscal-mode switch, hidden until it is used.
     QProgressBar *pbFiskal() const { return pbFiskal_; }
     QString PanelText(int panel) const;
-    void SetStatusPanels(const QString &deviceName, uint8_t port, uint16_t speed);
-
-    // Zegar > "Inicjowanie zegara", the clock initialisation command; the
-    // communication dialog runs it when the CMOS memory was erased.
-    std::function<void()> ClockInitialisationCommand;
 
     // The ten items that only the second generation of printers offers.
     static const char *const kSecondGenerationItems[10];
@@ -108,21 +98,9 @@ class TGlowneOkno : public QMainWindow {
     // The CMOS check: false (the command stops) when the status cannot be
     // read or the CMOS memory was erased; each case has shown its message.
     bool CmosCheck();
-    // A non-zero driver code: arrow cursor, warning sound, activity text
-    // cleared, and its text in an error box captioned "Błąd".
-    void ShowCommandError(int32_t code);
-    // A command refused: the warning sound, the activity text cleared, and
-    // the text in an error box captioned "Błąd".
-    void RefuseCommand(const QString &text);
     // The print start: waits with the busy cursor until the printer can
     // print; false after the error box when it cannot.
     bool PrintStart(uint8_t deviceType);
-    // The outcome of a printing operation: an error box, or on paper out the
-    // question whether to resume, asked again as long as the printer still
-    // has no paper. Yes resumes with PrintControl in the given mode (1: the
-    // printer is made ready again; 0: a period report's printout is followed
-    // to its end). Ends with the arrow cursor and no activity text.
-    void ResumeAfterPaperOut(int32_t code, uint8_t deviceType, int32_t resumeMode = 1);
     // CheckPrintConditions with the message of a blocking condition; true
     // when printing may go on.
     bool PrintConditionsCheck();
@@ -130,7 +108,7 @@ class TGlowneOkno : public QMainWindow {
     static QString ConditionMessage(int conditionCode);
 
     // ---- Menu commands: one file per menu ----
-    // "&Raporty" (MenuReports.cpp)
+    // "&Raporty" (reports/ReportsMenu.cpp)
     void Fiskalnydobowy1Click();
     void Finansowypodatkowy1Click();
     void Stanudrukarki1Click();
@@ -146,7 +124,7 @@ class TGlowneOkno : public QMainWindow {
     void Kasowaniebuforawycen1Click();
     void Zdalnewyaczeniedrukarki1Click();
 
-    // "&Testy" (MenuTests.cpp)
+    // "&Testy" (printertests/TestsMenu.cpp)
     void Standrukarki1Click();
     void Bajtystatusu1Click();
     void Wy1Click();
@@ -154,20 +132,20 @@ class TGlowneOkno : public QMainWindow {
     void PamicEPROM1Click();
     void Numerunikatowy1Click();
 
-    // "&Zegar" (MenuClock.cpp)
+    // "&Zegar" (clock/ClockMenu.cpp)
     void Odczytzegara1Click();
     void Przestawianiezegara1Click();
     void Inicjowaniezegara1Click();
 
-    // "&Podatki" (MenuTaxes.cpp)
+    // "&Podatki" (taxes/TaxesMenu.cpp)
     void Odczyt1Click();
     void Zapis1Click();
 
-    // "&Ustawienia" (MenuSettings.cpp)
+    // "&Ustawienia" (settings/SettingsMenu.cpp)
     void Nrkasyikodobsugujcego1Click();
     void Ilo1Click();
     void Sposbzaokrglania1Click();
-    // "&Ustawienia" › "Ustawienia PEXA/PEXA F" (MenuSettingsPexa.cpp)
+    // "&Ustawienia" › "Ustawienia PEXA/PEXA F" (settings/PexaSettingsMenu.cpp)
     void Ustawienia2Click();
     void Datawprowadzeniaeuro1Click();
     void Datanastpnegoprzegldu1Click();
@@ -176,7 +154,7 @@ class TGlowneOkno : public QMainWindow {
     void Kasowanie1Click();
     void Liniereklamowe1Click();
 
-    // "Serwis" (MenuService.cpp)
+    // "Serwis" (service/ServiceMenu.cpp)
     void Odczytuytkownika1Click();
     void Przeczeniewtrybfiskalny1Click();
     void Cao1Click();
@@ -184,13 +162,13 @@ class TGlowneOkno : public QMainWindow {
     void Wedugnumerw3Click();
     void Bazanazwitowarw1Click();
 
+    // "&Komunikacja" (communication/CommunicationMenu.cpp)
+    void Parametry1Click();
+    void Oprogramie1Click();
+
   protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-
-  private slots:
-    void Parametry1Click();
-    void Oprogramie1Click();
 
   private:
     class Host;
@@ -203,6 +181,7 @@ class TGlowneOkno : public QMainWindow {
     void ConnectSettingsMenu();
     void ConnectPexaSettingsMenu();
     void ConnectServiceMenu();
+    void ConnectCommunicationMenu();
     // Runs the handler when the item is chosen.
     void OnItem(const char *name, void (TGlowneOkno::*handler)());
     QMenu *NameMenu(QMenu *menu, const QString &name);

@@ -36,10 +36,11 @@ std::vector<std::function<void()>> &Created() {
     return created;
 }
 
-// Creates a dialog owned by the main window; its constructor sets the
-// global that names it, which is cleared again when it is destroyed.
+// Creates a dialog owned by the main window, which is its host; its
+// constructor sets the global that names it, which is cleared again when it
+// is destroyed.
 template <class Dialog> void Create(Dialog *&global) {
-    new Dialog(GlowneOkno);
+    new Dialog(GlowneOkno, *GlowneOkno);
     Created().push_back([&global] {
         delete global;
         global = nullptr;
@@ -58,6 +59,7 @@ template <class Dialog> void Create(Dialog *&global) {
 void CreateProgramWindows() {
     new TGlowneOkno;
     Create(Komunikacja);
+    Komunikacja->ClockInitialisationCommand = [] { GlowneOkno->Inicjowaniezegara1Click(); };
     Create(fOkresoweWgNumerow);
     Create(fDataGodzina);
     Create(fBajtyStatusu);

@@ -88,6 +88,7 @@ void TGlowneOkno::Zapis1Click() {
         nothingProgrammed = nothingProgrammed && r == kReserve;
     if (nothingProgrammed) rates = {2200, 700, 0, kReserve, kReserve, kReserve, kExempt};
     fStawkiPodatkowe->FillRates(rates);
+    fStawkiPodatkowe->ShowRates = [this] { Odczyt1Click(); };
     ErrorBeep();
     fStawkiPodatkowe->ShowModal();
     ClearActivityMessage();

@@ -7,8 +7,8 @@
 
 TfOdczytStawek *fOdczytStawek = nullptr;
 
-TfOdczytStawek::TfOdczytStawek(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fOdczytStawek"),
+TfOdczytStawek::TfOdczytStawek(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fOdczytStawek"),
               QStringLiteral("Stawki podatkowe z drukarki fiskalnej ")) {
     fOdczytStawek = this;
     auto *layout = new QVBoxLayout(this);

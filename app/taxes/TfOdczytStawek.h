@@ -10,7 +10,7 @@ class QPushButton;
 
 class TfOdczytStawek : public TDialog {
   public:
-    explicit TfOdczytStawek(QWidget *parent);
+    TfOdczytStawek(QWidget *parent, CommandHost &host);
 
     std::array<QLabel *, 7> Label{}; // Label1..Label7 at [0..6]
     QPushButton *bOK;

@@ -6,7 +6,6 @@
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
 #include "core/DriverText.h"
-#include "shell/TGlowneOkno.h"
 
 #include "darvodr.h"
 #include "darvodr/Session.h"
@@ -63,8 +62,8 @@ QString RateDecimalText(int32_t value) {
     return text;
 }
 
-TfStawkiPodatkowe::TfStawkiPodatkowe(QWidget *parent)
-    : TDialog(parent, QStringLiteral("fStawkiPodatkowe"), QStringLiteral("Stawki podatkowe")) {
+TfStawkiPodatkowe::TfStawkiPodatkowe(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fStawkiPodatkowe"), QStringLiteral("Stawki podatkowe")) {
     fStawkiPodatkowe = this;
     auto *rows = new QGridLayout;
     // Two whole digits, and the hundredths a rate such as 7,5 % carries.
@@ -187,9 +186,8 @@ bool TfStawkiPodatkowe::CollectValues(std::array<int32_t, kRates> &values) {
 }
 
 void TfStawkiPodatkowe::Button1Click() {
-    if (!GlowneOkno) return;
     uint8_t type = 9;
-    if (!GlowneOkno->DeviceCheck(type, true)) return;
+    if (!host_.DeviceCheck(type, true)) return;
     std::array<int32_t, kRates> values{};
     if (!CollectValues(values)) return;
     if (RatesCollectOnly) {
@@ -205,7 +203,7 @@ void TfStawkiPodatkowe::WriteRates(const std::array<int32_t, kRates> &values) {
     for (int i = 0; i < kRates; ++i)
         unchanged = unchanged && values[i] == CurrentRates[i];
     if (unchanged) {
-        GlowneOkno->SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBeep();
         ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
                 QStringLiteral("Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane."));
@@ -213,23 +211,23 @@ void TfStawkiPodatkowe::WriteRates(const std::array<int32_t, kRates> &values) {
     }
     int32_t code = 0;
     {
-        TBusyScope busy({Button1});
+        TBusyScope busy(host_, {Button1});
         for (;;) {
             int32_t count = 0;
             code =
                 SetVAT(&count, values[0], values[1], values[2], values[3], values[4], values[5], values[6]);
             if (code != kCounterNotZero) break;
-            GlowneOkno->SetArrowCursor();
+            host_.SetArrowCursor();
             const BoxAnswer answer =
                 ShowBox(BoxKind::Question, QStringLiteral("Odpowiedz"),
                         QStringLiteral("  Licznik paragonów jest różny od 0  \rCzy wykonać raport dobowy?"));
             if (answer != BoxAnswer::Yes) return;
-            GlowneOkno->SetBusyCursor();
-            GlowneOkno->ShowActivityMessage(QStringLiteral("Raport dobowy..."));
+            host_.SetBusyCursor();
+            host_.ShowActivityMessage(QStringLiteral("Raport dobowy..."));
             // Paper out asks whether to resume; any other failure of the
             // report is shown before the rates are tried again.
-            GlowneOkno->ResumeAfterPaperOut(DailyReport(1), darvo::DeviceType);
-            GlowneOkno->SetBusyCursor();
+            host_.ResumeAfterPaperOut(DailyReport(1), darvo::DeviceType);
+            host_.SetBusyCursor();
         }
     }
     if (code != 0) {
@@ -238,5 +236,5 @@ void TfStawkiPodatkowe::WriteRates(const std::array<int32_t, kRates> &values) {
         return;
     }
     accept();
-    GlowneOkno->Odczyt1Click();
+    if (ShowRates) ShowRates();
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -22,7 +23,7 @@ class TfStawkiPodatkowe : public TDialog {
     static constexpr int kRates = 7;
     static constexpr int kYes = 6;
 
-    explicit TfStawkiPodatkowe(QWidget *parent);
+    TfStawkiPodatkowe(QWidget *parent, CommandHost &host);
 
     // me1..me7, cb1R..cb7R, cb1Z..cb7Z at [0..6].
     std::array<QLineEdit *, kRates> me{};
@@ -39,6 +40,10 @@ class TfStawkiPodatkowe : public TDialog {
     // reported (the focus moves on all the same).
     void CheckField(int index);
     void Button1Click();
+
+    // Run after the rates were written: Podatki > "Odczyt" shows what the
+    // printer has now. The menu that opens the dialog sets it.
+    std::function<void()> ShowRates;
 
   protected:
     void FormActivate() override;

@@ -182,7 +182,7 @@ TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
     // Yes: the clock initialisation runs, and the question comes back until
     // the clock has been set.
     int runs = 0;
-    GlowneOkno->ClockInitialisationCommand = [&] {
+    Komunikacja->ClockInitialisationCommand = [&] {
         ++runs;
         EXPECT_FALSE(ClockInitialised);
         if (runs == 2) ClockInitialised = true;
