@@ -33,7 +33,10 @@ class Child {
   public:
     // The argument and environment arrays are made here: between fork and
     // exec only async-signal-safe calls may run in a process with threads.
-    Child(std::vector<std::string> argv, std::vector<std::string> env, int keepFd = -1, int errFd = -1) {
+    // Its output and errors go where outFd and errFd lead (nowhere: -1);
+    // keepFd stays open in it.
+    Child(std::vector<std::string> argv, std::vector<std::string> env, int keepFd = -1, int errFd = -1,
+          int outFd = -1) {
         std::vector<char *> args, envp;
         for (std::string &a : argv)
             args.push_back(a.data());
@@ -45,7 +48,7 @@ class Child {
         if (pid_ == 0) {
             const int null = ::open("/dev/null", O_RDWR);
             ::dup2(null, 0);
-            ::dup2(null, 1);
+            ::dup2(outFd >= 0 ? outFd : null, 1);
             ::dup2(errFd >= 0 ? errFd : null, 2);
             for (int fd = 3; fd < 1024; ++fd)
                 if (fd != keepFd && fd != errFd) ::close(fd);

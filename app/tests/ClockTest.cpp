@@ -1,13 +1,11 @@
-// The clock dialogs and the Zegar menu: the time field, the shift and its
-// refusals, the live clock on an erased CMOS memory, and the initialisation
-// of an erased clock from the communication dialog with today's date.
+// The Zegar menu and its dialogs: the shift and its refusals, the live clock on an erased CMOS memory, and
+// the initialisation of an erased clock from the communication dialog with today's date.
 #include "AppFixture.h"
 
 #include "clock/TfDataGodzina.h"
 #include "clock/TfPrzestawianie.h"
 #include "clock/TfUstawZegar.h"
 #include "core/DriverText.h"
-#include "service/TfDataINumer.h"
 
 #include "SalesState.h"
 #include "darvodr.h"
@@ -27,13 +25,6 @@ namespace {
 
 constexpr uint8_t ESC = 0x1B;
 
-void Type(QLineEdit *edit, const QString &keys) {
-    for (QChar c : keys) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + c.digitValue(), Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(edit, &press);
-    }
-}
-
 class Clock : public AppTest {
   protected:
     static void StopClockAt(darvosim::Emulator &sim, int hour, int minute) {
@@ -43,15 +34,11 @@ class Clock : public AppTest {
             p.fiscal.lastClockShift = {};
         });
     }
-    // Forgets the frames so far, once the emulator has served them.
-    static void ClearLog(darvosim::Emulator &sim) {
-        WithPrinter(sim, [](darvosim::Printer &) {});
-        sim.log().Clear();
-    }
     // Przestawianie zegara with the given time typed and "&Tak" pressed.
     void Shift(darvosim::Emulator &sim, const QString &wanted) {
         dialogRunners.push_back([&sim, wanted](TDialog &) {
-            ClearLog(sim);
+            WithPrinter(sim, [](darvosim::Printer &) {}); // what the menu sent is served
+            sim.log().Clear();
             fPrzestawianie->meZegar->setText(wanted);
             fPrzestawianie->Button1Click();
             EXPECT_TRUE(fPrzestawianie->Button1->isEnabled());
@@ -61,96 +48,61 @@ class Clock : public AppTest {
     QString LastBox() const { return recorder.boxes.empty() ? QString() : recorder.boxes.back().text; }
 };
 
-TEST(TimeField, RefusesDigitsThatMakeNoTimeAtEachPosition) {
-    struct Case {
-        const char *start;
-        int caret;
-        const char *typed;
-        const char *shown;
-    } cases[] = {
-        {"", 0, "25", "2_:__"},     // 5 cannot follow 2
-        {"", 0, "2359", "23:59"},   // the highest time
-        {"", 0, "1960", "19:0_"},   // 6 refused for the tens of minutes
-        {"15:30", 0, "2", "2_:30"}, // 2 before 5 clears the units
-        {"13:30", 0, "2", "23:30"}, // 2 before 3 keeps them
-        {"13:30", 0, "3", "13:30"}, // no hour begins with 3
-        {"09:45", 3, "7", "09:45"}, // straight to the minutes: 7 refused
-    };
-    QWidget parent;
-    for (const Case &c : cases) {
-        TTimeEdit edit(&parent);
-        edit.setText(QString::fromLatin1(c.start));
-        edit.setCursorPosition(c.caret);
-        Type(&edit, QString::fromLatin1(c.typed));
-        EXPECT_EQ(QString::fromLatin1(c.shown), edit.displayText()) << c.start << " + " << c.typed;
-    }
-}
-
-TEST_F(Clock, BadTimesAreRefusedBeforeAnythingIsSent) {
-    darvosim::Emulator &sim = Connect();
-    for (const char *wanted : {"25:00", "12:60", ""}) {
-        recorder.boxes.clear();
-        Shift(sim, QString::fromLatin1(wanted));
-        ASSERT_EQ(1u, recorder.boxes.size()) << wanted;
-        EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
-        EXPECT_EQ("Błąd", recorder.boxes[0].caption);
-        EXPECT_EQ("Godzina została wprowadzona nieprawidłowo.", recorder.boxes[0].text);
-        EXPECT_TRUE(Bytes{} == sim.log().Commands()) << wanted;
-    }
-}
-
+// A shift goes out only for a time of day within 60 minutes of the
+// printer's, and the live clock then shows the new time; a bad time is
+// refused before anything is sent, and a second shift on the same day, which
+// the printer takes and ignores, is caught by reading the clock back.
 TEST_F(Clock, ShiftsByAtMostSixtyMinutesOfTheDay) {
     const QString tooFar = QStringLiteral("Nie można przestawić zegara o więcej niż 60 minut");
+    const QString badTime = QStringLiteral("Godzina została wprowadzona nieprawidłowo.");
     struct Case {
         int hour, minute;
         const char *wanted;
         QString refusal; // empty: shifted
         Bytes sent;      // the shift command, when it goes out
         const char *after;
+        bool ignored = false; // the printer takes the shift and keeps its clock
     } cases[] = {
         {10, 0, "11:00", {}, {ESC, 54, 1, 6, 0}, "11:00"},
         {10, 30, "09:30", {}, {ESC, 54, 0, 6, 0}, "09:30"},
         {10, 0, "08:59", tooFar, {}, "10:00"},
         {23, 50, "00:10", tooFar, {}, "23:50"}, // 1420 minutes back, not 20 forward
         {10, 0, "10:00", QStringLiteral("Nie można przestawić zegara o 0 minut"), {}, "10:00"},
+        {10, 0, "25:00", badTime, {}, "10:00"},
+        {10, 0, "12:60", badTime, {}, "10:00"},
+        {10, 0, "", badTime, {}, "10:00"},
+        {10,
+         0,
+         "10:20",
+         QStringLiteral("             Nie udało się przestawić zegara:                \r"
+                        "Nie można przestawiać zegara dwa razy w ciągu tej samej doby."),
+         {ESC, 54, 1, 2, 0},
+         "10:00",
+         true},
     };
     darvosim::Emulator &sim = Connect();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.wanted);
         StopClockAt(sim, c.hour, c.minute);
-        recorder.boxes.clear();
-        shownDialogs.clear();
+        if (c.ignored) sim.Script(54, darvosim::Scripted{{darvosim::ACK}, 3});
+        Reset(sim);
         Shift(sim, QString::fromLatin1(c.wanted));
-        const auto frames = sim.log().FramesOf(54);
+        EXPECT_TRUE(c.refusal != badTime || Commands(sim).empty());
+        const auto frames = Frames(sim, 54);
+        EXPECT_LE(frames.size(), 1u);
+        EXPECT_EQ(c.sent, frames.empty() ? Bytes{} : frames[0].fromHost);
         if (c.refusal.isEmpty()) {
-            ASSERT_EQ(1u, frames.size());
-            EXPECT_EQ(c.sent, frames[0].fromHost);
             EXPECT_EQ(BoxKind::Information, recorder.boxes.back().kind);
             EXPECT_EQ("Zegar został przestawiony.", LastBox());
-            // The new time is shown by the live clock.
             EXPECT_EQ((QStringList{"fPrzestawianie", "fDataGodzina"}), shownDialogs);
         } else {
-            EXPECT_TRUE(frames.empty());
-            EXPECT_EQ(c.refusal, LastBox());
+            ExpectOnlyError(c.refusal);
             EXPECT_EQ(QStringList{"fPrzestawianie"}, shownDialogs);
         }
         std::string date, time;
         ASSERT_EQ(0, ReadClock(date, time));
         EXPECT_EQ(std::string(c.after) + ":00", time);
     }
-}
-
-TEST_F(Clock, ASecondShiftOnTheSameDayIsCaughtByReadingTheClockBack) {
-    darvosim::Emulator &sim = Connect();
-    StopClockAt(sim, 10, 0);
-    // The printer takes the command and leaves its clock alone.
-    sim.Script(54, darvosim::Scripted{{darvosim::ACK}, 3});
-    Shift(sim, QStringLiteral("10:20"));
-    ASSERT_EQ(1u, sim.log().FramesOf(54).size());
-    EXPECT_EQ("             Nie udało się przestawić zegara:                \r"
-              "Nie można przestawiać zegara dwa razy w ciągu tej samej doby.",
-              LastBox());
-    EXPECT_EQ(QStringList{"fPrzestawianie"}, shownDialogs);
 }
 
 TEST_F(Clock, NonZeroReceiptCounterRunsTheDailyReportFirstWhenAsked) {
@@ -306,24 +258,6 @@ TEST_F(Clock, InitialisationRefusesARunningClockWithoutOpeningTheDialog) {
     EXPECT_EQ(QStringList{"Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
                           "               Zegar jest już zainicjowany.             "},
               Texts());
-}
-
-TEST_F(Clock, DateAndNumberDialogAnswersYesOnlyWithEightDigits) {
-    fDataINumer->Prepare();
-    EXPECT_EQ(QDate::currentDate().addDays(-1), fDataINumer->db->date());
-    dialogRunners.push_back([](TDialog &) {
-        fDataINumer->meNumer->setText(QStringLiteral("1234567"));
-        fDataINumer->bTakClick(); // refused, stays open
-        fDataINumer->db->setDate(QDate(2008, 2, 7));
-        fDataINumer->meNumer->setText(QStringLiteral("12345678"));
-        fDataINumer->bTakClick();
-    });
-    EXPECT_EQ(TfDataINumer::kYes, fDataINumer->ShowModal());
-    EXPECT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ("2008.02.07", fDataINumer->DateText());
-    EXPECT_EQ("12345678", fDataINumer->Number());
-    dialogRunners.push_back([](TDialog &d) { d.reject(); }); // Esc
-    EXPECT_EQ(TfDataINumer::kNo, fDataINumer->ShowModal());
 }
 
 } // namespace

@@ -1,13 +1,19 @@
-// The hourglass cursor file: frames, steps and hot spots read from it,
-// damaged files refused, and the busy cursor of the main window.
+// What every dialog uses: the hourglass cursor file and the busy cursor,
+// the message boxes, the time field, the dialog base and its busy scope.
 #include "AppFixture.h"
 #include "common/BusyCursor.h"
+#include "common/TBusyScope.h"
+#include "common/TTimeEdit.h"
+#include "printertests/TfNumerUnikatowy.h"
+#include "shell/TNivraApplication.h"
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <functional>
@@ -92,7 +98,7 @@ QColor Pixel(const QCursor &cursor, int x, int y) {
     return cursor.pixmap().toImage().pixelColor(x, y);
 }
 
-TEST(BusyCursorFile, FramesStepsRatesAndHotSpots) {
+TEST(BusyCursorFile, FramesStepsRatesHotSpotsAndSizes) {
     AnimatedCursor cursor;
     ASSERT_TRUE(ReadAnimatedCursor(SequencedFile(), cursor));
     ASSERT_EQ(3u, cursor.steps.size());
@@ -114,10 +120,8 @@ TEST(BusyCursorFile, FramesStepsRatesAndHotSpots) {
     ASSERT_EQ(2u, cursor.steps.size());
     EXPECT_EQ(166, cursor.steps[1].milliseconds);
     EXPECT_EQ(QColor(Qt::white), Pixel(cursor.steps[1].cursor, 0, 0));
-}
 
-TEST(BusyCursorFile, OtherSizesAreBroughtToTheDefaultOne) {
-    AnimatedCursor cursor;
+    // Another size is brought to the default one, its hot spot with it.
     ASSERT_TRUE(ReadAnimatedCursor(
         Ani(Chunk("anih", Anih(1, 1, 1, 1)) + FrameList({TopHalfBlack(16, {8, 4})})), cursor));
     ASSERT_EQ(1u, cursor.steps.size());
@@ -154,12 +158,8 @@ TEST(BusyCursorFile, DamagedFilesAreRefused) {
         EXPECT_FALSE(ReadAnimatedCursor(bad[i], cursor)) << i;
 
     // A chunk that claims more than the file holds.
-    QByteArray tooLong = good;
-    tooLong[16] = char(0xFF);
-    tooLong[17] = char(0xFF);
-    tooLong[18] = char(0xFF);
-    tooLong[19] = char(0x7F);
-    EXPECT_FALSE(ReadAnimatedCursor(tooLong, cursor));
+    EXPECT_FALSE(
+        ReadAnimatedCursor(QByteArray(good).replace(16, 4, QByteArray("\xFF\xFF\xFF\x7F", 4)), cursor));
 }
 
 class BusyCursor : public AppTest {
@@ -171,51 +171,134 @@ class BusyCursor : public AppTest {
     }
 };
 
-TEST_F(BusyCursor, StandardOneWithoutTheFile) {
+TEST_F(BusyCursor, StandardOneWithoutAGoodFileAndTheLoadedOneAnimated) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     EXPECT_FALSE(LoadBusyCursor(dir.filePath("hourglas.ani")));
-    QFile damaged(dir.filePath("damaged.ani"));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write(SequencedFile().left(100));
-    damaged.close();
-    EXPECT_FALSE(LoadBusyCursor(damaged.fileName()));
+    QFile file(dir.filePath("hourglas.ani"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(SequencedFile().left(100));
+    file.close();
+    EXPECT_FALSE(LoadBusyCursor(file.fileName()));
     EXPECT_EQ(nullptr, LoadedBusyCursor());
-
     GlowneOkno->SetBusyCursor();
     ASSERT_NE(nullptr, QApplication::overrideCursor());
     EXPECT_EQ(Qt::WaitCursor, QApplication::overrideCursor()->shape());
     GlowneOkno->SetArrowCursor();
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
-}
 
-TEST_F(BusyCursor, LoadedOneIsShownAndAnimated) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QFile file(dir.filePath("hourglas.ani"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     // Two frames of one jiffy each.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(Ani(Chunk("anih", Anih(2, 2, 1, 1)) + FrameList({TopHalfBlack(), AllWhite()})));
     file.close();
     ASSERT_TRUE(LoadBusyCursor(file.fileName()));
-
     GlowneOkno->SetBusyCursor();
     GlowneOkno->SetBusyCursor(); // once only
     ASSERT_NE(nullptr, QApplication::overrideCursor());
     EXPECT_EQ(Qt::BitmapCursor, QApplication::overrideCursor()->shape());
     EXPECT_EQ(QPoint(3, 5), QApplication::overrideCursor()->hotSpot());
-
     // The next frame comes while the window processes its messages.
     QElapsedTimer waited;
     waited.start();
     while (QApplication::overrideCursor()->hotSpot() != QPoint(30, 1) && waited.elapsed() < 1000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_EQ(QPoint(30, 1), QApplication::overrideCursor()->hotSpot());
-
     GlowneOkno->SetArrowCursor();
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
     QCoreApplication::processEvents();
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
+}
+
+TEST(MessageBoxes, KindsCaptionsLinesDefaultButtonsInPolish) {
+    auto *app = static_cast<TNivraApplication *>(QCoreApplication::instance());
+    ASSERT_TRUE(app->InstallPolishTranslation());
+    BoxRequest request;
+    request.kind = BoxKind::Error;
+    request.caption = "Błąd";
+    request.text = "TIMEOUT\r\rlinia\r\ndruga";
+    auto box = BuildMessageBox(request, nullptr);
+    EXPECT_EQ("Błąd", box->windowTitle());
+    EXPECT_EQ("TIMEOUT\n\nlinia\ndruga", box->text());
+    EXPECT_EQ(QMessageBox::Critical, box->icon());
+    EXPECT_EQ(QMessageBox::Ok, box->standardButtons());
+    EXPECT_EQ(Qt::ApplicationModal, box->windowModality());
+    EXPECT_EQ(box->button(QMessageBox::Ok), box->defaultButton());
+    EXPECT_EQ("OK", box->button(QMessageBox::Ok)->text());
+
+    const std::pair<BoxKind, QMessageBox::Icon> kinds[] = {{BoxKind::ErrorQuestion, QMessageBox::Critical},
+                                                           {BoxKind::Question, QMessageBox::Question},
+                                                           {BoxKind::Warning, QMessageBox::Warning},
+                                                           {BoxKind::WarningQuestion, QMessageBox::Warning},
+                                                           {BoxKind::Information, QMessageBox::Information}};
+    for (auto [kind, icon] : kinds) {
+        request.kind = kind;
+        auto b = BuildMessageBox(request, nullptr);
+        EXPECT_EQ(icon, b->icon());
+        EXPECT_EQ(IsQuestion(kind) ? (QMessageBox::Yes | QMessageBox::No)
+                                   : QMessageBox::StandardButtons(QMessageBox::Ok),
+                  b->standardButtons());
+    }
+    request.kind = BoxKind::Question;
+    auto yes = BuildMessageBox(request, nullptr);
+    EXPECT_EQ(yes->button(QMessageBox::Yes), yes->defaultButton());
+    EXPECT_EQ("&Tak", yes->button(QMessageBox::Yes)->text());
+    EXPECT_EQ("&Nie", yes->button(QMessageBox::No)->text());
+    request.defaultNo = true;
+    auto no = BuildMessageBox(request, nullptr);
+    EXPECT_EQ(no->button(QMessageBox::No), no->defaultButton());
+}
+
+TEST(TimeField, RefusesDigitsThatMakeNoTimeAtEachPosition) {
+    struct Case {
+        const char *start;
+        int caret;
+        const char *typed;
+        const char *shown;
+    } cases[] = {
+        {"", 0, "25", "2_:__"},     // 5 cannot follow 2
+        {"", 0, "2359", "23:59"},   // the highest time
+        {"", 0, "1960", "19:0_"},   // 6 refused for the tens of minutes
+        {"15:30", 0, "2", "2_:30"}, // 2 before 5 clears the units
+        {"13:30", 0, "2", "23:30"}, // 2 before 3 keeps them
+        {"13:30", 0, "3", "13:30"}, // no hour begins with 3
+        {"09:45", 3, "7", "09:45"}, // straight to the minutes: 7 refused
+    };
+    QWidget parent;
+    for (const Case &c : cases) {
+        TTimeEdit edit(&parent);
+        edit.setText(QString::fromLatin1(c.start));
+        edit.setCursorPosition(c.caret);
+        for (QChar key : QString::fromLatin1(c.typed)) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + key.digitValue(), Qt::NoModifier, QString(key));
+            QCoreApplication::sendEvent(&edit, &press);
+        }
+        EXPECT_EQ(QString::fromLatin1(c.shown), edit.displayText()) << c.start << " + " << c.typed;
+    }
+}
+
+// A dialog shown over its parent is centred on it, and closing it clears its
+// host's activity text; while a command runs the host shows the busy cursor
+// and the buttons are disabled, until the outermost scope ends.
+TEST(DialogBase, CentredOnItsParentAndBusyScopesRestoreEverything) {
+    FakeHost host;
+    QWidget parent;
+    parent.setGeometry(100, 80, 600, 400);
+    parent.show();
+    TfNumerUnikatowy dialog(&parent, host);
+    host.activity = "x";
+    dialog.show();
+    EXPECT_LE((dialog.frameGeometry().center() - parent.frameGeometry().center()).manhattanLength(), 4);
+    {
+        TBusyScope outer(host, {dialog.bOK});
+        { TBusyScope inner(host, {dialog.bOK}); }
+        EXPECT_TRUE(host.busy);
+        EXPECT_FALSE(dialog.bOK->isEnabled());
+    }
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(dialog.bOK->isEnabled());
+    EXPECT_EQ("x", host.activity);
+    dialog.reject();
+    EXPECT_EQ(QString(), host.activity);
 }
 
 } // namespace

@@ -1,10 +1,14 @@
-// "Zatwierdź" in the communication dialog: opening the port, the device
-// check, the status bar, a locked PEXA printer and an erased CMOS memory.
+// The Komunikacja menu: the communication dialog and its "Zatwierdź"
+// (opening the port, the device check, the status bar, a locked PEXA
+// printer, an erased CMOS memory), and the about box.
 #include "AppFixture.h"
 #include "HeldPort.h"
 
+#include "communication/TAboutBox.h"
 #include "core/DriverText.h"
 
+#include <QLabel>
+#include <QRadioButton>
 #include <QTimer>
 
 using namespace apptest;
@@ -17,6 +21,51 @@ class Dialog : public AppTest {
     bool Accepted() const { return Komunikacja->result() == QDialog::Accepted; }
 };
 
+TEST_F(Dialog, CaptionsAndTexts) {
+    EXPECT_EQ("Ustaw parametry komunikacji", Komunikacja->windowTitle());
+    EXPECT_EQ("Numer portu COM: ", Komunikacja->Label1->text());
+    EXPECT_EQ("Szybkość transmisji", Komunikacja->rgPredkosc->title());
+    ASSERT_EQ(3, Komunikacja->rgPredkosc->Count());
+    EXPECT_EQ("  9600 b/s", Komunikacja->rgPredkosc->Button(0)->text());
+    EXPECT_EQ("19200 b/s", Komunikacja->rgPredkosc->Button(1)->text());
+    EXPECT_EQ("28800 b/s", Komunikacja->rgPredkosc->Button(2)->text());
+    EXPECT_EQ("Zatwierdź", Komunikacja->Button1->text());
+    EXPECT_TRUE(Komunikacja->Button1->isDefault());
+    EXPECT_FALSE(Komunikacja->cbNumerPortu->isEditable());
+
+    EXPECT_EQ("O programie", AboutBox->windowTitle());
+    EXPECT_EQ("WERSJA 3.05 z dnia 07.02.2008r.", AboutBox->lWersja->text());
+    EXPECT_EQ("Program użytkownika drukarek", AboutBox->ProductName->text());
+    EXPECT_EQ("Nivra, Nivra F, Pexa, Pexa F", AboutBox->Version->text());
+    EXPECT_FALSE(AboutBox->Copyright->text().isEmpty());
+    EXPECT_FALSE(AboutBox->Comments->text().isEmpty());
+    EXPECT_EQ("OK", AboutBox->OKButton->text());
+}
+
+// "Parametry" opens the dialog after the sound; "O programie" shows the
+// about box (for real) after it, and clears the activity text.
+TEST_F(Dialog, MenuItemsOpenTheDialogAndTheAboutBox) {
+    int beepsWhenShown = -1;
+    dialogActions.push_back([&](TKomunikacja &) { beepsWhenShown = beeps; });
+    Item("Parametry1")->trigger();
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(1, beepsWhenShown);
+
+    GlowneOkno->ShowActivityMessage("x");
+    bool shown = false;
+    QTimer::singleShot(0, AboutBox, [&] {
+        shown = AboutBox->isVisible();
+        AboutBox->OKButton->click();
+    });
+    Item("Oprogramie1")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(AboutBox->isVisible());
+    EXPECT_EQ(2, beeps);
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+}
+
+// A PEXA printer: identified twice, its lock reasons read (96 then 94),
+// then the status bytes; an older printer is not asked for lock reasons.
 TEST_F(Dialog, ConfirmConnectsChecksLocksAndCmosAndCloses) {
     darvosim::Emulator &sim = StartSim(4, 7);
     Komunikacja->setResult(QDialog::Rejected);
@@ -29,19 +78,17 @@ TEST_F(Dialog, ConfirmConnectsChecksLocksAndCmosAndCloses) {
     EXPECT_EQ("DARVO PEXA", GlowneOkno->PanelText(0));
     EXPECT_EQ("COM4, 19200 b/s", GlowneOkno->PanelText(1));
     EXPECT_EQ(19200u, sim.LineSpeed());
-    // Identification twice, the lock reasons (96 then 94), then the status bytes.
     EXPECT_EQ(
         (Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0x60, 0x5E, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0xF3}),
         Commands(sim));
-}
 
-TEST_F(Dialog, OlderPrinterIsNotAskedForLockReasons) {
-    darvosim::Emulator &sim = StartSim(1, 2);
+    darvosim::Emulator &older = StartSim(1, 2);
+    Komunikacja->setResult(QDialog::Rejected);
     Confirm(1, 9600);
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_TRUE(Accepted());
     EXPECT_EQ("NIVRA I GENERACJI", GlowneOkno->PanelText(0));
-    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56}), Commands(sim));
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56}), Commands(older));
 }
 
 // Every failed check shows its error once and keeps the dialog open, with
@@ -131,41 +178,37 @@ TEST_F(Dialog, FailedCheckKeepsTheStatusBarOfTheLastGoodOne) {
     EXPECT_TRUE(Komunikacja->Button1->isEnabled());
 }
 
-TEST_F(Dialog, MissingAndBusyPortsGiveTheirMessages) {
+// No port listed: refused without opening anything. A port another program
+// took after the list was made, and one that has gone, give their messages.
+TEST_F(Dialog, NoMissingAndBusyPortsGiveTheirMessages) {
+    GlowneOkno->FillPortList();
+    ASSERT_TRUE(PortList().isEmpty());
+    Komunikacja->Button1Click();
+    EXPECT_FALSE(PortOpen());
+    EXPECT_EQ(0, SelectedPort);
+
     darvosim::Emulator &sim = StartSim(3, 7);
     StartSim(6, 7);
     GlowneOkno->FillPortList();
     ASSERT_EQ((QStringList{"COM3", "COM6"}), PortList());
-
-    // Another copy of the program takes COM3 after the list was made.
     {
         HeldPort other(sim.SlavePath());
         ASSERT_TRUE(other.Held());
         Select(3, 9600);
         Komunikacja->Button1Click();
     }
-    // COM6 disappears (an adapter pulled out).
-    sims[6]->Stop();
+    sims[6]->Stop(); // an adapter pulled out
     Unmap(6);
     Select(6, 9600);
     Komunikacja->Button1Click();
 
-    ASSERT_EQ(2u, recorder.boxes.size());
-    EXPECT_EQ("Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację",
-              recorder.boxes[0].text);
-    EXPECT_EQ("Brak portu COM6 w systemie.\rNależy ustawić parametry komunikacji", recorder.boxes[1].text);
-    EXPECT_EQ(2, beeps);
+    EXPECT_EQ((QStringList{"Nieustawione parametry komunikacji (numer portu).",
+                           "Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację",
+                           "Brak portu COM6 w systemie.\rNależy ustawić parametry komunikacji"}),
+              Texts());
+    EXPECT_EQ(3, beeps);
     EXPECT_TRUE(Komunikacja->Button1->isEnabled());
     EXPECT_EQ(0, sim.FrameCount());
-}
-
-TEST_F(Dialog, EmptyPortListIsRefusedWithoutOpening) {
-    GlowneOkno->FillPortList();
-    ASSERT_TRUE(PortList().isEmpty());
-    Komunikacja->Button1Click();
-    EXPECT_EQ(QStringList{"Nieustawione parametry komunikacji (numer portu)."}, Texts());
-    EXPECT_FALSE(PortOpen());
-    EXPECT_EQ(0, SelectedPort);
 }
 
 TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
@@ -195,7 +238,10 @@ TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
     EXPECT_TRUE(Accepted());
 }
 
-TEST_F(Dialog, ActivationSelectsTheSpeedAndClosingClearsTheActivityText) {
+// Activation selects the speed of SelectedSpeed (anything else the first)
+// and takes the port from the list; closing clears the activity text. Shown
+// for real, "Zatwierdź" connects and closes it.
+TEST_F(Dialog, ActivationClosingAndAModalLoopOfItsOwn) {
     StartSim(2, 7);
     GlowneOkno->FillPortList();
     SelectedSpeed = 19200;
@@ -207,16 +253,11 @@ TEST_F(Dialog, ActivationSelectsTheSpeedAndClosingClearsTheActivityText) {
     Komunikacja->ShowModal();
     EXPECT_EQ(1, dialogShown);
     EXPECT_EQ(QString(), GlowneOkno->ActivityText());
-
-    SelectedSpeed = 4800; // anything else selects the first speed
+    SelectedSpeed = 4800;
     dialogActions.push_back([](TKomunikacja &d) { EXPECT_EQ(0, d.rgPredkosc->ItemIndex()); });
     Komunikacja->ShowModal();
-}
 
-TEST_F(Dialog, ShownForRealItConnectsAndCloses) {
     TKomunikacja::ModalRunner() = nullptr;
-    StartSim(2, 7);
-    GlowneOkno->FillPortList();
     SelectedSpeed = 19200;
     bool shown = false;
     int speedItem = -1;

@@ -1,19 +1,27 @@
 // The "Testy" menu: the receipt-conditions test with its guided actions, the
-// drawer test and the fiscal memory test, against the emulated printer.
+// status monitor, the display test, the drawer, the fiscal memory test and
+// the unique number, against the emulated printer.
 #include "AppFixture.h"
+
+#include "core/DriverText.h"
+#include "printertests/TfBajtyStatusu.h"
+#include "printertests/TfNumerUnikatowy.h"
+#include "printertests/TfTestWyswietlacza.h"
 #include "taxes/TfStawkiPodatkowe.h"
 
+#include <QLabel>
+#include <QTextEdit>
+#include <QTimer>
+
 using namespace apptest;
+using darvosim::Bytes;
 using darvosim::Printer;
 
 namespace {
 
 class TestsMenu : public AppTest {
   protected:
-    static size_t Sent(darvosim::Emulator &sim, uint8_t command) {
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
-        return sim.log().FramesOf(command).size();
-    }
+    static size_t Count(darvosim::Emulator &sim, uint8_t command) { return Frames(sim, command).size(); }
 };
 
 struct ConditionRow {
@@ -89,16 +97,27 @@ TEST_F(TestsMenu, ReceiptConditionsRepeatOnAnUnnamedCode) {
     EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
 }
 
-// A missing daily report: Yes runs the daily report and tests again.
-TEST_F(TestsMenu, ReceiptConditionsRunTheMissingDailyReport) {
+// Yes to a missing daily report runs it, Yes to missing user data opens
+// the user data editor; the conditions are tested again after each.
+TEST_F(TestsMenu, ReceiptConditionsRunTheirRemedies) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](Printer &p) { p.status.dailyReportMissing = true; });
     recorder.answers.assign(5, BoxAnswer::Yes);
     GlowneOkno->Standrukarki1Click();
-    EXPECT_EQ(1u, Sent(sim, 37));
+    EXPECT_EQ(1u, Count(sim, 37));
     ASSERT_FALSE(recorder.boxes.empty());
     EXPECT_EQ(" Zaległy raport dobowy.\rCzy wykonać raport?", recorder.boxes.front().text);
     EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes.back().text);
+
+    darvosim::Emulator &nivra = Connect(3);
+    WithPrinter(nivra, [](Printer &p) { p.status.userData = false; });
+    dialogRunners.push_back(
+        [&nivra](TDialog &) { WithPrinter(nivra, [](Printer &p) { p.status.userData = true; }); });
+    recorder.answers = {BoxAnswer::Yes};
+    GlowneOkno->Standrukarki1Click();
+    EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
+    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
 }
 
 // The drawer opens, or stays shut (not connected); an open drawer must be
@@ -107,14 +126,14 @@ TEST_F(TestsMenu, DrawerTestBothWays) {
     darvosim::Emulator &sim = Connect(3);
     GlowneOkno->N41Click();
     ExpectOnlyBox(BoxKind::Information, "Informacja", "Szuflada została otwarta");
-    EXPECT_EQ(1u, Sent(sim, 87));
+    EXPECT_EQ(1u, Count(sim, 87));
 
     recorder.boxes.clear();
     GlowneOkno->N41Click(); // the drawer is still open
     ExpectOnlyBox(
         BoxKind::Question, "Pytanie",
         "W celu wykonania testu należy zamknąć szufladę.\r           Czy kontynuować?                    ");
-    EXPECT_EQ(1u, Sent(sim, 87));
+    EXPECT_EQ(1u, Count(sim, 87));
 
     WithPrinter(sim, [](Printer &p) { p.status.drawerClosed = true; });
     sim.Script(87, darvosim::Scripted{{darvosim::ACK}}); // accepted, but nothing opens
@@ -134,12 +153,12 @@ TEST_F(TestsMenu, RefusedOnOtherPrinters) {
     EXPECT_EQ((QStringList{"Podłączone urządzenie nie jest drukarką fiskalną.",
                            "Podłączone urządzenie nie jest drukarką fiskalną."}),
               Texts());
-    EXPECT_EQ(0u, Sent(other, 0x5B));
-    EXPECT_EQ(0u, Sent(other, 213));
+    EXPECT_EQ(0u, Count(other, 0x5B));
+    EXPECT_EQ(0u, Count(other, 213));
     darvosim::Emulator &sim = Connect(1);
     GlowneOkno->N41Click();
     EXPECT_EQ(QStringList{"Podłączone urządzenie nie jest drukarką drugiej generacji."}, Texts());
-    EXPECT_EQ(0u, Sent(sim, 87));
+    EXPECT_EQ(0u, Count(sim, 87));
 }
 
 // The fiscal memory test runs only after its question (No by default), and
@@ -152,13 +171,13 @@ TEST_F(TestsMenu, FiscalMemoryTest) {
     EXPECT_TRUE(recorder.boxes[0].defaultNo && recorder.boxes[0].caption == "Odpowiedz");
     EXPECT_TRUE(recorder.boxes[0].text.endsWith(
         QStringLiteral("\rPrzewidziano możliwość wykonania tego testu 255 razy.\rCzy wykonać test?")));
-    EXPECT_EQ(0u, Sent(sim, 39));
+    EXPECT_EQ(0u, Count(sim, 39));
 
     recorder.boxes.clear();
     recorder.answers = {BoxAnswer::Yes};
     GlowneOkno->PamicEPROM1Click();
     EXPECT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ(1u, Sent(sim, 39));
+    EXPECT_EQ(1u, Count(sim, 39));
     EXPECT_NE(std::string::npos, sim.printer().roll.Text().find("TEST PAMIĘCI"));
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 
@@ -166,21 +185,140 @@ TEST_F(TestsMenu, FiscalMemoryTest) {
     recorder.boxes.clear();
     GlowneOkno->PamicEPROM1Click();
     EXPECT_EQ(QStringList{"Skasowana pamięć CMOS."}, Texts());
-    EXPECT_EQ(1u, Sent(sim, 39));
+    EXPECT_EQ(1u, Count(sim, 39));
 }
 
-// Missing user data: Yes opens the user data editor, and the conditions are
-// tested again once it has closed.
-TEST_F(TestsMenu, ReceiptConditionsOpenTheUserDataEditor) {
-    darvosim::Emulator &sim = Connect(3);
-    WithPrinter(sim, [](Printer &p) { p.status.userData = false; });
-    dialogRunners.push_back(
-        [&sim](TDialog &) { WithPrinter(sim, [](Printer &p) { p.status.userData = true; }); });
-    recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->Standrukarki1Click();
-    EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
-    ASSERT_EQ(2u, recorder.boxes.size());
-    EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
+TEST_F(TestsMenu, StatusMonitorLinesFor4To8Bytes) {
+    struct Case {
+        int type;
+        int version;
+        QStringList lines;
+    };
+    const QStringList head = {"Wpisane dane o użytkowniku", "Moduł w trybie fiskalnym",
+                              "Wersja oprogramowania w module : 03"};
+    const QString battery =
+        "Za niskie napięcie baterii na pakiecie głównym, dalsza praca możliwa ale powiadom serwis";
+    const QString battery36 =
+        "Za niskie napięcie baterii na pakiecie głównym (lub podtrzymującej zegar), dalsza "
+        "praca możliwa ale powiadom serwis";
+    // Four bytes: the paper line of byte 3, nothing from bytes 5 to 8.
+    const QStringList four =
+        head + QStringList{"Brak papieru (zapalona jest LED PAPER OUT)", battery, "Szuflada otwarta"};
+    // Six: byte 5's paper line instead, the cancellation reason; seven: the
+    // accumulator; eight: the pharmacy printers' buffer.
+    const QStringList six = {"Szuflada otwarta", "BRAK ZASILANIA SIECIOWEGO (TYLKO AKUMULATOR)",
+                             "BRAK PAPIERU W DRUKARCE ORYGINAŁU",
+                             "Przyczyna ostatniego unieważnienia paragonu: Ś"};
+    const QStringList seven =
+        head + QStringList{battery} + six + QStringList{"NISKIE NAPIĘCIE AKUMULATORA GŁÓWNEGO"};
+    const Case cases[] = {
+        {0, -1, four},
+        {3, 4, head + QStringList{battery36} + six},
+        {7, -1, seven},
+        {8, -1, seven + QStringList{"W buforze wycen leków znajdują się dane"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type);
+        darvosim::Emulator &sim = Connect(c.type, 9600, c.version);
+        WithPrinter(sim, [](darvosim::Printer &p) {
+            p.status.paperOut = true;
+            p.status.lowBattery = true;
+            p.status.drawerClosed = false;
+            p.status.noMains = true;
+            p.status.cancelReason = 0x8C; // "Ś" in Windows-1250
+            p.status.lowAccumulator = true;
+            p.status.pricingBufferData = true;
+        });
+        QStringList lines;
+        bool timerRunning = false;
+        dialogRunners.push_back([&](TDialog &) {
+            timerRunning = fBajtyStatusu->tStatus->isActive();
+            fBajtyStatusu->tStatusTimer();
+            lines = fBajtyStatusu->mStatusy->toPlainText().split('\n');
+        });
+        GlowneOkno->Bajtystatusu1Click();
+        EXPECT_TRUE(timerRunning);
+        EXPECT_FALSE(fBajtyStatusu->tStatus->isActive());
+        EXPECT_EQ(c.lines, lines);
+        EXPECT_TRUE(recorder.boxes.empty());
+        ExpectIdle();
+    }
+}
+
+TEST_F(TestsMenu, StatusMonitorWithoutTheControllerAndOnASilentPrinter) {
+    darvosim::Emulator &sim = Connect(7);
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.status.noController = true;
+        p.status.paperOut = true;
+        p.status.cancelReason = 32; // no reason line
+    });
+    darvo::StatusSet status;
+    ASSERT_EQ(0, darvo::ReadStatusBytes(status));
+    EXPECT_EQ((QStringList{"Wpisane dane o użytkowniku", "Moduł w trybie fiskalnym",
+                           "Wersja oprogramowania w module : 03", "Brak komunikacji z kontrolerem drukarki"}),
+              TfBajtyStatusu::StatusTexts(status, 7));
+
+    // A printer that stops answering: the error, and the monitor closes.
+    sim.Script(0x5B, darvosim::Scripted{{}, 0, {}, false, -1});
+    int result = -1;
+    dialogRunners.push_back([&](TDialog &d) {
+        fBajtyStatusu->tStatusTimer();
+        result = d.result();
+        EXPECT_FALSE(fBajtyStatusu->tStatus->isActive());
+    });
+    GlowneOkno->Bajtystatusu1Click();
+    EXPECT_EQ(QDialog::Rejected, result);
+    EXPECT_EQ(QStringList{ErrorMessageText(21)}, Texts());
+    ExpectIdle();
+}
+
+TEST_F(TestsMenu, DisplayTestStepsThroughTextsOrPictures) {
+    const QString razem = QStringLiteral("Test powinien spowodować zapalenie segmentów\n"
+                                         "wyświetlacza jak pokazano niżej:            \n") +
+                          QString(44, ' ') + "\n" + QString(13, ' ') + "RAZEM" + QString(36, ' ') + "\n" +
+                          QString(44, ' ') + "\n" + QString(15, ' ') + "8.8.8.8.8.8.8.8.8." +
+                          QString(21, ' ');
+    QString reszta = razem;
+    reszta.replace(QString(13, ' ') + "RAZEM" + QString(36, ' '),
+                   QString(32, ' ') + "RESZTA" + QString(16, ' '));
+    const QString bitmap = QStringLiteral("Test powinien wyświetlić poniższą bitmapę");
+    struct Case {
+        int deviceType;
+        uint8_t settings0;
+        QStringList steps; // label text, or the name of the picture shown
+        Bytes patterns;
+    } cases[] = {
+        {3, 0, {razem, reszta}, {0, 1, 2}},
+        {7, 4, {"iTest1", "iTest2", "ITest3", "ITest4"}, {0, 1, 3, 4, 2}},
+        {7, 0, {"iTest2", "iTest1", "iTest3Neg", "iTest4Neg"}, {0, 1, 3, 4, 2}},
+    };
+    for (const Case &c : cases) {
+        darvosim::Emulator &sim = Connect(c.deviceType);
+        WithPrinter(sim, [&](darvosim::Printer &p) { p.fiscal.settings[0][0] = c.settings0; });
+        QStringList seen;
+        for (int i = 0; i < c.steps.size(); ++i)
+            dialogRunners.push_back([&](TDialog &) {
+                QString shown;
+                for (QLabel *l : fTestWyswietlacza->findChildren<QLabel *>())
+                    if (!l->isHidden() && !l->pixmap().isNull()) shown += l->objectName();
+                seen << (shown.isEmpty() ? fTestWyswietlacza->Label1->text() : shown);
+                EXPECT_TRUE(shown.isEmpty() || fTestWyswietlacza->Label1->text() == bitmap);
+            });
+        GlowneOkno->Wy1Click();
+        EXPECT_EQ(c.steps, seen);
+        Bytes patterns;
+        for (const auto &f : Frames(sim, 50))
+            patterns.push_back(f.fromHost.at(2));
+        EXPECT_EQ(c.patterns, patterns);
+        EXPECT_TRUE(recorder.boxes.empty());
+    }
+}
+
+TEST_F(TestsMenu, UniqueNumberIsShownInItsLabel) {
+    Connect();
+    GlowneOkno->Numerunikatowy1Click();
+    EXPECT_EQ(QStringList{"fNumerUnikatowy"}, shownDialogs);
+    EXPECT_EQ("Numer unikatowy drukarki: ABC 12345678", fNumerUnikatowy->lNumerUnikatowy->text());
 }
 
 } // namespace

@@ -1,28 +1,44 @@
 // The nivrasw program itself: started with a port and a speed it connects to
-// the printer at once; asked for a picture it saves its window and ends.
+// the printer at once; asked for a picture it saves its window and ends. On a
+// real X server without a window manager (Xvfb), which the offscreen
+// platform does not stand for, it still connects at start-up, and the live
+// clock runs in a real modal loop centred over the main window.
+#include "AppFixture.h"
 #include "Child.h"
-#include "Emulator.h"
 
+#include "clock/TfDataGodzina.h"
+
+#include <QGuiApplication>
 #include <QImage>
-#include <gtest/gtest.h>
+#include <QLabel>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
 #include <poll.h>
 
 using namespace apptest;
 
 namespace {
 
-// Reads the display number an X server writes when it is ready; -1 when it
-// does not within the time.
-int ReadDisplayNumber(int fd, int timeoutMs) {
+constexpr const char *kChild = "DARVO_REAL_DISPLAY_CHILD";
+
+// Starts Xvfb on a display of its own: the display number, or -1 when it
+// does not start within 20 s. The server ends with `server`.
+int StartXvfb(std::unique_ptr<Child> &server) {
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
+    server = std::make_unique<Child>(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd",
+                                                              std::to_string(ready[1]), "-nolisten", "tcp",
+                                                              "-screen", "0", "1024x768x24"},
+                                     EnvironmentWith({}), ready[1]);
+    ::close(ready[1]);
     std::string text;
     char c;
-    pollfd p{fd, POLLIN, 0};
-    while (::poll(&p, 1, timeoutMs) > 0 && ::read(fd, &c, 1) == 1) {
-        if (c == '\n') return text.empty() ? -1 : std::stoi(text);
-        if (c < '0' || c > '9') return -1;
+    pollfd p{ready[0], POLLIN, 0};
+    while (::poll(&p, 1, 20000) > 0 && ::read(ready[0], &c, 1) == 1 && c >= '0' && c <= '9')
         text += c;
-    }
-    return -1;
+    ::close(ready[0]);
+    return c == '\n' && !text.empty() ? std::stoi(text) : -1;
 }
 
 TEST(Program, StartsConnectedAndSavesItsWindow) {
@@ -60,22 +76,14 @@ TEST(Program, StartsConnectedAndSavesItsWindow) {
     sim.Stop();
 }
 
-// A real X server without a window manager: nothing ever activates the main
-// window, and the program must still list the ports and connect at start-up.
+// Nothing ever activates the main window, and the program must still list
+// the ports and connect at start-up.
 TEST(Program, ConnectsOnAnXServerWithoutAWindowManager) {
     if (::access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
     darvosim::Emulator sim;
     ASSERT_TRUE(sim.Start()) << sim.Error();
-
-    int ready[2];
-    ASSERT_EQ(0, ::pipe(ready));
-    Child server({"/usr/bin/Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp", "-screen", "0",
-                  "1024x768x24"},
-                 EnvironmentWith({}), ready[1]);
-    ::close(ready[1]);
-    ASSERT_TRUE(server.Started());
-    const int display = ReadDisplayNumber(ready[0], 20000);
-    ::close(ready[0]);
+    std::unique_ptr<Child> server;
+    const int display = StartXvfb(server);
     ASSERT_GE(display, 0) << "Xvfb did not start";
 
     Child program({NIVRASW_PATH, "COM1", "9600"},
@@ -86,8 +94,75 @@ TEST(Program, ConnectsOnAnXServerWithoutAWindowManager) {
     EXPECT_TRUE(sim.WaitForFrames(4, std::chrono::seconds(20)));
     EXPECT_EQ((darvosim::Bytes{0xFF, 0xFE, 0xFF, 0xFE}), sim.log().Commands());
     EXPECT_TRUE(program.Stop()) << "the program ended by itself";
-    server.Stop();
     sim.Stop();
+}
+
+// The live clock in a real modal loop on Xvfb: this test binary runs again
+// there, where only the child test below does the work.
+TEST(Program, LiveClockRunsInAModalLoopOnXvfb) {
+    if (std::getenv(kChild)) GTEST_SKIP() << "the child run";
+    if (::access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
+    std::unique_ptr<Child> server;
+    const int display = StartXvfb(server);
+    ASSERT_GE(display, 0) << "Xvfb did not start";
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = '\0';
+    // A child that hangs is ended after 60 s; its output is shown here.
+    Child child({"timeout", "60", self, "--gtest_filter=RealDisplayChild.*"},
+                EnvironmentWith({std::string(kChild) + "=1", "QT_QPA_PLATFORM=xcb",
+                                 "DISPLAY=:" + std::to_string(display), "WAYLAND_DISPLAY="}),
+                -1, 2, 1);
+    ASSERT_TRUE(child.Started());
+    EXPECT_EQ(0, child.Wait()) << "the child test failed (its output is above)";
+}
+
+class RealDisplayChild : public AppTest {
+  protected:
+    void SetUp() override {
+        if (!std::getenv(kChild))
+            GTEST_SKIP() << "runs only on Xvfb, started by Program.LiveClockRunsInAModalLoopOnXvfb";
+        AppTest::SetUp();
+    }
+    void TearDown() override {
+        if (std::getenv(kChild)) AppTest::TearDown();
+    }
+};
+
+TEST_F(RealDisplayChild, LiveClockReadsUntilErasedAndIsCentred) {
+    ASSERT_EQ("xcb", QGuiApplication::platformName());
+    darvosim::Emulator &sim = Connect(7);
+    TDialog::SetModalRunner(nullptr); // the real modal loop
+    GlowneOkno->move(100, 80);
+    GlowneOkno->show();
+    QCoreApplication::processEvents();
+
+    // Once the clock has been read a few times, the CMOS memory goes.
+    QPoint dialogCentre, mainCentre;
+    int readsSeen = 0;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        readsSeen = static_cast<int>(Frames(sim, 64).size());
+        if (readsSeen < 3) return;
+        watch.stop();
+        dialogCentre = fDataGodzina->geometry().center();
+        mainCentre = GlowneOkno->geometry().center();
+        WithPrinter(sim, [](darvosim::Printer &p) { p.status.cmosErased = true; });
+    });
+    watch.start();
+    // Should the dialog never close by itself, the test fails instead of hanging.
+    QTimer::singleShot(20000, fDataGodzina, [] { fDataGodzina->reject(); });
+    GlowneOkno->Odczytzegara1Click();
+
+    EXPECT_GE(readsSeen, 3);
+    EXPECT_TRUE(fDataGodzina->lCzas->text().startsWith("Godzina:     "));
+    EXPECT_EQ(QStringList{"Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}, Texts());
+    EXPECT_FALSE(fDataGodzina->isVisible());
+    EXPECT_FALSE(fDataGodzina->tZegar->isActive());
+    EXPECT_LE((dialogCentre - mainCentre).manhattanLength(), 4)
+        << dialogCentre.x() << "," << dialogCentre.y() << " vs " << mainCentre.x() << "," << mainCentre.y();
 }
 
 } // namespace

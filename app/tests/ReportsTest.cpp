@@ -1,11 +1,10 @@
 // The "Raporty" menu against emulated printers: the daily report's counter
 // rules and paper-out question, the financial report's refusals, the
 // periodic report dialogs and their range records, the names-and-rates
-// control printout from "baza.txt", the switch-off, and the status monitor.
+// control printout from "baza.txt", the price buffer and the switch-off.
 #include "AppFixture.h"
 
 #include "core/DriverText.h"
-#include "printertests/TfBajtyStatusu.h"
 #include "reports/TfOkresoweMiesieczne.h"
 #include "reports/TfOkresoweWgNumerow.h"
 #include "reports/TfRaportyOkresoweWgDat.h"
@@ -19,7 +18,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <QTimer>
 #include <filesystem>
 
@@ -31,25 +29,13 @@ namespace {
 const QString kPaperQuestion =
     " Brak papieru lub podniesiona głowica mechanizmu drukującego\rCzy wznowić wydruk po założeniu papieru?";
 
-class ReportsMenu : public AppTest {
-  protected:
-    void TearDown() override {
-        SetCurrentDateTimeSource(nullptr);
-        SettlementRangeMode = false;
-        AppTest::TearDown();
-    }
-    static bool Sent(darvosim::Emulator &sim, uint8_t command) {
-        const Bytes c = Commands(sim);
-        return std::find(c.begin(), c.end(), command) != c.end();
-    }
-    static bool Printed(darvosim::Emulator &sim, const std::string &line) {
-        return sim.printer().roll.Text().find(line) != std::string::npos;
-    }
-};
+class ReportsMenu : public AppTest {};
 
 // ------------------------------------------------------------ daily report
 
-TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceType) {
+// The receipt counter's question or refusal by device type; a blocking
+// print condition stops the report before it.
+TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceTypeAndPrintConditions) {
     struct Case {
         int type;
         int counter;
@@ -57,6 +43,7 @@ TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceType) {
         BoxKind kind;
         QString text;
         bool printed;
+        bool paperOut = false;
     };
     const Case cases[] = {
         // The KT820 printers cannot print a report without sales.
@@ -71,12 +58,16 @@ TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceType) {
          "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?", false},
         {7, 5, BoxAnswer::Yes, BoxKind::Question, "Czy wykonać raport dobowy?", true},
         {0, 5, BoxAnswer::No, BoxKind::Question, "Czy wykonać raport dobowy?", false},
+        {7, 5, BoxAnswer::Yes, BoxKind::Error, "Brak papieru lub podniesiona głowica mechanizmu drukującego",
+         false, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << ", counter " << c.counter);
-        sims.clear();
         darvosim::Emulator &sim = Connect(c.type);
-        WithPrinter(sim, [&](darvosim::Printer &p) { p.sales.receiptCounter = c.counter; });
+        WithPrinter(sim, [&](darvosim::Printer &p) {
+            p.sales.receiptCounter = c.counter;
+            p.status.paperOut = c.paperOut;
+        });
         recorder.answers = {c.answer};
         GlowneOkno->Fiskalnydobowy1Click();
         ExpectOnlyBox(c.kind, c.kind == BoxKind::Error ? "Błąd" : "Odpowiedz", c.text);
@@ -84,18 +75,7 @@ TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceType) {
         EXPECT_EQ(c.printed, Sent(sim, 37));
         EXPECT_EQ(c.printed, Printed(sim, "RAPORT DOBOWY FISKALNY"));
         ExpectIdle();
-        recorder.boxes.clear();
-        beeps = 0;
     }
-}
-
-TEST_F(ReportsMenu, DailyReportBlockedByAPrintCondition) {
-    darvosim::Emulator &sim = Connect(7);
-    WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = true; });
-    GlowneOkno->Fiskalnydobowy1Click();
-    EXPECT_EQ(QStringList{"Brak papieru lub podniesiona głowica mechanizmu drukującego"}, Texts());
-    EXPECT_FALSE(Sent(sim, 102));
-    ExpectIdle();
 }
 
 TEST_F(ReportsMenu, PaperRunningOutInTheDailyReportIsAskedAboutUntilItIsLoaded) {
@@ -151,7 +131,6 @@ TEST_F(ReportsMenu, FinancialReportOnlyOnAWritablePexa) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type);
-        sims.clear();
         darvosim::Emulator &sim = Connect(c.type);
         WithPrinter(sim, [&](darvosim::Printer &p) { p.status.readOnly = c.readOnly; });
         GlowneOkno->Finansowypodatkowy1Click();
@@ -159,7 +138,6 @@ TEST_F(ReportsMenu, FinancialReportOnlyOnAWritablePexa) {
         EXPECT_EQ(c.refusal.isEmpty(), Sent(sim, 43));
         EXPECT_EQ(c.refusal.isEmpty(), Printed(sim, "RAPORT FINANSOWY PODATKOWY"));
         ExpectIdle();
-        recorder.boxes.clear();
     }
 }
 
@@ -210,15 +188,6 @@ TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
     ExpectIdle();
 }
 
-TEST_F(ReportsMenu, TrainingModeRefusesPeriodicReports) {
-    darvosim::Emulator &sim = Connect(7);
-    WithPrinter(sim, [](darvosim::Printer &p) { p.status.fiscalMode = false; });
-    GlowneOkno->Wedugnumerw1Click();
-    ExpectOnlyBox(BoxKind::Information, "Informacja",
-                  "Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.");
-    EXPECT_TRUE(shownDialogs.isEmpty());
-}
-
 // By dates: the newer printers get command 49 with the kind, the older ones
 // command 40 (detailed) or 41 (short) with the same twelve digits.
 TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
@@ -241,7 +210,6 @@ TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " " << c.caption.toStdString());
-        sims.clear();
         darvosim::Emulator &sim = Connect(c.type);
         QString caption;
         dialogRunners.push_back([&](TDialog &d) {
@@ -257,10 +225,12 @@ TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
         EXPECT_EQ(c.frame, frames[0].fromHost);
         EXPECT_TRUE(fRaportyOkresoweWgDat->bTak->isEnabled());
         ExpectIdle();
-        recorder.boxes.clear();
     }
 }
 
+// Collecting a settlement range prints nothing: "&Tak" (or Enter in a
+// field) stores the range record and closes the dialog with Yes; Esc closes
+// without it.
 TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
     darvosim::Emulator &sim = Connect(7);
     SettlementRangeMode = true;
@@ -277,39 +247,41 @@ TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
     EXPECT_EQ(400, fOkresoweWgNumerow->seDo->value());
     fOkresoweWgNumerow->seOd->setValue(300);
     fOkresoweWgNumerow->seDo->setValue(310);
-    dialogRunners.push_back([](TDialog &) { fOkresoweWgNumerow->bTak->click(); });
-    EXPECT_EQ(kModalYes, fOkresoweWgNumerow->ShowModal());
-    EXPECT_EQ((Bytes{0x2C, 0x01, 0x36, 0x01, 0, 0, 0, 0, 0, 0, 0, 0}),
-              Bytes(SettlementRange, SettlementRange + 12));
-    EXPECT_FALSE(Sent(sim, 49));
-    EXPECT_TRUE(recorder.boxes.empty());
-}
-
-TEST_F(ReportsMenu, EnterInARangeFieldActsAsTakAndEscCloses) {
-    SettlementRangeMode = true;
-    fOkresoweWgNumerow->seOd->setValue(7);
-    fOkresoweWgNumerow->seDo->setValue(9);
     fOkresoweWgNumerow->show();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(fOkresoweWgNumerow->seDo, &enter);
     EXPECT_FALSE(fOkresoweWgNumerow->isVisible());
     EXPECT_EQ(kModalYes, fOkresoweWgNumerow->result());
-    EXPECT_EQ((Bytes{7, 0, 9, 0}), Bytes(SettlementRange, SettlementRange + 4));
+    EXPECT_EQ((Bytes{0x2C, 0x01, 0x36, 0x01, 0, 0, 0, 0, 0, 0, 0, 0}),
+              Bytes(SettlementRange, SettlementRange + 12));
 
     fOkresoweMiesieczne->show();
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(fOkresoweMiesieczne->seRok, &esc);
     EXPECT_FALSE(fOkresoweMiesieczne->isVisible());
     EXPECT_EQ(QDialog::Rejected, fOkresoweMiesieczne->result());
+    EXPECT_FALSE(Sent(sim, 49));
+    EXPECT_TRUE(recorder.boxes.empty());
 }
 
-TEST_F(ReportsMenu, PrinterNotReadyKeepsTheNumbersDialogOpen) {
+// A printer in training mode is refused before the dialog; one that cannot
+// print leaves the dialog open for another try.
+TEST_F(ReportsMenu, TrainingModeAndAPrinterNotReady) {
     darvosim::Emulator &sim = Connect(7);
-    WithPrinter(sim, [](darvosim::Printer &p) { p.status.failure = true; });
+    WithPrinter(sim, [](darvosim::Printer &p) { p.status.fiscalMode = false; });
+    GlowneOkno->Wedugnumerw1Click();
+    ExpectOnlyBox(BoxKind::Information, "Informacja",
+                  "Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.");
+    EXPECT_TRUE(shownDialogs.isEmpty());
+
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.status.fiscalMode = true;
+        p.status.failure = true;
+    });
+    recorder.boxes.clear();
     bool openAfter = false, enabledAfter = false;
     dialogRunners.push_back([&](TDialog &d) {
         fOkresoweWgNumerow->bTak->click();
-        // Open for another try once the printer is in order.
         openAfter = d.result() == QDialog::Rejected;
         enabledAfter = fOkresoweWgNumerow->bTak->isEnabled();
     });
@@ -453,14 +425,11 @@ TEST_F(ReportsMenu, PriceBufferOnlyOnPharmacyPrinters) {
     darvosim::Emulator &sim = Connect(8);
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.pricingBufferData = true; });
     GlowneOkno->Kasowaniebuforawycen1Click();
-    ASSERT_EQ(QStringList{"Bufor wycen skasowano."}, Texts());
-    EXPECT_EQ(BoxKind::Information, recorder.boxes[0].kind);
+    ExpectOnlyBox(BoxKind::Information, "Informacja", "Bufor wycen skasowano.");
     // Read once the printer has served the command, under its lock.
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.pricingBufferData); });
     ExpectIdle();
 
-    sims.clear();
-    recorder.boxes.clear();
     darvosim::Emulator &shop = Connect(7);
     GlowneOkno->Kasowaniebuforawycen1Click();
     EXPECT_EQ(QStringList{"To nie jest drukarka apteczna."}, Texts());
@@ -482,7 +451,6 @@ TEST_F(ReportsMenu, SwitchOff) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type);
-        sims.clear();
         darvosim::Emulator &sim = Connect(c.type);
         if (c.refused) sim.Script(253, darvosim::Scripted{{darvosim::NAK}});
         GlowneOkno->Zdalnewyaczeniedrukarki1Click();
@@ -491,95 +459,7 @@ TEST_F(ReportsMenu, SwitchOff) {
         EXPECT_EQ(c.type != 1, Sent(sim, 253));
         EXPECT_EQ(c.type == 7, !sim.printer().powered);
         ExpectIdle();
-        recorder.boxes.clear();
     }
-}
-
-// ---------------------------------------------------- status monitor
-
-TEST_F(ReportsMenu, StatusMonitorLinesFor4To8Bytes) {
-    struct Case {
-        int type;
-        int version;
-        QStringList lines;
-    };
-    const QStringList head = {"Wpisane dane o użytkowniku", "Moduł w trybie fiskalnym",
-                              "Wersja oprogramowania w module : 03"};
-    const QString battery =
-        "Za niskie napięcie baterii na pakiecie głównym, dalsza praca możliwa ale powiadom serwis";
-    const QString battery36 =
-        "Za niskie napięcie baterii na pakiecie głównym (lub podtrzymującej zegar), dalsza "
-        "praca możliwa ale powiadom serwis";
-    // Four bytes: the paper line of byte 3, nothing from bytes 5 to 8.
-    const QStringList four =
-        head + QStringList{"Brak papieru (zapalona jest LED PAPER OUT)", battery, "Szuflada otwarta"};
-    // Six: byte 5's paper line instead, the cancellation reason; seven: the
-    // accumulator; eight: the pharmacy printers' buffer.
-    const QStringList six = {"Szuflada otwarta", "BRAK ZASILANIA SIECIOWEGO (TYLKO AKUMULATOR)",
-                             "BRAK PAPIERU W DRUKARCE ORYGINAŁU",
-                             "Przyczyna ostatniego unieważnienia paragonu: Ś"};
-    const QStringList seven =
-        head + QStringList{battery} + six + QStringList{"NISKIE NAPIĘCIE AKUMULATORA GŁÓWNEGO"};
-    const Case cases[] = {
-        {0, -1, four},
-        {3, 4, head + QStringList{battery36} + six},
-        {7, -1, seven},
-        {8, -1, seven + QStringList{"W buforze wycen leków znajdują się dane"}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "type " << c.type);
-        sims.clear();
-        darvosim::Emulator &sim = Connect(c.type, 9600, c.version);
-        WithPrinter(sim, [](darvosim::Printer &p) {
-            p.status.paperOut = true;
-            p.status.lowBattery = true;
-            p.status.drawerClosed = false;
-            p.status.noMains = true;
-            p.status.cancelReason = 0x8C; // "Ś" in Windows-1250
-            p.status.lowAccumulator = true;
-            p.status.pricingBufferData = true;
-        });
-        QStringList lines;
-        bool timerRunning = false;
-        dialogRunners.push_back([&](TDialog &) {
-            timerRunning = fBajtyStatusu->tStatus->isActive();
-            fBajtyStatusu->tStatusTimer();
-            lines = fBajtyStatusu->mStatusy->toPlainText().split('\n');
-        });
-        GlowneOkno->Bajtystatusu1Click();
-        EXPECT_TRUE(timerRunning);
-        EXPECT_FALSE(fBajtyStatusu->tStatus->isActive());
-        EXPECT_EQ(c.lines, lines);
-        EXPECT_TRUE(recorder.boxes.empty());
-        ExpectIdle();
-    }
-}
-
-TEST_F(ReportsMenu, StatusMonitorWithoutTheControllerAndOnASilentPrinter) {
-    darvosim::Emulator &sim = Connect(7);
-    WithPrinter(sim, [](darvosim::Printer &p) {
-        p.status.noController = true;
-        p.status.paperOut = true;
-        p.status.cancelReason = 32; // no reason line
-    });
-    darvo::StatusSet status;
-    ASSERT_EQ(0, darvo::ReadStatusBytes(status));
-    EXPECT_EQ((QStringList{"Wpisane dane o użytkowniku", "Moduł w trybie fiskalnym",
-                           "Wersja oprogramowania w module : 03", "Brak komunikacji z kontrolerem drukarki"}),
-              TfBajtyStatusu::StatusTexts(status, 7));
-
-    // A printer that stops answering: the error, and the monitor closes.
-    sim.Script(0x5B, darvosim::Scripted{{}, 0, {}, false, -1});
-    int result = -1;
-    dialogRunners.push_back([&](TDialog &d) {
-        fBajtyStatusu->tStatusTimer();
-        result = d.result();
-        EXPECT_FALSE(fBajtyStatusu->tStatus->isActive());
-    });
-    GlowneOkno->Bajtystatusu1Click();
-    EXPECT_EQ(QDialog::Rejected, result);
-    EXPECT_EQ(QStringList{ErrorMessageText(21)}, Texts());
-    ExpectIdle();
 }
 
 } // namespace

@@ -1,13 +1,17 @@
-// The PEXA submenu: settings and the speed change, euro and service dates,
-// advertising lines, the customer-display picture in both directions.
+// The Ustawienia menu: the cash register number, the lines fed and the
+// rounding; the PEXA submenu: settings and the speed change, euro and service
+// dates, advertising lines, the customer-display picture both ways.
 #include "AppFixture.h"
 
 #include "common/FileDialogs.h"
 #include "core/DriverText.h"
 #include "service/TfDaneUzytkownika.h"
 #include "settings/TfDataEuroPrzeglad.h"
+#include "settings/TfIloscWierszy.h"
+#include "settings/TfNumerKasy.h"
 #include "settings/TfReklama.h"
 #include "settings/TfReklamaOdczyt.h"
+#include "settings/TfSposobZaokraglania.h"
 #include "settings/TfTekstyReklamowe.h"
 #include "settings/TfUstawienia.h"
 
@@ -29,10 +33,65 @@
 #include <cstring>
 
 using namespace apptest;
+using darvosim::Bytes;
 
 namespace {
 
+constexpr uint8_t ESC = 0x1B;
+
 class Pexa : public AppTest {};
+
+// The cash register number and code padded; the rounding, where a refused
+// reading counts as grosze; the lines fed, from the printer's lowest count.
+TEST_F(Pexa, SmallSettingsDialogsSendWhatTheyShow) {
+    darvosim::Emulator &sim = Connect(3);
+    auto last = [](darvosim::Emulator &printer, uint8_t command) {
+        const auto frames = Frames(printer, command);
+        return frames.empty() ? Bytes{} : frames.back().fromHost;
+    };
+    const struct {
+        int number;
+        const char *code;
+        Bytes sent;
+    } numbers[] = {{5, "A", {ESC, 67, '0', '5', ' ', 'A'}}, {12, "", {ESC, 67, '1', '2', ' ', ' '}}};
+    for (const auto &c : numbers) {
+        dialogRunners.push_back([&c](TDialog &) {
+            fNumerKasy->seNrKasy->setValue(c.number);
+            fNumerKasy->eKod->setText(QString::fromLatin1(c.code));
+            fNumerKasy->Button1Click();
+        });
+        GlowneOkno->Nrkasyikodobsugujcego1Click();
+        EXPECT_EQ(c.sent, last(sim, 67));
+        EXPECT_EQ(QDialog::Accepted, fNumerKasy->result());
+    }
+
+    sim.Script(210, darvosim::Scripted{{darvosim::NAK}});
+    fSposobZaokraglania->rgZaokraglanie->SetItemIndex(2);
+    dialogRunners.push_back([](TDialog &) {
+        EXPECT_EQ(0, fSposobZaokraglania->rgZaokraglanie->ItemIndex());
+        fSposobZaokraglania->rgZaokraglanie->SetItemIndex(1);
+        fSposobZaokraglania->Button1Click();
+    });
+    GlowneOkno->Sposbzaokrglania1Click();
+    EXPECT_EQ((Bytes{ESC, 116, '1'}), last(sim, 116));
+
+    const struct {
+        int deviceType, lowest;
+        Bytes sent;
+    } lines[] = {{3, 3, {ESC, 70, 5}}, {7, 0, {ESC, 237, 5}}};
+    for (const auto &c : lines) {
+        darvosim::Emulator &printer = c.deviceType == 3 ? sim : Connect(c.deviceType);
+        dialogRunners.push_back([&c](TDialog &) {
+            EXPECT_EQ(c.lowest, fIloscWierszy->seIloscWierszy->minimum());
+            EXPECT_EQ(c.lowest, fIloscWierszy->seIloscWierszy->value());
+            fIloscWierszy->seIloscWierszy->setValue(5);
+            fIloscWierszy->Button1Click();
+        });
+        GlowneOkno->Ilo1Click();
+        EXPECT_EQ(c.sent, last(printer, c.sent[1]));
+    }
+    EXPECT_TRUE(recorder.boxes.empty());
+}
 
 TEST_F(Pexa, SettingsReadFillsTheDialogAndTypeEightHasNoOneLinePrintout) {
     darvosim::Emulator &sim = Connect(8);
@@ -366,11 +425,10 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     EXPECT_EQ(before, QDir::currentPath());
 }
 
-} // namespace
-
-namespace {
-
-TEST_F(Pexa, AdvertisingDialogShownForRealReadsOnShowAndEscCloses) {
+// Shown for real, the advertising lines are read once and Esc closes the
+// dialog. Enter in a field of the dialogs that write to the printer writes
+// nothing: a write takes its button.
+TEST_F(Pexa, DialogsShownForRealAndEnterInTheWritingDialogs) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.adverts[1] = {1, std::string(40, 'x')}; });
     TDialog::SetModalRunner(nullptr);
@@ -389,22 +447,13 @@ TEST_F(Pexa, AdvertisingDialogShownForRealReadsOnShowAndEscCloses) {
     EXPECT_EQ(3u, Frames(sim, 56).size()); // read once, however the window system shows it
     EXPECT_EQ(QString(), GlowneOkno->ActivityText());
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
-}
-
-// Enter in a field of the dialogs that write to the printer writes nothing:
-// a write takes its button.
-TEST_F(Pexa, EnterInTheWritingDialogsSendsNothing) {
-    darvosim::Emulator &sim = Connect(7);
-    TDialog::SetModalRunner(nullptr);
     const std::pair<TDialog *, QWidget *> rows[] = {{fDaneUzytkownika, fDaneUzytkownika->l1},
                                                     {fUstawienia, fUstawienia->seLinie},
                                                     {fTekstyReklamowe, fTekstyReklamowe->l1},
                                                     {fDataEuroPrzeglad, fDataEuroPrzeglad->dtDate}};
     for (auto [dialog, field] : rows) {
         dialog->show(); // the settings, the advertising lines and the date are read first
-        Commands(sim);
-        sim.log().Clear();
-        recorder.boxes.clear(); // no euro date in a new printer
+        Reset(sim);     // no euro date in a new printer: its box goes too
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QCoreApplication::sendEvent(field, &enter);
         EXPECT_TRUE(Commands(sim).empty()) << dialog->objectName().toStdString();
