@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <deque>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -29,6 +30,8 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <sys/file.h>
+#include <unistd.h>
 #include <vector>
 
 // Readable QString values in failure messages.
@@ -131,6 +134,23 @@ class FakeHost : public CommandHost {
     bool busy = false;
     QStringList calls;
     uint8_t deviceType = 7;
+};
+
+// A port held open and locked, as another program holding a COM port holds
+// it: the lock on a file description of its own refuses the program's lock.
+class HeldPort {
+  public:
+    explicit HeldPort(const std::string &path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    ~HeldPort() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    HeldPort(const HeldPort &) = delete;
+    HeldPort &operator=(const HeldPort &) = delete;
+    bool Held() const { return held_; }
+
+  private:
+    int fd_;
+    bool held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
 };
 
 class AppTest : public BoxTest {

@@ -2,7 +2,6 @@
 // (opening the port, the device check, the status bar, a locked PEXA
 // printer, an erased CMOS memory), and the about box.
 #include "AppFixture.h"
-#include "HeldPort.h"
 
 #include "communication/TAboutBox.h"
 #include "core/DriverText.h"

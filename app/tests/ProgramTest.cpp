@@ -4,17 +4,16 @@
 // platform does not stand for, it still connects at start-up, and the live
 // clock runs in a real modal loop centred over the main window.
 #include "AppFixture.h"
-#include "Child.h"
 
 #include "clock/TfDataGodzina.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QProcess>
 #include <QTimer>
 #include <cstdlib>
-#include <memory>
-#include <poll.h>
 
 using namespace apptest;
 
@@ -22,107 +21,99 @@ namespace {
 
 constexpr const char *kChild = "DARVO_REAL_DISPLAY_CHILD";
 
-// Starts Xvfb on a display of its own: the display number, or -1 when it
-// does not start within 20 s. The server ends with `server`.
-int StartXvfb(std::unique_ptr<Child> &server) {
-    int ready[2];
-    if (::pipe(ready) != 0) return -1;
-    server = std::make_unique<Child>(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd",
-                                                              std::to_string(ready[1]), "-nolisten", "tcp",
-                                                              "-screen", "0", "1024x768x24"},
-                                     EnvironmentWith({}), ready[1]);
-    ::close(ready[1]);
-    std::string text;
-    char c;
-    pollfd p{ready[0], POLLIN, 0};
-    while (::poll(&p, 1, 20000) > 0 && ::read(ready[0], &c, 1) == 1 && c >= '0' && c <= '9')
-        text += c;
-    ::close(ready[0]);
-    return c == '\n' && !text.empty() ? std::stoi(text) : -1;
+// This process's environment with some variables set anew.
+QProcessEnvironment EnvironmentWith(const QStringList &variables) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &v : variables)
+        env.insert(v.section('=', 0, 0), v.section('=', 1));
+    return env;
+}
+
+// A process that is ended, if it still runs, when the test is done with it.
+struct Process : QProcess {
+    ~Process() override {
+        kill();
+        waitForFinished(1000);
+    }
+};
+
+// Starts Xvfb on a display of its own; false when it does not start within
+// 20 s. It ends with `server`.
+bool StartXvfb(Process &server, QString &display) {
+    server.start("/usr/bin/Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+    while (!server.canReadLine() && server.waitForReadyRead(20000)) {
+    }
+    display = ":" + QString::fromLatin1(server.readLine()).trimmed();
+    return display.size() > 1;
 }
 
 TEST(Program, StartsConnectedAndSavesItsWindow) {
     darvosim::Emulator sim;
     ASSERT_TRUE(sim.Start()) << sim.Error();
-    const std::string picture = ::testing::TempDir() + "nivrasw-" + std::to_string(::getpid()) + ".png";
-    ::unlink(picture.c_str());
-    int errors[2];
-    ASSERT_EQ(0, ::pipe(errors));
+    const QString picture =
+        QString::fromStdString(::testing::TempDir()) + "nivrasw-" + QString::number(::getpid()) + ".png";
+    QFile::remove(picture);
     // Speed first, port in small letters: the order and the letter case do
     // not matter, and the third speed item keeps 28800 through the device check.
-    // A program that waits for an answer nobody gives is ended after 20 s.
-    Child program({"timeout", "20", NIVRASW_PATH, "28800", "com1"},
-                  EnvironmentWith({"DARVO_COM1=" + sim.SlavePath(), "NIVRASW_SCREENSHOT=" + picture,
-                                   "QT_QPA_PLATFORM=offscreen"}),
-                  -1, errors[1]);
-    ::close(errors[1]);
-    ASSERT_TRUE(program.Started());
-    std::string messages;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;)
-        messages.append(buffer, size_t(n));
-    ::close(errors[0]);
-    EXPECT_EQ(0, program.Wait());
+    Process program;
+    program.setProcessEnvironment(
+        EnvironmentWith({"DARVO_COM1=" + QString::fromStdString(sim.SlavePath()),
+                         "NIVRASW_SCREENSHOT=" + picture, "QT_QPA_PLATFORM=offscreen"}));
+    program.start(NIVRASW_PATH, {"28800", "com1"});
+    ASSERT_TRUE(program.waitForFinished(20000)) << "the program did not end";
+    EXPECT_EQ(QProcess::NormalExit, program.exitStatus());
+    EXPECT_EQ(0, program.exitCode());
 
-    QImage image(QString::fromStdString(picture));
+    QImage image(picture);
     EXPECT_FALSE(image.isNull());
     EXPECT_EQ(QSize(602, 414), image.size());
-    ::unlink(picture.c_str());
-
+    QFile::remove(picture);
     sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
     EXPECT_EQ((darvosim::Bytes{0xFF, 0xFE, 0xFF, 0xFE}), sim.log().Commands());
     // The status bar it ended with.
-    EXPECT_NE(std::string::npos, messages.find("nivrasw: DARVO PEXA, COM1, 28800 b/s\n")) << messages;
+    const QString messages = QString::fromUtf8(program.readAllStandardError());
+    EXPECT_TRUE(messages.contains("nivrasw: DARVO PEXA, COM1, 28800 b/s\n")) << messages.toStdString();
     sim.Stop();
 }
 
-// Nothing ever activates the main window, and the program must still list
-// the ports and connect at start-up.
-TEST(Program, ConnectsOnAnXServerWithoutAWindowManager) {
+// Nothing ever activates the main window on an X server without a window
+// manager: the program must still list the ports and connect at start-up.
+// Then this test binary runs there again, for the live clock in a real modal
+// loop (the child test below).
+TEST(Program, OnAnXServerWithoutAWindowManager) {
+    if (std::getenv(kChild)) GTEST_SKIP() << "the child run";
     if (::access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
     darvosim::Emulator sim;
     ASSERT_TRUE(sim.Start()) << sim.Error();
-    std::unique_ptr<Child> server;
-    const int display = StartXvfb(server);
-    ASSERT_GE(display, 0) << "Xvfb did not start";
+    Process server;
+    QString display;
+    ASSERT_TRUE(StartXvfb(server, display)) << "Xvfb did not start";
 
-    Child program({NIVRASW_PATH, "COM1", "9600"},
-                  EnvironmentWith({"DISPLAY=:" + std::to_string(display), "QT_QPA_PLATFORM=xcb",
-                                   "DARVO_COM1=" + sim.SlavePath(), "NIVRASW_SCREENSHOT="}));
-    ASSERT_TRUE(program.Started());
+    Process program;
+    program.setProcessEnvironment(
+        EnvironmentWith({"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
+                         "DARVO_COM1=" + QString::fromStdString(sim.SlavePath()), "NIVRASW_SCREENSHOT="}));
+    program.start(NIVRASW_PATH, {"COM1", "9600"});
+    ASSERT_TRUE(program.waitForStarted());
     // Identified by the device check, then once more for the menus.
     EXPECT_TRUE(sim.WaitForFrames(4, std::chrono::seconds(20)));
     EXPECT_EQ((darvosim::Bytes{0xFF, 0xFE, 0xFF, 0xFE}), sim.log().Commands());
-    EXPECT_TRUE(program.Stop()) << "the program ended by itself";
+    EXPECT_FALSE(program.waitForFinished(0)) << "the program ended by itself";
     sim.Stop();
-}
 
-// The live clock in a real modal loop on Xvfb: this test binary runs again
-// there, where only the child test below does the work.
-TEST(Program, LiveClockRunsInAModalLoopOnXvfb) {
-    if (std::getenv(kChild)) GTEST_SKIP() << "the child run";
-    if (::access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
-    std::unique_ptr<Child> server;
-    const int display = StartXvfb(server);
-    ASSERT_GE(display, 0) << "Xvfb did not start";
-    char self[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    self[n] = '\0';
-    // A child that hangs is ended after 60 s; its output is shown here.
-    Child child({"timeout", "60", self, "--gtest_filter=RealDisplayChild.*"},
-                EnvironmentWith({std::string(kChild) + "=1", "QT_QPA_PLATFORM=xcb",
-                                 "DISPLAY=:" + std::to_string(display), "WAYLAND_DISPLAY="}),
-                -1, 2, 1);
-    ASSERT_TRUE(child.Started());
-    EXPECT_EQ(0, child.Wait()) << "the child test failed (its output is above)";
+    Process child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.setProcessEnvironment(EnvironmentWith(
+        {QString(kChild) + "=1", "QT_QPA_PLATFORM=xcb", "DISPLAY=" + display, "WAYLAND_DISPLAY="}));
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RealDisplayChild.*"});
+    ASSERT_TRUE(child.waitForFinished(60000)) << "the child test hangs";
+    EXPECT_EQ(0, child.exitCode()) << "the child test failed (its output is above)";
 }
 
 class RealDisplayChild : public AppTest {
   protected:
     void SetUp() override {
-        if (!std::getenv(kChild))
-            GTEST_SKIP() << "runs only on Xvfb, started by Program.LiveClockRunsInAModalLoopOnXvfb";
+        if (!std::getenv(kChild)) GTEST_SKIP() << "runs only on Xvfb, started by Program.OnAnXServer...";
         AppTest::SetUp();
     }
     void TearDown() override {

@@ -2,7 +2,6 @@
 // checks, the exception hook and closing; the first activation, which lists
 // the ports and connects with the port and speed of the command line.
 #include "AppFixture.h"
-#include "HeldPort.h"
 
 #include "core/DriverText.h"
 #include "shell/TNivraApplication.h"
