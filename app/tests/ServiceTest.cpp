@@ -274,11 +274,9 @@ TEST_F(Service, NamesBaseEraseOnAPexa) {
     const std::string unique = sim.printer().sales.uniqueNumber; // 11 characters, no blank
     recorder.answers = {BoxAnswer::Yes};
     GlowneOkno->Bazanazwitowarw1Click();
-    ASSERT_EQ(2u, recorder.boxes.size());
+    EXPECT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ(BoxKind::Question, recorder.boxes[0].kind);
-    EXPECT_EQ("Odpowiedz", recorder.boxes[0].caption);
-    EXPECT_EQ(BoxKind::Information, recorder.boxes[1].kind);
-    EXPECT_EQ("Baza nazw i stawek została skasowana", recorder.boxes[1].text);
+    ExpectBox(BoxKind::Information, "Informacja", "Baza nazw i stawek została skasowana", 1);
     const auto frames = Frames(sim, 92);
     ASSERT_EQ(1u, frames.size());
     const darvosim::Bytes expected{0x1B, 92, static_cast<uint8_t>(unique[9] + unique[10])};
@@ -365,9 +363,7 @@ TEST_F(Service, FiscalisationAndSettlementPreconditions) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](Printer &p) { p.status.serviceJumper = true; });
     GlowneOkno->Przeczeniewtrybfiskalny1Click();
-    ASSERT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ(BoxKind::Information, recorder.boxes[0].kind);
-    EXPECT_EQ("Drukarka pracuje już w trybie fiskalnym.", recorder.boxes[0].text);
+    ExpectOnlyBox(BoxKind::Information, "Informacja", "Drukarka pracuje już w trybie fiskalnym.");
 
     WithPrinter(sim, [](Printer &p) {
         p.status.fiscalMode = false;
@@ -382,11 +378,8 @@ TEST_F(Service, FiscalisationAndSettlementPreconditions) {
 
     recorder.boxes.clear();
     GlowneOkno->Cao1Click(); // training mode
-    ASSERT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ(BoxKind::Error, recorder.boxes[0].kind);
-    EXPECT_EQ(
-        "      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
-        recorder.boxes[0].text);
+    ExpectOnlyError(
+        "      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest niemożliwe.");
     EXPECT_TRUE(Frames(sim, 114).empty());
     EXPECT_TRUE(Frames(sim, 49).empty());
 }
@@ -403,12 +396,9 @@ TEST_F(Service, UserDataCommand) {
     WithPrinter(sim, [](Printer &p) { p.powered = false; });
     recorder.answers = {BoxAnswer::Yes};
     GlowneOkno->Odczytuytkownika1Click();
-    ASSERT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ(BoxKind::Question, recorder.boxes[0].kind);
-    EXPECT_EQ(
-        "Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).\r          "
-        "        Czy przejść do edycji danych użytkownika?",
-        recorder.boxes[0].text);
+    ExpectOnlyBox(BoxKind::Question, "Odpowiedz",
+                  "Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).\r   "
+                  "               Czy przejść do edycji danych użytkownika?");
     EXPECT_EQ((QStringList{"fDaneUzytkownika", "fDaneUzytkownika"}), shownDialogs);
 
     Connect(1);
@@ -618,9 +608,7 @@ TEST_F(Service, FourLinePrinterWriteAndControlPrintout) {
     d->cb4->setChecked(false);
     d->cbWys2->setChecked(true); // hidden in this layout: sends nothing
     d->Button2->click();
-    ASSERT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ(BoxKind::Information, recorder.boxes[0].kind);
-    EXPECT_EQ("Do drukarki zostały zapisane 4 linie danych użytkownika.", recorder.boxes[0].text);
+    ExpectOnlyBox(BoxKind::Information, "Informacja", "Do drukarki zostały zapisane 4 linie danych użytkownika.");
     const auto frames = Frames(sim, 156);
     ASSERT_EQ(4u, frames.size());
     darvosim::Bytes line2{0x1B, 156, 2, 1};
@@ -689,12 +677,10 @@ TEST_F(Service, FiscalPexaWriteSkipsTheNipLineAndShowsThePrintersLines) {
     d->l6->setText("NIP 111"); // wrong, but never checked nor sent in fiscal mode
     d->cbWys2->setChecked(true);
     d->Button2->click();
-    ASSERT_EQ(1u, recorder.boxes.size());
-    EXPECT_EQ("       Drukarka pracuje w trybie fiskalnym.     \r"
-              "    Do drukarki zostały zapisane linie danych   \r"
-              "użytkownika oprócz linii zawierającej numer NIP.",
-              recorder.boxes[0].text);
-    EXPECT_EQ("Informacja", recorder.boxes[0].caption);
+    ExpectOnlyBox(BoxKind::Information, "Informacja",
+                  "       Drukarka pracuje w trybie fiskalnym.     \r"
+                  "    Do drukarki zostały zapisane linie danych   \r"
+                  "użytkownika oprócz linii zawierającej numer NIP.");
     const auto frames = Frames(sim, 156);
     ASSERT_EQ(5u, frames.size());
     for (size_t i = 0; i < frames.size(); ++i)

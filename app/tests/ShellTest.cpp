@@ -175,7 +175,9 @@ TEST_F(MainWindow, MenusForEachDeviceType) {
     }
 }
 
-TEST_F(MainWindow, ActivityTextIsCentredAndDrawnAtOnce) {
+// The activity text, also as the driver hands it over, and the port and
+// speed the driver asks the window for.
+TEST_F(MainWindow, ActivityTextAndTheDriversCalls) {
     GlowneOkno->show();
     auto *area = GlowneOkno->findChild<TActivityArea *>();
     ASSERT_NE(nullptr, area);
@@ -195,9 +197,7 @@ TEST_F(MainWindow, ActivityTextIsCentredAndDrawnAtOnce) {
     EXPECT_TRUE(area->TextRect().isEmpty());
     EXPECT_NE(QColor(180, 180, 180), area->grab().toImage().pixelColor(rect.topLeft() + QPoint(1, 1)));
     GlowneOkno->hide();
-}
 
-TEST_F(MainWindow, DriverCallsReachTheWindow) {
     // The driver hands its texts over in Windows-1250.
     darvo::ShowActivityMessage("Odczyt bajt\xF3w statusu...");
     EXPECT_EQ("Odczyt bajtów statusu...", GlowneOkno->ActivityText());
@@ -433,18 +433,6 @@ TEST_F(Startup, WithoutBothArgumentsTheDialogOpens) {
     Start(0, 9600); // "COM10 9600": the port is not accepted
     EXPECT_EQ(1, dialogShown);
     EXPECT_FALSE(PortOpen());
-}
-
-TEST_F(Startup, PortListLeavesOutAPortAnotherProgramHolds) {
-    StartSim(1, 7);
-    darvosim::Emulator &held = StartSim(3, 7);
-    StartSim(4, 7);
-    HeldPort other(held.SlavePath());
-    ASSERT_TRUE(other.Held());
-    GlowneOkno->FillPortList();
-    EXPECT_EQ((QStringList{"COM1", "COM4"}), PortList());
-    EXPECT_EQ(0, Komunikacja->cbNumerPortu->currentIndex());
-    EXPECT_EQ(1, Komunikacja->SelectedPortEntry());
 }
 
 // Each failure gives its message after the warning sound; where the port or
