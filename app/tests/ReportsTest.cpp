@@ -362,6 +362,9 @@ class NamesFile : public ReportsMenu {
     QString saved_;
 };
 
+// Each line an article with its rate; an empty file, an item the printer
+// refuses and a missing file end with their messages. The file is closed
+// whatever the outcome.
 TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     darvosim::Emulator &sim = Connect(7);
     const size_t files = OpenFiles();
@@ -380,13 +383,9 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     EXPECT_NE(roll.end(), std::find(roll.begin(), roll.end(), "Pozycji: 4"));
     EXPECT_EQ(files, OpenFiles());
     ExpectIdle();
-}
-
-TEST_F(NamesFile, EmptyMissingAndRefusedFiles) {
-    darvosim::Emulator &sim = Connect(7);
-    const size_t files = OpenFiles();
 
     // Empty: only the end goes out; the printer refuses it without a beginning.
+    Reset(sim);
     Write("");
     GlowneOkno->Wydrukkontrolnynazwistawek1Click();
     EXPECT_EQ((Bytes{63}), Commands(sim));
@@ -396,8 +395,7 @@ TEST_F(NamesFile, EmptyMissingAndRefusedFiles) {
     ExpectIdle();
 
     // An item the printer cannot take ends the printout there.
-    recorder.boxes.clear();
-    sim.log().Clear();
+    Reset(sim);
     Write("CHLEB RAZOWY\tA\nAB\tA\nMLEKO SWIEZE\tB\n");
     GlowneOkno->Wydrukkontrolnynazwistawek1Click();
     EXPECT_EQ(QStringList{ErrorMessageText(202)}, Texts());
@@ -409,8 +407,7 @@ TEST_F(NamesFile, EmptyMissingAndRefusedFiles) {
     EXPECT_EQ(files, OpenFiles());
     ExpectIdle();
 
-    recorder.boxes.clear();
-    sim.log().Clear();
+    Reset(sim);
     QFile::remove("baza.txt");
     GlowneOkno->Wydrukkontrolnynazwistawek1Click();
     EXPECT_EQ(QStringList{"Brak pliku baza.txt"}, Texts());
