@@ -608,7 +608,8 @@ TEST_F(Service, FourLinePrinterWriteAndControlPrintout) {
     d->cb4->setChecked(false);
     d->cbWys2->setChecked(true); // hidden in this layout: sends nothing
     d->Button2->click();
-    ExpectOnlyBox(BoxKind::Information, "Informacja", "Do drukarki zostały zapisane 4 linie danych użytkownika.");
+    ExpectOnlyBox(BoxKind::Information, "Informacja",
+                  "Do drukarki zostały zapisane 4 linie danych użytkownika.");
     const auto frames = Frames(sim, 156);
     ASSERT_EQ(4u, frames.size());
     darvosim::Bytes line2{0x1B, 156, 2, 1};

@@ -370,7 +370,8 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     recorder.answers = {BoxAnswer::Yes};
     GlowneOkno->Item("Zapis2")->trigger();
     SetFileChooser(nullptr);
-    EXPECT_EQ((QStringList{"Czy zapisać dane do drukarki?", "Zapisano dane na wyświetlacz do drukarki"}), Texts());
+    EXPECT_EQ((QStringList{"Czy zapisać dane do drukarki?", "Zapisano dane na wyświetlacz do drukarki"}),
+              Texts());
     EXPECT_EQ("Pytanie", recorder.boxes[0].caption);
     const auto rows = Frames(sim, 45);
     ASSERT_EQ(64u, rows.size());
