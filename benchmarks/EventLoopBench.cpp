@@ -10,9 +10,9 @@
 // and the driver calls its host; a 10 ms timer of the event loop notes each
 // tick. Figure: the longest time between two ticks (or between the call's
 // start or end and the nearest tick), in milliseconds.
-#include "AppState.h"
-#include "Application.h"
-#include "WindowList.h"
+#include "core/AppState.h"
+#include "shell/TNivraApplication.h"
+#include "shell/WindowList.h"
 
 #include "Emulator.h"
 #include "darvodr/Reports.h"

@@ -1,7 +1,7 @@
 // The display picture decoder: any bytes as the bitmap file. A refused
 // file leaves the rows as they were; a taken one gives rows whose last
 // byte is the XOR of the others.
-#include "DisplayBitmap.h"
+#include "core/DisplayBitmap.h"
 
 #include <cstdio>
 #include <cstdlib>

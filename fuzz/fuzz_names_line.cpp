@@ -1,6 +1,6 @@
 // The "baza.txt" reader: any bytes as the file, split into lines as the
 // names printout reads them. An article always has a name without a TAB.
-#include "NamesFile.h"
+#include "core/NamesFile.h"
 
 #include <QList>
 #include <cstdio>

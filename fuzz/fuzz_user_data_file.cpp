@@ -1,7 +1,7 @@
 // The user data file reader: any bytes as the file. A file taken has four
 // or six records, each 20 or 40 wide but the fourth (not checked); a
 // refused one holds no more records than the six lines.
-#include "UserDataFile.h"
+#include "core/UserDataFile.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,16 +1,18 @@
-// A fixture that builds the program's windows, puts emulated printers on
-// COM ports, records every message box and warning sound, and scripts the
-// answers and the communication dialog.
+// The fixtures of the user program's tests. BoxTest records every message
+// box and warning sound and scripts the answers; FakeHost stands in for the
+// main window where a dialog is tested on its own; AppTest builds the
+// program's windows, puts emulated printers on COM ports and scripts the
+// dialogs.
 #pragma once
 
-#include "AppState.h"
-#include "Dialog.h"
-#include "ErrorBeep.h"
-#include "Komunik.h"
-#include "MessageBoxes.h"
-#include "NivraSWindows.h"
-#include "WindowList.h"
-#include "about.h"
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "common/TDialog.h"
+#include "common/TRadioGroup.h"
+#include "communication/TKomunikacja.h"
+#include "core/AppState.h"
+#include "shell/TGlowneOkno.h"
+#include "shell/WindowList.h"
 
 #include "Emulator.h"
 #include "darvodr/Core.h"
@@ -20,13 +22,16 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <deque>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <ostream>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
+#include <sys/file.h>
+#include <unistd.h>
 #include <vector>
 
 // Readable QString values in failure messages.
@@ -59,15 +64,103 @@ class Recorder : public MessageBoxPresenter {
     std::function<void(const BoxRequest &)> onBox;
 };
 
-class AppTest : public ::testing::Test {
+class BoxTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        SetMessageBoxPresenter(&recorder);
+        SetErrorBeepHandler([this] { ++beeps; });
+    }
+    void TearDown() override {
+        recorder.onBox = nullptr; // it may hold the finished test's locals
+        SetErrorBeepHandler(nullptr);
+        SetMessageBoxPresenter(nullptr);
+    }
+
+    QStringList Texts() const {
+        QStringList out;
+        for (const RecordedBox &b : recorder.boxes)
+            out << b.text;
+        return out;
+    }
+    // Box `i` has this kind, caption and text.
+    void ExpectBox(BoxKind kind, const QString &caption, const QString &text, size_t i = 0) const {
+        ASSERT_LT(i, recorder.boxes.size()) << Texts().join("|").toStdString();
+        EXPECT_EQ(kind, recorder.boxes[i].kind) << i;
+        EXPECT_EQ(caption, recorder.boxes[i].caption) << i;
+        EXPECT_EQ(text, recorder.boxes[i].text) << i;
+    }
+    // Exactly one box was shown, with this kind, caption and text.
+    void ExpectOnlyBox(BoxKind kind, const QString &caption, const QString &text) const {
+        EXPECT_EQ(1u, recorder.boxes.size()) << Texts().join("|").toStdString();
+        ExpectBox(kind, caption, text);
+    }
+    void ExpectOnlyError(const QString &text) const { ExpectOnlyBox(BoxKind::Error, "Błąd", text); }
+
+    Recorder recorder;
+    int beeps = 0;
+};
+
+// What a dialog asks of its host, recorded: the activity text, the cursor,
+// and one line per message or check.
+class FakeHost : public CommandHost {
+  public:
+    void ShowActivityMessage(const QString &text) override { activity = text; }
+    void SetBusyCursor() override { busy = true; }
+    void SetArrowCursor() override { busy = false; }
+    void ShowCommandError(int32_t code) override { calls << QStringLiteral("error %1").arg(code); }
+    void RefuseCommand(const QString &text) override { calls << "refused " + text; }
+    void ResumeAfterPaperOut(int32_t code, uint8_t, int32_t mode) override {
+        calls << QStringLiteral("outcome %1, mode %2").arg(code).arg(mode);
+    }
+    bool DeviceCheck(uint8_t &type, bool) override {
+        type = deviceType;
+        return type <= 8;
+    }
+    bool CheckCmosErased(bool &errorReported) override {
+        errorReported = false;
+        return false;
+    }
+    void EnableWindow() override { calls << "enabled"; }
+    int32_t ReopenPort(uint8_t, uint16_t) override { return 0; }
+    void ShowOpeningResult(int32_t code, uint8_t) override { ShowCommandError(code); }
+    bool CheckConnectedDevice(uint8_t &type, bool &errorReported) override {
+        errorReported = false;
+        return DeviceCheck(type, false);
+    }
+    void ConfigureMenusForDevice(uint8_t) override {}
+    void SetStatusPanels(const QString &, uint8_t, uint16_t) override {}
+
+    QString activity;
+    bool busy = false;
+    QStringList calls;
+    uint8_t deviceType = 7;
+};
+
+// A port held open and locked, as another program holding a COM port holds
+// it: the lock on a file description of its own refuses the program's lock.
+class HeldPort {
+  public:
+    explicit HeldPort(const std::string &path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    ~HeldPort() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    HeldPort(const HeldPort &) = delete;
+    HeldPort &operator=(const HeldPort &) = delete;
+    bool Held() const { return held_; }
+
+  private:
+    int fd_;
+    bool held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+};
+
+class AppTest : public BoxTest {
+  protected:
+    void SetUp() override {
+        BoxTest::SetUp();
         savedWrite_ = darvo::PortWriteTimeout;
         savedRead_ = darvo::PortReadTimeout;
         darvo::PortWriteTimeout = 1;
         darvo::PortReadTimeout = 1;
-        SetMessageBoxPresenter(&recorder);
-        SetErrorBeepHandler([this] { ++beeps; });
         TKomunikacja::ModalRunner() = [this](TKomunikacja &dialog) {
             ++dialogShown;
             if (!dialogActions.empty()) {
@@ -92,7 +185,6 @@ class AppTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        recorder.onBox = nullptr; // it may hold the finished test's locals
         DestroyProgramWindows();
         darvo::CloseSessionPort();
         for (auto &[port, sim] : sims) {
@@ -102,10 +194,12 @@ class AppTest : public ::testing::Test {
         sims.clear();
         TKomunikacja::ModalRunner() = nullptr;
         TDialog::SetModalRunner(nullptr);
-        SetErrorBeepHandler(nullptr);
-        SetMessageBoxPresenter(nullptr);
+        SetCurrentDateTimeSource(nullptr);
+        SettlementRangeMode = false;
+        RatesCollectOnly = false;
         darvo::PortWriteTimeout = savedWrite_;
         darvo::PortReadTimeout = savedRead_;
+        BoxTest::TearDown();
     }
 
     // Puts an emulated printer of the given type on COM<port>.
@@ -151,18 +245,25 @@ class AppTest : public ::testing::Test {
         change(sim.printer());
     }
 
-    // A printer of the type on COM1, connected; no box, sound or frame recorded yet.
+    // A printer of the type on COM1, connected; no box, sound, dialog or
+    // frame recorded yet.
     darvosim::Emulator &Connect(int deviceType = 7, uint16_t speed = 9600, int version = -1) {
+        sims.clear();
         darvosim::Emulator &sim = StartSim(1, deviceType, version);
         recorder.boxes.clear();
         Confirm(1, speed);
         EXPECT_TRUE(deviceType == 9 || recorder.boxes.empty())
             << Texts().join("|").toStdString(); // 9 is refused
+        Reset(sim);
+        return sim;
+    }
+    // Forgets the boxes, sounds, dialogs and frames so far.
+    void Reset(darvosim::Emulator &sim) {
         recorder.boxes.clear();
         beeps = 0;
+        shownDialogs.clear();
         sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
         sim.log().Clear();
-        return sim;
     }
     // The commands and frames the printer has had, once it has served them.
     static darvosim::Bytes Commands(darvosim::Emulator &sim) {
@@ -173,25 +274,10 @@ class AppTest : public ::testing::Test {
         sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
         return sim.log().FramesOf(command);
     }
-    QStringList Texts() const {
-        QStringList out;
-        for (const RecordedBox &b : recorder.boxes)
-            out << b.text;
-        return out;
+    static bool Sent(darvosim::Emulator &sim, uint8_t command) { return !Frames(sim, command).empty(); }
+    static bool Printed(darvosim::Emulator &sim, const std::string &text) {
+        return sim.printer().roll.Text().find(text) != std::string::npos;
     }
-    // Box `i` has this kind, caption and text.
-    void ExpectBox(BoxKind kind, const QString &caption, const QString &text, size_t i = 0) const {
-        ASSERT_LT(i, recorder.boxes.size()) << Texts().join("|").toStdString();
-        EXPECT_EQ(kind, recorder.boxes[i].kind) << i;
-        EXPECT_EQ(caption, recorder.boxes[i].caption) << i;
-        EXPECT_EQ(text, recorder.boxes[i].text) << i;
-    }
-    // Exactly one box was shown, with this kind, caption and text.
-    void ExpectOnlyBox(BoxKind kind, const QString &caption, const QString &text) const {
-        EXPECT_EQ(1u, recorder.boxes.size()) << Texts().join("|").toStdString();
-        ExpectBox(kind, caption, text);
-    }
-    void ExpectOnlyError(const QString &text) const { ExpectOnlyBox(BoxKind::Error, "Błąd", text); }
     void ExpectIdle() const {
         EXPECT_FALSE(GlowneOkno->BusyCursorShown());
         EXPECT_EQ(QString(), GlowneOkno->ActivityText());
@@ -200,8 +286,6 @@ class AppTest : public ::testing::Test {
     QAction *Item(const char *name) const { return GlowneOkno->Item(QString::fromLatin1(name)); }
     bool PortOpen() const { return darvo::ThePort && darvo::ThePort->IsOpen(); }
 
-    Recorder recorder;
-    int beeps = 0;
     int dialogShown = 0;
     std::deque<std::function<void(TKomunikacja &)>> dialogActions;
     // Every dialog shown modally, by object name, in order; each takes the

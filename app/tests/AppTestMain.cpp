@@ -1,6 +1,6 @@
 // The GUI tests run headless: one application object for all of them.
-#include "Application.h"
 #include "serial/Comm.h"
+#include "shell/TNivraApplication.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

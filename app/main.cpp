@@ -1,0 +1,68 @@
+// nivrasw: the user program of the DARVO fiscal printers.
+//   nivrasw [COM1..COM9] [9600|19200|28800]
+// With both a port and a speed it connects at once; otherwise it opens the
+// communication dialog. NIVRASW_SCREENSHOT=<file.png> saves a picture of the
+// connected main window to the file and ends the program.
+#include "common/BusyCursor.h"
+#include "core/AppState.h"
+#include "shell/TGlowneOkno.h"
+#include "shell/TNivraApplication.h"
+#include "shell/WindowList.h"
+
+#include "darvodr/Core.h"
+
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+void TakeScreenshot(const QString &path) {
+    QTimer::singleShot(0, GlowneOkno, [path] {
+        const bool saved = GlowneOkno->grab().save(path, "PNG");
+        std::fprintf(stderr, saved ? "nivrasw: saved %s\n" : "nivrasw: cannot save %s\n", qPrintable(path));
+        const bool connected = !GlowneOkno->PanelText(1).isEmpty();
+        if (connected)
+            std::fprintf(stderr, "nivrasw: %s, %s\n", qPrintable(GlowneOkno->PanelText(0)),
+                         qPrintable(GlowneOkno->PanelText(1)));
+        else
+            std::fprintf(stderr, "nivrasw: not connected to a printer\n");
+        GlowneOkno->close();
+        // Also out of a dialog the start-up may have left open.
+        QCoreApplication::exit(saved && connected ? 0 : 1);
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    TNivraApplication app(argc, argv);
+    app.InstallPolishTranslation();
+    // The hourglass of the current directory, when there is one.
+    LoadBusyCursor(QStringLiteral("hourglas.ani"));
+
+    std::vector<std::string> arguments;
+    const QStringList list = QCoreApplication::arguments();
+    for (int i = 1; i < list.size(); ++i)
+        arguments.push_back(list[i].toStdString());
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    FirstActivation = true;
+    SelectedPort = commandLine.port;
+    SelectedSpeed = commandLine.speed;
+
+    int result = 1;
+    try {
+        CreateProgramWindows();
+        GlowneOkno->show();
+        const QString screenshot = qEnvironmentVariable("NIVRASW_SCREENSHOT");
+        // After the first activation's work, which showing the window has queued.
+        if (!screenshot.isEmpty()) TakeScreenshot(screenshot);
+        result = app.exec();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "nivrasw: %s\n", e.what());
+    }
+    darvo::PurgePort();
+    darvo::CloseSessionPort();
+    DestroyProgramWindows();
+    return result;
+}

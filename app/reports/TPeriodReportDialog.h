@@ -1,0 +1,42 @@
+// What the three period report dialogs share: the port reopened for the
+// long report, the outcome of the report, the question and the buttons.
+#pragma once
+
+#include "common/TDialog.h"
+
+#include <cstdint>
+#include <functional>
+
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+
+// Reopens the selected port with the read time-out a period report needs.
+int32_t ReopenForPeriodReport();
+
+// What the three period report dialogs share: the question "Czy wykonać
+// raport?" above their fields, "&Tak" (the default, runs bTakClick) and
+// "&Nie" below them.
+class TPeriodReportDialog : public TDialog {
+  public:
+    QLabel *lPytanie;
+    QPushButton *bTak;
+    QPushButton *bNie;
+
+    virtual void bTakClick() = 0;
+
+  protected:
+    TPeriodReportDialog(QWidget *parent, CommandHost &host, const QString &objectName,
+                        const QString &caption);
+    // The question, then the fields, then the buttons.
+    void LayOut(QHBoxLayout *fields);
+    // Once the printer can print, orders the report and handles its outcome
+    // (on paper out the question whether to resume, asked again while the
+    // printer still reports it; any other error in an error box), then
+    // closes; a printer that cannot print leaves the dialog open for another
+    // try.
+    void OrderReport(uint8_t deviceType, const std::function<int32_t()> &report);
+
+  private:
+    QHBoxLayout *buttonRow_;
+};

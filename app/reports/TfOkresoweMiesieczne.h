@@ -1,0 +1,27 @@
+// "Raporty okresowe miesięczne": the year and month of a monthly periodic
+// report.
+#pragma once
+
+#include "reports/TPeriodReportDialog.h"
+
+#include <cstdint>
+
+class QSpinBox;
+
+class TfOkresoweMiesieczne : public TPeriodReportDialog {
+  public:
+    TfOkresoweMiesieczne(QWidget *parent, CommandHost &host);
+
+    // Tens and units of the two-digit year, tens and units of the month.
+    static void MonthRecord(int year, int month, uint8_t record[12]);
+
+    QSpinBox *seRok;
+    QSpinBox *seMiesiac;
+
+    void bTakClick() override;
+
+  protected:
+    void FormActivate() override;
+};
+
+extern TfOkresoweMiesieczne *fOkresoweMiesieczne;

@@ -1,0 +1,745 @@
+// The "Serwis" menu of the main window: the user data editor, the
+// fiscalisation, the settlement report and the erasing of the names-and-rates
+// base. The fiscalisation and the settlement report cannot be undone on the
+// printer: they are surrounded by checks and questions, and their frames are
+// built here and sent as raw sequences.
+#include "shell/TGlowneOkno.h"
+
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "common/TRadioGroup.h"
+#include "communication/TKomunikacja.h"
+#include "core/AppState.h"
+#include "core/DriverText.h"
+#include "core/HeaderLines.h"
+#include "service/ServiceDialogs.h"
+
+#include "darvodr.h"
+#include "darvodr/Core.h"
+#include "darvodr/Reports.h"
+#include "darvodr/Service.h"
+#include "darvodr/Session.h"
+
+#include <QProgressBar>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int32_t kReceiveFailed = darvo::RC_RECEIVE_FAILED;
+constexpr int32_t kBadAnswer = darvo::RC_BAD_ANSWER;
+constexpr uint8_t kSettlementCommand = 49;
+constexpr uint8_t kFiscaliseCommand = 114;
+constexpr uint8_t kEraseNamesCommand = 92;
+constexpr uint8_t kRefused = 21; // the printer's refusal byte after a frame
+constexpr uint8_t kAccepted = 6;
+// A PEXA printer counts its work in 16 progress bytes and ends with 0; far
+// more than that is a printer answering garbage, not progress.
+constexpr int kMaxProgressBytes = 256;
+constexpr uint16_t kSettlementPrintSeconds = 20;
+constexpr uint16_t kFiscalisationPrintSeconds = 10;
+
+const QString kAnswerCaption = QStringLiteral("Odpowiedz");
+const QString kInfoCaption = QStringLiteral("Informacja");
+const QString kNotSecondGeneration =
+    QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji");
+const QString kReadOnlyNow = QStringLiteral("Drukarka w trybie TYLKO ODCZYT.");
+const QString kNotFiscalised = QStringLiteral("Drukarka nie została sfiskalizowana.");
+const QString kNamesNotErased = QStringLiteral(
+    "Baza nazw i stawek nie została skasowana.\r\rMożliwe przyczyny:\r - baza nazw i stawek nie jest jeszcze "
+    "zapełniona,\r - przed próbą kasowania nie powstał wydruk kontrolny nazw i stawek.");
+
+TGlowneOkno &Main() {
+    return *GlowneOkno;
+}
+
+void Beep() {
+    ErrorBeep();
+    Main().ClearActivityMessage();
+}
+
+// An error box after the warning sound and the cleared activity text.
+void Refuse(const QString &text) {
+    Main().SetArrowCursor();
+    Beep();
+    ErrorBox(text);
+}
+
+void Inform(const QString &text) {
+    Main().SetArrowCursor();
+    Beep();
+    ShowBox(BoxKind::Information, kInfoCaption, text);
+}
+
+bool AskYes(BoxKind kind, const QString &text, bool defaultNo = false) {
+    Main().SetArrowCursor();
+    Main().ClearActivityMessage();
+    return ShowBox(kind, kAnswerCaption, text, defaultNo) == BoxAnswer::Yes;
+}
+
+bool Bit(uint8_t byte, int bit) {
+    return (byte >> bit) & 1;
+}
+
+// The status bytes; false after the error box when they cannot be read.
+bool ReadStatus(darvo::StatusSet &status) {
+    if (int32_t code = darvo::ReadStatusBytes(status); code != 0) {
+        Main().ShowCommandError(code);
+        return false;
+    }
+    return true;
+}
+
+// A non-zero receipt counter may be cleared by a daily report; false when
+// the command must end (an error was shown or the user declined).
+bool DailyReportForCounter(const QString &question) {
+    int32_t counter = 0;
+    if (int32_t code = ReceiptNumber(&counter); code != 0) {
+        Main().ShowCommandError(code);
+        return false;
+    }
+    if (counter == 0) return true;
+    if (!AskYes(BoxKind::Question, question)) return false;
+    Main().SetBusyCursor();
+    Main().ShowActivityMessage(QStringLiteral("Raport dobowy..."));
+    if (int32_t code = DailyReport(1); code != 0) {
+        Main().ShowCommandError(code);
+        return false;
+    }
+    return true;
+}
+
+// The progress bytes a PEXA printer sends while it works, after the byte
+// that accepted the frame, until a 0; the bar advances one step a byte.
+// False after the error box when a byte does not come or never ends.
+bool FollowProgress(uint8_t last) {
+    QProgressBar *bar = Main().pbFiskal();
+    bar->setValue(0);
+    bar->show();
+    int count = 0;
+    while (last != 0) {
+        if (++count > kMaxProgressBytes) {
+            bar->hide();
+            Main().ShowCommandError(kBadAnswer);
+            return false;
+        }
+        if (!darvo::ReceiveByte(last)) {
+            bar->hide();
+            Main().ShowCommandError(kReceiveFailed);
+            return false;
+        }
+        bar->setValue(std::min(bar->value() + 1, bar->maximum()));
+        // The bar is shown at once; input waits until the printer is done.
+        Main().Processmessages();
+    }
+    bar->hide();
+    Main().repaint();
+    return true;
+}
+
+// Waits for the printout with a longer read time-out, then puts the usual
+// time-outs back; the driver's code.
+int32_t AwaitPrintout(uint16_t readSeconds, uint8_t deviceType) {
+    Main().SetBusyCursor();
+    darvo::SetPortTimeouts(darvo::PortWriteTimeout, readSeconds);
+    const int32_t code = PrintControl(0, deviceType);
+    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
+    return code;
+}
+
+// ---------------------------------------------------------------- settlement
+
+// Asks for today's date and the eight digits of the unique number until
+// they match the printer's; false when the user gives up or the number
+// cannot be read.
+bool ConfirmUniqueNumber(QString &date, QString &digits) {
+    for (;;) {
+        if (!AskDateAndNumber(date, digits)) return false;
+        std::string unique;
+        if (int32_t code = ReadUniqueNumber(unique); code != 0) {
+            Main().ShowCommandError(code);
+            return false;
+        }
+        // "ABC 12345678": the digits are its 5th to 12th characters.
+        if (unique.size() >= 12 && digits.size() == 8 && digits.toStdString() == unique.substr(4, 8))
+            return true;
+        Main().SetArrowCursor();
+        ErrorBeep();
+        if (ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
+                    QStringLiteral("Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? ")) !=
+            BoxAnswer::Yes)
+            return false;
+    }
+}
+
+const char *SettlementResultText(uint8_t result) {
+    switch (result) {
+    case 1: return "Nie wykonano raportu rozliczeniowego.\rPodano błędne daty raportów dobowych";
+    case 2: return " Nie wykonano raportu rozliczeniowego.\rW podanym okresie brak raportów dobowych";
+    case 3: return " Nie wykonano raportu rozliczeniowego.\rPodano błędne numery raportów dobowych";
+    case 4:
+        return "    Nie wykonano raportu rozliczeniowego.\rMiesiąc za który miał być wydrukowany raport\r    "
+               "  "
+               "     nie został zakończony.";
+    case 5: return "  Nie wykonano raportu rozliczeniowego.\rTyp raportu spoza dopuszczalnego zakresu.";
+    case 6: return "Nie wykonano raportu rozliczeniowego.\r    Niespełnione warunki raportu.";
+    case 7: return "  Licznik paragonów jest niezerowy.\rNależy wykonać fiskalny raport dobowy.";
+    default: return nullptr;
+    }
+}
+
+// Sends the settlement frame and acts on the printer's result byte.
+void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits) {
+    static const uint8_t kinds[4] = {0, 8, 6, 7};
+    static const int lengths[4] = {0, 11, 23, 15};
+    const std::string d = digits.toStdString();
+    const std::string t = date.toStdString();
+    if (d.size() != 8 || t.size() != 10) {
+        Main().ShowCommandError(darvo::RC_OUT_OF_RANGE);
+        return;
+    }
+    uint8_t frame[23] = {};
+    frame[0] = kinds[mode];
+    for (int i = 0; i < 4; ++i)
+        frame[1 + i] = static_cast<uint8_t>(d[2 * i] + d[2 * i + 1]);
+    // "2008.02.07": the digits of yy, mm, dd.
+    const int at[6] = {2, 3, 5, 6, 8, 9};
+    for (int i = 0; i < 6; ++i)
+        frame[5 + i] = static_cast<uint8_t>(t[at[i]] - '0');
+    if (mode == 2)
+        std::copy(SettlementRange, SettlementRange + 12, frame + 11);
+    else if (mode == 3)
+        std::copy(SettlementRange, SettlementRange + 4, frame + 11);
+
+    uint8_t answer[256] = {};
+    Main().SetBusyCursor();
+    if (int32_t code = RSSequence(kSettlementCommand, 1, lengths[mode], answer, frame); code != 0) {
+        Main().ShowCommandError(code);
+        return;
+    }
+    uint8_t result = 0;
+    if (!darvo::ReceiveByte(result)) {
+        Main().ShowCommandError(kReceiveFailed);
+        return;
+    }
+    if (result == 0) {
+        if (int32_t code = AwaitPrintout(kSettlementPrintSeconds, deviceType); code != 0)
+            Main().ShowCommandError(code);
+        return;
+    }
+    if (const char *text = SettlementResultText(result)) Refuse(QString::fromUtf8(text));
+}
+
+// The settlement report: mode 1 the whole fiscal memory, 2 by dates, 3 by
+// report numbers. It puts the printer into read-only mode for good.
+void SettlementReport(int mode) {
+    TGlowneOkno &w = Main();
+    uint8_t type = 0;
+    if (!w.DeviceCheck(type)) return;
+    if (!darvo::IsSecondGeneration(type)) {
+        Inform(kNotSecondGeneration);
+        return;
+    }
+    darvo::StatusSet s;
+    if (!ReadStatus(s)) return;
+    const char *blocked = nullptr;
+    if (!Bit(s.bytes[1], 0))
+        blocked = "Brak danych producenta w drukarce.\r     Wykonanie raportu rozliczeniowego jest "
+                  "niemożliwe.     ";
+    else if (Bit(s.bytes[2], 7))
+        blocked = "     Brak komunikacji z kontrolerem drukarki.\rWykonanie raportu rozliczeniowego jest "
+                  "niemożliwe.";
+    else if (Bit(s.bytes[3], 2))
+        blocked = "                 Awaria drukarki.\rWykonanie raportu rozliczeniowego jest niemożliwe.";
+    else if (Bit(s.bytes[2], 4))
+        blocked = "              Skasowana pamięć CMOS.\rWykonanie raportu rozliczeniowego jest niemożliwe.";
+    else if (!Bit(s.bytes[1], 1))
+        blocked = "             Brak danych użytkownika.\rWykonanie raportu rozliczeniowego jest niemożliwe.";
+    else if (!Bit(s.bytes[1], 3))
+        blocked = "      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest "
+                  "niemożliwe.";
+    if (blocked) {
+        Refuse(QString::fromUtf8(blocked));
+        return;
+    }
+
+    bool wasReadOnly = Bit(s.bytes[1], 2);
+    if (!wasReadOnly &&
+        !DailyReportForCounter(QStringLiteral("Niezerowy licznik paragonów.\r\r Czy wykonać raport dobowy?")))
+        return;
+    if (!ReadStatus(s)) return;
+    if (!Bit(s.bytes[1], 2)) {
+        wasReadOnly = false;
+        w.ClearActivityMessage();
+        if (!AskYes(BoxKind::WarningQuestion,
+                    QStringLiteral(
+                        "      Raport rozliczeniowy kończy pracę drukarki fiskalnej.\rPo wykonaniu tego "
+                        "raportu nie jest możliwe prowadzenie sprzedaży.\r\r      UWAGA! PO WYKONANIU "
+                        "RAPORTU ROZLICZENIOWEGO \r       DRUKARKA PRZECHODZI W TRYB \"TYLKO ODCZYT\"! "
+                        "\r\r              Czy wydrukować raport rozliczeniowy?"),
+                    true)) {
+            w.ClearActivityMessage();
+            return;
+        }
+    } else {
+        wasReadOnly = true;
+    }
+
+    QString date, digits;
+    if (!ConfirmUniqueNumber(date, digits)) {
+        w.SetArrowCursor();
+        w.ClearActivityMessage();
+        return;
+    }
+
+    if (!wasReadOnly) {
+        const QString head =
+            QStringLiteral("Posłanie sekwencji wykonania raportu\rrozliczeniowego z prawidłową "
+                           "bieżącą datą\ri numerem unikatowym powoduje\rprzejście w tryb \"TYLKO "
+                           "ODCZYT\"\r\r");
+        const QString range =
+            QStringLiteral(": początkowej\ri końcowej raportów dobowych jest konieczne\rjedynie "
+                           "do wydrukowania raportu rozliczeniowego\r\r");
+        QString text = head;
+        if (mode == 2) text += QStringLiteral("Podanie prawidłowych dat") + range;
+        if (mode == 3) text += QStringLiteral("Podanie prawidłowych numerów") + range;
+        text += QStringLiteral("   Czy przejść w tryb TYLKO ODCZYT? ");
+        if (!AskYes(BoxKind::WarningQuestion, text, true)) {
+            w.ClearActivityMessage();
+            return;
+        }
+    }
+
+    if (mode == 2 || mode == 3) {
+        std::fill(SettlementRange, SettlementRange + 12, 0);
+        ErrorBeep();
+        SettlementRangeMode = true;
+        const int result = ShowSettlementRangeDialog(mode == 2);
+        SettlementRangeMode = false;
+        if (result != kDialogYes) {
+            // The numbers dialog has reopened the port for a long report.
+            darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
+            w.SetArrowCursor();
+            w.ClearActivityMessage();
+            return;
+        }
+        // The printer searches its fiscal memory for the range before it
+        // answers: the result byte is awaited as long as a period report's.
+        darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::kPeriodReportReadTimeout);
+    }
+
+    SendSettlement(mode, type, date, digits);
+    // The long wait for a range's result byte is over, whichever way.
+    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
+
+    if (!wasReadOnly) {
+        bool reported = false;
+        if (w.IsReadOnlyMode(reported)) Inform(kReadOnlyNow);
+    }
+    w.SetArrowCursor();
+    w.ClearActivityMessage();
+}
+
+// ------------------------------------------------------------- fiscalisation
+
+// The seven rates in the printer's 7-rate encoding, high byte first.
+void PutRates(uint8_t *out) {
+    for (int i = 0; i < 7; ++i) {
+        int32_t v = FiscalisationRates[i];
+        if (v == 25500)
+            v = 0x8000;
+        else if (v == 10000)
+            v = 0x4000;
+        out[2 * i] = static_cast<uint8_t>((v >> 8) & 0xFF);
+        out[2 * i + 1] = static_cast<uint8_t>(v & 0xFF);
+    }
+}
+
+// The outcome of an accepted fiscalisation frame: the progress of a PEXA,
+// the printout, and what the status then says.
+void FinishFiscalisation(uint8_t first, uint8_t type) {
+    TGlowneOkno &w = Main();
+    if (darvo::IsPexaFamily(type) && !FollowProgress(first)) return;
+    if (int32_t code = AwaitPrintout(kFiscalisationPrintSeconds, type); code != 0) {
+        w.ShowCommandError(code);
+        return;
+    }
+    w.SetArrowCursor();
+    bool reported = false;
+    if (w.IsReadOnlyMode(reported)) {
+        Refuse(kReadOnlyNow);
+        return;
+    }
+    if (reported) return;
+    const bool fiscal = w.IsPrinterFiscal(reported);
+    if (reported) return;
+    if (!fiscal)
+        Refuse(kNotFiscalised);
+    else
+        Inform(QStringLiteral("Drukarka została sfiskalizowana."));
+}
+
+void SwitchToFiscalMode() {
+    TGlowneOkno &w = Main();
+    uint8_t type = 0;
+    if (!w.DeviceCheck(type)) return;
+    ServiceDeviceType = type;
+    if (!darvo::IsSecondGeneration(type)) {
+        Inform(kNotSecondGeneration);
+        return;
+    }
+    darvo::StatusSet s;
+    if (!ReadStatus(s)) return;
+    if (!Bit(s.bytes[1], 0)) {
+        Refuse(QStringLiteral("Brak danych producenta w drukarce.\r     Wykonanie fiskalizacji drukarki jest "
+                              "niemożliwe.     "));
+        return;
+    }
+    if (Bit(s.bytes[1], 3)) {
+        Inform(QStringLiteral("Drukarka pracuje już w trybie fiskalnym."));
+        return;
+    }
+    if (Bit(s.bytes[2], 4)) {
+        Refuse(QStringLiteral(
+            "              Skasowana pamięć CMOS.  \rWykonanie fiskalizacji drukarki jest niemożliwe."));
+        return;
+    }
+    if (!Bit(s.bytes[4], 6)) {
+        Inform(QStringLiteral(
+            "      Zwora serwisowa w pozycji normalnej.\rWykonanie fiskalizacji drukarki jest niemożliwe."));
+        return;
+    }
+    if (!Bit(s.bytes[1], 1)) {
+        Refuse(QStringLiteral(
+            "  Brak danych użytkownika w drukarce.  \rWykonanie fiskalizacji drukarki jest niemożliwe.."));
+        return;
+    }
+
+    if (!DailyReportForCounter(QStringLiteral("              Niezerowy licznik paragonów.\rAby sfiskalizować "
+                                              "drukarkę należy wykonać raport dobowy.\r\r               Czy "
+                                              "wykonać raport dobowy?"))) {
+        w.ClearActivityMessage();
+        return;
+    }
+    if (!w.PrintStart(type)) return;
+    w.SetArrowCursor();
+    ErrorBeep();
+    if (!AskYes(
+            BoxKind::Question,
+            QStringLiteral(
+                "Fiskalizacja drukarki jest operacją nieodwracalną.\rPo przełączeniu drukarki w tryb "
+                "fiskalny "
+                "do pamięci fiskalnej\rzapisany zostanie istniejący w drukarce numer NIP\r\rUWAGA! W TRYBIE "
+                "FISKALNYM NIE MA JUŻ MOŻLIWOŚCI SKORYGOWANIA\rWPROWADZONEGO NUMERU IDENTYFIKACJI "
+                "PODATKOWEJ UŻYTKOWNIKA.\r\rPrzebieg procesu fiskalizacji:\r* wykonanie kontrolnego "
+                "wydruku nagłówka,\r* ustawienie stawek podatkowych,\r* wykonanie fiskalizacji drukarki "
+                "połączone z zapisem\r  stawek podatkowych do pamięci fiskalnej drukarki.\r\r               "
+                "                Czy rozpocząć proces fiskalizacji?"))) {
+        w.ClearActivityMessage();
+        return;
+    }
+
+    QString which;
+    switch (type) {
+    case 8:
+        which =
+            QStringLiteral("Do komputera podłączona jest drukarka DARVO PEXA F.\r      Jest ona przeznaczona "
+                           "WYŁĄCZNIE do aptek.\r\r                     Czy kontynuować?");
+        break;
+    case 6:
+        which = QStringLiteral(
+            "Do komputera podłączona jest drukarka DARVO NIVRA F.\r      Jest ona przeznaczona "
+            "WYŁĄCZNIE do aptek.\r\r                     Czy kontynuować?");
+        break;
+    case 7:
+        which =
+            QStringLiteral("Do komputera podłączona jest drukarka DARVO PEXA.\r    Jest ona przeznaczona "
+                           "wyłącznie do sklepów.\r         NIE WOLNO używać jej w aptekach.\r\r            "
+                           "          Czy kontynuować?");
+        break;
+    default:
+        which =
+            QStringLiteral("Do komputera podłączona jest drukarka DARVO NIVRA.\r    Jest ona przeznaczona "
+                           "wyłącznie do sklepów.\r         NIE WOLNO używać jej w aptekach.\r\r            "
+                           "          Czy kontynuować?");
+        break;
+    }
+    ErrorBeep();
+    if (!AskYes(BoxKind::Question, which, true)) {
+        w.ClearActivityMessage();
+        return;
+    }
+
+    const bool pexa = darvo::IsPexaFamily(type);
+    darvo::UserDataLines lines;
+    uint8_t flags = 0;
+    w.SetBusyCursor();
+    if (int32_t code = darvo::ReadUserData(pexa ? 6 : 4, lines, flags); code != 0) {
+        w.ShowCommandError(code);
+        return;
+    }
+    w.SetArrowCursor();
+    switch (CheckNip(FromDriver(lines[pexa ? 5 : 3]))) {
+    case kNipCorrect: break;
+    case kNipWrong:
+        Beep();
+        if (ShowBox(
+                BoxKind::WarningQuestion, QStringLiteral("Błąd"),
+                QStringLiteral("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę "
+                               "kontrolną.  \rAby wyjść z procedury fiskalizacji naciśnij NIE. \r      Aby "
+                               "kontynuować naciśnij TAK.       ")) != BoxAnswer::Yes) {
+            w.ClearActivityMessage();
+            return;
+        }
+        break;
+    case kNipNoDigits:
+        Refuse(QStringLiteral(
+            "NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r                      Brak cyfr w ciągu "
+            "znaków.         "));
+        return;
+    default:
+        Refuse(QStringLiteral(
+            "NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r     Brak słowa 'NIP' w ciągu znaków     "));
+        return;
+    }
+
+    Inform(QStringLiteral(
+        "W drukarce są wpisane dane użytkownika.\rW celu ich weryfikacji zostanie "
+        "wykonany\rkontrolny wydruk nagłówka.\rNależy sprawdzić poprawność danych ponieważ\rpo "
+        "fiskalizacji NIE MOŻNA ZMIENIĆ numeru NIP"));
+    w.SetBusyCursor();
+    if (int32_t code = darvo::PrintUserDataCheck(pexa ? 5 : 4, lines); code != 0) {
+        w.ShowCommandError(code);
+        return;
+    }
+    ErrorBeep();
+    if (!AskYes(BoxKind::Question,
+                QStringLiteral("Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?"))) {
+        w.ClearActivityMessage();
+        return;
+    }
+
+    int32_t count = 0;
+    std::array<int32_t, 7> r{};
+    w.SetBusyCursor();
+    if (int32_t code = ReadVAT(&count, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6]); code != 0) {
+        w.ShowCommandError(code);
+        return;
+    }
+    w.SetArrowCursor();
+    if (std::all_of(r.begin(), r.end(), [](int32_t v) { return v == 25500; }))
+        r = {2200, 700, 0, 25500, 25500, 25500, 10000};
+    FiscalisationRates = r;
+    ErrorBeep();
+    RatesCollectOnly = true;
+    const int chosen = ShowFiscalisationRatesDialog();
+    RatesCollectOnly = false;
+    if (chosen != kDialogYes) {
+        w.ClearActivityMessage();
+        return;
+    }
+
+    ErrorBeep();
+    if (!AskYes(BoxKind::Question, QStringLiteral("Czy dokonać przełączenia w tryb fiskalny?"), true)) {
+        w.ClearActivityMessage();
+        return;
+    }
+
+    // The printer takes the frame only after six times the fiscalisation
+    // character: it guards against a stray command 114.
+    uint8_t frame[20];
+    std::fill(frame, frame + 6, darvo::kFiscalisationFieldChar);
+    PutRates(frame + 6);
+    uint8_t answer[256] = {};
+    w.SetBusyCursor();
+    if (int32_t code = RSSequence(kFiscaliseCommand, 0, 20, answer, frame); code != 0) {
+        w.ShowCommandError(code);
+        return;
+    }
+    uint8_t first = 0;
+    if (!darvo::ReceiveByte(first)) {
+        w.ShowCommandError(kReceiveFailed);
+        return;
+    }
+    if (first == kRefused)
+        Refuse(kNotFiscalised);
+    else if (first == kAccepted || darvo::IsPexaFamily(type))
+        FinishFiscalisation(first, type);
+    else
+        Refuse(QStringLiteral("Niepoprawna odpowiedź z drukarki."));
+    w.SetArrowCursor();
+    w.ClearActivityMessage();
+}
+
+} // namespace
+
+void TGlowneOkno::ConnectServiceMenu() {
+    OnItem("Odczytuytkownika1", &TGlowneOkno::Odczytuytkownika1Click);
+    OnItem("Przeczeniewtrybfiskalny1", &TGlowneOkno::Przeczeniewtrybfiskalny1Click);
+    OnItem("Cao1", &TGlowneOkno::Cao1Click);
+    OnItem("Wedugdat3", &TGlowneOkno::Wedugdat3Click);
+    OnItem("Wedugnumerw3", &TGlowneOkno::Wedugnumerw3Click);
+    OnItem("Bazanazwitowarw1", &TGlowneOkno::Bazanazwitowarw1Click);
+}
+
+// "Użytkownik": the user data editor. Without a printer that answers, the
+// user may still work on the files of user data.
+void TGlowneOkno::Odczytuytkownika1Click() {
+    darvo::PurgePort();
+    darvo::CloseSessionPort();
+    OpenPort(SelectedPort, SelectedSpeed, darvo::PortWriteTimeout, darvo::PortReadTimeout);
+    std::string date, time;
+    const int32_t probe = ReadClock(date, time);
+    if (probe == 20 || probe == 21 || probe == 23) {
+        Beep();
+        if (ShowBox(BoxKind::Question, kAnswerCaption,
+                    QStringLiteral(
+                        "Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry "
+                        "komunikacji).\r                  Czy przejść do edycji danych użytkownika?")) !=
+            BoxAnswer::Yes) {
+            ClearActivityMessage();
+            return;
+        }
+    } else {
+        uint8_t type = 0;
+        if (!DeviceCheck(type)) return;
+        bool reported = false;
+        const bool erased = CheckCmosErased(reported);
+        if (reported) return;
+        if (erased) {
+            ErrorBeep();
+            ErrorBox(QStringLiteral("Skasowana pamięć CMOS."));
+            ClearActivityMessage();
+            return;
+        }
+        int32_t version = 0;
+        uint8_t read = 0;
+        if (int32_t code = darvo::ReadDeviceType(read, version); code != 0)
+            ShowCommandError(code);
+        else
+            ServiceDeviceType = read;
+        if (darvo::IsFirstGeneration(ServiceDeviceType)) {
+            Refuse(kNotSecondGeneration);
+            return;
+        }
+    }
+    ErrorBeep();
+    ShowUserDataDialog(ServiceDeviceType);
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Przeczeniewtrybfiskalny1Click() {
+    pbFiskal()->setValue(0);
+    SwitchToFiscalMode();
+    pbFiskal()->hide();
+    ClearActivityMessage();
+}
+
+void TGlowneOkno::Cao1Click() {
+    SettlementReport(1);
+}
+
+void TGlowneOkno::Wedugdat3Click() {
+    SettlementReport(2);
+}
+
+void TGlowneOkno::Wedugnumerw3Click() {
+    SettlementReport(3);
+}
+
+// "Baza nazw i stawek": erases the base of article names and rates, which
+// the printer allows after a daily report and a control printout of the base
+// made by the point-of-sale program.
+void TGlowneOkno::Bazanazwitowarw1Click() {
+    uint8_t type = 0;
+    if (!DeviceCheck(type)) return;
+    if (!CmosCheck()) return;
+    darvo::StatusSet s;
+    if (!ReadStatus(s)) return;
+    if (!Bit(s.bytes[1], 1)) {
+        Refuse(QStringLiteral(
+            "  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów."));
+        return;
+    }
+    if (Bit(s.bytes[4], 6)) {
+        Refuse(QStringLiteral(
+            " Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów."));
+        return;
+    }
+    int32_t counter = 0;
+    if (int32_t code = ReceiptNumber(&counter); code != 0) {
+        ShowCommandError(code);
+        return;
+    }
+    if (counter != 0) {
+        Refuse(QStringLiteral("     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i "
+                              "towarów.\r Należy wykonać najpierw raport dobowy."));
+        return;
+    }
+    if (!PrintStart(type)) return;
+    std::string unique;
+    if (int32_t code = ReadUniqueNumber(unique); code != 0) {
+        ShowCommandError(code);
+        return;
+    }
+    if (unique.size() < 12) {
+        ShowCommandError(kBadAnswer);
+        return;
+    }
+    // The printer takes the erase only with the sum of the 11th and 12th
+    // characters of its unique number.
+    const auto confirmation = static_cast<uint8_t>(unique[10] + unique[11]);
+
+    darvo::PurgePort();
+    darvo::CloseSessionPort();
+    SetArrowCursor();
+    Beep();
+    if (ShowBox(
+            BoxKind::Question, kAnswerCaption,
+            QStringLiteral("W celu skasowania bazy nazw i towarów po raporcie dobowym\rnależy wykonać wydruk "
+                           "kontrolny bazy nazw i stawek Z PROGRAMU SPRZEDAŻY\rCzy został wykonany wydruk "
+                           "kontrolny nazw i stawek?")) != BoxAnswer::Yes) {
+        ClearActivityMessage();
+        return;
+    }
+
+    SelectedPort = Komunikacja->SelectedPortEntry();
+    SelectedSpeed = SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex());
+    darvo::PurgePort();
+    if (int32_t opened = ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
+        ShowOpeningResult(opened, SelectedPort);
+        ClearActivityMessage();
+        return;
+    }
+
+    uint8_t answer[256] = {};
+    SetBusyCursor();
+    const int32_t code = RSSequence(kEraseNamesCommand, 1, 1, answer, &confirmation);
+    if (code == darvo::RC_NAK) {
+        Refuse(kNamesNotErased);
+        return;
+    }
+    if (code != 0) {
+        ShowCommandError(code);
+        return;
+    }
+    uint8_t result = 0;
+    if (!darvo::ReceiveByte(result)) {
+        ShowCommandError(kReceiveFailed);
+        return;
+    }
+    if (result == kRefused) {
+        Refuse(kNamesNotErased);
+    } else if (result == kAccepted) {
+        if (darvo::IsPexaFamily(type) && !FollowProgress(result)) return;
+        if (int32_t printed = PrintControl(0, type); printed != 0) {
+            ShowCommandError(printed);
+            return;
+        }
+        Inform(QStringLiteral("Baza nazw i stawek została skasowana"));
+    } else {
+        Refuse(ErrorMessageText(1));
+    }
+    SetArrowCursor();
+    ClearActivityMessage();
+}

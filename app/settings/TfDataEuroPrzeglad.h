@@ -1,0 +1,33 @@
+// The euro introduction date or the date of the next periodic service,
+// read from and written to a PEXA printer (EuroDateSelected chooses).
+#pragma once
+
+#include "common/TDialog.h"
+
+#include <QDate>
+
+class QDateEdit;
+class QPushButton;
+
+// The date proposed when the printer holds none: today for the euro date,
+// the same day a year later for the service (28 February after a 29th).
+QDate ProposedServiceDate(bool euro, const QDate &today);
+
+class TfDataEuroPrzeglad : public TDialog {
+  public:
+    TfDataEuroPrzeglad(QWidget *parent, CommandHost &host);
+
+    QDateEdit *dtDate;
+    QPushButton *bOdczyt, *bZapis;
+
+    void ReadFromPrinter();
+    void WriteToPrinter();
+
+  protected:
+    void FormActivate() override;
+
+  private:
+    void WriteDate();
+};
+
+extern TfDataEuroPrzeglad *fDataEuroPrzeglad;

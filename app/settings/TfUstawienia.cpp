@@ -1,0 +1,293 @@
+#include "settings/TfUstawienia.h"
+
+#include "common/ErrorBeep.h"
+#include "common/MessageBoxes.h"
+#include "common/TBusyScope.h"
+#include "common/TRadioGroup.h"
+#include "core/AppState.h"
+
+#include "darvodr/Core.h"
+#include "darvodr/Session.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+TfUstawienia *fUstawienia = nullptr;
+
+namespace {
+constexpr uint8_t kOneLineBit = 0x01;  // g0.b1: one-line printout
+constexpr uint8_t kZerosBit = 0x02;    // g0.b1: leading zeros removed
+constexpr uint8_t kPositiveBit = 0x04; // g0.b1: positive display
+constexpr uint8_t kCp1250Bit = 0x08;   // g0.b1: code page 1250
+constexpr uint8_t kSpeed19200 = 0x20;  // g0.b1
+constexpr uint8_t kSpeed28800 = 0x01;  // g2.b3
+
+void SetBit(uint8_t &byte, uint8_t bit, bool on) {
+    byte = static_cast<uint8_t>(on ? byte | bit : byte & ~bit);
+}
+} // namespace
+
+uint16_t SpeedOfGroups(const SettingsGroups &g) {
+    if (g[2][2] & kSpeed28800) return 28800;
+    if (g[0][0] & kSpeed19200) return 19200;
+    return 9600;
+}
+
+void PutSpeed(SettingsGroups &g, uint16_t speed) {
+    switch (speed) {
+    case 19200:
+        SetBit(g[0][0], kSpeed19200, true);
+        SetBit(g[2][2], kSpeed28800, false);
+        break;
+    case 28800: SetBit(g[2][2], kSpeed28800, true); break;
+    default:
+        SetBit(g[0][0], kSpeed19200, false);
+        SetBit(g[2][2], kSpeed28800, false);
+        break;
+    }
+}
+
+TfUstawienia::TfUstawienia(QWidget *parent, CommandHost &host)
+    : TDialog(parent, host, QStringLiteral("fUstawienia"), QStringLiteral("Ustawienia")) {
+    fUstawienia = this;
+    auto radio = [this](const char *name, const QString &caption, const QStringList &items) {
+        auto *rg = new TRadioGroup(caption, items, static_cast<int>(items.size()), this);
+        rg->setObjectName(QString::fromLatin1(name));
+        rg->SetItemIndex(0);
+        return rg;
+    };
+    auto spin = [this](const char *name, int min, int max) {
+        auto *se = new QSpinBox(this);
+        se->setObjectName(QString::fromLatin1(name));
+        se->setRange(min, max);
+        return se;
+    };
+    auto boxed = [this](const QString &caption, QWidget *field, const QString &unit = QString()) {
+        auto *box = new QGroupBox(caption, this);
+        auto *row = new QHBoxLayout(box);
+        row->addWidget(field);
+        if (!unit.isEmpty()) row->addWidget(new QLabel(unit, box));
+        row->addStretch();
+        return box;
+    };
+
+    rgSzybkosc =
+        radio("rgSzybkosc", QStringLiteral("01 Szybkość transmisji"),
+              {QStringLiteral("  9600 b/s"), QStringLiteral("19200 b/s"), QStringLiteral("28800 b/s")});
+    rgWydruk = radio("rgWydruk", QStringLiteral("02 Wydruk jednoliniowy"),
+                     {QStringLiteral("NIE"), QStringLiteral("TAK")});
+    rgZera = radio("rgZera", QStringLiteral("03 Usuwanie zer nieznaczących"),
+                   {QStringLiteral("NIE"), QStringLiteral("TAK")});
+    seLinie = spin("seLinie", 0, 31);
+    seCzasWyl = spin("seCzasWyl", 1, 30);
+    sePodsw = spin("sePodsw", 0, 16);
+    seKontrast = spin("seKontrast", 0, 16);
+    rgSposobWyswietlenia = radio("rgSposobWyswietlenia", QStringLiteral("08 Sposób wyświetlania"),
+                                 {QStringLiteral("NEGATYW"), QStringLiteral("POZYTYW")});
+    seGlosnosc = spin("seGlosnosc", 0, 16);
+    cbTimeout = new QComboBox(this);
+    cbTimeout->setObjectName(QStringLiteral("cbTimeout"));
+    cbTimeout->addItems({QStringLiteral("brak"), QStringLiteral("1 sekunda"), QStringLiteral("2 sekundy"),
+                         QStringLiteral("3 sekundy"), QStringLiteral("4 sekundy"), QStringLiteral("5 sekund"),
+                         QStringLiteral("6 sekund"), QStringLiteral("7 sekund"), QStringLiteral("8 sekund")});
+    seReklama = spin("seReklama", 46, 255);
+    rgStronaKodowa = radio("rgStronaKodowa", QStringLiteral("Strona kodowa"),
+                           {QStringLiteral("  852 "), QStringLiteral("1250")});
+
+    for (int i = 0; i < 2; ++i)
+        connect(rgWydruk->Button(i), &QRadioButton::toggled, this, [this] { UpdateZeros(); });
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(rgSzybkosc, 0, 0);
+    grid->addWidget(rgWydruk, 1, 0);
+    grid->addWidget(rgZera, 2, 0);
+    grid->addWidget(boxed(QStringLiteral("04 Dodatkowe linie po wydruku"), seLinie), 3, 0);
+    grid->addWidget(boxed(QStringLiteral("05 Czas wyłączenia"), seCzasWyl, QStringLiteral("minut")), 4, 0);
+    grid->addWidget(boxed(QStringLiteral("06 Podświetlenie wyświetlacza"), sePodsw), 0, 1);
+    grid->addWidget(boxed(QStringLiteral("07 Kontrast wyświetlacza"), seKontrast), 1, 1);
+    grid->addWidget(rgSposobWyswietlenia, 2, 1);
+    grid->addWidget(boxed(QStringLiteral("09 Głośność dźwięków"), seGlosnosc), 3, 1);
+    grid->addWidget(boxed(QStringLiteral("Timeout odbierania"), cbTimeout), 4, 1);
+    grid->addWidget(boxed(QStringLiteral("Czas do wyświetlania reklamy"), seReklama), 5, 0);
+    grid->addWidget(rgStronaKodowa, 5, 1);
+
+    auto button = [this](const char *name, const QString &caption, void (TfUstawienia::*action)()) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, [this, action] { (this->*action)(); });
+        return b;
+    };
+    bZapis = button("bZapis", QStringLiteral("Zapis do drukarki"), &TfUstawienia::WriteToPrinter);
+    bOdczyt = button("bOdczyt", QStringLiteral("Odczyt z drukarki"), &TfUstawienia::ReadFromPrinter);
+    bDomyslne = button("bDomyslne", QStringLiteral("Domyślne"), &TfUstawienia::Defaults);
+    // No default button: Enter in a field must not write to the printer
+    // (a new speed reopens the port).
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(bZapis);
+    buttons->addWidget(bOdczyt);
+    buttons->addWidget(bDomyslne);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    Defaults();
+}
+
+void TfUstawienia::FormActivate() {
+    ReadFromPrinter();
+}
+
+void TfUstawienia::UpdateZeros() {
+    rgZera->setEnabled(rgWydruk->ItemIndex() == 1);
+}
+
+void TfUstawienia::Defaults() {
+    rgSzybkosc->SetItemIndex(0);
+    rgWydruk->SetItemIndex(0);
+    rgZera->SetItemIndex(0);
+    seLinie->setValue(0);
+    seCzasWyl->setValue(30);
+    sePodsw->setValue(12);
+    seKontrast->setValue(8);
+    rgSposobWyswietlenia->SetItemIndex(1);
+    seGlosnosc->setValue(8);
+    cbTimeout->setCurrentIndex(0);
+    seReklama->setValue(46);
+    rgStronaKodowa->SetItemIndex(0);
+    UpdateZeros();
+}
+
+bool TfUstawienia::Checks(uint8_t &type) {
+    auto stop = [this](const QString &text) {
+        host_.RefuseCommand(text);
+        return false;
+    };
+    if (!host_.DeviceCheck(type)) return false;
+    bool errorReported = false;
+    host_.SetBusyCursor();
+    const bool erased = host_.CheckCmosErased(errorReported);
+    if (errorReported) return false;
+    if (erased) return stop(QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
+    int32_t version = 0;
+    if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
+        host_.ShowCommandError(code);
+        return false;
+    }
+    type = darvo::DeviceType;
+    if (!darvo::IsPexaFamily(type))
+        return stop(QStringLiteral("Podłączone urządzenie nie jest drukarką PEXA/PEXA F"));
+    return true;
+}
+
+bool TfUstawienia::ReadGroups(SettingsGroups &groups) {
+    for (uint8_t g = 0; g < groups.size(); ++g) {
+        if (int32_t code = darvo::ReadSettingsGroup(g, groups[g]); code != 0) {
+            host_.ShowCommandError(code);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TfUstawienia::Fill(const SettingsGroups &g, int32_t feedLines) {
+    const uint8_t flags = g[0][0];
+    rgSzybkosc->SetItemIndex(ItemOfSpeed(SpeedOfGroups(g)));
+    rgWydruk->SetItemIndex(flags & kOneLineBit ? 1 : 0);
+    rgZera->SetItemIndex(flags & kZerosBit ? 1 : 0);
+    seLinie->setValue(feedLines);
+    seCzasWyl->setValue(g[3][1]);
+    sePodsw->setValue(g[4][0]);
+    seKontrast->setValue(g[4][1]);
+    rgSposobWyswietlenia->SetItemIndex(flags & kPositiveBit ? 1 : 0);
+    seGlosnosc->setValue(g[4][2]);
+    // A time-out the list does not name is left selected as none and
+    // written back as it was read.
+    cbTimeout->setCurrentIndex(g[3][2] < cbTimeout->count() ? g[3][2] : -1);
+    seReklama->setValue(g[3][0]);
+    rgStronaKodowa->SetItemIndex(flags & kCp1250Bit ? 1 : 0);
+    UpdateZeros();
+}
+
+void TfUstawienia::Collect(SettingsGroups &g) const {
+    uint8_t &flags = g[0][0];
+    SetBit(flags, kOneLineBit, rgWydruk->ItemIndex() == 1);
+    SetBit(flags, kZerosBit, rgZera->ItemIndex() == 1);
+    SetBit(flags, kPositiveBit, rgSposobWyswietlenia->ItemIndex() == 1);
+    SetBit(flags, kCp1250Bit, rgStronaKodowa->ItemIndex() == 1);
+    PutSpeed(g, SpeedOfItem(rgSzybkosc->ItemIndex()));
+    g[3][0] = static_cast<uint8_t>(seReklama->value());
+    g[3][1] = static_cast<uint8_t>(seCzasWyl->value());
+    if (cbTimeout->currentIndex() >= 0) g[3][2] = static_cast<uint8_t>(cbTimeout->currentIndex());
+    g[4] = {static_cast<uint8_t>(sePodsw->value()), static_cast<uint8_t>(seKontrast->value()),
+            static_cast<uint8_t>(seGlosnosc->value())};
+}
+
+void TfUstawienia::ReadFromPrinter() {
+    TBusyScope busy(host_, {bZapis, bOdczyt, bDomyslne});
+    [&] {
+        uint8_t type = 9;
+        if (!Checks(type)) return;
+        rgWydruk->setEnabled(type != 8);
+        SettingsGroups groups{};
+        if (!ReadGroups(groups)) return;
+        int32_t feedLines = 0;
+        if (int32_t code = darvo::ReadFeedLines(feedLines); code != 0) {
+            host_.ShowCommandError(code);
+            return;
+        }
+        Fill(groups, feedLines);
+    }();
+    host_.ClearActivityMessage();
+}
+
+bool TfUstawienia::Reopen(uint16_t speed) {
+    if (ReconnectAtSpeed) ReconnectAtSpeed(speed);
+    host_.SetBusyCursor();
+    // The dialog has shown its own message when the port or the printer
+    // did not answer at the new speed.
+    return SelectedSpeed == speed && darvo::ThePort && darvo::ThePort->IsOpen();
+}
+
+void TfUstawienia::WriteToPrinter() {
+    TBusyScope busy(host_, {bZapis, bOdczyt, bDomyslne});
+    [&] {
+        uint8_t type = 9;
+        if (!Checks(type)) return;
+        SettingsGroups groups{};
+        if (!ReadGroups(groups)) return;
+        const uint16_t current = SpeedOfGroups(groups);
+        Collect(groups);
+        const uint16_t wanted = SpeedOfGroups(groups);
+
+        auto write = [this, &groups](uint8_t g) {
+            const int32_t code = darvo::WriteSettingsGroup(g, groups[g]);
+            if (code != 0) host_.ShowCommandError(code);
+            return code == 0;
+        };
+        if (!write(4) || !write(3)) return;
+        // The printer takes a new speed as soon as a group selecting it is
+        // written: the port follows at once, so that the next group reaches
+        // the printer at the speed it now listens at.
+        if (wanted == current) {
+            if (!write(0)) return;
+        } else if (current == 28800) {
+            if (!write(0) || !write(2) || !Reopen(wanted) || !write(0)) return;
+        } else if (wanted == 28800) {
+            if (!write(2) || !Reopen(wanted) || !write(0)) return;
+        } else {
+            if (!write(0) || !Reopen(wanted)) return;
+        }
+        if (int32_t code = darvo::WriteFeedLines(static_cast<uint8_t>(seLinie->value())); code != 0)
+            host_.ShowCommandError(code);
+    }();
+    host_.ClearActivityMessage();
+}

@@ -1,0 +1,279 @@
+// The Komunikacja menu: the communication dialog and its "Zatwierdź"
+// (opening the port, the device check, the status bar, a locked PEXA
+// printer, an erased CMOS memory), and the about box.
+#include "AppFixture.h"
+
+#include "communication/TAboutBox.h"
+#include "core/DriverText.h"
+
+#include <QLabel>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace apptest;
+using darvosim::Bytes;
+
+namespace {
+
+class Dialog : public AppTest {
+  protected:
+    bool Accepted() const { return Komunikacja->result() == QDialog::Accepted; }
+};
+
+TEST_F(Dialog, CaptionsAndTexts) {
+    EXPECT_EQ("Ustaw parametry komunikacji", Komunikacja->windowTitle());
+    EXPECT_EQ("Numer portu COM: ", Komunikacja->Label1->text());
+    EXPECT_EQ("Szybkość transmisji", Komunikacja->rgPredkosc->title());
+    ASSERT_EQ(3, Komunikacja->rgPredkosc->Count());
+    EXPECT_EQ("  9600 b/s", Komunikacja->rgPredkosc->Button(0)->text());
+    EXPECT_EQ("19200 b/s", Komunikacja->rgPredkosc->Button(1)->text());
+    EXPECT_EQ("28800 b/s", Komunikacja->rgPredkosc->Button(2)->text());
+    EXPECT_EQ("Zatwierdź", Komunikacja->Button1->text());
+    EXPECT_TRUE(Komunikacja->Button1->isDefault());
+    EXPECT_FALSE(Komunikacja->cbNumerPortu->isEditable());
+
+    EXPECT_EQ("O programie", AboutBox->windowTitle());
+    EXPECT_EQ("WERSJA 3.05 z dnia 07.02.2008r.", AboutBox->lWersja->text());
+    EXPECT_EQ("Program użytkownika drukarek", AboutBox->ProductName->text());
+    EXPECT_EQ("Nivra, Nivra F, Pexa, Pexa F", AboutBox->Version->text());
+    EXPECT_FALSE(AboutBox->Copyright->text().isEmpty());
+    EXPECT_FALSE(AboutBox->Comments->text().isEmpty());
+    EXPECT_EQ("OK", AboutBox->OKButton->text());
+}
+
+// "Parametry" opens the dialog after the sound; "O programie" shows the
+// about box (for real) after it, and clears the activity text.
+TEST_F(Dialog, MenuItemsOpenTheDialogAndTheAboutBox) {
+    int beepsWhenShown = -1;
+    dialogActions.push_back([&](TKomunikacja &) { beepsWhenShown = beeps; });
+    Item("Parametry1")->trigger();
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(1, beepsWhenShown);
+
+    GlowneOkno->ShowActivityMessage("x");
+    bool shown = false;
+    QTimer::singleShot(0, AboutBox, [&] {
+        shown = AboutBox->isVisible();
+        AboutBox->OKButton->click();
+    });
+    Item("Oprogramie1")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(AboutBox->isVisible());
+    EXPECT_EQ(2, beeps);
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+}
+
+// A PEXA printer: identified twice, its lock reasons read (96 then 94),
+// then the status bytes; an older printer is not asked for lock reasons.
+TEST_F(Dialog, ConfirmConnectsChecksLocksAndCmosAndCloses) {
+    darvosim::Emulator &sim = StartSim(4, 7);
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(4, 19200);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_TRUE(Accepted());
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+    EXPECT_EQ(4, SelectedPort);
+    EXPECT_EQ(19200, SelectedSpeed);
+    EXPECT_EQ("DARVO PEXA", GlowneOkno->PanelText(0));
+    EXPECT_EQ("COM4, 19200 b/s", GlowneOkno->PanelText(1));
+    EXPECT_EQ(19200u, sim.LineSpeed());
+    EXPECT_EQ(
+        (Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0x60, 0x5E, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56, 0x5F, 0x50, 0xF3}),
+        Commands(sim));
+
+    darvosim::Emulator &older = StartSim(1, 2);
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_TRUE(Accepted());
+    EXPECT_EQ("NIVRA I GENERACJI", GlowneOkno->PanelText(0));
+    EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE, 0xFF, 0xFE, 0x5B, 0x54, 0x55, 0x56}), Commands(older));
+}
+
+// Every failed check shows its error once and keeps the dialog open, with
+// the button usable again and nothing more sent.
+TEST_F(Dialog, FailedChecksKeepTheDialogOpen) {
+    using darvosim::Scripted;
+    const QString nak = "NAK na sekwencję sterującą.";
+    const struct {
+        const char *name;
+        int type;
+        std::function<void(darvosim::Emulator &)> make;
+        QString text, panel0; // panel0 empty: not checked
+        Bytes commands;       // empty: not checked
+        uint16_t speed = 9600;
+    } cases[] = {
+        {"locked PEXA",
+         8,
+         [](darvosim::Emulator &sim) {
+             WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.lockReason = 5; });
+         },
+         "KASA ZABLOKOWANA: \r\nUSZKODZONA PAMIĘĆ PROGRAMU.\r\nBrak pamięci fiskalnej.\r\n",
+         "DARVO PEXA F",
+         {0xFF, 0xFE, 0xFF, 0xFE, 0x60, 0x5E}}, // no status bytes read
+        {"lock reasons unread",
+         7,
+         [](darvosim::Emulator &sim) { sim.Script(0x60, Scripted{{}}); },
+         ErrorMessageText(21),
+         "",
+         {0xFF, 0xFE, 0xFF, 0xFE, 0x60}},
+        {"other device",
+         9,
+         [](darvosim::Emulator &) {},
+         "Podłączone urządzenie nie jest drukarką fiskalną",
+         "INNE URZĄDZENIE",
+         {0xFF}},
+        // The second identification refused stops before the lock reasons.
+        {"second identification",
+         7,
+         [](darvosim::Emulator &sim) {
+             sim.Script(0xFF, Scripted{{darvosim::ACK, 44}});
+             sim.Script(0xFF, Scripted{{darvosim::NAK}});
+         },
+         nak,
+         "",
+         {0xFF, 0xFE, 0xFF}},
+        {"status bytes",
+         3,
+         [](darvosim::Emulator &sim) {
+             sim.Script(0x5B, Scripted{{darvosim::NAK}, 0, {}, false, -1});
+         },
+         nak,
+         "",
+         {}},
+        // A printer silent at a new speed: the status bar keeps what the last
+        // good check (the row before) put there.
+        {"silent at a new speed",
+         7,
+         [](darvosim::Emulator &sim) {
+             sim.Script(0xFF, Scripted{{}, 0, {}, false, -1});
+         },
+         ErrorMessageText(21),
+         "NIVRA II GENERACJI",
+         {},
+         28800},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        darvosim::Emulator &sim = StartSim(1, c.type);
+        c.make(sim);
+        recorder.boxes.clear();
+        beeps = 0;
+        Komunikacja->setResult(QDialog::Rejected);
+        Confirm(1, c.speed);
+        ExpectOnlyError(c.text);
+        EXPECT_EQ(1, beeps);
+        EXPECT_FALSE(Accepted());
+        EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+        EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+        EXPECT_TRUE(c.panel0.isEmpty() || c.panel0 == GlowneOkno->PanelText(0))
+            << GlowneOkno->PanelText(0).toStdString();
+        // The status bar from the device check.
+        EXPECT_TRUE(c.type == 9 || GlowneOkno->PanelText(1) == "COM1, 9600 b/s");
+        EXPECT_TRUE(c.commands.empty() || c.commands == Commands(sim));
+    }
+}
+
+// No port listed: refused without opening anything. A port another program
+// took after the list was made, and one that has gone, give their messages;
+// a port held is left out of the list made while it is held.
+TEST_F(Dialog, NoMissingAndBusyPortsGiveTheirMessages) {
+    GlowneOkno->FillPortList();
+    ASSERT_TRUE(PortList().isEmpty());
+    Komunikacja->Button1Click();
+    EXPECT_FALSE(PortOpen());
+    EXPECT_EQ(0, SelectedPort);
+
+    darvosim::Emulator &sim = StartSim(3, 7);
+    StartSim(6, 7);
+    GlowneOkno->FillPortList();
+    ASSERT_EQ((QStringList{"COM3", "COM6"}), PortList());
+    {
+        HeldPort other(sim.SlavePath());
+        ASSERT_TRUE(other.Held());
+        Select(3, 9600);
+        Komunikacja->Button1Click();
+        GlowneOkno->FillPortList(); // a port another program holds is not listed
+        EXPECT_EQ(QStringList{"COM6"}, PortList());
+        EXPECT_EQ(6, Komunikacja->SelectedPortEntry());
+    }
+    sims[6]->Stop(); // an adapter pulled out
+    Unmap(6);
+    Select(6, 9600);
+    Komunikacja->Button1Click();
+
+    EXPECT_EQ((QStringList{"Nieustawione parametry komunikacji (numer portu).",
+                           "Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację",
+                           "Brak portu COM6 w systemie.\rNależy ustawić parametry komunikacji"}),
+              Texts());
+    EXPECT_EQ(3, beeps);
+    EXPECT_TRUE(Komunikacja->Button1->isEnabled());
+    EXPECT_EQ(0, sim.FrameCount());
+}
+
+TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
+    darvosim::Emulator &sim = StartSim(1, 3);
+    WithPrinter(sim, [](darvosim::Printer &p) { p.status.cmosErased = true; });
+    const QString question = " Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?";
+
+    // No: the dialog stays open.
+    Komunikacja->setResult(QDialog::Rejected);
+    Confirm(1, 9600);
+    ExpectOnlyBox(BoxKind::ErrorQuestion, "Błąd", question);
+    EXPECT_FALSE(Accepted());
+
+    // Yes: the clock initialisation runs, and the question comes back until
+    // the clock has been set.
+    int runs = 0;
+    Komunikacja->ClockInitialisationCommand = [&] {
+        ++runs;
+        EXPECT_FALSE(ClockInitialised);
+        if (runs == 2) ClockInitialised = true;
+    };
+    recorder.boxes.clear();
+    recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
+    Komunikacja->Button1Click();
+    EXPECT_EQ(2, runs);
+    EXPECT_EQ(2u, recorder.boxes.size());
+    EXPECT_TRUE(Accepted());
+}
+
+// Activation selects the speed of SelectedSpeed (anything else the first)
+// and takes the port from the list; closing clears the activity text. Shown
+// for real, "Zatwierdź" connects and closes it.
+TEST_F(Dialog, ActivationClosingAndAModalLoopOfItsOwn) {
+    StartSim(2, 7);
+    GlowneOkno->FillPortList();
+    SelectedSpeed = 19200;
+    dialogActions.push_back([](TKomunikacja &d) {
+        EXPECT_EQ(1, d.rgPredkosc->ItemIndex());
+        EXPECT_EQ(2, SelectedPort);
+        GlowneOkno->ShowActivityMessage("Sprawdzanie typu podłączonego urządzenia...");
+    });
+    Komunikacja->ShowModal();
+    EXPECT_EQ(1, dialogShown);
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+    SelectedSpeed = 4800;
+    dialogActions.push_back([](TKomunikacja &d) { EXPECT_EQ(0, d.rgPredkosc->ItemIndex()); });
+    Komunikacja->ShowModal();
+
+    TKomunikacja::ModalRunner() = nullptr;
+    SelectedSpeed = 19200;
+    bool shown = false;
+    int speedItem = -1;
+    QTimer::singleShot(0, Komunikacja, [&] {
+        shown = Komunikacja->isVisible();
+        speedItem = Komunikacja->rgPredkosc->ItemIndex();
+        Komunikacja->Button1->click();
+        if (Komunikacja->isVisible()) Komunikacja->reject(); // never leave the test waiting
+    });
+    EXPECT_EQ(QDialog::Accepted, Komunikacja->ShowModal());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(1, speedItem);
+    EXPECT_FALSE(Komunikacja->isVisible());
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ("COM2, 19200 b/s", GlowneOkno->PanelText(1));
+    EXPECT_EQ(QString(), GlowneOkno->ActivityText());
+}
+
+} // namespace

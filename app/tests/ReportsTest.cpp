@@ -1,0 +1,462 @@
+// The "Raporty" menu against emulated printers: the daily report's counter
+// rules and paper-out question, the financial report's refusals, the
+// periodic report dialogs and their range records, the names-and-rates
+// control printout from "baza.txt", the price buffer and the switch-off.
+#include "AppFixture.h"
+
+#include "core/DriverText.h"
+#include "reports/TfOkresoweMiesieczne.h"
+#include "reports/TfOkresoweWgNumerow.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
+
+#include <QDateEdit>
+#include <QDateTime>
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QFile>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <filesystem>
+
+using namespace apptest;
+using darvosim::Bytes;
+
+namespace {
+
+const QString kPaperQuestion =
+    " Brak papieru lub podniesiona głowica mechanizmu drukującego\rCzy wznowić wydruk po założeniu papieru?";
+
+class ReportsMenu : public AppTest {};
+
+// ------------------------------------------------------------ daily report
+
+// The receipt counter's question or refusal by device type; a blocking
+// print condition stops the report before it.
+TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceTypeAndPrintConditions) {
+    struct Case {
+        int type;
+        int counter;
+        BoxAnswer answer;
+        BoxKind kind;
+        QString text;
+        bool printed;
+        bool paperOut = false;
+    };
+    const Case cases[] = {
+        // The KT820 printers cannot print a report without sales.
+        {0, 0, BoxAnswer::Yes, BoxKind::Error,
+         "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.", false},
+        {4, 0, BoxAnswer::Yes, BoxKind::Error,
+         "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.", false},
+        // The others ask, and print the zero report on Yes.
+        {3, 0, BoxAnswer::Yes, BoxKind::Question,
+         "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?", true},
+        {2, 0, BoxAnswer::No, BoxKind::Question,
+         "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?", false},
+        {7, 5, BoxAnswer::Yes, BoxKind::Question, "Czy wykonać raport dobowy?", true},
+        {0, 5, BoxAnswer::No, BoxKind::Question, "Czy wykonać raport dobowy?", false},
+        {7, 5, BoxAnswer::Yes, BoxKind::Error, "Brak papieru lub podniesiona głowica mechanizmu drukującego",
+         false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << ", counter " << c.counter);
+        darvosim::Emulator &sim = Connect(c.type);
+        WithPrinter(sim, [&](darvosim::Printer &p) {
+            p.sales.receiptCounter = c.counter;
+            p.status.paperOut = c.paperOut;
+        });
+        recorder.answers = {c.answer};
+        GlowneOkno->Fiskalnydobowy1Click();
+        ExpectOnlyBox(c.kind, c.kind == BoxKind::Error ? "Błąd" : "Odpowiedz", c.text);
+        EXPECT_EQ(1, beeps);
+        EXPECT_EQ(c.printed, Sent(sim, 37));
+        EXPECT_EQ(c.printed, Printed(sim, "RAPORT DOBOWY FISKALNY"));
+        ExpectIdle();
+    }
+}
+
+TEST_F(ReportsMenu, PaperRunningOutInTheDailyReportIsAskedAboutUntilItIsLoaded) {
+    darvosim::Emulator &sim = Connect(7);
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.sales.receiptCounter = 3;
+        p.paperRunsOutAfterPolls = 1;
+    });
+    int paperQuestions = 0;
+    recorder.onBox = [&](const BoxRequest &r) {
+        if (r.text != kPaperQuestion) return;
+        EXPECT_FALSE(GlowneOkno->BusyCursorShown());
+        // Loaded only before the third answer: the first two Yes find it missing.
+        if (++paperQuestions == 3) WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = false; });
+    };
+    recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::Yes};
+    GlowneOkno->Fiskalnydobowy1Click();
+    EXPECT_EQ((QStringList{"Czy wykonać raport dobowy?", kPaperQuestion, kPaperQuestion, kPaperQuestion}),
+              Texts());
+    EXPECT_EQ(BoxKind::WarningQuestion, recorder.boxes[1].kind);
+    EXPECT_EQ("Odpowiedz", recorder.boxes[1].caption);
+    // Resumed once, when the paper was back, and printed to its end.
+    EXPECT_EQ(1u, sim.log().FramesOf(0x2A).size());
+    EXPECT_FALSE(sim.printer().status.printing);
+    EXPECT_TRUE(Printed(sim, "RAPORT DOBOWY FISKALNY"));
+    ExpectIdle();
+
+    // No ends the command without a further message.
+    recorder.boxes.clear();
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.sales.receiptCounter = 1;
+        p.paperRunsOutAfterPolls = 1;
+    });
+    recorder.answers = {BoxAnswer::Yes, BoxAnswer::No};
+    GlowneOkno->Fiskalnydobowy1Click();
+    EXPECT_EQ((QStringList{"Czy wykonać raport dobowy?", kPaperQuestion}), Texts());
+    ExpectIdle();
+}
+
+// ------------------------------------------------------- financial report
+
+TEST_F(ReportsMenu, FinancialReportOnlyOnAWritablePexa) {
+    struct Case {
+        int type;
+        bool readOnly;
+        QString refusal; // empty: printed
+    };
+    const Case cases[] = {
+        {3, false, "  Drukarka nie obsługuje wydruku raportu finansowego "},
+        {2, false, "  Drukarka nie obsługuje wydruku raportu finansowego "},
+        {7, true, "Drukarka w trybie TYLKO ODCZYT."},
+        {8, false, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type);
+        darvosim::Emulator &sim = Connect(c.type);
+        WithPrinter(sim, [&](darvosim::Printer &p) { p.status.readOnly = c.readOnly; });
+        GlowneOkno->Finansowypodatkowy1Click();
+        EXPECT_EQ(c.refusal.isEmpty() ? QStringList{} : QStringList{c.refusal}, Texts());
+        EXPECT_EQ(c.refusal.isEmpty(), Sent(sim, 43));
+        EXPECT_EQ(c.refusal.isEmpty(), Printed(sim, "RAPORT FINANSOWY PODATKOWY"));
+        ExpectIdle();
+    }
+}
+
+TEST_F(ReportsMenu, SimpleReportsReachThePaperRoll) {
+    darvosim::Emulator &sim = Connect(6);
+    GlowneOkno->Stanudrukarki1Click();
+    GlowneOkno->Nazwtowarwzablokowanych1Click();
+    GlowneOkno->Opiswstaych1Click();
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_TRUE(Printed(sim, "RAPORT STANU DRUKARKI"));
+    EXPECT_TRUE(Printed(sim, "RAPORT NAZW TOWARÓW ZABLOKOWANYCH"));
+    EXPECT_TRUE(Printed(sim, "RAPORT OPISÓW STAŁYCH"));
+    ExpectIdle();
+
+    // An erased CMOS memory stops them before anything is printed.
+    WithPrinter(sim, [](darvosim::Printer &p) { p.status.cmosErased = true; });
+    sim.log().Clear();
+    GlowneOkno->Stanudrukarki1Click();
+    EXPECT_EQ(QStringList{"Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}, Texts());
+    EXPECT_FALSE(Sent(sim, 38));
+    ExpectIdle();
+}
+
+// ------------------------------------------------------- periodic reports
+
+TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
+    darvosim::Emulator &sim = Connect(7);
+    SetCurrentDateTimeSource([] { return QDateTime(QDate(2009, 1, 15), QTime(10, 0)); });
+    QString caption;
+    int year = 0, month = 0;
+    dialogRunners.push_back([&](TDialog &d) {
+        caption = d.windowTitle();
+        year = fOkresoweMiesieczne->seRok->value();
+        month = fOkresoweMiesieczne->seMiesiac->value();
+        fOkresoweMiesieczne->bTak->click();
+    });
+    GlowneOkno->Miesiczny2Click();
+    EXPECT_EQ(QStringList{"fOkresoweMiesieczne"}, shownDialogs);
+    EXPECT_EQ("Raport szczegółowy miesięczny...", caption);
+    EXPECT_EQ(2008, year);
+    EXPECT_EQ(12, month);
+    EXPECT_EQ(2, PeriodReportKind);
+    const auto frames = sim.log().FramesOf(49);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ((Bytes{0x1B, 49, 2, 0, 8, 1, 2}), frames[0].fromHost);
+    // No daily report in that month: the printer's answer in an error box.
+    EXPECT_EQ(QStringList{ErrorMessageText(220)}, Texts());
+    ExpectIdle();
+}
+
+// By dates: the newer printers get command 49 with the kind, the older ones
+// command 40 (detailed) or 41 (short) with the same twelve digits.
+TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
+    struct Case {
+        int type;
+        void (TGlowneOkno::*item)();
+        QString caption;
+        Bytes frame;
+    };
+    const Bytes digits = {0, 8, 0, 3, 0, 5, 0, 8, 0, 4, 0, 7};
+    auto with = [&](Bytes head) {
+        head.insert(head.end(), digits.begin(), digits.end());
+        return head;
+    };
+    const Case cases[] = {
+        {7, &TGlowneOkno::Wedugdat2Click, "Raport szczegółowy według dat...", with({0x1B, 49, 0})},
+        {3, &TGlowneOkno::Wedugdat1Click, "Raport skrócony według dat...", with({0x1B, 49, 3})},
+        {2, &TGlowneOkno::Wedugdat2Click, "Raport szczegółowy według dat...", with({0x1B, 40})},
+        {2, &TGlowneOkno::Wedugdat1Click, "Raport skrócony według dat...", with({0x1B, 41})},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << " " << c.caption.toStdString());
+        darvosim::Emulator &sim = Connect(c.type);
+        QString caption;
+        dialogRunners.push_back([&](TDialog &d) {
+            caption = d.windowTitle();
+            fRaportyOkresoweWgDat->dtOd->setDate(QDate(2008, 3, 5));
+            fRaportyOkresoweWgDat->dtDo->setDate(QDate(2008, 4, 7));
+            fRaportyOkresoweWgDat->bTak->click();
+        });
+        (GlowneOkno->*c.item)();
+        EXPECT_EQ(c.caption, caption);
+        const auto frames = sim.log().FramesOf(c.frame[1]);
+        ASSERT_EQ(1u, frames.size());
+        EXPECT_EQ(c.frame, frames[0].fromHost);
+        EXPECT_TRUE(fRaportyOkresoweWgDat->bTak->isEnabled());
+        ExpectIdle();
+    }
+}
+
+// Collecting a settlement range prints nothing: "&Tak" (or Enter in a
+// field) stores the range record and closes the dialog with Yes; Esc closes
+// without it.
+TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
+    darvosim::Emulator &sim = Connect(7);
+    SettlementRangeMode = true;
+    fRaportyOkresoweWgDat->dtOd->setDate(QDate(2008, 3, 5));
+    fRaportyOkresoweWgDat->dtDo->setDate(QDate(2008, 4, 7));
+    dialogRunners.push_back([](TDialog &) { fRaportyOkresoweWgDat->bTak->click(); });
+    EXPECT_EQ(kModalYes, fRaportyOkresoweWgDat->ShowModal());
+    EXPECT_EQ((Bytes{0, 8, 0, 3, 0, 5, 0, 8, 0, 4, 0, 7}), Bytes(SettlementRange, SettlementRange + 12));
+
+    // By numbers; a first number above the last raises the last to it.
+    fOkresoweWgNumerow->seOd->setValue(1);
+    fOkresoweWgNumerow->seDo->setValue(310);
+    fOkresoweWgNumerow->seOd->setValue(400);
+    EXPECT_EQ(400, fOkresoweWgNumerow->seDo->value());
+    fOkresoweWgNumerow->seOd->setValue(300);
+    fOkresoweWgNumerow->seDo->setValue(310);
+    fOkresoweWgNumerow->show();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(fOkresoweWgNumerow->seDo, &enter);
+    EXPECT_FALSE(fOkresoweWgNumerow->isVisible());
+    EXPECT_EQ(kModalYes, fOkresoweWgNumerow->result());
+    EXPECT_EQ((Bytes{0x2C, 0x01, 0x36, 0x01, 0, 0, 0, 0, 0, 0, 0, 0}),
+              Bytes(SettlementRange, SettlementRange + 12));
+
+    fOkresoweMiesieczne->show();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(fOkresoweMiesieczne->seRok, &esc);
+    EXPECT_FALSE(fOkresoweMiesieczne->isVisible());
+    EXPECT_EQ(QDialog::Rejected, fOkresoweMiesieczne->result());
+    EXPECT_FALSE(Sent(sim, 49));
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+// A printer in training mode is refused before the dialog; one that cannot
+// print leaves the dialog open for another try.
+TEST_F(ReportsMenu, TrainingModeAndAPrinterNotReady) {
+    darvosim::Emulator &sim = Connect(7);
+    WithPrinter(sim, [](darvosim::Printer &p) { p.status.fiscalMode = false; });
+    GlowneOkno->Wedugnumerw1Click();
+    ExpectOnlyBox(BoxKind::Information, "Informacja",
+                  "Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.");
+    EXPECT_TRUE(shownDialogs.isEmpty());
+
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        p.status.fiscalMode = true;
+        p.status.failure = true;
+    });
+    recorder.boxes.clear();
+    bool openAfter = false, enabledAfter = false;
+    dialogRunners.push_back([&](TDialog &d) {
+        fOkresoweWgNumerow->bTak->click();
+        openAfter = d.result() == QDialog::Rejected;
+        enabledAfter = fOkresoweWgNumerow->bTak->isEnabled();
+    });
+    GlowneOkno->Wedugnumerw2Click();
+    EXPECT_TRUE(openAfter);
+    EXPECT_TRUE(enabledAfter);
+    EXPECT_EQ(QStringList{ErrorMessageText(103)}, Texts());
+    EXPECT_FALSE(Sent(sim, 49));
+    ExpectIdle();
+}
+
+// The paper runs out while the printer prints a report by numbers: the
+// question repeats until the paper is back, then the printout is followed
+// to its end.
+TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
+    darvosim::Emulator &sim = Connect(8);
+    WithPrinter(sim, [](darvosim::Printer &p) {
+        for (int n = 1; n <= 3; ++n) {
+            darvosim::DailyRecord r;
+            r.number = n;
+            r.date = {8, 3, n};
+            p.fiscal.records.push_back(r);
+        }
+        p.paperRunsOutAfterPolls = 1;
+    });
+    int questions = 0;
+    recorder.onBox = [&](const BoxRequest &) {
+        if (++questions == 2) WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = false; });
+    };
+    recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
+    dialogRunners.push_back([](TDialog &) {
+        fOkresoweWgNumerow->seOd->setValue(2);
+        fOkresoweWgNumerow->seDo->setValue(3);
+        fOkresoweWgNumerow->bTak->click();
+    });
+    GlowneOkno->Wedugnumerw1Click();
+    EXPECT_EQ(4, PeriodReportKind);
+    EXPECT_EQ((QStringList{kPaperQuestion, kPaperQuestion}), Texts());
+    const auto frames = sim.log().FramesOf(49);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), frames[0].fromHost);
+    EXPECT_EQ(1u, sim.log().FramesOf(0x2A).size());
+    EXPECT_FALSE(sim.printer().status.printing);
+    EXPECT_TRUE(Printed(sim, "od nr 2 do nr 3"));
+    ExpectIdle();
+}
+
+// -------------------------------------------- names-and-rates printout
+
+class NamesFile : public ReportsMenu {
+  protected:
+    void SetUp() override {
+        ReportsMenu::SetUp();
+        ASSERT_TRUE(dir_.isValid());
+        saved_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+    }
+    void TearDown() override {
+        QDir::setCurrent(saved_);
+        ReportsMenu::TearDown();
+    }
+    void Write(const QByteArray &content) {
+        QFile f(dir_.filePath("baza.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    static size_t OpenFiles() {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                 std::filesystem::directory_iterator()));
+    }
+    // The item as the printer prints it: the name in 28 characters, the rate.
+    static std::string Item(const QString &name, char rate) {
+        return (name.leftJustified(28) + ' ' + QLatin1Char(rate)).toStdString();
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QString saved_;
+};
+
+// Each line an article with its rate; an empty file, an item the printer
+// refuses and a missing file end with their messages. The file is closed
+// whatever the outcome.
+TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
+    darvosim::Emulator &sim = Connect(7);
+    const size_t files = OpenFiles();
+    // "$" prefix, CR LF and LF, a missing and an empty rate, a third field,
+    // an empty line and one with no name (both skipped), Windows-1250.
+    Write("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\n$\tC\nMAS\xA3O EKSTRA\t\n\nSER ZOLTY 1KG\tDx\tignored\r\n");
+    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+    EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
+    // The beginning's printout is followed to its end before the items go.
+    EXPECT_EQ((Bytes{81, 0x95, 0x95, 0x95, 63}), Commands(sim));
+    const std::vector<std::string> roll = sim.printer().roll.Lines();
+    const std::vector<std::string> items = {Item("MLEKO SWIEZE", 'B'), Item("CHLEB RAZOWY", 'A'),
+                                            Item("MASŁO EKSTRA", 'A'), Item("SER ZOLTY 1KG", 'D')};
+    for (const std::string &item : items)
+        EXPECT_NE(roll.end(), std::find(roll.begin(), roll.end(), item)) << item;
+    EXPECT_NE(roll.end(), std::find(roll.begin(), roll.end(), "Pozycji: 4"));
+    EXPECT_EQ(files, OpenFiles());
+    ExpectIdle();
+
+    // Empty: only the end goes out; the printer refuses it without a beginning.
+    Reset(sim);
+    Write("");
+    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+    EXPECT_EQ((Bytes{63}), Commands(sim));
+    EXPECT_EQ(QStringList{ErrorMessageText(24)}, Texts());
+    EXPECT_EQ(1, beeps);
+    EXPECT_EQ(files, OpenFiles());
+    ExpectIdle();
+
+    // An item the printer cannot take ends the printout there.
+    Reset(sim);
+    Write("CHLEB RAZOWY\tA\nAB\tA\nMLEKO SWIEZE\tB\n");
+    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+    EXPECT_EQ(QStringList{ErrorMessageText(202)}, Texts());
+    EXPECT_TRUE(Sent(sim, 81));
+    EXPECT_FALSE(Sent(sim, 63));
+    // The first item went (ESC 81, three polls, then its 29 bytes); the second did not.
+    EXPECT_TRUE(sim.log().WaitForHostBytes(2 + 3 * 2 + 29, std::chrono::seconds(1)));
+    WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_EQ(1, p.fiscal.namesItems); });
+    EXPECT_EQ(files, OpenFiles());
+    ExpectIdle();
+
+    Reset(sim);
+    QFile::remove("baza.txt");
+    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+    EXPECT_EQ(QStringList{"Brak pliku baza.txt"}, Texts());
+    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    EXPECT_TRUE(Commands(sim).empty());
+    ExpectIdle();
+}
+
+// ------------------------------------- price buffer and switch-off
+
+TEST_F(ReportsMenu, PriceBufferOnlyOnPharmacyPrinters) {
+    darvosim::Emulator &sim = Connect(8);
+    WithPrinter(sim, [](darvosim::Printer &p) { p.status.pricingBufferData = true; });
+    GlowneOkno->Kasowaniebuforawycen1Click();
+    ExpectOnlyBox(BoxKind::Information, "Informacja", "Bufor wycen skasowano.");
+    // Read once the printer has served the command, under its lock.
+    WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.pricingBufferData); });
+    ExpectIdle();
+
+    darvosim::Emulator &shop = Connect(7);
+    GlowneOkno->Kasowaniebuforawycen1Click();
+    EXPECT_EQ(QStringList{"To nie jest drukarka apteczna."}, Texts());
+    EXPECT_FALSE(Sent(shop, 119));
+    ExpectIdle();
+}
+
+TEST_F(ReportsMenu, SwitchOff) {
+    struct Case {
+        int type;
+        bool refused;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {7, false, {"Drukarka została wyłączona"}},
+        // A refusal is shown, and the printer is reported switched off all the same.
+        {3, true, {ErrorMessageText(24), "Drukarka została wyłączona"}},
+        {1, false, {"Podłączone urządzenie nie jest drukarką drugiej generacji"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type);
+        darvosim::Emulator &sim = Connect(c.type);
+        if (c.refused) sim.Script(253, darvosim::Scripted{{darvosim::NAK}});
+        GlowneOkno->Zdalnewyaczeniedrukarki1Click();
+        EXPECT_EQ(c.texts, Texts());
+        EXPECT_EQ(c.type == 1 ? BoxKind::Error : BoxKind::Information, recorder.boxes.back().kind);
+        EXPECT_EQ(c.type != 1, Sent(sim, 253));
+        EXPECT_EQ(c.type == 7, !sim.printer().powered);
+        ExpectIdle();
+    }
+}
+
+} // namespace
