@@ -268,24 +268,44 @@ TEST_F(PortTest, DisconnectReleasesAWaitingReaderOrWriter) {
     }
 }
 
-// A long wait for a byte runs the wait hook between its slices with the
-// port let go: a hook that closes the port ends the wait at once.
+// A long wait for a byte, either way, runs the wait hook between its slices
+// with the port let go: a hook that closes the port ends the wait at once.
 TEST_F(PortTest, WaitHookRunsBetweenSlicesWithThePortLetGo) {
     static TComm *port = nullptr;
     static int calls = 0;
-    auto owned = MakePort(9600, 1, 1);
-    port = owned.get();
-    ASSERT_EQ(0u, port->Connect());
-    calls = 0;
-    const WaitHook previous = SetWaitHook([] {
-        if (++calls == 3) port->Disconnect();
-    });
-    uint8_t byte;
-    const bool received = ReceiveByte(byte); // the printer says nothing
-    SetWaitHook(previous);
-    EXPECT_FALSE(received);
-    EXPECT_EQ(3, calls);
-    EXPECT_EQ("Przerwany zapis ", LastPortErrorText());
+    const struct {
+        const char *wait;
+        bool write;
+        int ctsInactiveReads; // -1: CTS always inactive
+        bool outputHeld;
+        const char *text;
+    } cases[] = {
+        {"an answer", false, 0, false, "Przerwany zapis "},
+        {"CTS", true, -1, false, "Zapis przerwany."},
+        {"the output queue", true, 0, true, "Zapis przerwany."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.wait);
+        CtsPort owned(c.ctsInactiveReads);
+        owned.portName = "Com7";
+        owned.writeTimeout = owned.readTimeout = 1;
+        port = &owned;
+        ASSERT_EQ(0u, port->Connect());
+        if (c.outputHeld) {
+            ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
+        }
+        calls = 0;
+        const WaitHook previous = SetWaitHook([] {
+            if (++calls == 3) port->Disconnect();
+        });
+        uint8_t byte = 0x1B;
+        const bool done = c.write ? SendByte(byte) : ReceiveByte(byte);
+        SetWaitHook(previous);
+        ::tcflow(sim->SlaveDescriptor(), TCOON);
+        EXPECT_FALSE(done);
+        EXPECT_EQ(3, calls);
+        EXPECT_EQ(c.text, LastPortErrorText());
+    }
 }
 
 TEST_F(PortTest, TransfersOnAClosedPortFailAtOnce) {
