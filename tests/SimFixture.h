@@ -4,14 +4,23 @@
 
 #include "Emulator.h"
 #include "darvodr/Core.h"
+#include "darvodr/Host.h"
 #include "darvodr/Receipt.h"
 #include "darvodr/Session.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <sys/wait.h>
+#include <utility>
+#include <vector>
 
 namespace darvotest {
 
@@ -66,6 +75,92 @@ inline darvosim::Bytes B(std::initializer_list<int> bytes) {
     for (int b : bytes)
         out.push_back(static_cast<uint8_t>(b));
     return out;
+}
+
+// Records what the driver reports upwards: the activity texts (Windows-1250),
+// the clock initialisation's progress, and, at each turn the driver gives
+// the window's messages, what `frames` says then (-1 without it).
+class RecordingHost : public darvo::DriverHost {
+  public:
+    void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
+    void Processmessages() override {
+        turns.push_back(frames ? frames() : -1);
+        DriverHost::Processmessages();
+    }
+    void ClockInitProgress(const std::string &text, int position) override {
+        progress.emplace_back(text, position);
+    }
+    std::vector<std::string> texts;
+    std::vector<std::pair<std::string, int>> progress;
+    std::vector<int> turns;
+    std::function<int()> frames;
+};
+
+inline std::string ReadFile(const std::string &path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+inline void WriteFile(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Runs a shell command line; its exit status, its output and error in `output`.
+inline int RunCommand(const std::string &command, std::string &output) {
+    output.clear();
+    FILE *pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A directory of the test's own, removed with everything in it at the end.
+class ScratchDir {
+  public:
+    ScratchDir() {
+        char pattern[] = "/tmp/darvo-test-XXXXXX";
+        if (::mkdtemp(pattern)) path_ = pattern;
+        EXPECT_FALSE(path_.empty());
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
+    // The path of `name` inside it.
+    std::string operator/(const std::string &name) const { return path_ + "/" + name; }
+    const std::string &path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// The lines of a wire trace (DARVO_TRACE) without their timestamps
+// ("2026-01-31 12:34:56.789 "), each of which must be there.
+inline std::vector<std::string> TraceLines(const std::string &path) {
+    std::istringstream in(ReadFile(path));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_TRUE(line.size() > 24 && line[4] == '-' && line[10] == ' ' && line[13] == ':' &&
+                    line[19] == '.' && line[23] == ' ')
+            << line;
+        lines.push_back(line.size() > 24 ? line.substr(24) : line);
+    }
+    return lines;
+}
+
+// A 40-column line of the paper roll, its end included: left text, blanks,
+// right text.
+inline std::string RollLine(const std::string &left, const std::string &right) {
+    size_t used = 0;
+    for (unsigned char c : left + right)
+        used += (c & 0xC0) != 0x80;
+    return left + std::string(used < 40 ? 40 - used : 1, ' ') + right + "\n";
 }
 
 } // namespace darvotest

@@ -7,11 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,19 +56,13 @@ class CliTest : public SimTest {
         ::waitpid(pid, &status, 0);
         DarvoRun r;
         r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
+        r.out = ReadFile(out);
+        r.err = ReadFile(err);
         for (int i = 0; i < 3; ++i)
             ::close(fds[i]);
         for (const char *path : {in, out, err})
             ::unlink(path);
         return r;
-    }
-    static std::string Slurp(const std::string &path) {
-        std::ifstream f(path);
-        std::stringstream s;
-        s << f.rdbuf();
-        return s.str();
     }
     // The command bytes of every frame the printer was sent.
     std::vector<int> Commands() {

@@ -12,18 +12,8 @@ namespace {
 
 class CliTools : public CliTest {
   protected:
-    void SetUp() override {
-        CliTest::SetUp();
-        char dir[] = "/tmp/darvo-cli-XXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(dir));
-        dir_ = dir;
-    }
-    void TearDown() override {
-        CliTest::TearDown();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    std::string dir_;
+    const ScratchDir scratch_;
+    const std::string dir_ = scratch_.path();
 };
 
 } // namespace
@@ -132,7 +122,7 @@ TEST_F(CliTools, DiscoverFindsPrintersAtTheirSpeedsAndWritesThePortMap) {
     EXPECT_EQ((std::set<std::string>{dir_ + "/ttyS9 9600 COM7", dir_ + "/by-id/usb-DARVO_PEXA-if00 19200 -"}),
               found);
     EXPECT_EQ(3u, doc["looked_at"].size());
-    const std::string written = Slurp(map);
+    const std::string written = ReadFile(map);
     EXPECT_NE(std::string::npos, written.find("\nCOM7 = " + dir_ + "/ttyS9\n")) << written;
     EXPECT_NE(std::string::npos, written.find("\nCOM1 = " + dir_ + "/by-id/usb-DARVO_PEXA-if00\n"))
         << written;
@@ -155,7 +145,7 @@ TEST_F(CliTools, CheckAsksOnlyWhatChangesNothing) {
     const nlohmann::json doc = r.Json();
     EXPECT_EQ(7, doc["device_type"]);
     EXPECT_EQ(0, doc["differences"]) << r.out;
-    EXPECT_EQ(doc, nlohmann::json::parse(Slurp(dir_ + "/check.json")));
+    EXPECT_EQ(doc, nlohmann::json::parse(ReadFile(dir_ + "/check.json")));
     std::set<int> asked;
     for (int command : Commands()) {
         EXPECT_TRUE(readOnly.count(command)) << "check sent command " << command;

@@ -49,35 +49,6 @@ class CtsPort : public TComm {
 
 } // namespace
 
-TEST(PortOpen, MissingDeviceNotACharacterDeviceOrNotATerminal) {
-    char path[] = "/tmp/darvo-notaport-XXXXXX";
-    int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    const struct {
-        const char *device;
-        uint32_t code;
-        const char *text;
-    } cases[] = {
-        {"/nonexistent/ttyX", 2, "System nie potrafi znależć danego urządzenia."},
-        {path, 6, "Niepoprawny uchwyt do urządzenia, proces przerwany."},
-        {"/dev/null", 6, "Niepoprawny uchwyt do urządzenia, proces przerwany."},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.device);
-        ::setenv("DARVO_COM8", c.device, 1);
-        auto port = MakePort();
-        port->portName = "Com8";
-        EXPECT_EQ(c.code, port->Connect());
-        EXPECT_EQ(c.text, LastPortErrorText());
-        EXPECT_EQ(c.code, LastPortErrorCode());
-        EXPECT_FALSE(port->IsOpen());
-        EXPECT_FALSE(ProbePort(8));
-    }
-    ::unlink(path);
-    ::unsetenv("DARVO_COM8");
-}
-
 TEST_F(PortTest, PortHeldByAnotherProgramGivesCode5) {
     int other = ::open(sim->SlavePath().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(other, 0);
@@ -245,29 +216,6 @@ TEST_F(PortTest, InactiveCtsGivesTheWriteTimeout) {
     }
 }
 
-TEST_F(PortTest, DisconnectReleasesAWaitingReaderOrWriter) {
-    for (bool write : {false, true}) {
-        SCOPED_TRACE(write);
-        auto port = MakePort(9600, 5, 5);
-        ASSERT_EQ(0u, port->Connect());
-        if (write) {
-            ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
-        }
-        bool done = true;
-        auto start = steady_clock::now();
-        std::thread waiting([&] {
-            uint8_t byte;
-            done = write ? SendByte(0x1B) : ReceiveByte(byte);
-        });
-        port->Disconnect();
-        waiting.join();
-        ::tcflow(sim->SlaveDescriptor(), TCOON);
-        EXPECT_FALSE(done);
-        EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
-        EXPECT_EQ(write ? "Zapis przerwany." : "Przerwany zapis ", LastPortErrorText());
-    }
-}
-
 // A long wait for a byte, either way, runs the wait hook between its slices
 // with the port let go: a hook that closes the port ends the wait at once.
 TEST_F(PortTest, WaitHookRunsBetweenSlicesWithThePortLetGo) {
@@ -306,15 +254,6 @@ TEST_F(PortTest, WaitHookRunsBetweenSlicesWithThePortLetGo) {
         EXPECT_EQ(3, calls);
         EXPECT_EQ(c.text, LastPortErrorText());
     }
-}
-
-TEST_F(PortTest, TransfersOnAClosedPortFailAtOnce) {
-    auto port = MakePort();
-    ASSERT_EQ(0u, port->Connect());
-    port->Disconnect();
-    uint8_t byte;
-    EXPECT_FALSE(SendByte(1));
-    EXPECT_FALSE(ReceiveByte(byte));
 }
 
 TEST_F(PortTest, LineErrorsReportedInTheirOrder) {

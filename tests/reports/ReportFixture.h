@@ -18,16 +18,6 @@
 
 namespace darvotest {
 
-class RecordingHost : public darvo::DriverHost {
-  public:
-    void ShowActivityMessage(const std::string &text) override { activity.push_back(text); }
-    void ClockInitProgress(const std::string &text, int position) override {
-        progress.emplace_back(text, position);
-    }
-    std::vector<std::string> activity;
-    std::vector<std::pair<std::string, int>> progress;
-};
-
 class ReportTest : public SimTest {
   protected:
     void SetUp() override {}

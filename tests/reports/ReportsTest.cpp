@@ -3,11 +3,8 @@
 #include "darvodr/Reports.h"
 
 #include <atomic>
-#include <cstdio>
-#include <fstream>
 #include <stdexcept>
 #include <tuple>
-#include <unistd.h>
 
 using namespace darvotest;
 using darvosim::Printer;
@@ -87,7 +84,7 @@ TEST_F(ReportTest, SimpleReportsPrintAndShowTheirProgressText) {
     for (const char *title :
          {"RAPORT FINANSOWY PODATKOWY", "RAPORT NAZW TOWARÓW ZABLOKOWANYCH", "RAPORT STANU DRUKARKI"})
         EXPECT_TRUE(Printed(title)) << title;
-    const auto &a = host.activity;
+    const auto &a = host.texts;
     EXPECT_NE(a.end(),
               std::find(a.begin(), a.end(), darvo::Utf8ToCp1250("Raport nazw towarów zablokowanych...")));
     EXPECT_NE(a.end(), std::find(a.begin(), a.end(), "Raport stanu drukarki..."));
@@ -340,27 +337,15 @@ TEST_F(ReportTest, SettlementReportOfTheWholeMemory) {
 // byte the driver receives.
 TEST_F(ReportTest, TraceShowsThePeriodReportResultByte) {
     Begin(7);
-    char pattern[] = "/tmp/darvo-trace-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(pattern));
-    const std::string path = std::string(pattern) + "/trace.log";
-    ::setenv("DARVO_TRACE", path.c_str(), 1);
+    const ScratchDir dir;
+    ::setenv("DARVO_TRACE", (dir / "trace.log").c_str(), 1);
     sim->Script(49, darvosim::Scripted{B({0x06}), 5, B({2})});
     EXPECT_EQ(220, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
     std::string text;
     EXPECT_EQ(0, ErrMessage(220, text)); // an exported call ends the trace's last line
     ::unsetenv("DARVO_TRACE");
-
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        // "YYYY-MM-DD HH:MM:SS.mmm rest"
-        const size_t at = line.find(' ', line.find(' ') + 1);
-        lines.push_back(at == std::string::npos ? line : line.substr(at + 1));
-    }
-    std::remove(path.c_str());
-    ::rmdir(pattern);
+    const std::vector<std::string> lines = TraceLines(dir / "trace.log");
     const auto start = std::find(lines.begin(), lines.end(), "-- command 49 (0x31)");
-    ASSERT_NE(lines.end(), start);
     const std::vector<std::string> expected = {"-- command 49 (0x31)", ">> 1B 31", "<< 06",
                                                ">> 04 01 00 01 00",    "<< 02",    "ErrMessage -> 0"};
     EXPECT_EQ(expected, std::vector<std::string>(start, std::min(lines.end(), start + 6)));

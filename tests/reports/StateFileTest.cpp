@@ -5,11 +5,7 @@
 #include "darvodr/Service.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 using namespace darvotest;
 using darvosim::Printer;
@@ -19,27 +15,8 @@ namespace {
 
 class StateFileTest : public ReportTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/darvo-state-XXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(pattern));
-        dir = pattern;
-        path = (dir / "printer.state").string();
-    }
-    void TearDown() override {
-        ReportTest::TearDown();
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-    static std::string Read(const std::string &file) {
-        std::stringstream s;
-        s << std::ifstream(file, std::ios::binary).rdbuf();
-        return s.str();
-    }
-    static void Write(const std::string &file, const std::string &text) {
-        std::ofstream(file, std::ios::binary) << text;
-    }
-    fs::path dir;
-    std::string path;
+    const ScratchDir dir;
+    const std::string path = dir / "printer.state";
 };
 
 TEST_F(StateFileTest, RoundTripKeepsEveryPart) {
@@ -73,9 +50,9 @@ TEST_F(StateFileTest, RoundTripKeepsEveryPart) {
     EXPECT_EQ(a.fiscal.userData, b.fiscal.userData);
     EXPECT_EQ(a.fiscal.display, b.fiscal.display);
     EXPECT_EQ(14, darvosim::SalesClock(b.sales).hour);
-    EXPECT_EQ(0, Read(path).find("# darvo-sim state file"));
-    EXPECT_NE(std::string::npos, Read(path).find("\ndarvo-sim-state 1\n"));
-    EXPECT_NE(std::string::npos, Read(path).find("\nrecord 12 8 2 6 3 1 2 3 4 5 6 7\n"));
+    EXPECT_EQ(0, ReadFile(path).find("# darvo-sim state file"));
+    EXPECT_NE(std::string::npos, ReadFile(path).find("\ndarvo-sim-state 1\n"));
+    EXPECT_NE(std::string::npos, ReadFile(path).find("\nrecord 12 8 2 6 3 1 2 3 4 5 6 7\n"));
 }
 
 // A damaged file is refused with its line, and the printer keeps its state.
@@ -84,7 +61,7 @@ TEST_F(StateFileTest, DamagedFileRefusedWithItsLine) {
     a.fiscal.records.push_back({1, darvosim::Date{8, 1, 2}, 1, {}});
     std::string error;
     ASSERT_TRUE(darvosim::SaveState(a, path, error));
-    const std::string good = Read(path);
+    const std::string good = ReadFile(path);
     const struct {
         std::string from, to, message;
     } damages[] = {
@@ -103,7 +80,7 @@ TEST_F(StateFileTest, DamagedFileRefusedWithItsLine) {
         const size_t at = text.find(d.from);
         ASSERT_NE(std::string::npos, at) << d.from;
         text.replace(at, d.from.size(), d.to);
-        Write(path, text);
+        WriteFile(path, text);
         const int line = static_cast<int>(std::count(text.begin(), text.begin() + at, '\n')) + 1;
         Printer b(3);
         b.fiscal.rounding = 7;
@@ -115,17 +92,11 @@ TEST_F(StateFileTest, DamagedFileRefusedWithItsLine) {
 }
 
 TEST_F(StateFileTest, DarvoSimRefusesDamagedFileAndLeavesIt) {
-    Write(path, "darvo-sim-state 1\nmodel 7\nrecord x\n");
-    // Its standard output and error; the exit code.
-    FILE *run = ::popen((DARVO_SIM_PATH " --model 7 --state " + path + " 2>&1").c_str(), "r");
-    ASSERT_NE(nullptr, run);
+    WriteFile(path, "darvo-sim-state 1\nmodel 7\nrecord x\n");
     std::string said;
-    for (int c; (c = std::fgetc(run)) != EOF;)
-        said.push_back(static_cast<char>(c));
-    const int status = ::pclose(run);
-    EXPECT_EQ(1, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    EXPECT_EQ(1, RunCommand(DARVO_SIM_PATH " --model 7 --state " + path, said));
     EXPECT_EQ("darvo-sim: " + path + ":3: damaged item \"record\"\n", said);
-    EXPECT_EQ("darvo-sim-state 1\nmodel 7\nrecord x\n", Read(path));
+    EXPECT_EQ("darvo-sim-state 1\nmodel 7\nrecord x\n", ReadFile(path));
 }
 
 // Through the emulator: the daily report saves the state, and a new printer
@@ -139,7 +110,7 @@ TEST_F(StateFileTest, EmulatorSavesAfterChangesAndRestartsFromTheFile) {
     });
     ASSERT_EQ(0, DailyReport(0));
     Frames();
-    const std::string saved = Read(path);
+    const std::string saved = ReadFile(path);
     EXPECT_NE(std::string::npos, saved.find("\nrecord 1 8 2 7 2 0 777 0 0 0 0 0\n"));
     EXPECT_NE(std::string::npos, saved.find("\nreceiptCounter 0\n"));
 
@@ -151,7 +122,7 @@ TEST_F(StateFileTest, EmulatorSavesAfterChangesAndRestartsFromTheFile) {
     EXPECT_FALSE(fs::exists(path));
     ASSERT_EQ(0, darvo::WriteRounding(3));
     Frames();
-    EXPECT_NE(std::string::npos, Read(path).find("\nrounding 3\n"));
+    EXPECT_NE(std::string::npos, ReadFile(path).find("\nrounding 3\n"));
     Printer restarted(7);
     std::string error;
     ASSERT_TRUE(darvosim::LoadState(restarted, path, error)) << error;

@@ -14,13 +14,6 @@ namespace {
 
 class Receipt : public SalesTest {};
 
-// Records the progress texts as the driver hands them over (Windows-1250).
-class RawTextHost : public darvo::DriverHost {
-  public:
-    void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
 // The sale line record: name cut or padded to 28, rate, quantity, decimals,
 // unit, price, rate code and value.
 Bytes SaleLine(const std::string &name, uint8_t rate, uint32_t quantity, uint8_t mp, const char *unit,
@@ -446,7 +439,7 @@ TEST_F(Receipt, ConditionChecksRunInTheirTwoOrders) {
 
 TEST_F(Receipt, ProgressTextsAndTheSessionStartEachOperationUses) {
     Start(7);
-    RawTextHost host;
+    RecordingHost host;
     darvo::SetDriverHost(&host);
     const std::string conditions = "Sprawdzanie warunk\xF3w wystawienia paragonu..."; // Windows-1250
     auto fresh = [&] {

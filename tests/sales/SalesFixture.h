@@ -105,18 +105,6 @@ inline darvosim::Bytes Le32(uint32_t v) {
     return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
 }
 
-// A 40-column line of the paper roll: left text, blanks, right text.
-inline std::string RollLine(const std::string &left, const std::string &right) {
-    auto width = [](const std::string &t) {
-        size_t n = 0;
-        for (unsigned char c : t)
-            n += (c & 0xC0) != 0x80;
-        return n;
-    };
-    const size_t used = width(left) + width(right);
-    return left + std::string(used < 40 ? 40 - used : 1, ' ') + right + "\n";
-}
-
 inline darvosim::Bytes Text(const std::string &s) {
     return darvosim::Bytes(s.begin(), s.end());
 }

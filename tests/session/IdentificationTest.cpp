@@ -126,10 +126,7 @@ TEST_F(Identification, ErrorsOfIdentificationAreReturnedAndKeepTheType) {
 }
 
 TEST_F(Identification, InitPingsWaitsForThePrintoutAndIdentifies) {
-    struct Host : darvo::DriverHost {
-        void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
-        std::vector<std::string> texts;
-    } host;
+    RecordingHost host;
     darvo::SetDriverHost(&host);
     EXPECT_EQ(0, Init());
     darvo::SetDriverHost(nullptr);

@@ -15,22 +15,11 @@ using std::chrono::steady_clock;
 
 namespace {
 
-// Records what the driver shows and where it lets messages through: the
-// number of frames the printer had been sent at each turn.
-class RecordingHost : public darvo::DriverHost {
-  public:
-    void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
-    void Processmessages() override { turns.push_back(frames ? frames() : -1); }
-    std::vector<std::string> texts;
-    std::vector<int> turns;
-    std::function<int()> frames;
-};
-
 class PrintMonitoring : public SessionTest {
   protected:
     void SetUp() override {
         SessionTest::SetUp();
-        host.frames = [this] { return sim->FrameCount(); };
+        host.frames = [this] { return sim->FrameCount(); }; // at each turn of the messages
         darvo::SetDriverHost(&host);
         OpenReady(); // every case starts with the session ready
     }
