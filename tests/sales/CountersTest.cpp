@@ -2,6 +2,8 @@
 #include "SalesFixture.h"
 #include "darvodr/Cp1250.h"
 #include "darvodr/Host.h"
+#include "darvodr/Reports.h"
+#include "darvodr/Service.h"
 
 #include <cstring>
 
@@ -184,54 +186,82 @@ TEST_F(Counters, UniqueNumberLineFeedAndDrawers) {
     Printer([](darvosim::Printer &p) { EXPECT_EQ(0, p.StatusByte(4) & 0x08); }); // drawer open
 }
 
-TEST_F(Counters, ProgressTextsSessionStartsAndOpenReceipts) {
+// Each operation on a session that is not ready starts it: with the printer
+// check (command 35 first) or with its own first command; shows its progress
+// text (null: none of its own, only those of the session start); and inside
+// a receipt refuses with 200 without a byte, or works (-1: not tried).
+TEST_F(Counters, EachOperationStartsTheSessionShowsItsTextAndMindsTheReceipt) {
     Start(7);
     RecordingHost host;
     darvo::SetDriverHost(&host);
-    struct Case {
-        std::function<int32_t()> run;
-        const char *text; // first progress text, null: none of its own
-        bool checksPrinter, refusesInReceipt;
-    };
     int32_t n = 0;
     std::string a, b;
     char buffer[32];
+    uint8_t y, m, d;
     const char *const receiptNumber = "Odczyt numeru ostatniego paragonu...";
-    const Case cases[] = {
-        {[&] { return ReceiptNumber(&n); }, receiptNumber, true, true},
-        {[&] { return PrinterNumber(n, a); }, receiptNumber, true, true},
-        {[&] { return DailyReportNumber(&n); }, "Odczyt numeru raportu dobowego...", true, true},
-        {[&] { return ReadTotal(a); }, nullptr, false, true},
-        {[&] { return ReadSelTotal("+", a); }, nullptr, false, true},
-        {[&] { return ReadClock(a, b); }, "Odczyt zegara...", true, true},
-        {[&] { return pReadClock(buffer); }, nullptr, true, true},
-        {[&] { return WriteLineFeed(3); }, "Zapis ilosci wierszy do wysunięcia...", true, true},
-        {[&] { return ReadUniqueNumber(a); }, "Odczyt numeru unikatowego...", true, true},
-        {[&] { return pReadUniqueNumber(buffer); }, nullptr, true, true},
-        {[&] { return OpenDrawer(1); }, "Otwarcie szuflady...", false, false},
+    const struct {
+        const char *name;
+        std::function<int32_t()> run;
+        uint8_t first;
+        const char *text;
+        int32_t inReceipt;
+    } cases[] = {
+        {"ReceiptNumber", [&] { return ReceiptNumber(&n); }, 35, receiptNumber, 200},
+        {"PrinterNumber", [&] { return PrinterNumber(n, a); }, 35, receiptNumber, 200},
+        {"DailyReportNumber", [&] { return DailyReportNumber(&n); }, 35, "Odczyt numeru raportu dobowego...",
+         200},
+        {"ReadTotal", [&] { return ReadTotal(a); }, 0xFF, nullptr, 200},
+        {"ReadSelTotal", [&] { return ReadSelTotal("+", a); }, 0xFF, nullptr, 200},
+        {"ReadClock", [&] { return ReadClock(a, b); }, 35, "Odczyt zegara...", 200},
+        {"pReadClock", [&] { return pReadClock(buffer); }, 35, nullptr, 200},
+        {"WriteLineFeed", [&] { return WriteLineFeed(3); }, 35, "Zapis ilosci wierszy do wysunięcia...", 200},
+        {"ReadUniqueNumber", [&] { return ReadUniqueNumber(a); }, 35, "Odczyt numeru unikatowego...", 200},
+        {"pReadUniqueNumber", [&] { return pReadUniqueNumber(buffer); }, 35, nullptr, 200},
+        {"OpenDrawer", [&] { return OpenDrawer(1); }, 87, "Otwarcie szuflady...", 0},
+        {"ReadVAT", [&] { return ReadVAT(&n, &n, &n, &n, &n, &n, &n, &n); }, 35,
+         "Odczyt stawek podatkowych...", 200},
+        {"ReceiptConditions", [] { return ReceiptConditions(); }, 0xFF,
+         "Sprawdzanie warunków wystawienia paragonu...", 200},
+        {"ReadFeedLines", [&] { return darvo::ReadFeedLines(n); }, 238, nullptr, 200},
+        {"IsFiscalMode", [&] { return darvo::IsFiscalMode(n); }, 155, "Test czy tryb fiskalny...", 0},
+        {"PeriodReportConditions", [] { return darvo::PeriodReportConditions(); }, 155,
+         "Sprawdzanie warunków wystawienia raportu okresowego...", 0},
+        {"ReadRounding", [&] { return darvo::ReadRounding(n); }, 35, "Odczyt sposobu zaokrąglenia...", 200},
+        {"ReadServiceDate", [&] { return darvo::ReadServiceDate(0, y, m, d); }, 35, nullptr, 0},
+        {"FinancialTaxReport", [] { return darvo::FinancialTaxReport(); }, 35, "Raport dobowy...", 200},
+        {"PowerOff", [] { return darvo::PowerOff(); }, 35, "Wyłączenie drukarki...", -1}, // last: off then
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(&c - cases);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         host.texts.clear();
         darvo::SessionReady = false;
         ClearLog();
         EXPECT_EQ(0, c.run());
+        EXPECT_TRUE(darvo::SessionReady);
         const Bytes commands = Commands();
         ASSERT_FALSE(commands.empty());
-        EXPECT_EQ(c.checksPrinter, commands.front() == 35); // the printer check of a session start
+        EXPECT_EQ(c.first, commands.front());
         if (c.text) {
             ASSERT_FALSE(host.texts.empty());
-            EXPECT_EQ(c.text, darvo::Cp1250ToUtf8(host.texts.front()));
+            EXPECT_EQ(darvo::Utf8ToCp1250(c.text), host.texts.front());
         } else {
             for (const std::string &t : host.texts)
                 EXPECT_TRUE(t == "Odczyt stawek podatkowych..." ||
                             t == darvo::Utf8ToCp1250("Odczyt typu urządzenia...") || t.rfind("Trwa", 0) == 0)
                     << t;
         }
+        if (c.inReceipt < 0) continue;
         darvo::ReceiptOpen = true;
         ClearLog();
-        EXPECT_EQ(c.refusesInReceipt ? 200 : 0, c.run());
+        EXPECT_EQ(c.inReceipt, c.run());
         darvo::ReceiptOpen = false;
+        if (c.inReceipt == 200) {
+            EXPECT_TRUE(Commands().empty());
+        }
     }
     darvo::SetDriverHost(nullptr);
+    Frames();
+    EXPECT_EQ(Frame(253, {0x30, 0x30, 0x30, 0x30, 0x30}),
+              sim->log().FramesOf(253).at(0).fromHost); // five zeros
+    EXPECT_FALSE(printer().powered);
 }
