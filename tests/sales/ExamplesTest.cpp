@@ -19,17 +19,6 @@ class Examples : public SalesTest {
     }
 };
 
-bool SanitizedBuild() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
-
 } // namespace
 
 // Each prints its receipt; the C program refuses a bad port number before
@@ -51,7 +40,7 @@ TEST_F(Examples, EachPrintsItsReceipt) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.command);
-        if (!c.loadsSanitized && SanitizedBuild()) continue;
+        if (!c.loadsSanitized && DARVO_SANITIZED) continue;
         StartPrinter();
         ASSERT_EQ(0, Run(c.command));
         Open(); // the test's own look at the printer, after the example let go of the line

@@ -15,23 +15,16 @@ using namespace darvotest;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-const char *const kSanitize = " -fsanitize=address,undefined";
-#elif defined(__SANITIZE_THREAD__)
-const char *const kSanitize = " -fsanitize=thread";
-#else
-const char *const kSanitize = "";
-#endif
-
 // Builds a program from one source file in this folder against the header
-// and the shared library, in `dir`.
+// and the shared library, in `dir`, with the compiler (and sanitizers) of
+// this build.
 std::string Build(const ScratchDir &dir, const std::string &compiler, const std::string &source,
                   const std::string &flags) {
     const std::string lib = DARVO_SHARED_LIB;
     const std::string libDir = lib.substr(0, lib.rfind('/'));
     const std::string out = dir / source.substr(0, source.find('.'));
     std::string log;
-    const std::string command = compiler + " " + flags + kSanitize + " -I" DARVO_SOURCE_DIR "/darvodr " +
+    const std::string command = compiler + " " + flags + " -I" DARVO_SOURCE_DIR "/darvodr " +
                                 DARVO_SOURCE_DIR "/tests/session/" + source + " -o " + out + " " + lib +
                                 " -Wl,-rpath," + libDir;
     int rc = RunCommand(command, log);
@@ -58,7 +51,7 @@ TEST(PublicHeader, CompilesAsCAndCxx) {
 
 TEST(PublicHeader, CxxProgramUsesTheStringFunctions) {
     const ScratchDir dir;
-    const std::string program = Build(dir, "c++", "cxx_client.cc", "-std=c++17 -Wall");
+    const std::string program = Build(dir, DARVO_CXX, "cxx_client.cc", "-std=c++17 -Wall");
     ASSERT_FALSE(program.empty());
     std::string output;
     ::unsetenv("DARVO_TRACE");
@@ -74,16 +67,19 @@ TEST(PublicHeader, CxxProgramUsesTheStringFunctions) {
 
 TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
     const ScratchDir dir;
-    const std::string program = Build(dir, "cc", "c_client.c", "-std=c99 -Wall");
+    const std::string program = Build(dir, DARVO_CC, "c_client.c", "-std=c99 -Wall");
     ASSERT_FALSE(program.empty());
-    const std::string wire = dir / "wire.log", texts = dir / "texts.txt";
+    const std::string wire = dir / "wire.log", texts = dir / "texts.txt", link = dir / "printer";
 
+    // darvo-sim prints its pseudo-terminal's path and links it.
     Child sim;
-    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--print-time", "1000", "--log", wire}));
+    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--version", "5", "--print-time", "1000", "--link",
+                           link, "--log", wire}));
     const std::string path = sim.Line();
     ASSERT_EQ(0u, path.rfind("/dev/pts/", 0)) << path;
+    EXPECT_EQ(path, std::filesystem::read_symlink(link).string());
 
-    ::setenv("DARVO_COM7", path.c_str(), 1);
+    ::setenv("DARVO_COM7", link.c_str(), 1);
     Child client;
     ASSERT_TRUE(client.Start({program, "7", "8", texts}));
     ::unsetenv("DARVO_COM7");
@@ -91,8 +87,7 @@ TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
     EXPECT_EQ("name 0 Nowa drukarka fiskalna (apteczna)", client.Line());
     EXPECT_EQ("null 225", client.Line());
 
-    sim.Say("print");
-    EXPECT_EQ("ok", sim.Line());
+    EXPECT_EQ("ok", sim.Ask("print"));
     client.Say("go");
     EXPECT_EQ("control 0", client.Line());
     EXPECT_EQ("texts 0", client.Line());
@@ -101,6 +96,7 @@ TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
 
     ::kill(sim.pid, SIGTERM);
     EXPECT_EQ(0, sim.Wait());
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))); // cleaned up
 
     // Every text, as the C program got it.
     std::istringstream lines(ReadFile(texts));
@@ -113,6 +109,7 @@ TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
     // The printout was followed on the wire: "printing" answers, then idle.
     const std::string log = ReadFile(wire);
     EXPECT_NE(std::string::npos, log.find("host> 1B 23")) << log.substr(0, 400);
+    EXPECT_NE(std::string::npos, log.find("<prn  06 7D 05 00")) << log; // the version given
     const size_t printing = log.find("<prn  01");
     ASSERT_NE(std::string::npos, printing) << log.substr(0, 400);
     EXPECT_NE(std::string::npos, log.find("<prn  00", printing));
