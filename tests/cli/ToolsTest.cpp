@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 

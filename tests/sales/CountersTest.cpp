@@ -229,6 +229,12 @@ TEST_F(Counters, EachOperationStartsTheSessionShowsItsTextAndMindsTheReceipt) {
         {"ReadRounding", [&] { return darvo::ReadRounding(n); }, 35, "Odczyt sposobu zaokrąglenia...", 200},
         {"ReadServiceDate", [&] { return darvo::ReadServiceDate(0, y, m, d); }, 35, nullptr, 0},
         {"FinancialTaxReport", [] { return darvo::FinancialTaxReport(); }, 35, "Raport dobowy...", 200},
+        {"DailyReport", [] { return DailyReport(1); }, 35, "Raport dobowy...", 200},
+        {"LockedArticlesReport", [] { return LockedArticlesReport(); }, 35,
+         "Raport nazw towarów zablokowanych...", 200},
+        {"PrinterStatusReport", [] { return PrinterStatusReport(); }, 35, "Raport stanu drukarki...", 200},
+        {"PrintControl", [] { return PrintControl(1, 7); }, 0x95, "Trwa kontrola wydruku...", -1},
+        {"PrintResume", [] { return PrintResume(); }, 0x95, "Wznawianie wydruku...", 200},
         {"PowerOff", [] { return darvo::PowerOff(); }, 35, "Wyłączenie drukarki...", -1}, // last: off then
     };
     for (const auto &c : cases) {

@@ -162,24 +162,6 @@ TEST_F(PrintMonitoring, AwaitPrintEndKeepsPollingInsteadOfResuming) {
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95}), Commands(7));
 }
 
-TEST_F(PrintMonitoring, ExchangeErrorEndsTheMonitorAfterItsTimeout) {
-    sim->Script(0x94, Scripted{}); // no answer
-    auto start = steady_clock::now();
-    EXPECT_EQ(21, PrintControl(1, 7));
-    EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
-    EXPECT_EQ(B({0x95, 0x95, 0x94}), Commands(3));
-}
-
-TEST_F(PrintMonitoring, RefusalsSendNothing) {
-    darvo::ReceiptOpen = true;
-    EXPECT_EQ(200, PrintResume());
-    darvo::ReceiptOpen = false;
-    darvo::SessionReady = false; // and no port set: the session cannot start
-    EXPECT_EQ(114, PrintControl(0, 7));
-    EXPECT_EQ(114, PrintResume());
-    EXPECT_EQ(0, sim->FrameCount());
-}
-
 TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
     Printer([](darvosim::Printer &p) {
         p.status.paperOut = true;
@@ -192,16 +174,6 @@ TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
     EXPECT_EQ(0, PrintResume());
     // counted printout of two polls: printing, then idle on the next read
     EXPECT_EQ(B({0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(7));
-}
-
-TEST_F(PrintMonitoring, StartsTheSessionWithoutTheCheck) {
-    darvo::CloseSessionPort();
-    darvo::SessionPort = kPort;
-    darvo::SessionTimeout = 1;
-    darvo::SessionReady = false;
-    EXPECT_EQ(0, PrintControl(1, 7));
-    EXPECT_TRUE(darvo::SessionReady);
-    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4)); // no ping, no identification
 }
 
 // ---------------------------------------------------------------------------
