@@ -280,18 +280,21 @@ TEST_F(ReportTest, PeriodReportConditions) {
     OnPrinter([](Printer &p) { p.status.fiscalMode = false; });
     EXPECT_EQ(228, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
     // Erased memory, no user data, no maker's data.
-    const std::tuple<bool, bool, bool, int32_t> rows[] = {{true, true, true, 107},
-                                                          {false, false, true, 104},
-                                                          {false, true, false, 100},
-                                                          {false, true, true, 0}};
-    for (const auto &[erased, userData, makerData, code] : rows) {
+    const struct {
+        bool erased, userData, makerData;
+        int32_t code;
+    } rows[] = {{true, true, true, 107},
+                {false, false, true, 104},
+                {false, true, false, 100},
+                {false, true, true, 0}};
+    for (const auto &row : rows) {
         OnPrinter([&](Printer &p) {
             p.status.fiscalMode = true;
-            p.status.cmosErased = erased;
-            p.status.userData = userData;
-            p.status.makerData = makerData;
+            p.status.cmosErased = row.erased;
+            p.status.userData = row.userData;
+            p.status.makerData = row.makerData;
         });
-        EXPECT_EQ(code, darvo::PeriodReportConditions());
+        EXPECT_EQ(row.code, darvo::PeriodReportConditions());
     }
     EXPECT_TRUE(FramesOf(49).empty());
 }
