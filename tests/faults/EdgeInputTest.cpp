@@ -1,9 +1,7 @@
 // Bad input at the edges: ports that name no terminal, trace files that
-// cannot be written, emulator state files that are empty, cut short, huge
-// or from a newer emulator. Each gives a clear error at once and no file is
-// changed.
+// cannot be written (state files: StateFileTest.DamagedFileRefusedWithItsLine).
+// Each gives a clear error at once and no file is changed.
 #include "FaultFixture.h"
-#include "StateFile.h"
 #include "darvodr/Trace.h"
 
 #include <fcntl.h>
@@ -101,40 +99,6 @@ TEST_F(EdgeInput, TraceThatCannotBeWritten) {
     EXPECT_LT(SecondsSince(start), 1.0);
     ::unsetenv("DARVO_TRACE");
     EXPECT_EQ("kept\n", ReadFile(readOnly));
-}
-
-TEST_F(EdgeInput, StateFilesTheEmulatorRefuses) {
-    const std::string path = dir_ + "/printer.state";
-    std::string good;
-    {
-        darvosim::Printer printer(7);
-        std::string error;
-        ASSERT_TRUE(darvosim::SaveState(printer, path, error)) << error;
-        good = ReadFile(path);
-    }
-    const size_t cut = good.find("rates ");
-    ASSERT_NE(std::string::npos, cut);
-    // The text, and the error after "<path>:" (empty: any).
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "0: the state file is empty"},
-        {good.substr(0, cut + 9), ""}, // cut in a line
-        {std::string(20 << 20, '#'), " not a darvo-sim state file (20971520 bytes, more than 16777216)"},
-        {"darvo-sim-state 7\nmodel 7\n", "1: unknown state file version 7"},
-    };
-    for (const auto &[text, expected] : cases) {
-        SCOPED_TRACE(expected);
-        WriteFile(path, text);
-        darvosim::Printer printer(7);
-        const int before = printer.sales.receiptNumber;
-        std::string error;
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(darvosim::LoadState(printer, path, error));
-        EXPECT_LT(SecondsSince(start), 2.0);
-        EXPECT_EQ(expected.empty() ? error : path + ":" + expected, error);
-        EXPECT_EQ(0u, error.rfind(path + ":", 0)) << error;
-        EXPECT_EQ(before, printer.sales.receiptNumber);
-        EXPECT_TRUE(ReadFile(path) == text); // never replaced
-    }
 }
 
 } // namespace
