@@ -109,19 +109,6 @@ TEST_F(ExchangeTest, RefusalsAndTheirCodesSendNoParameters) {
     }
 }
 
-TEST_F(ExchangeTest, AfterAnswerIsReadAfterTheParameters) {
-    // The period report by numbers: ACK, 5 parameters, one result byte.
-    sim->Script(0x31, Scripted{B({0x06}), 5, B({0x03})});
-    const uint8_t params[5] = {1, 0, 1, 0, 9};
-    std::copy(params, params + 5, SendBuffer);
-    ExchangeCommand(0x31, 1, 5, 1);
-    EXPECT_EQ(0, SequenceResult);
-    EXPECT_EQ(0x03, AnswerBuffer[0]);
-    auto f = Frames().at(0);
-    EXPECT_EQ(B({0x1B, 0x31, 1, 0, 1, 0, 9}), f.fromHost);
-    EXPECT_EQ(B({0x06, 0x03}), f.fromPrinter);
-}
-
 TEST_F(ExchangeTest, LatchedLineErrorFailsEveryExchangeUntilReopened) {
     ThePort->InjectLineErrors(CE_FRAME);
     ASSERT_TRUE(ThePort->WaitCommEventPosted(seconds(2)));
