@@ -41,7 +41,10 @@ class SimTest : public ::testing::Test {
     }
 
   protected:
+    // The emulated printer of this model (in place of a running one).
     void StartSim(int deviceType = 7, int version = -1) {
+        darvo::CloseSessionPort();
+        if (sim) sim->Stop();
         darvosim::EmulatorOptions options;
         options.deviceType = deviceType;
         options.version = version;

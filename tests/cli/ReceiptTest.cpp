@@ -108,6 +108,5 @@ TEST_F(CliReceipt, RefusedWholeBeforeAnythingThatChangesThePrinter) {
             EXPECT_EQ(0u, sim->HostBytes()) << "bytes went out";
         }
         EXPECT_EQ(0, printer().sales.receiptCounter);
-        sim->Stop();
     }
 }

@@ -86,6 +86,5 @@ TEST_F(CliRecover, EachStateBackToReady) {
         EXPECT_FALSE(printer().sales.receiptOpen);
         EXPECT_FALSE(printer().status.printing);
         EXPECT_EQ(std::string(c.lastReceipt) == "printed" ? 1 : 0, printer().sales.receiptCounter);
-        sim->Stop();
     }
 }

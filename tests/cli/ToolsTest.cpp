@@ -48,7 +48,6 @@ TEST_F(CliTools, StatusNamesTheDeviceTypeAndModel) {
             EXPECT_TRUE(darvo::cli::IsReadOnly(static_cast<uint8_t>(command)) || command == 0x94 ||
                         command == 0x95 || command == 0x9B || command == 0x96)
                 << "status sent command " << command;
-        sim->Stop();
     }
 }
 

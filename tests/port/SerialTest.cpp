@@ -269,12 +269,7 @@ TEST_F(PortTest, LineErrorsReportedInTheirOrder) {
     ASSERT_TRUE(port->WaitCommEventPosted(seconds(2)));
     port->ProcessCommEvents();
     EXPECT_EQ("Zapełniony bufor wyjściowy (CE_TXFULL).", LastPortErrorText());
-    EXPECT_EQ(256u, LastPortErrorCode());
-
-    // Reopening is the one place the latched error is cleared.
-    ASSERT_EQ(0u, port->Connect());
-    EXPECT_EQ(0u, LastPortErrorCode());
-    EXPECT_EQ("", LastPortErrorText());
+    EXPECT_EQ(256u, LastPortErrorCode()); // latched until the port is opened again: ExchangeTest
 }
 
 TEST_F(PortTest, DisconnectWhileALineErrorWaitsForDispatch) {

@@ -92,21 +92,6 @@ TEST_F(Counters, TotalsFromTheirFortyBitRecords) {
     EXPECT_STREQ("", buffer);
 }
 
-TEST_F(Counters, TotalsFollowTheReceipts) {
-    StartReceipt();
-    ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 2, 0, 399));
-    ASSERT_EQ(0, Sell("Woda mineralna", 5, 1, 0, 150));
-    ASSERT_EQ(0, ReceiptEnd(0));
-    std::string total;
-    ASSERT_EQ(0, ReadTotal(total));
-    EXPECT_EQ("948", total);
-    ASSERT_EQ(0, ReadSelTotal("E", total));
-    EXPECT_EQ("150", total);
-    int32_t n = 0;
-    ASSERT_EQ(0, ReceiptNumber(&n));
-    EXPECT_EQ(1, n);
-}
-
 TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
     Start(2);
     std::string total = "old";

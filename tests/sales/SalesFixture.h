@@ -27,10 +27,7 @@ class SalesTest : public SimTest {
     // The emulator as `deviceType` (replacing a running one), a started
     // session with 1-second time-outs, an empty wire log.
     void Start(int deviceType = 7) {
-        if (sim) {
-            CommunicationEnd();
-            sim->Stop();
-        }
+        CommunicationEnd();
         ResetDriver();
         StartSim(deviceType);
         ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));

@@ -22,11 +22,6 @@ class Identification : public SessionTest {
         CommunicationEnd();
         SessionTest::TearDown();
     }
-    void Model(int type, int version = -1) {
-        CommunicationEnd();
-        sim->Stop();
-        StartSim(type, version);
-    }
 };
 
 } // namespace
@@ -66,7 +61,7 @@ TEST_F(Identification, EveryModelIsNamedByItsAnswers) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);
-        Model(c.type);
+        StartSim(c.type);
         ASSERT_EQ(0, Init());
         EXPECT_EQ(c.type, darvo::DeviceType);
         std::string name = "old";

@@ -29,8 +29,6 @@ class PrintMonitoring : public SessionTest {
     }
     // Restarts the emulator as another model, with the session ready on it.
     void Model(int type, int version = -1) {
-        darvo::CloseSessionPort();
-        sim->Stop();
         StartSim(type, version);
         OpenReady();
     }
