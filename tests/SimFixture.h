@@ -52,15 +52,48 @@ class SimTest : public ::testing::Test {
         ASSERT_TRUE(sim->Start()) << sim->Error();
         ::setenv("DARVO_COM7", sim->SlavePath().c_str(), 1);
     }
-    void SetUp() override { StartSim(); }
+    // The driver's state is put back to its values at load before and after
+    // every case.
+    void SetUp() override {
+        ResetDriver();
+        StartSim();
+    }
     void TearDown() override {
         darvo::CloseSessionPort();
         if (sim) sim->Stop();
         ::unsetenv("DARVO_COM7");
+        ResetDriver();
     }
     // Opens COM7 with 1-second time-outs.
     void Open(uint32_t baud = 9600, uint16_t writeS = 1, uint16_t readS = 1) {
         ASSERT_EQ(0, darvo::OpenSessionPort(kPort, baud, writeS, readS)) << darvo::LastPortErrorText();
+    }
+    // The port open and the session ready, as the user program holds it.
+    void OpenReady() {
+        Open();
+        darvo::SessionReady = true;
+    }
+    // Changes the printer's state as its operator would, once it has
+    // finished serving.
+    void OnPrinter(const std::function<void(darvosim::Printer &)> &change) {
+        Frames();
+        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
+        change(printer());
+    }
+    // Status byte n as the printer keeps it, once it has finished serving.
+    uint8_t StatusByte(int n) {
+        Frames();
+        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
+        return printer().StatusByte(n);
+    }
+    // The command bytes of every frame served, once at least `atLeast` were.
+    darvosim::Bytes Commands(int atLeast) {
+        Frames(atLeast);
+        return sim->log().Commands();
+    }
+    std::vector<darvosim::Frame> FramesOf(uint8_t command) {
+        Frames();
+        return sim->log().FramesOf(command);
     }
     darvosim::Printer &printer() { return sim->printer(); }
     // Frames the emulator has served, after waiting until it has served at

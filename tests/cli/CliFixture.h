@@ -23,7 +23,6 @@ class CliTest : public SimTest {
     void TearDown() override {
         CommunicationEnd();
         SimTest::TearDown();
-        ResetDriver();
     }
     // darvo --port PORT --timeout-ms 1000 ARGS, with `input` on its
     // standard input and `env` added to its environment.

@@ -27,7 +27,7 @@ Bytes TotalsAnswer(std::initializer_list<uint64_t> totals) {
 
 TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
     Start(3);
-    Printer([](darvosim::Printer &p) { p.sales.receiptCounter = 0x0102; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.receiptCounter = 0x0102; });
     int32_t n = -1;
     ASSERT_EQ(0, ReceiptNumber(&n));
     EXPECT_EQ(0x0102, n);
@@ -35,7 +35,7 @@ TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
     EXPECT_EQ(225, ReceiptNumber(nullptr));
 
     Start(7);
-    Printer([](darvosim::Printer &p) { p.sales.receiptCounter = 12; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.receiptCounter = 12; });
     ASSERT_EQ(0, ReceiptNumber(&n));
     EXPECT_EQ(12, n);
     EXPECT_EQ(Bytes({0xFF, 0xFE, 102, 247}), Commands());
@@ -48,7 +48,7 @@ TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
 
 TEST_F(Counters, RegisterNumberOperatorAndDailyReportNumber) {
     Start(7);
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.sales.cashRegister = "07";
         p.sales.operatorCode = "AB";
         p.sales.dailyReportNumber = 0x0203;
@@ -79,7 +79,7 @@ TEST_F(Counters, TotalsFromTheirFortyBitRecords) {
     EXPECT_EQ("", total);
     EXPECT_EQ(226, ReadSelTotal("F", total)); // not in use
     // Two full 40-bit totals: the sum needs more than 40 bits.
-    Printer([](darvosim::Printer &p) { p.sales.totals = {0xFFFFFFFFFF, 0, 0, 0, 0xFFFFFFFFFF, 0, 7}; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.totals = {0xFFFFFFFFFF, 0, 0, 0, 0xFFFFFFFFFF, 0, 7}; });
     char buffer[32];
     std::memset(buffer, 'x', sizeof buffer);
     ASSERT_EQ(0, pReadTotal(buffer));
@@ -100,7 +100,7 @@ TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
     EXPECT_EQ(224, ReadSelTotal("+", total));
     EXPECT_TRUE(Sent(218).empty());
     Start(6);
-    Printer([](darvosim::Printer &p) { p.sales.rates.fill(25500); });
+    OnPrinter([](darvosim::Printer &p) { p.sales.rates.fill(25500); });
     EXPECT_EQ(113, ReadTotal(total));
     EXPECT_EQ(0, ReadSelTotal("+", total)); // "+" never asks whether a rate is in use
     EXPECT_EQ("0", total);
@@ -109,7 +109,7 @@ TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
 TEST_F(Counters, ClockTextsOfOldAndNewPrinters) {
     const darvosim::ClockReading at{2008, 2, 7, 14, 5, 30};
     Start(0);
-    Printer([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
+    OnPrinter([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
     std::string date, time;
     ASSERT_EQ(0, ReadClock(date, time));
     EXPECT_EQ("2008.02.07", date);
@@ -120,7 +120,7 @@ TEST_F(Counters, ClockTextsOfOldAndNewPrinters) {
     EXPECT_STREQ("08.02.07;14:05", buffer);
 
     Start(3);
-    Printer([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
+    OnPrinter([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
     ASSERT_EQ(0, ReadClock(date, time));
     EXPECT_EQ("2008.02.07", date);
     EXPECT_EQ("14:05:30", time);
@@ -146,7 +146,7 @@ TEST_F(Counters, DamagedClockAnswerGivesEmptyTexts) {
 
 TEST_F(Counters, UniqueNumberLineFeedAndDrawers) {
     Start(7);
-    Printer([](darvosim::Printer &p) { p.sales.uniqueNumber = "XYZ98765432"; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.uniqueNumber = "XYZ98765432"; });
     std::string number;
     ASSERT_EQ(0, ReadUniqueNumber(number));
     EXPECT_EQ("XYZ 98765432", number);
@@ -168,7 +168,7 @@ TEST_F(Counters, UniqueNumberLineFeedAndDrawers) {
         ASSERT_EQ(0, OpenDrawer(d));
     EXPECT_EQ(Bytes({87, 88, 89}), Commands());
     EXPECT_EQ((std::array<int, 3>{1, 1, 1}), Sales().drawerOpenings);
-    Printer([](darvosim::Printer &p) { EXPECT_EQ(0, p.StatusByte(4) & 0x08); }); // drawer open
+    OnPrinter([](darvosim::Printer &p) { EXPECT_EQ(0, p.StatusByte(4) & 0x08); }); // drawer open
 }
 
 // Each operation on a session that is not ready starts it: with the printer

@@ -81,7 +81,7 @@ TEST_F(Receipt, FullReceiptOnTheWireAndOnPaper) {
 
 TEST_F(Receipt, TheSaleLineRecordIsExact) {
     Start(7);
-    Printer([](darvosim::Printer &p) { p.sales.rates[6] = 0; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.rates[6] = 0; });
     ASSERT_EQ(0, ReceiptBegin());
     ClearLog();
     uint32_t value = 0;
@@ -108,7 +108,7 @@ TEST_F(Receipt, TheSaleLineRecordIsExact) {
 
 TEST_F(Receipt, RatesFiveSixSevenTravelAsSixSevenFive) {
     Start(7);
-    Printer([](darvosim::Printer &p) { p.sales.rates = {2300, 800, 500, 0, 1200, 700, 300}; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.rates = {2300, 800, 500, 0, 1200, 700, 300}; });
     ASSERT_EQ(0, ReceiptBegin());
     ClearLog();
     for (int rate = 1; rate <= 7; ++rate)
@@ -374,7 +374,7 @@ TEST_F(Receipt, ConditionChecksRunInTheirTwoOrders) {
     const std::vector<int32_t> beginOrder = {100, 107, 101, 102, 103, 104, 105, 106, 108, 113, 109, 0};
     for (bool begin : {true, false}) {
         SCOPED_TRACE(begin ? "ReceiptBegin" : "ReceiptConditions");
-        Printer(breakAll);
+        OnPrinter(breakAll);
         std::vector<int32_t> seen;
         for (int i = 0; i < 13; ++i) {
             ClearLog();
@@ -382,7 +382,7 @@ TEST_F(Receipt, ConditionChecksRunInTheirTwoOrders) {
             seen.push_back(rc);
             EXPECT_EQ(begin && rc == 0, Sent(33).size() == 1);
             if (rc == 0 || (rc != 113 && rc != 237 && !broken.count(rc))) break;
-            Printer(mend(rc));
+            OnPrinter(mend(rc));
         }
         EXPECT_EQ(begin ? beginOrder : conditionsOrder, seen);
         EXPECT_EQ(begin, darvo::ReceiptOpen);

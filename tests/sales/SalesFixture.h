@@ -22,7 +22,6 @@ class SalesTest : public SimTest {
     void TearDown() override {
         CommunicationEnd();
         SimTest::TearDown();
-        ResetDriver();
     }
     // The emulator as `deviceType` (replacing a running one), a started
     // session with 1-second time-outs, an empty wire log.
@@ -56,10 +55,6 @@ class SalesTest : public SimTest {
         for (const darvosim::Frame &f : sim->log().Frames())
             if (f.command != kSyncCommand) out.push_back(f);
         return out;
-    }
-    void Printer(const std::function<void(darvosim::Printer &)> &change) {
-        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
-        change(printer());
     }
     darvosim::SalesState Sales() {
         Sync();

@@ -22,7 +22,7 @@ class TaxRates : public SalesTest {
         return r;
     }
     void SetRates(std::array<int32_t, 7> rates) {
-        Printer([&](darvosim::Printer &p) { p.sales.rates = rates; });
+        OnPrinter([&](darvosim::Printer &p) { p.sales.rates = rates; });
     }
 };
 

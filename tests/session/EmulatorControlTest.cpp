@@ -1,6 +1,6 @@
 // The emulated printer's operator commands and its printouts, as the
 // driver's monitor sees them.
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/darvodr.h"
 
 #include <chrono>
@@ -10,7 +10,7 @@ using namespace darvotest;
 
 namespace {
 
-class OperatorCommands : public SessionTest {
+class OperatorCommands : public SimTest {
   protected:
     std::string Do(const std::string &command) { return printer().Control(command, sim->SlaveDescriptor()); }
 };
@@ -63,7 +63,7 @@ TEST_F(OperatorCommands, PaperRunsOutInAPrintoutAndTheResumeFinishesIt) {
             EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00",
                       Do("status")); // nothing printing: paper still there
         }
-        Printer([](darvosim::Printer &p) {
+        OnPrinter([](darvosim::Printer &p) {
             p.printPolls = 50;
             p.StartPrintout();
         });
@@ -85,7 +85,7 @@ TEST_F(OperatorCommands, PaperRunsOutInAPrintoutAndTheResumeFinishesIt) {
 
 TEST_F(OperatorCommands, TimedPrintoutStoppedForPaperKeepsItsRest) {
     OpenReady();
-    Printer([](darvosim::Printer &p) { p.printTime = std::chrono::hours(1); });
+    OnPrinter([](darvosim::Printer &p) { p.printTime = std::chrono::hours(1); });
     EXPECT_EQ("ok", Do("print"));
     EXPECT_EQ("ok", Do("paper out"));
     EXPECT_EQ(109, PrintControl(0, 7));

@@ -1,6 +1,6 @@
 // Session start, identification of every printer model, session end, and
 // the driver's own identity.
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/Host.h"
 #include "darvodr/darvodr.h"
 
@@ -14,13 +14,13 @@ using std::chrono::steady_clock;
 
 namespace {
 
-class Identification : public SessionTest {
+class Identification : public SimTest {
   protected:
     // Starts a session on COM7 with 1-second time-outs.
     int32_t Init() { return CommunicationInit(kPort, 9600, 1); }
     void TearDown() override {
         CommunicationEnd();
-        SessionTest::TearDown();
+        SimTest::TearDown();
     }
 };
 
@@ -157,7 +157,7 @@ TEST_F(Identification, PrinterThatRefusesThePingIsNotMonitored) {
 }
 
 TEST_F(Identification, PrintoutInProgressEndsBeforeIdentification) {
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.printPolls = 3;
         p.StartPrintout();
     });

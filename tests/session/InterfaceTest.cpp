@@ -1,7 +1,7 @@
 // The public header from C and C++ programs, a C program driving the
 // command-line emulator through libdarvodr.so, and the wire trace.
 #include "ChildProcess.h"
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/darvodr.h"
 
 #include <csignal>
@@ -110,11 +110,11 @@ TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
 
 namespace {
 
-class WireTrace : public SessionTest {
+class WireTrace : public SimTest {
   protected:
     void TearDown() override {
         ::unsetenv("DARVO_TRACE");
-        SessionTest::TearDown();
+        SimTest::TearDown();
     }
     const ScratchDir dir;
 };

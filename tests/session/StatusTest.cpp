@@ -1,6 +1,6 @@
 // Status bytes and print monitoring: the exact polls on the wire and the
 // result of every printer state.
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/Host.h"
 #include "darvodr/darvodr.h"
 
@@ -15,17 +15,17 @@ using std::chrono::steady_clock;
 
 namespace {
 
-class PrintMonitoring : public SessionTest {
+class PrintMonitoring : public SimTest {
   protected:
     void SetUp() override {
-        SessionTest::SetUp();
+        SimTest::SetUp();
         host.frames = [this] { return sim->FrameCount(); }; // at each turn of the messages
         darvo::SetDriverHost(&host);
         OpenReady(); // every case starts with the session ready
     }
     void TearDown() override {
         darvo::SetDriverHost(nullptr);
-        SessionTest::TearDown();
+        SimTest::TearDown();
     }
     // Restarts the emulator as another model, with the session ready on it.
     void Model(int type, int version = -1) {
@@ -33,7 +33,7 @@ class PrintMonitoring : public SessionTest {
         OpenReady();
     }
     void Printing(int polls) {
-        Printer([&](darvosim::Printer &p) {
+        OnPrinter([&](darvosim::Printer &p) {
             p.printPolls = polls;
             p.StartPrintout();
         });
@@ -65,7 +65,7 @@ TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
     for (int type : {7, 8}) {
         SCOPED_TRACE(type);
         Model(type);
-        Printer([](darvosim::Printer &p) { p.status.documentWaiting = true; }); // would be "100"
+        OnPrinter([](darvosim::Printer &p) { p.status.documentWaiting = true; }); // would be "100"
         Printing(4);
         EXPECT_EQ(0, PrintControl(0, static_cast<uint8_t>(type)));
         EXPECT_EQ(B({0x95, 0x95, 0x95, 0x95, 0x95, 0x95}), Commands(6));
@@ -107,7 +107,7 @@ TEST_F(PrintMonitoring, ErrorBitsEndTheLoopOtherStatesKeepPolling) {
 }
 
 TEST_F(PrintMonitoring, StoppedForPaperIsResumedWithCommand42) {
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.status.printing = true;
         p.status.stoppedNoPaper = true; // 0x41: stopped, the paper is back
         p.printRemaining = 1;
@@ -123,7 +123,7 @@ TEST_F(PrintMonitoring, StoppedForPaperIsResumedWithCommand42) {
 
 TEST_F(PrintMonitoring, DocumentWaitingIsResumedInModeOneOnly) {
     Model(3);
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.status.documentWaiting = true;
         p.printPolls = 1;
     });
@@ -161,14 +161,14 @@ TEST_F(PrintMonitoring, AwaitPrintEndKeepsPollingInsteadOfResuming) {
 }
 
 TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.status.paperOut = true;
         p.StartPrintout();
     });
     EXPECT_EQ(109, PrintResume());
     EXPECT_EQ(B({0x95}), Commands(1));
     // Paper loaded: the printout goes on and the wait follows it to its end.
-    Printer([](darvosim::Printer &p) { p.status.paperOut = false; });
+    OnPrinter([](darvosim::Printer &p) { p.status.paperOut = false; });
     EXPECT_EQ(0, PrintResume());
     // counted printout of two polls: printing, then idle on the next read
     EXPECT_EQ(B({0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(7));
@@ -218,7 +218,7 @@ TEST_F(StatusBytes, EachModelReadsItsOwnSet) {
 
 TEST_F(StatusBytes, BytesFollowThePrinterState) {
     Model(8);
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         darvosim::StatusState &s = p.status;
         s.userData = false;
         s.moduleVersion = 5;
