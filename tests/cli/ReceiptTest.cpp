@@ -86,10 +86,7 @@ TEST_F(CliReceipt, RefusedWholeBeforeAnythingThatChangesThePrinter) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         StartSim();
-        if (c.printerState) {
-            std::lock_guard<std::recursive_mutex> lock(printer().mutex);
-            c.printerState(printer());
-        }
+        if (c.printerState) OnPrinter(c.printerState);
         const DarvoRun r = Darvo({"--json", "receipt", "-"}, c.json);
         EXPECT_EQ(c.exit, r.exit) << r.out << r.err;
         const nlohmann::json error = r.Json()["error"];

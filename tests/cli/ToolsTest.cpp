@@ -136,10 +136,7 @@ TEST_F(CliTools, CheckAsksOnlyWhatChangesNothing) {
                                     102, 247, 217, 216, 218, 53, 64, 113, 238, 210, 245, 195};
     for (const auto &c : darvo::cli::ReadOnlyCommands())
         EXPECT_TRUE(readOnly.count(c.command)) << "command " << int(c.command) << " is on the allow-list";
-    {
-        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
-        printer().sales.receiptOpen = true; // a till's receipt: check must leave it alone
-    }
+    OnPrinter([](darvosim::Printer &p) { p.sales.receiptOpen = true; }); // a till's: check leaves it alone
     const DarvoRun r = Darvo({"--json", "check", "--report", dir_ + "/check.json"});
     ASSERT_EQ(0, r.exit) << r.out << r.err;
     const nlohmann::json doc = r.Json();
