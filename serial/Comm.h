@@ -75,7 +75,7 @@ class TZdarzeniaCommThread {
     void DoCommEvent(uint32_t mask);
 
     TComm &owner_;
-    int handle_;
+    [[maybe_unused]] int handle_; // the line errors are read through the owner
     uint32_t eventMask_;
     Event ownStop_;
     std::thread thread_;
