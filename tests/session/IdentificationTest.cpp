@@ -180,8 +180,10 @@ TEST_F(Identification, FailedStartLeavesTheSessionNotReady) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.result);
-        if (c.command) sim->Script(c.command, Scripted{c.answer});
-        if (!c.command) EXPECT_EQ("ok", printer().Control("power off", sim->SlaveDescriptor()));
+        if (c.command)
+            sim->Script(c.command, Scripted{c.answer});
+        else
+            ASSERT_EQ("ok", printer().Control("power off", sim->SlaveDescriptor()));
         const auto start = steady_clock::now();
         EXPECT_EQ(c.result, Init());
         EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
