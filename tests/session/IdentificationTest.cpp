@@ -199,43 +199,36 @@ TEST_F(Identification, FailedStartLeavesTheSessionNotReady) {
     EXPECT_EQ(B({0x23, 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE}), sim->log().Commands());
 }
 
-TEST_F(Identification, EndThenAnyOperationNeedsANewInit) {
-    ASSERT_EQ(0, Init());
-    EXPECT_EQ(0, CommunicationEnd());
-    EXPECT_FALSE(darvo::SessionReady);
-    EXPECT_EQ(0, darvo::SessionPort);
-    EXPECT_EQ(9, darvo::DeviceType);
-    EXPECT_FALSE(darvo::ThePort->IsOpen());
-    const int frames = sim->FrameCount();
-    std::string name = "old";
-    EXPECT_EQ(114, DeviceName(name));
-    EXPECT_EQ("", name);
-    char buffer[64] = "old";
-    EXPECT_EQ(114, pDeviceName(buffer));
-    EXPECT_STREQ("", buffer);
-    EXPECT_EQ(frames, sim->FrameCount());
-    EXPECT_EQ(0, CommunicationEnd()); // twice is harmless
-    EXPECT_EQ(0, Init());
-}
-
-TEST_F(Identification, RefusedInitEndsTheSessionItWasToReplace) {
-    const struct { int32_t baud, timeout; } refused[] = {{9600, -1}, {9600, 70000}, {0, 1}, {-9600, 1}};
-    for (const auto &r : refused) {
-        SCOPED_TRACE(std::to_string(r.baud) + " b/s, " + std::to_string(r.timeout) + " s");
+// CommunicationEnd, or a refused CommunicationInit that was to replace the
+// session (nothing of it stored): the session is over, and nothing more
+// reaches the printer until a new start.
+TEST_F(Identification, EndOrRefusedInitEndsTheSession) {
+    const struct {
+        int32_t baud, timeout, result; // timeout 0: CommunicationEnd
+    } ends[] = {{0, 0, 0}, {9600, -1, 215}, {9600, 70000, 215}, {0, 1, 215}, {-9600, 1, 215}};
+    for (const auto &e : ends) {
+        SCOPED_TRACE(std::to_string(e.baud) + " b/s, " + std::to_string(e.timeout) + " s");
         ASSERT_EQ(0, Init());
         const uint64_t bytes = sim->HostBytes();
-        EXPECT_EQ(215, CommunicationInit(kPort + 1, r.baud, r.timeout)); // "move to COM8"
+        EXPECT_EQ(e.result, e.timeout ? CommunicationInit(kPort + 1, e.baud, e.timeout) : CommunicationEnd());
         EXPECT_FALSE(darvo::SessionReady);
         EXPECT_FALSE(darvo::ThePort->IsOpen());
         EXPECT_EQ(0, darvo::SessionPort);
-        EXPECT_EQ(1, darvo::SessionTimeout); // nothing of the refused call stored
+        EXPECT_EQ(9, darvo::DeviceType);
+        EXPECT_EQ(1, darvo::SessionTimeout); // nothing of a refused call stored
         EXPECT_EQ(9600, darvo::SessionBaudRate);
-        // Nothing more reaches the printer of the old session.
         int32_t number = 0;
         EXPECT_EQ(114, ReceiptNumber(&number));
+        std::string name = "old";
+        EXPECT_EQ(114, DeviceName(name));
+        EXPECT_EQ("", name);
+        char buffer[64] = "old";
+        EXPECT_EQ(114, pDeviceName(buffer));
+        EXPECT_STREQ("", buffer);
         uint8_t answer[256];
         EXPECT_EQ(20, RSSequence(0x23, 1, 0, answer, nullptr));
         EXPECT_EQ(bytes, sim->HostBytes());
+        EXPECT_EQ(0, CommunicationEnd()); // again: harmless
     }
 }
 
