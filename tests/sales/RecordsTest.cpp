@@ -65,24 +65,20 @@ TEST(ArticleName, MinimumDependsOnTheDeviceType) {
 }
 
 TEST(LineValue, HalfRoundsUp) {
-    const struct {
-        uint32_t quantity;
-        int32_t mp;
-        uint32_t price;
-        int64_t value; // -1: refused
-    } cases[] = {{1500, 3, 333, 500},
-                 {1, 1, 3, 0},
-                 {1, 1, 5, 1},
-                 {12345, 4, 9999, 12344},
-                 {65536, 0, 65535, 0xFFFF0000},
-                 {65536, 0, 65536, -1}, // 2^32
-                 {1, 5, 100, -1},
-                 {1, -1, 100, -1}};
-    for (const auto &c : cases) {
-        uint32_t v = 7;
-        EXPECT_EQ(c.value >= 0, LineValue(c.quantity, c.mp, c.price, v)) << c.quantity << " " << c.price;
-        EXPECT_EQ(c.value >= 0 ? c.value : 7, v) << c.quantity << " " << c.price;
-    }
+    uint32_t v = 0;
+    ASSERT_TRUE(LineValue(1500, 3, 333, v));
+    EXPECT_EQ(500u, v); // 499.5
+    ASSERT_TRUE(LineValue(1, 1, 3, v));
+    EXPECT_EQ(0u, v); // 0.3
+    ASSERT_TRUE(LineValue(1, 1, 5, v));
+    EXPECT_EQ(1u, v); // 0.5
+    ASSERT_TRUE(LineValue(12345, 4, 9999, v));
+    EXPECT_EQ(12344u, v); // 12343.7655
+    ASSERT_TRUE(LineValue(65536, 0, 65535, v));
+    EXPECT_EQ(0xFFFF0000u, v);
+    EXPECT_FALSE(LineValue(65536, 0, 65536, v)); // 2^32
+    EXPECT_FALSE(LineValue(1, 5, 100, v));
+    EXPECT_FALSE(LineValue(1, -1, 100, v));
 }
 
 TEST(DiscountedTotal, ExactlyHalfRoundsDown) { // more cases on the wire: ReceiptTest
