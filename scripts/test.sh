@@ -34,6 +34,10 @@ configure_and_build() { # dir, extra cmake arguments...
     cmake --build "$dir" -j "$jobs"
 }
 sanitizer_build() {
+    # A gcc build-asan, left by an older test.sh, starts afresh with clang.
+    if [ -f build-asan/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang' build-asan/CMakeCache.txt; then
+        rm -rf build-asan
+    fi
     configure_and_build build-asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DDARVO_SANITIZE="address;undefined" -DDARVO_FUZZ=ON
 }
