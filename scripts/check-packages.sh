@@ -12,6 +12,8 @@
 #  3. the menu entry starts an installed program with an installed icon, and
 #     it and the AppStream metadata validate, where the validators are;
 #  4. lintian, where installed: errors fail the check, warnings are shown.
+# The checks read every line a program writes (never grep -q or head, which
+# stop reading): with pipefail, a program cut off by SIGPIPE would fail them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -61,16 +63,17 @@ done
 libdir=$(dirname "$(find "$sysroot/usr/lib" -name libdarvodr.so.1 | head -1)")
 [ -d "$libdir" ] || fail "libdarvodr.so.1 is not installed"
 export LD_LIBRARY_PATH="$libdir"
-"$sysroot/usr/bin/darvo" version | grep -qF "$version" || fail "darvo version does not say $version"
-"$sysroot/usr/bin/darvo-service" --version | grep -qF "$version" || fail "darvo-service --version does not say $version"
-"$sysroot/usr/bin/darvo-sim" --help | head -1 | grep -q '^Usage: darvo-sim' ||
+"$sysroot/usr/bin/darvo" version | grep -F "$version" >/dev/null || fail "darvo version does not say $version"
+"$sysroot/usr/bin/darvo-service" --version | grep -F "$version" >/dev/null ||
+    fail "darvo-service --version does not say $version"
+"$sysroot/usr/bin/darvo-sim" --help | sed -n 1p | grep '^Usage: darvo-sim' >/dev/null ||
     fail "the installed darvo-sim --help says no usage"
 
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 flags=$(pkg-config --cflags --libs darvodr)
 case "$flags" in *"$sysroot"*) ;; *) fail "pkg-config points outside the scratch root: $flags" ;; esac
 cc -Wall -Werror -o "$scratch/receipt" examples/receipt.c $flags
-readelf -d "$scratch/receipt" | grep -q 'NEEDED.*\[libdarvodr\.so\.1\]' || fail "the example does not need libdarvodr.so.1"
+readelf -d "$scratch/receipt" | grep 'NEEDED.*\[libdarvodr\.so\.1\]' >/dev/null || fail "the example does not need libdarvodr.so.1"
 
 mkfifo "$scratch/sim.out"
 "$sysroot/usr/bin/darvo-sim" --link "$scratch/printer" --roll "$scratch/roll.txt" --print-time 1 \
@@ -86,7 +89,7 @@ env -u DARVO_COM1 DARVO_PORTS_FILE="$scratch/ports.conf" "$scratch/receipt" 1 1 
 grep -q 'Chleb razowy' "$scratch/roll.txt" || fail "the receipt is not on the paper roll"
 
 echo "-- menu entry and metadata"
-"$sysroot/usr/bin/darvo-roll" --help | head -1 | grep -q '^Usage: darvo-roll' || fail "darvo-roll --help says no usage"
+"$sysroot/usr/bin/darvo-roll" --help | sed -n 1p | grep '^Usage: darvo-roll' >/dev/null || fail "darvo-roll --help says no usage"
 for entry in "$sysroot"/usr/share/applications/*.desktop; do
     exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
     icon=$(sed -n 's/^Icon=//p' "$entry")

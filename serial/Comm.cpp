@@ -29,6 +29,13 @@ std::atomic<WaitHook> waitHook{nullptr};
 // The longest stretch a wait for a byte goes without running the wait hook.
 constexpr auto kWaitSlice = std::chrono::milliseconds(40);
 
+// The end of a wait's next slice: a slice on from now while a wait hook is
+// set, else the wait's own deadline.
+std::chrono::steady_clock::time_point SliceEnd(std::chrono::steady_clock::time_point deadline) {
+    if (!waitHook.load()) return deadline;
+    return std::min(deadline, std::chrono::steady_clock::now() + kWaitSlice);
+}
+
 // Port-event set members in their order, with their masks.
 constexpr uint32_t kEventMasks[9] = {EV_BREAK, EV_CTS,    EV_DSR,    EV_ERR,    EV_RING,
                                      EV_RLSD,  EV_RXCHAR, EV_RXFLAG, EV_TXEMPTY};
@@ -281,6 +288,7 @@ uint32_t TComm::Disconnect() {
     // A transfer in another thread has seen StopEvent by now; the descriptor
     // is closed once it has let go of it.
     std::lock_guard<std::mutex> transferring(transferMutex_);
+    ++closes_;
     readAheadNext_ = readAheadEnd_ = 0;
     noModemLines_ = false;
     // Leave the device as it was found: a pseudo-terminal keeps its exclusive
@@ -532,9 +540,24 @@ bool TComm::ClearToSend() {
     return err != 0 || (lines & TIOCM_CTS) != 0;
 }
 
-uint32_t TComm::WriteBytes(const uint8_t *buffer) {
+bool TComm::ClosedSince(uint64_t closes) const {
+    return StopEvent.IsSet() || !IsOpen() || closes_ != closes;
+}
+
+bool TComm::LetHookRun(std::unique_lock<std::mutex> &transferring) {
+    // Whatever the hook does, it cannot lock this thread out of the port;
+    // the port may be gone when it returns.
+    const uint64_t closes = closes_;
+    transferring.unlock();
+    if (const WaitHook hook = waitHook.load()) hook();
+    transferring.lock();
+    return !ClosedSince(closes);
+}
+
+uint32_t TComm::WriteBytes(const uint8_t *buffer, std::unique_lock<std::mutex> &transferring) {
     TransferFailed = true;
     uint32_t written = 0;
+    const uint64_t closes = closes_;
     // A write time-out of 0 meant "no limit" on the printer's original
     // platform; here a switched-off printer must never block the caller for
     // good, so 0 stands for the shortest time-out, one second.
@@ -542,12 +565,21 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     // About one byte's time on the line: the first interval of every wait.
     const auto byteTime = std::chrono::nanoseconds(11'000'000'000LL / std::max<uint32_t>(baudRate, 1));
+    // Waits until `ready()` holds, in slices with the wait hook run between them.
+    auto waitSliced = [&](auto ready) {
+        for (;;) {
+            const auto end = SliceEnd(deadline);
+            const Waited waited = WaitUntil(ready, end, byteTime);
+            if (waited != Waited::TimedOut || end >= deadline) return waited;
+            if (!LetHookRun(transferring)) return Waited::Stopped;
+        }
+    };
 
     // The printer's CTS paces our output. Many USB adapters take a byte and
     // report their queue empty while CTS holds it back in the chip, so CTS
     // is looked at before each byte: a printer switched off or unplugged
     // then gives the write time-out, not a missing answer later.
-    switch (WaitUntil([&] { return ClearToSend(); }, deadline, byteTime)) {
+    switch (waitSliced([&] { return ClearToSend(); })) {
     case Waited::Ready: break;
     case Waited::TimedOut: ReportPortError("Timeout zapisu.", 0); return 0;
     case Waited::Stopped: return 0; // the calling side reports it
@@ -564,7 +596,12 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
             ReportPortError("Niepoprawny zapis do portu.", Win32FromErrno(errno));
             break;
         }
-        int r = WaitPortOrStop(handle_, POLLOUT, MillisLeft(deadline));
+        const auto end = SliceEnd(deadline);
+        int r = WaitPortOrStop(handle_, POLLOUT, MillisLeft(end));
+        if (r == 0 && end < deadline) {
+            if (LetHookRun(transferring)) continue;
+            r = 2;
+        }
         if (r == 0) {
             ReportPortError("Timeout zapisu.", 0);
             break;
@@ -580,13 +617,15 @@ uint32_t TComm::WriteBytes(const uint8_t *buffer) {
         // as it is held back while the printer's CTS is inactive. A byte on
         // the move needs about its own time on the line, so the queue is
         // looked at again after that.
-        switch (WaitUntil([&] { return OutputQueued(handle_) == 0; }, deadline, byteTime)) {
+        switch (waitSliced([&] { return OutputQueued(handle_) == 0; })) {
         case Waited::Ready: written = 1; break;
         case Waited::TimedOut:
             ::tcflush(handle_, TCOFLUSH); // the byte is dropped, not sent late
             ReportPortError("Timeout zapisu.", 0);
             break;
-        case Waited::Stopped: ::tcflush(handle_, TCOFLUSH); break;
+        case Waited::Stopped: // unless the descriptor is another one by now
+            if (IsOpen() && closes_ == closes) ::tcflush(handle_, TCOFLUSH);
+            break;
         }
     }
     TransferFailed = (written == 0);
@@ -643,18 +682,11 @@ uint32_t TComm::ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room, Deadli
 uint32_t TComm::ReadAhead(std::unique_lock<std::mutex> &transferring) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(activeRead_.load());
     for (;;) {
-        const WaitHook hook = waitHook.load();
-        const Deadline pause =
-            hook ? std::min(deadline, std::chrono::steady_clock::now() + kWaitSlice) : deadline;
         bool paused = false;
-        const uint32_t moved = ReadBytes(readAhead_, 1, sizeof readAhead_, deadline, pause, paused);
+        const uint32_t moved =
+            ReadBytes(readAhead_, 1, sizeof readAhead_, deadline, SliceEnd(deadline), paused);
         if (!paused) return moved;
-        // A slice has passed without a byte: the hook runs with the port let
-        // go, so whatever it does cannot lock this thread out of it.
-        transferring.unlock();
-        hook();
-        transferring.lock();
-        if (StopEvent.IsSet() || !IsOpen()) { // closed meanwhile
+        if (!LetHookRun(transferring)) { // closed meanwhile
             TransferFailed = true;
             return 0;
         }
@@ -669,7 +701,8 @@ bool TComm::TransferByte(bool write, uint8_t &byte) {
     // StopEvent, which ends the wait below, and closes the descriptor only
     // once the transfer has let go of it.
     std::unique_lock<std::mutex> transferring(transferMutex_);
-    if (StopEvent.IsSet() || !IsOpen()) {
+    const uint64_t closes = closes_;
+    if (ClosedSince(closes)) {
         ReportPortError(stoppedText, 0);
         TransferFailed = true;
         return false;
@@ -681,7 +714,7 @@ bool TComm::TransferByte(bool write, uint8_t &byte) {
     }
     uint32_t moved = 0;
     if (write) {
-        moved = WriteBytes(&byte);
+        moved = WriteBytes(&byte, transferring);
         bytesSent += moved;
     } else {
         // One byte is waited for; whatever else the input queue holds at that
@@ -694,7 +727,7 @@ bool TComm::TransferByte(bool write, uint8_t &byte) {
             readAheadEnd_ = moved;
         }
     }
-    if (moved == 0 && StopEvent.IsSet()) {
+    if (moved == 0 && ClosedSince(closes)) {
         ReportPortError(stoppedText, 0);
         return false;
     }

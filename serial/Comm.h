@@ -75,7 +75,7 @@ class TZdarzeniaCommThread {
     void DoCommEvent(uint32_t mask);
 
     TComm &owner_;
-    int handle_;
+    [[maybe_unused]] int handle_; // the line errors are read through the owner
     uint32_t eventMask_;
     Event ownStop_;
     std::thread thread_;
@@ -100,9 +100,6 @@ class TComm {
     virtual void HandleCommEvent(uint32_t mask);
     void DispatchCommEvents(TZdarzeniaCommThread *thread, uint32_t events);
 
-    // One byte each, in the calling thread; TransferByte wraps them for
-    // SendByte and ReceiveByte.
-    uint32_t WriteBytes(const uint8_t *buffer);
     // Reads `count` bytes; with `room` beyond `count`, bytes already waiting
     // fill the buffer up to `room` too. Returns the bytes read, 0 on failure.
     uint32_t ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room = 0);
@@ -111,6 +108,7 @@ class TComm {
     using Deadline = std::chrono::steady_clock::time_point;
     uint32_t ReadBytes(uint8_t *buffer, uint32_t count, uint32_t room, Deadline deadline, Deadline pause,
                        bool &paused);
+    // One byte either way, in the calling thread: SendByte and ReceiveByte.
     bool TransferByte(bool write, uint8_t &byte);
 
     // Reads the modem-status lines (TIOCM_ bits) into `lines`: 0, or the
@@ -151,9 +149,18 @@ class TComm {
     friend class TZdarzeniaCommThread;
     uint32_t CollectLineErrors();
     bool ClearToSend();
+    // Writes one byte and waits until it has left the output queue.
+    uint32_t WriteBytes(const uint8_t *buffer, std::unique_lock<std::mutex> &transferring);
     // Waits for the next byte into readAhead_ (and takes what waits behind
-    // it), running the wait hook between slices of the wait.
+    // it).
     uint32_t ReadAhead(std::unique_lock<std::mutex> &transferring);
+    // Both run the wait hook between the slices of their waits, with the
+    // port let go; false when the port was closed meanwhile (the transfer
+    // then ends as stopped).
+    bool LetHookRun(std::unique_lock<std::mutex> &transferring);
+    // True when the port was closed (or closed and opened again) since the
+    // transfer that saw `closes` began (under transferMutex_).
+    bool ClosedSince(uint64_t closes) const;
 
     // Read by a transfer and by a caller's purge while another thread may
     // close the port; closeMutex_ keeps a purge, and transferMutex_ a
@@ -168,6 +175,8 @@ class TComm {
     // The device reports no modem lines; CTS is not looked at again until
     // the next open (under transferMutex_).
     bool noModemLines_ = false;
+    // Closes of the port so far (under transferMutex_).
+    uint64_t closes_ = 0;
     std::string devicePath_;
     bool haveSavedSettings_ = false;
     termios savedSettings_{};
@@ -203,8 +212,9 @@ extern Event StopEvent;
 extern std::atomic<bool> TransferFailed;
 
 // Run by a transfer that has waited a slice of its time-out (40 ms) for a
-// byte, in the waiting thread and with the port let go, then again after
-// each further slice: the driver lets its host process its messages there.
+// byte to come in, or to go out (CTS, the output queue), in the waiting
+// thread and with the port let go, then again after each further slice: the
+// driver lets its host process its messages there.
 // Null (the default): the wait is one piece. Returns the hook it replaces.
 using WaitHook = void (*)();
 WaitHook SetWaitHook(WaitHook hook);

@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,7 +31,7 @@ struct Child {
 
     bool Start(std::vector<std::string> args) {
         int toChild[2], fromChild[2];
-        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return false;
+        if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0) return false;
         pid = ::fork();
         if (pid == 0) {
             ::dup2(toChild[0], 0);
@@ -55,6 +56,11 @@ struct Child {
     void Say(const std::string &line) {
         std::fputs((line + "\n").c_str(), in);
         std::fflush(in);
+    }
+    // Says a line and returns the line it answers.
+    std::string Ask(const std::string &line) {
+        Say(line);
+        return Line();
     }
     int Wait() {
         if (in) std::fclose(in);

@@ -8,14 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace darvotest {
@@ -31,41 +24,26 @@ class CliTest : public SimTest {
     void TearDown() override {
         CommunicationEnd();
         SimTest::TearDown();
-        ResetDriver();
     }
     // darvo --port PORT --timeout-ms 1000 ARGS, with `input` on its
     // standard input and `env` added to its environment.
     static DarvoRun Darvo(std::vector<std::string> args, const std::string &input = "",
                           const std::vector<std::string> &env = {}, const std::string &port = "COM7") {
+        const ScratchDir dir;
+        WriteFile(dir / "in", input);
+        std::string command = "env";
+        for (const std::string &word : env)
+            command += " '" + word + "'";
         args.insert(args.begin(), {DARVO_CLI, "--port", port, "--timeout-ms", "1000"});
-        char in[] = "/tmp/darvo-cli-in-XXXXXX", out[] = "/tmp/darvo-cli-out-XXXXXX",
-             err[] = "/tmp/darvo-cli-err-XXXXXX";
-        const int fds[3] = {::mkstemp(in), ::mkstemp(out), ::mkstemp(err)};
-        if (::write(fds[0], input.data(), input.size()) < 0) return {};
-        ::lseek(fds[0], 0, SEEK_SET);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            for (int i = 0; i < 3; ++i)
-                ::dup2(fds[i], i);
-            Exec(args, env);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        for (const std::string &word : args)
+            command += " '" + word + "'";
+        command += " <" + dir / "in" + " >" + dir / "out" + " 2>" + dir / "err";
         DarvoRun r;
-        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        for (int i = 0; i < 3; ++i)
-            ::close(fds[i]);
-        for (const char *path : {in, out, err})
-            ::unlink(path);
+        std::string none;
+        r.exit = RunCommand(command, none);
+        r.out = ReadFile(dir / "out");
+        r.err = ReadFile(dir / "err");
         return r;
-    }
-    static std::string Slurp(const std::string &path) {
-        std::ifstream f(path);
-        std::stringstream s;
-        s << f.rdbuf();
-        return s.str();
     }
     // The command bytes of every frame the printer was sent.
     std::vector<int> Commands() {

@@ -48,10 +48,7 @@ TEST_F(CliRecover, EachStateBackToReady) {
          0, nullptr, "receipt: a receipt left open was cancelled", "not_printed"},
         {"paper out in the middle of the receipt's printout",
          [this] {
-             {
-                 std::lock_guard<std::recursive_mutex> lock(printer().mutex);
-                 printer().printPolls = 50;
-             }
+             OnPrinter([](darvosim::Printer &p) { p.printPolls = 50; });
              Do("paper ends");
              ReceiptLeftOpen();
              EXPECT_EQ(109, ReceiptEnd(0));
@@ -86,6 +83,5 @@ TEST_F(CliRecover, EachStateBackToReady) {
         EXPECT_FALSE(printer().sales.receiptOpen);
         EXPECT_FALSE(printer().status.printing);
         EXPECT_EQ(std::string(c.lastReceipt) == "printed" ? 1 : 0, printer().sales.receiptCounter);
-        sim->Stop();
     }
 }

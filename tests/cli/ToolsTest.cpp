@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 
@@ -12,18 +13,8 @@ namespace {
 
 class CliTools : public CliTest {
   protected:
-    void SetUp() override {
-        CliTest::SetUp();
-        char dir[] = "/tmp/darvo-cli-XXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(dir));
-        dir_ = dir;
-    }
-    void TearDown() override {
-        CliTest::TearDown();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    std::string dir_;
+    const ScratchDir scratch_;
+    const std::string dir_ = scratch_.path();
 };
 
 } // namespace
@@ -57,7 +48,6 @@ TEST_F(CliTools, StatusNamesTheDeviceTypeAndModel) {
             EXPECT_TRUE(darvo::cli::IsReadOnly(static_cast<uint8_t>(command)) || command == 0x94 ||
                         command == 0x95 || command == 0x9B || command == 0x96)
                 << "status sent command " << command;
-        sim->Stop();
     }
 }
 
@@ -132,7 +122,7 @@ TEST_F(CliTools, DiscoverFindsPrintersAtTheirSpeedsAndWritesThePortMap) {
     EXPECT_EQ((std::set<std::string>{dir_ + "/ttyS9 9600 COM7", dir_ + "/by-id/usb-DARVO_PEXA-if00 19200 -"}),
               found);
     EXPECT_EQ(3u, doc["looked_at"].size());
-    const std::string written = Slurp(map);
+    const std::string written = ReadFile(map);
     EXPECT_NE(std::string::npos, written.find("\nCOM7 = " + dir_ + "/ttyS9\n")) << written;
     EXPECT_NE(std::string::npos, written.find("\nCOM1 = " + dir_ + "/by-id/usb-DARVO_PEXA-if00\n"))
         << written;
@@ -146,16 +136,13 @@ TEST_F(CliTools, CheckAsksOnlyWhatChangesNothing) {
                                     102, 247, 217, 216, 218, 53, 64, 113, 238, 210, 245, 195};
     for (const auto &c : darvo::cli::ReadOnlyCommands())
         EXPECT_TRUE(readOnly.count(c.command)) << "command " << int(c.command) << " is on the allow-list";
-    {
-        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
-        printer().sales.receiptOpen = true; // a till's receipt: check must leave it alone
-    }
+    OnPrinter([](darvosim::Printer &p) { p.sales.receiptOpen = true; }); // a till's: check leaves it alone
     const DarvoRun r = Darvo({"--json", "check", "--report", dir_ + "/check.json"});
     ASSERT_EQ(0, r.exit) << r.out << r.err;
     const nlohmann::json doc = r.Json();
     EXPECT_EQ(7, doc["device_type"]);
     EXPECT_EQ(0, doc["differences"]) << r.out;
-    EXPECT_EQ(doc, nlohmann::json::parse(Slurp(dir_ + "/check.json")));
+    EXPECT_EQ(doc, nlohmann::json::parse(ReadFile(dir_ + "/check.json")));
     std::set<int> asked;
     for (int command : Commands()) {
         EXPECT_TRUE(readOnly.count(command)) << "check sent command " << command;

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <vector>
 #include <dirent.h>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <unistd.h>
@@ -41,18 +40,10 @@ inline std::vector<std::string> OpenDescriptors() {
 
 class FaultTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char dir[] = "/tmp/darvo-faults-XXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(dir));
-        dir_ = dir;
-        link_ = dir_ + "/com7";
-        ::setenv("DARVO_COM7", link_.c_str(), 1);
-    }
+    void SetUp() override { ::setenv("DARVO_COM7", link_.c_str(), 1); }
     void TearDown() override {
         StopSim();
         ::unsetenv("DARVO_COM7");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
     }
     // A fresh printer of `deviceType` and a session with it (1-second time-outs).
     void StartSession(int deviceType = 7) {
@@ -135,7 +126,8 @@ class FaultTest : public ::testing::Test {
     }
 
     std::unique_ptr<darvosim::Emulator> sim;
-    std::string dir_, link_;
+    const ScratchDir scratch_;
+    const std::string dir_ = scratch_.path(), link_ = scratch_ / "com7";
     uint64_t sentBefore_ = 0; // bytes the driver had sent when the printer's count began
 };
 

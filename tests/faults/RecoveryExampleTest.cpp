@@ -3,9 +3,6 @@
 // the opening one is (it did not).
 #include "FaultFixture.h"
 
-#include <cstdio>
-#include <sys/wait.h>
-
 namespace darvotest {
 namespace {
 
@@ -13,16 +10,8 @@ class RecoveryExample : public FaultTest {
   protected:
     // Runs the example on COM7; its exit status and standard output.
     int Run(std::string &output) {
-        const std::string command = "timeout 30 " + std::string(DARVO_BINARY_DIR) +
-                                    "/examples/receipt-recovery-example 7 1 2>/dev/null";
-        output.clear();
-        FILE *pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return -1;
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        const int status = ::pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return RunCommand(
+            "(timeout 30 " DARVO_BINARY_DIR "/examples/receipt-recovery-example 7 1 2>/dev/null)", output);
     }
     void NewPrinter() {
         StartSession();

@@ -109,34 +109,6 @@ TEST_F(ExchangeTest, RefusalsAndTheirCodesSendNoParameters) {
     }
 }
 
-TEST_F(ExchangeTest, AfterAnswerIsReadAfterTheParameters) {
-    // The period report by numbers: ACK, 5 parameters, one result byte.
-    sim->Script(0x31, Scripted{B({0x06}), 5, B({0x03})});
-    const uint8_t params[5] = {1, 0, 1, 0, 9};
-    std::copy(params, params + 5, SendBuffer);
-    ExchangeCommand(0x31, 1, 5, 1);
-    EXPECT_EQ(0, SequenceResult);
-    EXPECT_EQ(0x03, AnswerBuffer[0]);
-    auto f = Frames().at(0);
-    EXPECT_EQ(B({0x1B, 0x31, 1, 0, 1, 0, 9}), f.fromHost);
-    EXPECT_EQ(B({0x06, 0x03}), f.fromPrinter);
-}
-
-TEST_F(ExchangeTest, SilentPrinterGivesCode21AfterTheReadTimeout) {
-    sim->Script(0x23, Scripted{}); // the printer says nothing
-    auto start = steady_clock::now();
-    EXPECT_EQ(21, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
-    EXPECT_GE(steady_clock::now() - start, milliseconds(950));
-    EXPECT_EQ("Timeout odczytu.", LastPortErrorText());
-}
-
-TEST_F(ExchangeTest, HeldBackOutputGivesCode20) {
-    ASSERT_EQ(0, ::tcflow(sim->SlaveDescriptor(), TCOOFF));
-    EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
-    EXPECT_EQ("Timeout zapisu.", LastPortErrorText());
-    ::tcflow(sim->SlaveDescriptor(), TCOON);
-}
-
 TEST_F(ExchangeTest, LatchedLineErrorFailsEveryExchangeUntilReopened) {
     ThePort->InjectLineErrors(CE_FRAME);
     ASSERT_TRUE(ThePort->WaitCommEventPosted(seconds(2)));
@@ -215,6 +187,9 @@ TEST_F(ExchangeTest, ExchangeOnAClosedPortFailsWithoutSending) {
     EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
     uint8_t record[3] = {1, 2, 3};
     EXPECT_EQ(20, RSSequence(0x06, 0, 3, nullptr, record)); // never reported as sent
+    uint8_t byte;
+    EXPECT_FALSE(ReceiveByte(byte));
+    EXPECT_EQ("Przerwany zapis ", LastPortErrorText());
 }
 
 TEST_F(ExchangeTest, NullPointersAndNegativeLengthsSendNothing) {

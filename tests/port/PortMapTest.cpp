@@ -4,7 +4,6 @@
 #include "serial/PortError.h"
 #include "serial/PortMap.h"
 
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,23 +15,15 @@ namespace {
 // A scratch directory with the port map named by DARVO_PORTS_FILE in it.
 class PortMapFile {
   public:
-    PortMapFile() : before_(std::getenv("DARVO_PORTS_FILE") ? std::getenv("DARVO_PORTS_FILE") : "") {
-        char dir[] = "/tmp/darvo-ports-XXXXXX";
-        dir_ = ::mkdtemp(dir);
-        path_ = dir_ + "/ports.conf";
-        ::setenv("DARVO_PORTS_FILE", path_.c_str(), 1);
-    }
-    ~PortMapFile() {
-        ::setenv("DARVO_PORTS_FILE", before_.c_str(), 1);
-        ::unlink(path_.c_str());
-        ::rmdir(path_.c_str());
-        ::rmdir(dir_.c_str());
-    }
-    void Write(const std::string &text) const { std::ofstream(path_, std::ios::binary) << text; }
+    PortMapFile() { ::setenv("DARVO_PORTS_FILE", path_.c_str(), 1); }
+    ~PortMapFile() { ::setenv("DARVO_PORTS_FILE", before_.c_str(), 1); }
+    void Write(const std::string &text) const { WriteFile(path_, text); }
     const std::string &path() const { return path_; }
 
   private:
-    std::string before_, dir_, path_;
+    const std::string before_ = std::getenv("DARVO_PORTS_FILE") ? std::getenv("DARVO_PORTS_FILE") : "";
+    const ScratchDir dir_;
+    const std::string path_ = dir_ / "ports.conf";
 };
 
 } // namespace

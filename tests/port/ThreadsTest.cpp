@@ -32,14 +32,12 @@ int32_t Raw() {
 class ThreadsTest : public SimTest {
   protected:
     void SetUp() override {
-        ResetDriver();
         SimTest::SetUp();
         sim->Script(kRaw, Scripted{B({0x06, 0x11, 0x22}), 3, {}, false, -1});
     }
     void TearDown() override {
         CommunicationEnd();
         SimTest::TearDown();
-        ResetDriver();
     }
     // Every frame the emulator served is whole: the raw command with its
     // parameters and its answer, every other one a command byte alone

@@ -18,16 +18,6 @@
 
 namespace darvotest {
 
-class RecordingHost : public darvo::DriverHost {
-  public:
-    void ShowActivityMessage(const std::string &text) override { activity.push_back(text); }
-    void ClockInitProgress(const std::string &text, int position) override {
-        progress.emplace_back(text, position);
-    }
-    std::vector<std::string> activity;
-    std::vector<std::pair<std::string, int>> progress;
-};
-
 class ReportTest : public SimTest {
   protected:
     void SetUp() override {}
@@ -45,16 +35,9 @@ class ReportTest : public SimTest {
         sim->log().Clear();
     }
     void TearDown() override {
-        darvo::ReceiptOpen = false;
         CommunicationEnd();
-        darvo::SessionReady = true;
         darvo::SetDriverHost(nullptr);
         SimTest::TearDown();
-    }
-    // Runs `f` on the printer's state under its lock.
-    template <typename F> void OnPrinter(F &&f) {
-        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
-        f(printer());
     }
     // Adds a daily report record to the fiscal memory.
     void AddRecord(int number, int year, int month, int day, int receipts = 1, int64_t totalA = 1000) {
@@ -67,10 +50,6 @@ class ReportTest : public SimTest {
             p.fiscal.records.push_back(r);
             p.sales.dailyReportNumber = number;
         });
-    }
-    std::vector<darvosim::Frame> FramesOf(uint8_t command) {
-        Frames();
-        return sim->log().FramesOf(command);
     }
     // A copy of the printer's state, taken under its lock once it has
     // finished serving every frame so far.

@@ -475,41 +475,4 @@ TEST_F(ReportTest, ExceptionsInsideInternalOperationsGive999) {
     darvo::SetDriverHost(&host);
 }
 
-// A session that is not ready is started by the operation itself: with the
-// printer check (the ping first) by most, without it (the operation's own
-// command first) by the reading of the feed lines, the fiscal-mode test and
-// the period report conditions.
-TEST_F(ReportTest, SessionStartWithOrWithoutThePrinterCheck) {
-    Begin(7);
-    int32_t value = 0;
-    uint8_t y = 0, m = 0, d = 0;
-    const struct {
-        const char *name;
-        std::function<int32_t()> run;
-        uint8_t first;
-    } cases[] = {
-        {"ReadFeedLines", [&] { return darvo::ReadFeedLines(value); }, 238},
-        {"IsFiscalMode", [&] { return darvo::IsFiscalMode(value); }, 155},
-        {"PeriodReportConditions", [] { return darvo::PeriodReportConditions(); }, 155},
-        {"ReadRounding", [&] { return darvo::ReadRounding(value); }, 0x23},
-        {"ReadServiceDate", [&] { return darvo::ReadServiceDate(0, y, m, d); }, 0x23},
-        {"FinancialTaxReport", [] { return darvo::FinancialTaxReport(); }, 0x23},
-        {"PowerOff", [] { return darvo::PowerOff(); }, 0x23}, // last: the printer is off then
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        darvo::SessionReady = false;
-        sim->log().Clear();
-        EXPECT_EQ(0, c.run());
-        EXPECT_TRUE(darvo::SessionReady);
-        const auto frames = Frames();
-        ASSERT_FALSE(frames.empty());
-        EXPECT_EQ(B({0x1B, c.first}),
-                  darvosim::Bytes(frames[0].fromHost.begin(), frames[0].fromHost.begin() + 2));
-    }
-    // Power off sends five digit zeros.
-    EXPECT_EQ(B({0x1B, 253, 0x30, 0x30, 0x30, 0x30, 0x30}), FramesOf(253).at(0).fromHost);
-    EXPECT_FALSE(State().powered);
-}
-
 } // namespace

@@ -5,11 +5,7 @@
 #include "darvodr/Service.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 using namespace darvotest;
 using darvosim::Printer;
@@ -19,27 +15,8 @@ namespace {
 
 class StateFileTest : public ReportTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/darvo-state-XXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(pattern));
-        dir = pattern;
-        path = (dir / "printer.state").string();
-    }
-    void TearDown() override {
-        ReportTest::TearDown();
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-    static std::string Read(const std::string &file) {
-        std::stringstream s;
-        s << std::ifstream(file, std::ios::binary).rdbuf();
-        return s.str();
-    }
-    static void Write(const std::string &file, const std::string &text) {
-        std::ofstream(file, std::ios::binary) << text;
-    }
-    fs::path dir;
-    std::string path;
+    const ScratchDir dir;
+    const std::string path = dir / "printer.state";
 };
 
 TEST_F(StateFileTest, RoundTripKeepsEveryPart) {
@@ -73,20 +50,22 @@ TEST_F(StateFileTest, RoundTripKeepsEveryPart) {
     EXPECT_EQ(a.fiscal.userData, b.fiscal.userData);
     EXPECT_EQ(a.fiscal.display, b.fiscal.display);
     EXPECT_EQ(14, darvosim::SalesClock(b.sales).hour);
-    EXPECT_EQ(0, Read(path).find("# darvo-sim state file"));
-    EXPECT_NE(std::string::npos, Read(path).find("\ndarvo-sim-state 1\n"));
-    EXPECT_NE(std::string::npos, Read(path).find("\nrecord 12 8 2 6 3 1 2 3 4 5 6 7\n"));
+    EXPECT_EQ(0, ReadFile(path).find("# darvo-sim state file"));
+    EXPECT_NE(std::string::npos, ReadFile(path).find("\ndarvo-sim-state 1\n"));
+    EXPECT_NE(std::string::npos, ReadFile(path).find("\nrecord 12 8 2 6 3 1 2 3 4 5 6 7\n"));
 }
 
-// A damaged file is refused with its line, and the printer keeps its state.
+// A damaged file is refused at once with its line (the whole file's
+// problem: line 0), the printer keeps its state and the file stays as it is.
 TEST_F(StateFileTest, DamagedFileRefusedWithItsLine) {
     Printer a(3);
     a.fiscal.records.push_back({1, darvosim::Date{8, 1, 2}, 1, {}});
     std::string error;
     ASSERT_TRUE(darvosim::SaveState(a, path, error));
-    const std::string good = Read(path);
+    const std::string good = ReadFile(path);
+    const size_t rates = good.find("rates ");
     const struct {
-        std::string from, to, message;
+        std::string from, to, message; // `from` empty: `to` is the whole file; message empty: any
     } damages[] = {
         {"record 1 8 1 2", "record 1 8 13 2", "damaged item \"record\""},
         {"rounding 0", "roundng 0", "unknown item \"roundng\""},
@@ -97,74 +76,49 @@ TEST_F(StateFileTest, DamagedFileRefusedWithItsLine) {
         {"cashRegister 3031", "cashRegister 31", "damaged item \"cashRegister\""},
         {"operatorCode 3031", "operatorCode 303132", "damaged item \"operatorCode\""},
         {"advert 0 0 -", "advert 0 1 41", "damaged item \"advert\""},
+        {"", "", ":0: the state file is empty"},
+        {"", good.substr(0, rates + 9), ""}, // cut in a line
+        {"", std::string(20 << 20, '#'), ": not a darvo-sim state file (20971520 bytes, more than 16777216)"},
+        {"", "darvo-sim-state 7\nmodel 3\n", ":1: unknown state file version 7"},
     };
     for (const auto &d : damages) {
-        std::string text = good;
-        const size_t at = text.find(d.from);
-        ASSERT_NE(std::string::npos, at) << d.from;
-        text.replace(at, d.from.size(), d.to);
-        Write(path, text);
-        const int line = static_cast<int>(std::count(text.begin(), text.begin() + at, '\n')) + 1;
+        SCOPED_TRACE(d.message);
+        std::string text = d.to, expected = path + d.message;
+        if (!d.from.empty()) {
+            text = good;
+            const size_t at = text.find(d.from);
+            ASSERT_NE(std::string::npos, at) << d.from;
+            text.replace(at, d.from.size(), d.to);
+            expected = path + ":" + std::to_string(std::count(text.begin(), text.begin() + at, '\n') + 1) +
+                       ": " + d.message;
+        }
+        WriteFile(path, text);
         Printer b(3);
         b.fiscal.rounding = 7;
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(darvosim::LoadState(b, path, error));
-        EXPECT_EQ(path + ":" + std::to_string(line) + ": " + d.message, error);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_EQ(d.message.empty() ? error : expected, error);
+        EXPECT_EQ(0u, error.rfind(path + ":", 0)) << error;
         EXPECT_EQ(7, b.fiscal.rounding);
         EXPECT_TRUE(b.fiscal.records.empty());
+        EXPECT_TRUE(ReadFile(path) == text); // never replaced
     }
 }
 
 TEST_F(StateFileTest, DarvoSimRefusesDamagedFileAndLeavesIt) {
-    Write(path, "darvo-sim-state 1\nmodel 7\nrecord x\n");
-    // Its standard output and error; the exit code.
-    FILE *run = ::popen((DARVO_SIM_PATH " --model 7 --state " + path + " 2>&1").c_str(), "r");
-    ASSERT_NE(nullptr, run);
+    WriteFile(path, "darvo-sim-state 1\nmodel 7\nrecord x\n");
     std::string said;
-    for (int c; (c = std::fgetc(run)) != EOF;)
-        said.push_back(static_cast<char>(c));
-    const int status = ::pclose(run);
-    EXPECT_EQ(1, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    EXPECT_EQ(1, RunCommand(DARVO_SIM_PATH " --model 7 --state " + path, said));
     EXPECT_EQ("darvo-sim: " + path + ":3: damaged item \"record\"\n", said);
-    EXPECT_EQ("darvo-sim-state 1\nmodel 7\nrecord x\n", Read(path));
-}
-
-// Through the emulator: the daily report saves the state, and a new printer
-// started from the file knows the report.
-TEST_F(StateFileTest, EmulatorSavesAfterChangesAndRestartsFromTheFile) {
-    Begin(7);
-    OnPrinter([&](Printer &p) {
-        p.fiscal.statePath = path;
-        p.sales.receiptCounter = 2;
-        p.sales.totals[1] = 777;
-    });
-    ASSERT_EQ(0, DailyReport(0));
-    Frames();
-    const std::string saved = Read(path);
-    EXPECT_NE(std::string::npos, saved.find("\nrecord 1 8 2 7 2 0 777 0 0 0 0 0\n"));
-    EXPECT_NE(std::string::npos, saved.find("\nreceiptCounter 0\n"));
-
-    // Commands that change nothing leave the file alone.
-    fs::remove(path);
-    int32_t number = 0;
-    ASSERT_EQ(0, DailyReportNumber(&number));
-    Frames();
-    EXPECT_FALSE(fs::exists(path));
-    ASSERT_EQ(0, darvo::WriteRounding(3));
-    Frames();
-    EXPECT_NE(std::string::npos, Read(path).find("\nrounding 3\n"));
-    Printer restarted(7);
-    std::string error;
-    ASSERT_TRUE(darvosim::LoadState(restarted, path, error)) << error;
-    ASSERT_EQ(1u, restarted.fiscal.records.size());
-    EXPECT_EQ(777, restarted.fiscal.records[0].totals[1]);
-    EXPECT_EQ(1, restarted.sales.dailyReportNumber);
-    EXPECT_EQ(3, restarted.fiscal.rounding);
+    EXPECT_EQ("darvo-sim-state 1\nmodel 7\nrecord x\n", ReadFile(path));
 }
 
 // A printer's fiscal life through the emulator: fiscalised from training
 // mode (a frame the user program builds itself, refused without the service
-// jumper), its NIP line then fixed, its fiscal memory tests counted, settled
-// into read-only mode; a printer restarted from the file is where it was.
+// jumper), its NIP line then fixed, its fiscal memory tests counted, a daily
+// report, settled into read-only mode. The state file follows every change
+// (and only a change); a printer restarted from it is where it was.
 TEST_F(StateFileTest, FiscalLifeSurvivesARestart) {
     Begin(3);
     OnPrinter([&](Printer &p) {
@@ -186,6 +140,19 @@ TEST_F(StateFileTest, FiscalLifeSurvivesARestart) {
     EXPECT_EQ(0, darvo::WriteUserData(1, 0, "SKLEP"));
     EXPECT_EQ(0, darvo::EpromTest());
     EXPECT_EQ(24, darvo::EpromTest()); // the 256th
+    OnPrinter([&](Printer &p) {
+        p.sales.receiptCounter = 2;
+        p.sales.totals[1] = 777;
+    });
+    ASSERT_EQ(0, DailyReport(0));
+    Frames();
+    EXPECT_NE(std::string::npos, ReadFile(path).find("\nrecord 1 8 2 7 2 0 777 0 0 0 0 0\n"));
+    fs::remove(path);
+    int32_t number = 0;
+    ASSERT_EQ(0, DailyReportNumber(&number));
+    Frames();
+    EXPECT_FALSE(fs::exists(path));
+    ASSERT_EQ(0, darvo::WriteRounding(3));
     OnPrinter([&](Printer &p) { p.status.serviceJumper = false; });
     ASSERT_EQ(0, Raw(49, 1, 11, SettlementFrame(8).data()));
     ASSERT_EQ(0, PrintControl(0, 3));
@@ -199,6 +166,11 @@ TEST_F(StateFileTest, FiscalLifeSurvivesARestart) {
     EXPECT_EQ(rates, restarted.fiscal.fiscalisedRates);
     EXPECT_EQ(darvosim::kMaxMemoryTests, restarted.fiscal.memoryTests);
     EXPECT_EQ(0u, restarted.fiscal.userData[3].text.find("NIP 123-456-32-18"));
+    ASSERT_EQ(1u, restarted.fiscal.records.size());
+    EXPECT_EQ(777, restarted.fiscal.records[0].totals[1]);
+    EXPECT_EQ(0, restarted.sales.receiptCounter);
+    EXPECT_EQ(1, restarted.sales.dailyReportNumber);
+    EXPECT_EQ(3, restarted.fiscal.rounding);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "SalesFixture.h"
 #include "darvodr/Cp1250.h"
 #include "darvodr/Host.h"
+#include "darvodr/Reports.h"
+#include "darvodr/Service.h"
 
 #include <cstring>
 
@@ -11,13 +13,6 @@ using darvosim::Bytes;
 namespace {
 
 class Counters : public SalesTest {};
-
-// Records the progress texts the driver shows.
-class RecordingHost : public darvo::DriverHost {
-  public:
-    void ShowActivityMessage(const std::string &text) override { texts.push_back(darvo::Cp1250ToUtf8(text)); }
-    std::vector<std::string> texts;
-};
 
 Bytes TotalsAnswer(std::initializer_list<uint64_t> totals) {
     Bytes answer{0x06};
@@ -32,7 +27,7 @@ Bytes TotalsAnswer(std::initializer_list<uint64_t> totals) {
 
 TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
     Start(3);
-    Printer([](darvosim::Printer &p) { p.sales.receiptCounter = 0x0102; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.receiptCounter = 0x0102; });
     int32_t n = -1;
     ASSERT_EQ(0, ReceiptNumber(&n));
     EXPECT_EQ(0x0102, n);
@@ -40,7 +35,7 @@ TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
     EXPECT_EQ(225, ReceiptNumber(nullptr));
 
     Start(7);
-    Printer([](darvosim::Printer &p) { p.sales.receiptCounter = 12; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.receiptCounter = 12; });
     ASSERT_EQ(0, ReceiptNumber(&n));
     EXPECT_EQ(12, n);
     EXPECT_EQ(Bytes({0xFF, 0xFE, 102, 247}), Commands());
@@ -53,7 +48,7 @@ TEST_F(Counters, ReceiptCounterAndThePexaTwin) {
 
 TEST_F(Counters, RegisterNumberOperatorAndDailyReportNumber) {
     Start(7);
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.sales.cashRegister = "07";
         p.sales.operatorCode = "AB";
         p.sales.dailyReportNumber = 0x0203;
@@ -84,7 +79,7 @@ TEST_F(Counters, TotalsFromTheirFortyBitRecords) {
     EXPECT_EQ("", total);
     EXPECT_EQ(226, ReadSelTotal("F", total)); // not in use
     // Two full 40-bit totals: the sum needs more than 40 bits.
-    Printer([](darvosim::Printer &p) { p.sales.totals = {0xFFFFFFFFFF, 0, 0, 0, 0xFFFFFFFFFF, 0, 7}; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.totals = {0xFFFFFFFFFF, 0, 0, 0, 0xFFFFFFFFFF, 0, 7}; });
     char buffer[32];
     std::memset(buffer, 'x', sizeof buffer);
     ASSERT_EQ(0, pReadTotal(buffer));
@@ -97,21 +92,6 @@ TEST_F(Counters, TotalsFromTheirFortyBitRecords) {
     EXPECT_STREQ("", buffer);
 }
 
-TEST_F(Counters, TotalsFollowTheReceipts) {
-    StartReceipt();
-    ASSERT_EQ(0, Sell("Chleb zwykly 500g", 1, 2, 0, 399));
-    ASSERT_EQ(0, Sell("Woda mineralna", 5, 1, 0, 150));
-    ASSERT_EQ(0, ReceiptEnd(0));
-    std::string total;
-    ASSERT_EQ(0, ReadTotal(total));
-    EXPECT_EQ("948", total);
-    ASSERT_EQ(0, ReadSelTotal("E", total));
-    EXPECT_EQ("150", total);
-    int32_t n = 0;
-    ASSERT_EQ(0, ReceiptNumber(&n));
-    EXPECT_EQ(1, n);
-}
-
 TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
     Start(2);
     std::string total = "old";
@@ -120,7 +100,7 @@ TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
     EXPECT_EQ(224, ReadSelTotal("+", total));
     EXPECT_TRUE(Sent(218).empty());
     Start(6);
-    Printer([](darvosim::Printer &p) { p.sales.rates.fill(25500); });
+    OnPrinter([](darvosim::Printer &p) { p.sales.rates.fill(25500); });
     EXPECT_EQ(113, ReadTotal(total));
     EXPECT_EQ(0, ReadSelTotal("+", total)); // "+" never asks whether a rate is in use
     EXPECT_EQ("0", total);
@@ -129,7 +109,7 @@ TEST_F(Counters, TotalsNeedANewerPrinterAndARate) {
 TEST_F(Counters, ClockTextsOfOldAndNewPrinters) {
     const darvosim::ClockReading at{2008, 2, 7, 14, 5, 30};
     Start(0);
-    Printer([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
+    OnPrinter([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
     std::string date, time;
     ASSERT_EQ(0, ReadClock(date, time));
     EXPECT_EQ("2008.02.07", date);
@@ -140,7 +120,7 @@ TEST_F(Counters, ClockTextsOfOldAndNewPrinters) {
     EXPECT_STREQ("08.02.07;14:05", buffer);
 
     Start(3);
-    Printer([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
+    OnPrinter([&](darvosim::Printer &p) { darvosim::SetSalesClock(p.sales, at, true); });
     ASSERT_EQ(0, ReadClock(date, time));
     EXPECT_EQ("2008.02.07", date);
     EXPECT_EQ("14:05:30", time);
@@ -166,7 +146,7 @@ TEST_F(Counters, DamagedClockAnswerGivesEmptyTexts) {
 
 TEST_F(Counters, UniqueNumberLineFeedAndDrawers) {
     Start(7);
-    Printer([](darvosim::Printer &p) { p.sales.uniqueNumber = "XYZ98765432"; });
+    OnPrinter([](darvosim::Printer &p) { p.sales.uniqueNumber = "XYZ98765432"; });
     std::string number;
     ASSERT_EQ(0, ReadUniqueNumber(number));
     EXPECT_EQ("XYZ 98765432", number);
@@ -188,57 +168,91 @@ TEST_F(Counters, UniqueNumberLineFeedAndDrawers) {
         ASSERT_EQ(0, OpenDrawer(d));
     EXPECT_EQ(Bytes({87, 88, 89}), Commands());
     EXPECT_EQ((std::array<int, 3>{1, 1, 1}), Sales().drawerOpenings);
-    Printer([](darvosim::Printer &p) { EXPECT_EQ(0, p.StatusByte(4) & 0x08); }); // drawer open
+    OnPrinter([](darvosim::Printer &p) { EXPECT_EQ(0, p.StatusByte(4) & 0x08); }); // drawer open
 }
 
-TEST_F(Counters, ProgressTextsSessionStartsAndOpenReceipts) {
+// Each operation on a session that is not ready starts it: with the printer
+// check (command 35 first) or with its own first command; shows its progress
+// text (null: none of its own, only those of the session start); and inside
+// a receipt refuses with 200 without a byte, or works (-1: not tried).
+TEST_F(Counters, EachOperationStartsTheSessionShowsItsTextAndMindsTheReceipt) {
     Start(7);
     RecordingHost host;
     darvo::SetDriverHost(&host);
-    struct Case {
-        std::function<int32_t()> run;
-        const char *text; // first progress text, null: none of its own
-        bool checksPrinter, refusesInReceipt;
-    };
     int32_t n = 0;
     std::string a, b;
     char buffer[32];
+    uint8_t y, m, d;
     const char *const receiptNumber = "Odczyt numeru ostatniego paragonu...";
-    const Case cases[] = {
-        {[&] { return ReceiptNumber(&n); }, receiptNumber, true, true},
-        {[&] { return PrinterNumber(n, a); }, receiptNumber, true, true},
-        {[&] { return DailyReportNumber(&n); }, "Odczyt numeru raportu dobowego...", true, true},
-        {[&] { return ReadTotal(a); }, nullptr, false, true},
-        {[&] { return ReadSelTotal("+", a); }, nullptr, false, true},
-        {[&] { return ReadClock(a, b); }, "Odczyt zegara...", true, true},
-        {[&] { return pReadClock(buffer); }, nullptr, true, true},
-        {[&] { return WriteLineFeed(3); }, "Zapis ilosci wierszy do wysunięcia...", true, true},
-        {[&] { return ReadUniqueNumber(a); }, "Odczyt numeru unikatowego...", true, true},
-        {[&] { return pReadUniqueNumber(buffer); }, nullptr, true, true},
-        {[&] { return OpenDrawer(1); }, "Otwarcie szuflady...", false, false},
+    const struct {
+        const char *name;
+        std::function<int32_t()> run;
+        uint8_t first;
+        const char *text;
+        int32_t inReceipt;
+    } cases[] = {
+        {"ReceiptNumber", [&] { return ReceiptNumber(&n); }, 35, receiptNumber, 200},
+        {"PrinterNumber", [&] { return PrinterNumber(n, a); }, 35, receiptNumber, 200},
+        {"DailyReportNumber", [&] { return DailyReportNumber(&n); }, 35, "Odczyt numeru raportu dobowego...",
+         200},
+        {"ReadTotal", [&] { return ReadTotal(a); }, 0xFF, nullptr, 200},
+        {"ReadSelTotal", [&] { return ReadSelTotal("+", a); }, 0xFF, nullptr, 200},
+        {"ReadClock", [&] { return ReadClock(a, b); }, 35, "Odczyt zegara...", 200},
+        {"pReadClock", [&] { return pReadClock(buffer); }, 35, nullptr, 200},
+        {"WriteLineFeed", [&] { return WriteLineFeed(3); }, 35, "Zapis ilosci wierszy do wysunięcia...", 200},
+        {"ReadUniqueNumber", [&] { return ReadUniqueNumber(a); }, 35, "Odczyt numeru unikatowego...", 200},
+        {"pReadUniqueNumber", [&] { return pReadUniqueNumber(buffer); }, 35, nullptr, 200},
+        {"OpenDrawer", [&] { return OpenDrawer(1); }, 87, "Otwarcie szuflady...", 0},
+        {"ReadVAT", [&] { return ReadVAT(&n, &n, &n, &n, &n, &n, &n, &n); }, 35,
+         "Odczyt stawek podatkowych...", 200},
+        {"ReceiptConditions", [] { return ReceiptConditions(); }, 0xFF,
+         "Sprawdzanie warunków wystawienia paragonu...", 200},
+        {"ReadFeedLines", [&] { return darvo::ReadFeedLines(n); }, 238, nullptr, 200},
+        {"IsFiscalMode", [&] { return darvo::IsFiscalMode(n); }, 155, "Test czy tryb fiskalny...", 0},
+        {"PeriodReportConditions", [] { return darvo::PeriodReportConditions(); }, 155,
+         "Sprawdzanie warunków wystawienia raportu okresowego...", 0},
+        {"ReadRounding", [&] { return darvo::ReadRounding(n); }, 35, "Odczyt sposobu zaokrąglenia...", 200},
+        {"ReadServiceDate", [&] { return darvo::ReadServiceDate(0, y, m, d); }, 35, nullptr, 0},
+        {"FinancialTaxReport", [] { return darvo::FinancialTaxReport(); }, 35, "Raport dobowy...", 200},
+        {"DailyReport", [] { return DailyReport(1); }, 35, "Raport dobowy...", 200},
+        {"LockedArticlesReport", [] { return LockedArticlesReport(); }, 35,
+         "Raport nazw towarów zablokowanych...", 200},
+        {"PrinterStatusReport", [] { return PrinterStatusReport(); }, 35, "Raport stanu drukarki...", 200},
+        {"PrintControl", [] { return PrintControl(1, 7); }, 0x95, "Trwa kontrola wydruku...", -1},
+        {"PrintResume", [] { return PrintResume(); }, 0x95, "Wznawianie wydruku...", 200},
+        {"PowerOff", [] { return darvo::PowerOff(); }, 35, "Wyłączenie drukarki...", -1}, // last: off then
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(&c - cases);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         host.texts.clear();
         darvo::SessionReady = false;
         ClearLog();
         EXPECT_EQ(0, c.run());
+        EXPECT_TRUE(darvo::SessionReady);
         const Bytes commands = Commands();
         ASSERT_FALSE(commands.empty());
-        EXPECT_EQ(c.checksPrinter, commands.front() == 35); // the printer check of a session start
+        EXPECT_EQ(c.first, commands.front());
         if (c.text) {
             ASSERT_FALSE(host.texts.empty());
-            EXPECT_EQ(c.text, host.texts.front());
+            EXPECT_EQ(darvo::Utf8ToCp1250(c.text), host.texts.front());
         } else {
             for (const std::string &t : host.texts)
-                EXPECT_TRUE(t == "Odczyt stawek podatkowych..." || t == "Odczyt typu urządzenia..." ||
-                            t.rfind("Trwa", 0) == 0)
+                EXPECT_TRUE(t == "Odczyt stawek podatkowych..." ||
+                            t == darvo::Utf8ToCp1250("Odczyt typu urządzenia...") || t.rfind("Trwa", 0) == 0)
                     << t;
         }
+        if (c.inReceipt < 0) continue;
         darvo::ReceiptOpen = true;
         ClearLog();
-        EXPECT_EQ(c.refusesInReceipt ? 200 : 0, c.run());
+        EXPECT_EQ(c.inReceipt, c.run());
         darvo::ReceiptOpen = false;
+        if (c.inReceipt == 200) {
+            EXPECT_TRUE(Commands().empty());
+        }
     }
     darvo::SetDriverHost(nullptr);
+    Frames();
+    EXPECT_EQ(Frame(253, {0x30, 0x30, 0x30, 0x30, 0x30}),
+              sim->log().FramesOf(253).at(0).fromHost); // five zeros
+    EXPECT_FALSE(printer().powered);
 }

@@ -22,15 +22,11 @@ class SalesTest : public SimTest {
     void TearDown() override {
         CommunicationEnd();
         SimTest::TearDown();
-        ResetDriver();
     }
     // The emulator as `deviceType` (replacing a running one), a started
     // session with 1-second time-outs, an empty wire log.
     void Start(int deviceType = 7) {
-        if (sim) {
-            CommunicationEnd();
-            sim->Stop();
-        }
+        CommunicationEnd();
         ResetDriver();
         StartSim(deviceType);
         ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
@@ -59,10 +55,6 @@ class SalesTest : public SimTest {
         for (const darvosim::Frame &f : sim->log().Frames())
             if (f.command != kSyncCommand) out.push_back(f);
         return out;
-    }
-    void Printer(const std::function<void(darvosim::Printer &)> &change) {
-        std::lock_guard<std::recursive_mutex> lock(printer().mutex);
-        change(printer());
     }
     darvosim::SalesState Sales() {
         Sync();
@@ -103,18 +95,6 @@ inline darvosim::Bytes Frame(uint8_t command, const darvosim::Bytes &params = {}
 
 inline darvosim::Bytes Le32(uint32_t v) {
     return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
-
-// A 40-column line of the paper roll: left text, blanks, right text.
-inline std::string RollLine(const std::string &left, const std::string &right) {
-    auto width = [](const std::string &t) {
-        size_t n = 0;
-        for (unsigned char c : t)
-            n += (c & 0xC0) != 0x80;
-        return n;
-    };
-    const size_t used = width(left) + width(right);
-    return left + std::string(used < 40 ? 40 - used : 1, ' ') + right + "\n";
 }
 
 inline darvosim::Bytes Text(const std::string &s) {

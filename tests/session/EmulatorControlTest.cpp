@@ -1,6 +1,6 @@
 // The emulated printer's operator commands and its printouts, as the
 // driver's monitor sees them.
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/darvodr.h"
 
 #include <chrono>
@@ -10,7 +10,7 @@ using namespace darvotest;
 
 namespace {
 
-class OperatorCommands : public SessionTest {
+class OperatorCommands : public SimTest {
   protected:
     std::string Do(const std::string &command) { return printer().Control(command, sim->SlaveDescriptor()); }
 };
@@ -49,49 +49,43 @@ TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
     EXPECT_NE(std::string::npos, Do("help").find("power off | power on"));
 }
 
-TEST_F(OperatorCommands, PaperRunsOutMidPrintoutAndTheResumeFinishesIt) {
-    OpenReady();
-    Printer([](darvosim::Printer &p) {
-        p.printPolls = 50;
-        p.StartPrintout();
-    });
-    EXPECT_EQ("ok", Do("paper out"));
-    // The printout stops the moment the paper runs out: printing, no paper, stopped.
-    EXPECT_EQ("1:3B 2:00 3:43 4:08 5:04 6:00 7:00", Do("status"));
-    EXPECT_EQ(109, PrintControl(0, 7));
-    EXPECT_EQ(B({0x43}), sim->log().FramesOf(0x95).at(0).fromPrinter);
-    EXPECT_EQ(0x43, StatusByte(3));
-    EXPECT_EQ(109, PrintResume());
-    EXPECT_TRUE(sim->log().FramesOf(0x2A).empty());
-
-    EXPECT_EQ("ok", Do("paper in"));
-    EXPECT_EQ(0x41, StatusByte(3));
-    EXPECT_EQ(0, PrintControl(1, 7));
-    EXPECT_EQ(1u, sim->log().FramesOf(0x2A).size());
-    EXPECT_EQ(0x00, StatusByte(3));
-}
-
-TEST_F(OperatorCommands, PaperEndsInTheMiddleOfTheNextPrintout) {
+// The paper runs out in a printout, at once ("paper out") or a few polls
+// into it ("paper ends"): the printout stops, loaded paper and the resume
+// (command 42) finish it.
+TEST_F(OperatorCommands, PaperRunsOutInAPrintoutAndTheResumeFinishesIt) {
     OpenReady();
     EXPECT_EQ("unknown command: paper ends now", Do("paper ends now"));
-    EXPECT_EQ("ok", Do("paper ends"));
-    EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status")); // nothing printing: paper still there
-    Printer([](darvosim::Printer &p) {
-        p.printPolls = 50;
-        p.StartPrintout();
-    });
-    // Not at once: a few polls into the printout.
-    EXPECT_EQ(109, PrintControl(0, 7));
-    EXPECT_GT(sim->log().FramesOf(0x95).size(), 2u);
-    EXPECT_EQ("1:3B 2:00 3:43 4:08 5:04 6:00 7:00", Do("status"));
-    EXPECT_EQ("ok", Do("paper in"));
-    EXPECT_EQ(0, PrintControl(1, 7));
-    EXPECT_EQ(1u, sim->log().FramesOf(0x2A).size());
+    for (bool atOnce : {true, false}) {
+        SCOPED_TRACE(atOnce);
+        sim->log().Clear();
+        if (!atOnce) {
+            EXPECT_EQ("ok", Do("paper ends"));
+            EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00",
+                      Do("status")); // nothing printing: paper still there
+        }
+        OnPrinter([](darvosim::Printer &p) {
+            p.printPolls = 50;
+            p.StartPrintout();
+        });
+        if (atOnce) {
+            EXPECT_EQ("ok", Do("paper out"));
+        }
+        EXPECT_EQ(109, PrintControl(0, 7));
+        const auto polls = sim->log().FramesOf(0x95);
+        EXPECT_EQ(atOnce, polls.size() == 1u);
+        EXPECT_EQ(B({0x43}), polls.back().fromPrinter); // printing, no paper, stopped
+        EXPECT_EQ("1:3B 2:00 3:43 4:08 5:04 6:00 7:00", Do("status"));
+        EXPECT_EQ("ok", Do("paper in"));
+        EXPECT_EQ(0x41, StatusByte(3));
+        EXPECT_EQ(0, PrintControl(1, 7));
+        EXPECT_EQ(1u, sim->log().FramesOf(0x2A).size());
+        EXPECT_EQ(0x00, StatusByte(3));
+    }
 }
 
 TEST_F(OperatorCommands, TimedPrintoutStoppedForPaperKeepsItsRest) {
     OpenReady();
-    Printer([](darvosim::Printer &p) { p.printTime = std::chrono::hours(1); });
+    OnPrinter([](darvosim::Printer &p) { p.printTime = std::chrono::hours(1); });
     EXPECT_EQ("ok", Do("print"));
     EXPECT_EQ("ok", Do("paper out"));
     EXPECT_EQ(109, PrintControl(0, 7));

@@ -1,6 +1,6 @@
 // Session start, identification of every printer model, session end, and
 // the driver's own identity.
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/Host.h"
 #include "darvodr/darvodr.h"
 
@@ -14,18 +14,13 @@ using std::chrono::steady_clock;
 
 namespace {
 
-class Identification : public SessionTest {
+class Identification : public SimTest {
   protected:
     // Starts a session on COM7 with 1-second time-outs.
     int32_t Init() { return CommunicationInit(kPort, 9600, 1); }
     void TearDown() override {
         CommunicationEnd();
-        SessionTest::TearDown();
-    }
-    void Model(int type, int version = -1) {
-        CommunicationEnd();
-        sim->Stop();
-        StartSim(type, version);
+        SimTest::TearDown();
     }
 };
 
@@ -66,7 +61,7 @@ TEST_F(Identification, EveryModelIsNamedByItsAnswers) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);
-        Model(c.type);
+        StartSim(c.type);
         ASSERT_EQ(0, Init());
         EXPECT_EQ(c.type, darvo::DeviceType);
         std::string name = "old";
@@ -111,25 +106,8 @@ TEST_F(Identification, RefinementByTheSecondCommand) {
     }
 }
 
-TEST_F(Identification, ErrorsOfIdentificationAreReturnedAndKeepTheType) {
-    OpenReady();
-    uint8_t type = 42;
-    int32_t version = 42;
-    sim->Script(0xFF, Scripted{B({0x15})});
-    EXPECT_EQ(24, darvo::ReadDeviceType(type, version));
-    sim->Script(0xFE, Scripted{B({0xC8})});
-    EXPECT_EQ(26, darvo::ReadDeviceType(type, version));
-    sim->Script(0xFE, Scripted{B({0x01})});
-    EXPECT_EQ(101, darvo::ReadDeviceType(type, version));
-    EXPECT_EQ(42, type);
-    EXPECT_EQ(42, version);
-}
-
 TEST_F(Identification, InitPingsWaitsForThePrintoutAndIdentifies) {
-    struct Host : darvo::DriverHost {
-        void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
-        std::vector<std::string> texts;
-    } host;
+    RecordingHost host;
     darvo::SetDriverHost(&host);
     EXPECT_EQ(0, Init());
     darvo::SetDriverHost(nullptr);
@@ -179,7 +157,7 @@ TEST_F(Identification, PrinterThatRefusesThePingIsNotMonitored) {
 }
 
 TEST_F(Identification, PrintoutInProgressEndsBeforeIdentification) {
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.printPolls = 3;
         p.StartPrintout();
     });
@@ -188,88 +166,69 @@ TEST_F(Identification, PrintoutInProgressEndsBeforeIdentification) {
     EXPECT_EQ(B({0x23, 0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE}), Commands(11));
 }
 
+// A start that fails, within its time-out, leaves the session not ready; the
+// next operation starts it again by itself.
 TEST_F(Identification, FailedStartLeavesTheSessionNotReady) {
     struct Case {
         uint8_t command;
-        darvosim::Bytes answer;
+        darvosim::Bytes answer; // empty: none at all
         int result;
     } cases[] = {
-        {0x23, B({0x65}), 201}, {0x23, B({0xC8}), 26},  {0x23, B({0x01}), 101},
-        {0x23, B({0x33}), 23},  {0x95, B({0x02}), 109}, {0xFF, B({0x15}), 24},
+        {0x23, B({0x65}), 201}, {0x23, B({0xC8}), 26}, {0x23, B({0x01}), 101}, {0x23, B({0x33}), 23},
+        {0x95, B({0x02}), 109}, {0xFF, B({0x15}), 24}, {0xFE, B({0xC8}), 26},  {0xFE, B({0x01}), 101},
+        {0x23, {}, 21},         {0, {}, 20}, // switched off
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.result);
-        sim->Script(c.command, Scripted{c.answer});
+        if (c.command)
+            sim->Script(c.command, Scripted{c.answer});
+        else
+            ASSERT_EQ("ok", printer().Control("power off", sim->SlaveDescriptor()));
+        const auto start = steady_clock::now();
         EXPECT_EQ(c.result, Init());
+        EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
         EXPECT_FALSE(darvo::SessionReady);
         EXPECT_EQ(9, darvo::DeviceType);
     }
-    // The next operation starts the session again by itself.
+    EXPECT_EQ("ok", printer().Control("power on", sim->SlaveDescriptor()));
     sim->log().Clear();
-    std::string name;
-    EXPECT_EQ(0, DeviceName(name));
-    EXPECT_EQ("DARVO PEXA", name);
+    char buffer[64] = "untouched";
+    EXPECT_EQ(0, pDeviceName(buffer));
+    EXPECT_STREQ("Nowa drukarka fiskalna", buffer);
     EXPECT_TRUE(darvo::SessionReady);
     EXPECT_EQ(B({0x23, 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE}), sim->log().Commands());
 }
 
-TEST_F(Identification, SilentOrSwitchedOffPrinterTimesOut) {
-    sim->Script(0x23, Scripted{});
-    auto start = steady_clock::now();
-    EXPECT_EQ(21, Init());
-    EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
-    EXPECT_FALSE(darvo::SessionReady);
-
-    EXPECT_EQ("ok", printer().Control("power off", sim->SlaveDescriptor()));
-    start = steady_clock::now();
-    EXPECT_EQ(20, Init());
-    EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
-    EXPECT_FALSE(darvo::SessionReady);
-
-    // Switched on again, the next operation starts the session by itself.
-    EXPECT_EQ("ok", printer().Control("power on", sim->SlaveDescriptor()));
-    char buffer[64] = "untouched";
-    EXPECT_EQ(0, pDeviceName(buffer));
-    EXPECT_STREQ("Nowa drukarka fiskalna", buffer);
-}
-
-TEST_F(Identification, EndThenAnyOperationNeedsANewInit) {
-    ASSERT_EQ(0, Init());
-    EXPECT_EQ(0, CommunicationEnd());
-    EXPECT_FALSE(darvo::SessionReady);
-    EXPECT_EQ(0, darvo::SessionPort);
-    EXPECT_EQ(9, darvo::DeviceType);
-    EXPECT_FALSE(darvo::ThePort->IsOpen());
-    const int frames = sim->FrameCount();
-    std::string name = "old";
-    EXPECT_EQ(114, DeviceName(name));
-    EXPECT_EQ("", name);
-    char buffer[64] = "old";
-    EXPECT_EQ(114, pDeviceName(buffer));
-    EXPECT_STREQ("", buffer);
-    EXPECT_EQ(frames, sim->FrameCount());
-    EXPECT_EQ(0, CommunicationEnd()); // twice is harmless
-    EXPECT_EQ(0, Init());
-}
-
-TEST_F(Identification, RefusedInitEndsTheSessionItWasToReplace) {
-    const struct { int32_t baud, timeout; } refused[] = {{9600, -1}, {9600, 70000}, {0, 1}, {-9600, 1}};
-    for (const auto &r : refused) {
-        SCOPED_TRACE(std::to_string(r.baud) + " b/s, " + std::to_string(r.timeout) + " s");
+// CommunicationEnd, or a refused CommunicationInit that was to replace the
+// session (nothing of it stored): the session is over, and nothing more
+// reaches the printer until a new start.
+TEST_F(Identification, EndOrRefusedInitEndsTheSession) {
+    const struct {
+        int32_t baud, timeout, result; // timeout 0: CommunicationEnd
+    } ends[] = {{0, 0, 0}, {9600, -1, 215}, {9600, 70000, 215}, {0, 1, 215}, {-9600, 1, 215}};
+    for (const auto &e : ends) {
+        SCOPED_TRACE(std::to_string(e.baud) + " b/s, " + std::to_string(e.timeout) + " s");
         ASSERT_EQ(0, Init());
         const uint64_t bytes = sim->HostBytes();
-        EXPECT_EQ(215, CommunicationInit(kPort + 1, r.baud, r.timeout)); // "move to COM8"
+        EXPECT_EQ(e.result, e.timeout ? CommunicationInit(kPort + 1, e.baud, e.timeout) : CommunicationEnd());
         EXPECT_FALSE(darvo::SessionReady);
         EXPECT_FALSE(darvo::ThePort->IsOpen());
         EXPECT_EQ(0, darvo::SessionPort);
-        EXPECT_EQ(1, darvo::SessionTimeout); // nothing of the refused call stored
+        EXPECT_EQ(9, darvo::DeviceType);
+        EXPECT_EQ(1, darvo::SessionTimeout); // nothing of a refused call stored
         EXPECT_EQ(9600, darvo::SessionBaudRate);
-        // Nothing more reaches the printer of the old session.
         int32_t number = 0;
         EXPECT_EQ(114, ReceiptNumber(&number));
+        std::string name = "old";
+        EXPECT_EQ(114, DeviceName(name));
+        EXPECT_EQ("", name);
+        char buffer[64] = "old";
+        EXPECT_EQ(114, pDeviceName(buffer));
+        EXPECT_STREQ("", buffer);
         uint8_t answer[256];
         EXPECT_EQ(20, RSSequence(0x23, 1, 0, answer, nullptr));
         EXPECT_EQ(bytes, sim->HostBytes());
+        EXPECT_EQ(0, CommunicationEnd()); // again: harmless
     }
 }
 

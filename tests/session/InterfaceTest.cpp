@@ -1,16 +1,12 @@
 // The public header from C and C++ programs, a C program driving the
 // command-line emulator through libdarvodr.so, and the wire trace.
 #include "ChildProcess.h"
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/darvodr.h"
 
 #include <csignal>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,46 +14,16 @@ using namespace darvotest;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-const char *const kSanitize = " -fsanitize=address,undefined";
-#elif defined(__SANITIZE_THREAD__)
-const char *const kSanitize = " -fsanitize=thread";
-#else
-const char *const kSanitize = "";
-#endif
-
-std::string TempDir() {
-    std::string dir = ::testing::TempDir() + "darvo-session-" + std::to_string(::getpid());
-    ::mkdir(dir.c_str(), 0700);
-    return dir;
-}
-
-std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Runs a shell command line; its exit code, with its output in `output`.
-int RunCommand(const std::string &command, std::string &output) {
-    output.clear();
-    FILE *pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // Builds a program from one source file in this folder against the header
-// and the shared library.
-std::string Build(const std::string &compiler, const std::string &source, const std::string &flags) {
+// and the shared library, in `dir`, with the compiler (and sanitizers) of
+// this build.
+std::string Build(const ScratchDir &dir, const std::string &compiler, const std::string &source,
+                  const std::string &flags) {
     const std::string lib = DARVO_SHARED_LIB;
     const std::string libDir = lib.substr(0, lib.rfind('/'));
-    const std::string out = TempDir() + "/" + source.substr(0, source.find('.'));
+    const std::string out = dir / source.substr(0, source.find('.'));
     std::string log;
-    const std::string command = compiler + " " + flags + kSanitize + " -I" DARVO_SOURCE_DIR "/darvodr " +
+    const std::string command = compiler + " " + flags + " -I" DARVO_SOURCE_DIR "/darvodr " +
                                 DARVO_SOURCE_DIR "/tests/session/" + source + " -o " + out + " " + lib +
                                 " -Wl,-rpath," + libDir;
     int rc = RunCommand(command, log);
@@ -83,7 +49,8 @@ TEST(PublicHeader, CompilesAsCAndCxx) {
 }
 
 TEST(PublicHeader, CxxProgramUsesTheStringFunctions) {
-    const std::string program = Build("c++", "cxx_client.cc", "-std=c++17 -Wall");
+    const ScratchDir dir;
+    const std::string program = Build(dir, DARVO_CXX, "cxx_client.cc", "-std=c++17 -Wall");
     ASSERT_FALSE(program.empty());
     std::string output;
     ::unsetenv("DARVO_TRACE");
@@ -98,47 +65,42 @@ TEST(PublicHeader, CxxProgramUsesTheStringFunctions) {
 }
 
 TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
-    const std::string program = Build("cc", "c_client.c", "-std=c99 -Wall");
+    const ScratchDir dir;
+    const std::string program = Build(dir, DARVO_CC, "c_client.c", "-std=c99 -Wall");
     ASSERT_FALSE(program.empty());
-    const std::string dir = TempDir();
-    const std::string wire = dir + "/wire.log", texts = dir + "/texts.txt";
-    std::remove(wire.c_str()); // the emulator appends to it
+    const std::string wire = dir / "wire.log", link = dir / "printer";
 
+    // darvo-sim prints its pseudo-terminal's path and links it.
     Child sim;
-    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--print-time", "1000", "--log", wire}));
+    ASSERT_TRUE(sim.Start({DARVO_SIM_PATH, "--model", "8", "--version", "5", "--print-time", "1000", "--link",
+                           link, "--log", wire}));
     const std::string path = sim.Line();
     ASSERT_EQ(0u, path.rfind("/dev/pts/", 0)) << path;
+    EXPECT_EQ(path, std::filesystem::read_symlink(link).string());
 
-    ::setenv("DARVO_COM7", path.c_str(), 1);
+    ::setenv("DARVO_COM7", link.c_str(), 1);
     Child client;
-    ASSERT_TRUE(client.Start({program, "7", "8", texts}));
+    ASSERT_TRUE(client.Start({program, "7", "8"}));
     ::unsetenv("DARVO_COM7");
     EXPECT_EQ("init 0", client.Line());
     EXPECT_EQ("name 0 Nowa drukarka fiskalna (apteczna)", client.Line());
     EXPECT_EQ("null 225", client.Line());
 
-    sim.Say("print");
-    EXPECT_EQ("ok", sim.Line());
+    EXPECT_EQ("ok", sim.Ask("print"));
     client.Say("go");
     EXPECT_EQ("control 0", client.Line());
-    EXPECT_EQ("texts 0", client.Line());
+    EXPECT_EQ("text 0 NAK na sekwencj\xEA steruj\xB9\x63\xB9.", client.Line());
     EXPECT_EQ("end 0", client.Line());
     EXPECT_EQ(0, client.Wait());
 
     ::kill(sim.pid, SIGTERM);
     EXPECT_EQ(0, sim.Wait());
-
-    // Every text, as the C program got it.
-    std::istringstream lines(ReadFile(texts));
-    std::string line;
-    int count = 0;
-    for (int32_t code = -5; code <= 1000 && std::getline(lines, line); ++code, ++count)
-        EXPECT_EQ(std::to_string(code) + "\t" + darvo::ErrorText(code), line) << code;
-    EXPECT_EQ(1006, count);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))); // cleaned up
 
     // The printout was followed on the wire: "printing" answers, then idle.
     const std::string log = ReadFile(wire);
     EXPECT_NE(std::string::npos, log.find("host> 1B 23")) << log.substr(0, 400);
+    EXPECT_NE(std::string::npos, log.find("<prn  06 7D 05 00")) << log; // the version given
     const size_t printing = log.find("<prn  01");
     ASSERT_NE(std::string::npos, printing) << log.substr(0, 400);
     EXPECT_NE(std::string::npos, log.find("<prn  00", printing));
@@ -148,33 +110,19 @@ TEST(PublicHeader, CProgramFollowsAPrintoutOnTheCommandLineEmulator) {
 
 namespace {
 
-class WireTrace : public SessionTest {
+class WireTrace : public SimTest {
   protected:
     void TearDown() override {
         ::unsetenv("DARVO_TRACE");
-        SessionTest::TearDown();
+        SimTest::TearDown();
     }
-    // The trace's lines without their timestamps, which must all be there.
-    static std::vector<std::string> Lines(const std::string &path) {
-        std::istringstream in(ReadFile(path));
-        std::vector<std::string> lines;
-        std::string line;
-        while (std::getline(in, line)) {
-            // "2026-01-31 12:34:56.789 "
-            EXPECT_TRUE(line.size() > 24 && line[4] == '-' && line[10] == ' ' && line[13] == ':' &&
-                        line[19] == '.' && line[23] == ' ')
-                << line;
-            lines.push_back(line.size() > 24 ? line.substr(24) : line);
-        }
-        return lines;
-    }
+    const ScratchDir dir;
 };
 
 } // namespace
 
 TEST_F(WireTrace, EveryCallAndEveryByte) {
-    const std::string path = TempDir() + "/trace.log";
-    std::remove(path.c_str());
+    const std::string path = dir / "trace.log";
     ::setenv("DARVO_TRACE", path.c_str(), 1);
     ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
     std::string text;
@@ -195,21 +143,5 @@ TEST_F(WireTrace, EveryCallAndEveryByte) {
         "-- command 149 (0x95)",  ">> 1B 95",        "PrintControl -> 21", //
         "pDeviceName -> 225",
     };
-    EXPECT_EQ(expected, Lines(path));
-}
-
-TEST_F(WireTrace, UnwritableTraceChangesNoResult) {
-    const std::string fifo = TempDir() + "/trace.fifo"; // nobody reads it
-    ::unlink(fifo.c_str());
-    ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
-    for (const std::string &path : {std::string("/nonexistent-dir/trace.log"), TempDir(), fifo}) {
-        SCOPED_TRACE(path);
-        ::setenv("DARVO_TRACE", path.c_str(), 1);
-        EXPECT_EQ(0, CommunicationInit(kPort, 9600, 1));
-        EXPECT_EQ(0, PrintControl(1, 7));
-        char buffer[64];
-        EXPECT_EQ(0, pDeviceName(buffer));
-        EXPECT_STREQ("Nowa drukarka fiskalna", buffer);
-        EXPECT_EQ(0, CommunicationEnd());
-    }
+    EXPECT_EQ(expected, TraceLines(path));
 }

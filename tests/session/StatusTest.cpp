@@ -1,6 +1,6 @@
 // Status bytes and print monitoring: the exact polls on the wire and the
 // result of every printer state.
-#include "SessionFixture.h"
+#include "SimFixture.h"
 #include "darvodr/Host.h"
 #include "darvodr/darvodr.h"
 
@@ -15,38 +15,25 @@ using std::chrono::steady_clock;
 
 namespace {
 
-// Records what the driver shows and where it lets messages through: the
-// number of frames the printer had been sent at each turn.
-class RecordingHost : public darvo::DriverHost {
-  public:
-    void ShowActivityMessage(const std::string &text) override { texts.push_back(text); }
-    void Processmessages() override { turns.push_back(frames ? frames() : -1); }
-    std::vector<std::string> texts;
-    std::vector<int> turns;
-    std::function<int()> frames;
-};
-
-class PrintMonitoring : public SessionTest {
+class PrintMonitoring : public SimTest {
   protected:
     void SetUp() override {
-        SessionTest::SetUp();
-        host.frames = [this] { return sim->FrameCount(); };
+        SimTest::SetUp();
+        host.frames = [this] { return sim->FrameCount(); }; // at each turn of the messages
         darvo::SetDriverHost(&host);
         OpenReady(); // every case starts with the session ready
     }
     void TearDown() override {
         darvo::SetDriverHost(nullptr);
-        SessionTest::TearDown();
+        SimTest::TearDown();
     }
     // Restarts the emulator as another model, with the session ready on it.
     void Model(int type, int version = -1) {
-        darvo::CloseSessionPort();
-        sim->Stop();
         StartSim(type, version);
         OpenReady();
     }
     void Printing(int polls) {
-        Printer([&](darvosim::Printer &p) {
+        OnPrinter([&](darvosim::Printer &p) {
             p.printPolls = polls;
             p.StartPrintout();
         });
@@ -78,7 +65,7 @@ TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
     for (int type : {7, 8}) {
         SCOPED_TRACE(type);
         Model(type);
-        Printer([](darvosim::Printer &p) { p.status.documentWaiting = true; }); // would be "100"
+        OnPrinter([](darvosim::Printer &p) { p.status.documentWaiting = true; }); // would be "100"
         Printing(4);
         EXPECT_EQ(0, PrintControl(0, static_cast<uint8_t>(type)));
         EXPECT_EQ(B({0x95, 0x95, 0x95, 0x95, 0x95, 0x95}), Commands(6));
@@ -120,7 +107,7 @@ TEST_F(PrintMonitoring, ErrorBitsEndTheLoopOtherStatesKeepPolling) {
 }
 
 TEST_F(PrintMonitoring, StoppedForPaperIsResumedWithCommand42) {
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.status.printing = true;
         p.status.stoppedNoPaper = true; // 0x41: stopped, the paper is back
         p.printRemaining = 1;
@@ -136,7 +123,7 @@ TEST_F(PrintMonitoring, StoppedForPaperIsResumedWithCommand42) {
 
 TEST_F(PrintMonitoring, DocumentWaitingIsResumedInModeOneOnly) {
     Model(3);
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.status.documentWaiting = true;
         p.printPolls = 1;
     });
@@ -173,46 +160,18 @@ TEST_F(PrintMonitoring, AwaitPrintEndKeepsPollingInsteadOfResuming) {
     EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95}), Commands(7));
 }
 
-TEST_F(PrintMonitoring, ExchangeErrorEndsTheMonitorAfterItsTimeout) {
-    sim->Script(0x94, Scripted{}); // no answer
-    auto start = steady_clock::now();
-    EXPECT_EQ(21, PrintControl(1, 7));
-    EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
-    EXPECT_EQ(B({0x95, 0x95, 0x94}), Commands(3));
-}
-
-TEST_F(PrintMonitoring, RefusalsSendNothing) {
-    darvo::ReceiptOpen = true;
-    EXPECT_EQ(200, PrintResume());
-    darvo::ReceiptOpen = false;
-    darvo::SessionReady = false; // and no port set: the session cannot start
-    EXPECT_EQ(114, PrintControl(0, 7));
-    EXPECT_EQ(114, PrintResume());
-    EXPECT_EQ(0, sim->FrameCount());
-}
-
 TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         p.status.paperOut = true;
         p.StartPrintout();
     });
     EXPECT_EQ(109, PrintResume());
     EXPECT_EQ(B({0x95}), Commands(1));
     // Paper loaded: the printout goes on and the wait follows it to its end.
-    Printer([](darvosim::Printer &p) { p.status.paperOut = false; });
+    OnPrinter([](darvosim::Printer &p) { p.status.paperOut = false; });
     EXPECT_EQ(0, PrintResume());
     // counted printout of two polls: printing, then idle on the next read
     EXPECT_EQ(B({0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(7));
-}
-
-TEST_F(PrintMonitoring, StartsTheSessionWithoutTheCheck) {
-    darvo::CloseSessionPort();
-    darvo::SessionPort = kPort;
-    darvo::SessionTimeout = 1;
-    darvo::SessionReady = false;
-    EXPECT_EQ(0, PrintControl(1, 7));
-    EXPECT_TRUE(darvo::SessionReady);
-    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4)); // no ping, no identification
 }
 
 // ---------------------------------------------------------------------------
@@ -259,7 +218,7 @@ TEST_F(StatusBytes, EachModelReadsItsOwnSet) {
 
 TEST_F(StatusBytes, BytesFollowThePrinterState) {
     Model(8);
-    Printer([](darvosim::Printer &p) {
+    OnPrinter([](darvosim::Printer &p) {
         darvosim::StatusState &s = p.status;
         s.userData = false;
         s.moduleVersion = 5;

@@ -1,7 +1,7 @@
 /* A point-of-sale program written in C against libdarvodr.so: starts the
  * session on the port given, names the printer, follows a printout when told
- * to on its standard input, writes every error text to a file and ends the
- * session. Each step prints one line: "<step> <result> [<text>]". */
+ * to on its standard input, reads an error text and ends the session. Each
+ * step prints one line: "<step> <result> [<text>]". */
 #include "darvodr.h"
 
 #include <stdio.h>
@@ -11,13 +11,10 @@ int main(int argc, char **argv) {
     char name[64];
     char text[700];
     char line[64];
-    FILE *texts;
-    int32_t code;
     int32_t result;
-    int failures = 0;
 
-    if (argc != 4) {
-        fprintf(stderr, "usage: c_client PORT DEVICETYPE TEXTFILE\n");
+    if (argc != 3) {
+        fprintf(stderr, "usage: c_client PORT DEVICETYPE\n");
         return 2;
     }
     result = CommunicationInit((uint8_t)atoi(argv[1]), 9600, 1);
@@ -32,14 +29,8 @@ int main(int argc, char **argv) {
     result = PrintControl(0, (uint8_t)atoi(argv[2]));
     printf("control %d\n", (int)result);
 
-    texts = fopen(argv[3], "wb");
-    if (!texts) return 4;
-    for (code = -5; code <= 1000; ++code) {
-        if (pErrMessage(code, text) != 0) ++failures;
-        fprintf(texts, "%d\t%s\n", (int)code, text);
-    }
-    fclose(texts);
-    printf("texts %d\n", failures);
+    result = pErrMessage(24, text);
+    printf("text %d %s\n", (int)result, text);
     printf("end %d\n", (int)CommunicationEnd());
     return 0;
 }

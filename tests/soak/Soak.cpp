@@ -5,17 +5,16 @@
 // on the printer's paper roll exactly once.
 //
 //   darvo-soak SIM_PATH [--receipts N] [--seconds S] [--cycles N] [--fault-rate P] [--seed N]
+#include "ChildProcess.h"
 #include "darvodr/darvodr.h"
 #include "serial/Comm.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <string>
@@ -50,51 +49,6 @@ int Entries(const char *dir) {
     }
     return n;
 }
-
-// The emulated printer as a child process, driven through its standard input.
-struct Sim {
-    pid_t pid = -1;
-    FILE *in = nullptr, *out = nullptr;
-
-    bool Start(const std::string &path, const std::string &link, const std::string &roll) {
-        int toChild[2], fromChild[2];
-        if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0) return false;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(toChild[0], 0);
-            ::dup2(fromChild[1], 1);
-            ::execl(path.c_str(), path.c_str(), "--model", "7", "--link", link.c_str(), "--roll",
-                    roll.c_str(), "--print-time", "1", static_cast<char *>(nullptr));
-            ::_exit(127);
-        }
-        ::close(toChild[0]);
-        ::close(fromChild[1]);
-        in = ::fdopen(toChild[1], "w");
-        out = ::fdopen(fromChild[0], "r");
-        return pid > 0 && Line() != "<eof>"; // the first line is the terminal's path
-    }
-    std::string Line() {
-        char buffer[512] = {};
-        if (!std::fgets(buffer, sizeof buffer, out)) return "<eof>";
-        std::string line(buffer);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-            line.pop_back();
-        return line;
-    }
-    std::string Say(const std::string &command) {
-        std::fprintf(in, "%s\n", command.c_str());
-        std::fflush(in);
-        return Line();
-    }
-    void Stop() {
-        if (pid <= 0) return;
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
-        std::fclose(in);
-        std::fclose(out);
-        pid = -1;
-    }
-};
 
 int32_t PrintReceipt(int k) {
     int32_t rc = ReceiptBegin();
@@ -154,8 +108,11 @@ int main(int argc, char **argv) {
     if (!::mkdtemp(dirTemplate)) return 1;
     const std::string dir = dirTemplate, link = dir + "/com1", roll = dir + "/roll.txt";
     ::setenv("DARVO_COM1", link.c_str(), 1);
-    Sim sim;
-    if (!sim.Start(simPath, link, roll)) {
+    // The emulated printer, driven through its standard input; its first
+    // line is the terminal's path.
+    darvotest::Child sim;
+    if (!sim.Start({simPath, "--model", "7", "--link", link, "--roll", roll, "--print-time", "1"}) ||
+        sim.Line() == "<eof>") {
         std::fprintf(stderr, "darvo-soak: the emulated printer did not start\n");
         return 1;
     }
@@ -185,13 +142,13 @@ int main(int argc, char **argv) {
         if (fault) {
             ++faults;
             const std::string kind = kinds[random() % 7];
-            sim.Say("fault " + kind + " " + std::to_string(random() % 150));
+            sim.Ask("fault " + kind + " " + std::to_string(random() % 150));
         }
         const int32_t before = number;
         int32_t rc = PrintReceipt(static_cast<int>(k));
         if (fault) {
-            sim.Say("fault clear");
-            if (rc != 0) sim.Say("replug");
+            sim.Ask("fault clear");
+            if (rc != 0) sim.Ask("replug");
         }
         if (rc == 0) {
             if (ReceiptNumber(&number) != 0 || number != before + 1) {
@@ -236,7 +193,8 @@ int main(int argc, char **argv) {
     const long rssEnd = ResidentKiB();
     const int fdsEnd = Entries("/proc/self/fd"), threadsEnd = Entries("/proc/self/task");
     CommunicationEnd();
-    sim.Stop();
+    ::kill(sim.pid, SIGTERM);
+    sim.Wait();
 
     long onRoll = 0;
     {
