@@ -187,11 +187,7 @@ class AppTest : public BoxTest {
     void TearDown() override {
         DestroyProgramWindows();
         darvo::CloseSessionPort();
-        for (auto &[port, sim] : sims) {
-            sim->Stop();
-            Unmap(port);
-        }
-        sims.clear();
+        StopSims();
         TKomunikacja::ModalRunner() = nullptr;
         TDialog::SetModalRunner(nullptr);
         SetCurrentDateTimeSource(nullptr);
@@ -218,6 +214,16 @@ class AppTest : public BoxTest {
         ::setenv(("DARVO_COM" + std::to_string(port)).c_str(), path.c_str(), 1);
     }
     static void Unmap(int port) { Map(port, "/nonexistent/darvo-port"); }
+    // Stops every emulated printer and unmaps its port: a pseudo-terminal's
+    // name is given to the next one made on the machine, maybe another test
+    // program's printer, which a port left mapped would reach.
+    void StopSims() {
+        for (auto &[port, sim] : sims) {
+            sim->Stop();
+            Unmap(port);
+        }
+        sims.clear();
+    }
 
     // Lists the ports, selects COM<port> and the speed, and confirms.
     void Confirm(int port, uint16_t speed) {
@@ -248,7 +254,7 @@ class AppTest : public BoxTest {
     // A printer of the type on COM1, connected; no box, sound, dialog or
     // frame recorded yet.
     darvosim::Emulator &Connect(int deviceType = 7, uint16_t speed = 9600, int version = -1) {
-        sims.clear();
+        StopSims();
         darvosim::Emulator &sim = StartSim(1, deviceType, version);
         recorder.boxes.clear();
         Confirm(1, speed);

@@ -352,8 +352,7 @@ TEST_F(Service, FiscalisationAsksShopOrPharmacy) {
         EXPECT_TRUE(recorder.boxes[1].defaultNo);
         EXPECT_TRUE(Frames(sim, 114).empty());
         EXPECT_EQ(ServiceDeviceType, type);
-        sim.Stop();
-        sims.erase(1);
+        StopSims();
     }
 }
 

@@ -465,7 +465,7 @@ TEST_F(Startup, FailuresGiveTheirMessages) {
     EXPECT_FALSE(ErrorMessageText(6).isEmpty());
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        sims.clear();
+        StopSims();
         darvosim::Emulator *sim = c.type >= 0 && c.type <= 9 ? &StartSim(c.port, c.type) : nullptr;
         if (c.type == 99) Map(c.port, "/dev/null");
         if (sim && c.make) c.make(*sim);
