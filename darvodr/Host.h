@@ -21,7 +21,7 @@ class DriverHost {
     // Lets the host's window process its pending messages: between the
     // status polls of the print monitoring, and inside every wait for a
     // byte, from the printer or to it, that lasts longer than a slice
-    // (40 ms). Inside a byte wait an exchange is half done: the host must
+    // (25 ms). Inside a byte wait an exchange is half done: the host must
     // not call the driver then (InsideByteWait tells).
     virtual void Processmessages();
     // The port and speed the user selected; false: use the session's own.

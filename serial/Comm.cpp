@@ -27,7 +27,7 @@ std::atomic<TComm *> currentPort{nullptr};
 std::atomic<uint64_t> bytesSent{0};
 std::atomic<WaitHook> waitHook{nullptr};
 // The longest stretch a wait for a byte goes without running the wait hook.
-constexpr auto kWaitSlice = std::chrono::milliseconds(40);
+constexpr auto kWaitSlice = std::chrono::milliseconds(25);
 
 // The end of a wait's next slice: a slice on from now while a wait hook is
 // set, else the wait's own deadline.

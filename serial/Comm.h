@@ -211,7 +211,7 @@ extern std::chrono::milliseconds LineSettleTime;
 extern Event StopEvent;
 extern std::atomic<bool> TransferFailed;
 
-// Run by a transfer that has waited a slice of its time-out (40 ms) for a
+// Run by a transfer that has waited a slice of its time-out (25 ms) for a
 // byte to come in, or to go out (CTS, the output queue), in the waiting
 // thread and with the port let go, then again after each further slice: the
 // driver lets its host process its messages there.
