@@ -5,22 +5,15 @@
 #include <functional>
 
 using namespace darvotest;
-
-namespace {
-
-const char *kSmallest = R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "1", "price": "3.49", "rate": "A"}],
- "payments": [{"type": "cash", "amount": "5.00"}]})";
-
 using CliReceipt = CliTest;
-
-} // namespace
 
 TEST_F(CliReceipt, JsonReceiptsEndOnTheRollWithTheirTotals) {
     const struct {
         std::string json, total;
         std::vector<std::string> roll;
     } cases[] = {
-        {kSmallest,
+        {R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "1", "price": "3.49", "rate": "A"}],
+             "payments": [{"type": "cash", "amount": "5.00"}]})",
          "3.49",
          {"Mleko 2% 1l\n", RollLine("SUMA PLN", "3,49"), RollLine("Gotówka", "5,00"), RollLine("", "1,51")}},
         // 1.5 x 3.99 = 5.985 -> 5.99, less 10 % (0.60); 2 x 5.49 = 10.98; then 5 % off

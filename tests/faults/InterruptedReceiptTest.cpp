@@ -59,7 +59,7 @@ class InterruptedReceipt : public FaultTest {
         EXPECT_EQ(before + 1, sales.receiptNumber);
         EXPECT_EQ(1, sales.receiptCounter);
         EXPECT_EQ(kReceiptValue, sales.totals[0]);
-        EXPECT_EQ(1, Footers()) << sim->printer().roll.Text();
+        EXPECT_EQ(1, RollReceipts(sim->printer())) << sim->printer().roll.Text();
     }
 };
 

@@ -7,6 +7,7 @@
 #include "darvodr/Cp1250.h"
 #include "darvodr/Host.h"
 #include "darvodr/Receipt.h"
+#include "darvodr/Service.h"
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
@@ -66,6 +67,11 @@ class ReportTest : public SimTest {
         return PrinterState{p.status, p.sales, p.fiscal, p.powered};
     }
     bool Printed(const std::string &text) { return printer().roll.Text().find(text) != std::string::npos; }
+    // The fiscal mode as the driver reads it (-1: not read).
+    int32_t FiscalMode() {
+        int32_t mode = -1;
+        return darvo::IsFiscalMode(mode) == 0 ? mode : -1;
+    }
     // The port is back on the usual time-outs (3 s write, 5 s read).
     void ExpectUsualTimeouts() {
         EXPECT_EQ(3, darvo::ThePort->WriteTimeoutInForce());

@@ -90,10 +90,8 @@ TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
     Begin(0);
     AddRecord(1, 8, 1, 10);
     EXPECT_EQ(0, PeriodReport(1, 8, 1, 1, 8, 1, 31));
-    auto frames = FramesOf(40);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 40, 0, 8, 0, 1, 0, 1, 0, 8, 0, 1, 3, 1}), frames[0].fromHost);
-    EXPECT_EQ(B({0x06}), frames[0].fromPrinter);
+    EXPECT_EQ(B({0x1B, 40, 0, 8, 0, 1, 0, 1, 0, 8, 0, 1, 3, 1}), SentOnce(40));
+    EXPECT_EQ(B({0x06}), FramesOf(40).at(0).fromPrinter);
     EXPECT_TRUE(Printed("Raport dobowy nr 1  2008-01-10"));
     ExpectUsualTimeouts();
     sim->log().Clear();
@@ -120,16 +118,12 @@ TEST_F(ReportTest, MonthlyAndNumberReportFrames) {
     AddRecord(300, 7, 12, 3);
     AddRecord(310, 7, 12, 31);
     EXPECT_EQ(0, MonthlyReport(0, 7, 12));
-    auto frames = FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 49, 5, 0, 7, 1, 2}), frames[0].fromHost);
-    EXPECT_EQ(B({0x06, 0x00}), frames[0].fromPrinter);
+    EXPECT_EQ(B({0x1B, 49, 5, 0, 7, 1, 2}), SentOnce(49));
+    EXPECT_EQ(B({0x06, 0x00}), FramesOf(49).at(0).fromPrinter);
     EXPECT_TRUE(Printed("RAPORT MIESIĘCZNY"));
     sim->log().Clear();
     EXPECT_EQ(0, NumberReport(1, 300, 310));
-    frames = FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 49, 1, 0x2C, 0x01, 0x36, 0x01}), frames[0].fromHost);
+    EXPECT_EQ(B({0x1B, 49, 1, 0x2C, 0x01, 0x36, 0x01}), SentOnce(49));
     EXPECT_TRUE(Printed("Raport dobowy nr 310  2007-12-31"));
 }
 

@@ -74,6 +74,10 @@ class SalesTest : public SimTest {
             out.push_back(f.command);
         return out;
     }
+    darvosim::Bytes FirstCommands(size_t n) { // fewer when fewer were served
+        const darvosim::Bytes all = Commands();
+        return darvosim::Bytes(all.begin(), all.begin() + std::min(n, all.size()));
+    }
     std::string Roll() {
         Sync();
         std::lock_guard<std::recursive_mutex> lock(printer().mutex);

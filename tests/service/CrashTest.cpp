@@ -4,12 +4,7 @@
 #include "ServiceFixture.h"
 
 using namespace darvotest;
-
-namespace {
-
 using Crash = ServiceTest;
-
-} // namespace
 
 TEST_F(Crash, KilledThroughAReceiptThenStartedAgain) {
     const struct {

@@ -5,12 +5,7 @@
 #include <future>
 
 using namespace darvotest;
-
-namespace {
-
 using Once = ServiceTest;
-
-} // namespace
 
 TEST_F(Once, SameKeyTwicePrintsOneReceipt) {
     AddPrinter("till");
@@ -77,7 +72,7 @@ TEST_F(Once, LostAnswerAfterTheReceiptClosedThenRetry) {
         // wire; the next one, the same, meets the fault there.
         const size_t mark = Sim().log().Entries().size();
         ASSERT_EQ(200, PostReceipt("measure").status);
-        const int ack = AnswerPosition("till", mark, 36);
+        const int ack = AnswerPosition(Sim(), mark, 36);
         ASSERT_GT(ack, 0);
         Sim().InjectFault(c.fault, ack);
 

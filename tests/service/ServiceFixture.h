@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ChildProcess.h"
-#include "Emulator.h"
+#include "SimFixture.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -12,20 +12,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <poll.h>
-#include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace darvotest {
 
@@ -176,26 +169,7 @@ class ServiceTest : public ::testing::Test {
             "pos");
     }
 
-    // Receipts on the paper roll (each ends with its "#KASA" line).
-    int Receipts(const std::string &name = "till") {
-        int n = 0;
-        for (const std::string &line : Printer(name).roll.Lines())
-            n += line.find("#KASA") != std::string::npos;
-        return n;
-    }
-    // Wire position, counted from the log entry `mark`, of the printer's
-    // first answer byte to the first command `command` after it.
-    int AnswerPosition(const std::string &name, size_t mark, uint8_t command) {
-        const auto entries = Sim(name).log().Entries();
-        int frame = -1;
-        for (const darvosim::Frame &f : Sim(name).log().Frames())
-            if (f.command == command && frame < 0)
-                for (size_t i = mark; i < entries.size(); ++i)
-                    if (entries[i].frame == f.number) frame = f.number;
-        for (size_t i = mark; i < entries.size(); ++i)
-            if (entries[i].frame == frame && !entries[i].fromHost) return static_cast<int>(i - mark);
-        return -1;
-    }
+    int Receipts(const std::string &name = "till") { return RollReceipts(Printer(name)); }
 
     // Every worker the service has started (from its log).
     std::vector<int> Workers() {

@@ -183,14 +183,14 @@ TEST_F(Identification, FailedStartLeavesTheSessionNotReady) {
         if (c.command)
             sim->Script(c.command, Scripted{c.answer});
         else
-            ASSERT_EQ("ok", printer().Control("power off", sim->SlaveDescriptor()));
+            ASSERT_EQ("ok", Do("power off"));
         const auto start = steady_clock::now();
         EXPECT_EQ(c.result, Init());
         EXPECT_LT(steady_clock::now() - start, std::chrono::milliseconds(1800));
         EXPECT_FALSE(darvo::SessionReady);
         EXPECT_EQ(9, darvo::DeviceType);
     }
-    EXPECT_EQ("ok", printer().Control("power on", sim->SlaveDescriptor()));
+    EXPECT_EQ("ok", Do("power on"));
     sim->log().Clear();
     char buffer[64] = "untouched";
     EXPECT_EQ(0, pDeviceName(buffer));

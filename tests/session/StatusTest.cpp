@@ -174,13 +174,7 @@ TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
     EXPECT_EQ(B({0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(7));
 }
 
-// ---------------------------------------------------------------------------
-
-namespace {
-
-class StatusBytes : public PrintMonitoring {};
-
-} // namespace
+using StatusBytes = PrintMonitoring;
 
 TEST_F(StatusBytes, EachModelReadsItsOwnSet) {
     struct Case {
