@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
-#include <QFile>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -343,11 +342,7 @@ class NamesFile : public ReportsMenu {
         QDir::setCurrent(saved_);
         ReportsMenu::TearDown();
     }
-    void Write(const QByteArray &content) {
-        QFile f(dir_.filePath("baza.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    void Write(const QByteArray &content) { ASSERT_TRUE(WriteBytes("baza.txt", content)); }
     static size_t OpenFiles() {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                                                  std::filesystem::directory_iterator()));
