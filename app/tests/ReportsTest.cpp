@@ -179,9 +179,7 @@ TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
     EXPECT_EQ(2008, year);
     EXPECT_EQ(12, month);
     EXPECT_EQ(2, PeriodReportKind);
-    const auto frames = sim.log().FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ((Bytes{0x1B, 49, 2, 0, 8, 1, 2}), frames[0].fromHost);
+    EXPECT_EQ((Bytes{0x1B, 49, 2, 0, 8, 1, 2}), SentOnce(sim, 49));
     // No daily report in that month: the printer's answer in an error box.
     EXPECT_EQ(QStringList{ErrorMessageText(220)}, Texts());
     ExpectIdle();
@@ -219,9 +217,7 @@ TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
         });
         (GlowneOkno->*c.item)();
         EXPECT_EQ(c.caption, caption);
-        const auto frames = sim.log().FramesOf(c.frame[1]);
-        ASSERT_EQ(1u, frames.size());
-        EXPECT_EQ(c.frame, frames[0].fromHost);
+        EXPECT_EQ(c.frame, SentOnce(sim, c.frame[1]));
         EXPECT_TRUE(fRaportyOkresoweWgDat->bTak->isEnabled());
         ExpectIdle();
     }
@@ -319,9 +315,7 @@ TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
     GlowneOkno->Wedugnumerw1Click();
     EXPECT_EQ(4, PeriodReportKind);
     EXPECT_EQ((QStringList{kPaperQuestion, kPaperQuestion}), Texts());
-    const auto frames = sim.log().FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), frames[0].fromHost);
+    EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), SentOnce(sim, 49));
     EXPECT_EQ(1u, sim.log().FramesOf(0x2A).size());
     EXPECT_FALSE(sim.printer().status.printing);
     EXPECT_TRUE(Printed(sim, "od nr 2 do nr 3"));
@@ -370,12 +364,10 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     // The beginning's printout is followed to its end before the items go.
     EXPECT_EQ((Bytes{81, 0x95, 0x95, 0x95, 63}), Commands(sim));
-    const std::vector<std::string> roll = sim.printer().roll.Lines();
-    const std::vector<std::string> items = {Item("MLEKO SWIEZE", 'B'), Item("CHLEB RAZOWY", 'A'),
-                                            Item("MASŁO EKSTRA", 'A'), Item("SER ZOLTY 1KG", 'D')};
-    for (const std::string &item : items)
-        EXPECT_NE(roll.end(), std::find(roll.begin(), roll.end(), item)) << item;
-    EXPECT_NE(roll.end(), std::find(roll.begin(), roll.end(), "Pozycji: 4"));
+    for (const std::string &line :
+         {Item("MLEKO SWIEZE", 'B'), Item("CHLEB RAZOWY", 'A'), Item("MASŁO EKSTRA", 'A'),
+          Item("SER ZOLTY 1KG", 'D'), std::string("Pozycji: 4")})
+        EXPECT_TRUE(Printed(sim, "\n" + line + "\n")) << line;
     EXPECT_EQ(files, OpenFiles());
     ExpectIdle();
 
