@@ -56,8 +56,7 @@ TEST_F(TestsMenu, ReceiptConditionsTableRowByRow) {
          "Odpowiedz", " Zaległy raport dobowy.\rCzy wykonać raport?"},
         {"paper", [](Printer &p) { p.status.paperOut = true; }, BoxKind::WarningQuestion, "Błąd",
          "Brak papieru lub podniesiona głowica mechanizmu drukującego.\rNależy założyć papier/lub opuścić "
-         "głowicę "
-         "mechanizmu.\rCzy sprawdzić ponownie warunki wystawienia paragonu?"},
+         "głowicę mechanizmu.\rCzy sprawdzić ponownie warunki wystawienia paragonu?"},
         {"rates", [](Printer &p) { p.sales.rates.fill(25500); }, BoxKind::WarningQuestion, "Odpowiedz",
          " Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?"},
     };

@@ -44,21 +44,19 @@ TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceTypeAndPrintConditions) {
         bool printed;
         bool paperOut = false;
     };
+    const QString refused = "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.";
+    const QString zero = "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?";
+    const QString paper = "Brak papieru lub podniesiona głowica mechanizmu drukującego";
     const Case cases[] = {
         // The KT820 printers cannot print a report without sales.
-        {0, 0, BoxAnswer::Yes, BoxKind::Error,
-         "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.", false},
-        {4, 0, BoxAnswer::Yes, BoxKind::Error,
-         "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.", false},
+        {0, 0, BoxAnswer::Yes, BoxKind::Error, refused, false},
+        {4, 0, BoxAnswer::Yes, BoxKind::Error, refused, false},
         // The others ask, and print the zero report on Yes.
-        {3, 0, BoxAnswer::Yes, BoxKind::Question,
-         "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?", true},
-        {2, 0, BoxAnswer::No, BoxKind::Question,
-         "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?", false},
+        {3, 0, BoxAnswer::Yes, BoxKind::Question, zero, true},
+        {2, 0, BoxAnswer::No, BoxKind::Question, zero, false},
         {7, 5, BoxAnswer::Yes, BoxKind::Question, "Czy wykonać raport dobowy?", true},
         {0, 5, BoxAnswer::No, BoxKind::Question, "Czy wykonać raport dobowy?", false},
-        {7, 5, BoxAnswer::Yes, BoxKind::Error, "Brak papieru lub podniesiona głowica mechanizmu drukującego",
-         false, true},
+        {7, 5, BoxAnswer::Yes, BoxKind::Error, paper, false, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << ", counter " << c.counter);

@@ -53,8 +53,7 @@ std::string TimeoutText(const std::string &first, const std::string &eleventh) {
     return text;
 }
 
-const char *const kUnknown = "Nieznany b\xB3\xB9"
-                             "d (prawdopodobnie systemowy)";
+const char *const kUnknown = "Nieznany b\263\271d (prawdopodobnie systemowy)"; // "błąd"
 
 } // namespace
 

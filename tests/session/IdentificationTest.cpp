@@ -54,10 +54,7 @@ TEST_F(Identification, EveryModelIsNamedByItsAnswers) {
         {6, "NIVRA F (apteczna)", "NIVRA F (apteczna)"},
         {7, "DARVO PEXA", "Nowa drukarka fiskalna"},
         {8, "DARVO PEXA F", "Nowa drukarka fiskalna (apteczna)"},
-        {9,
-         "INNE URZ\xA5"
-         "DZENIE",
-         "INNE URZADZENIE"},
+        {9, "INNE URZ\245DZENIE", "INNE URZADZENIE"}, // Ą in Windows-1250
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);
@@ -121,9 +118,7 @@ TEST_F(Identification, InitPingsWaitsForThePrintoutAndIdentifies) {
     EXPECT_EQ(1, darvo::ThePort->ReadTimeoutInForce());
     EXPECT_EQ(9600u, sim->LineSpeed());
     // Windows-1250 activity texts.
-    EXPECT_EQ((std::vector<std::string>{"Trwa wydruk...", "Odczyt typu urz\xB9"
-                                                          "dzenia..."}),
-              host.texts);
+    EXPECT_EQ((std::vector<std::string>{"Trwa wydruk...", "Odczyt typu urz\271dzenia..."}), host.texts);
     for (int32_t speed : {19200, 28800}) {
         EXPECT_EQ(0, CommunicationInit(kPort, speed, 1));
         EXPECT_EQ(static_cast<uint32_t>(speed), sim->LineSpeed());

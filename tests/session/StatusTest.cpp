@@ -232,8 +232,7 @@ TEST_F(StatusBytes, BytesFollowThePrinterState) {
     const uint8_t expected[9] = {0, 0x59, 0x18, 0x0A, 0x40, 0x05, 'K', 0x02, 0x02};
     for (int n = 1; n <= 8; ++n)
         EXPECT_EQ(expected[n], status.bytes[n]) << n;
-    EXPECT_EQ(std::vector<std::string>({"Odczyt bajt\xF3w statusu...", "Odczyt typu urz\xB9"
-                                                                       "dzenia..."}),
+    EXPECT_EQ(std::vector<std::string>({"Odczyt bajt\xF3w statusu...", "Odczyt typu urz\271dzenia..."}),
               host.texts);
 }
 
