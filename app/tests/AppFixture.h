@@ -21,7 +21,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
-#include <QPushButton>
 #include <deque>
 #include <fcntl.h>
 #include <functional>

@@ -10,10 +10,7 @@
 #include "SalesState.h"
 #include "darvodr.h"
 
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
 #include <algorithm>

@@ -7,13 +7,10 @@
 #include "printertests/TfNumerUnikatowy.h"
 #include "shell/TNivraApplication.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QTemporaryDir>
 #include <functional>
 

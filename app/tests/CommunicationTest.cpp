@@ -6,7 +6,6 @@
 #include "communication/TAboutBox.h"
 #include "core/DriverText.h"
 
-#include <QLabel>
 #include <QRadioButton>
 #include <QTimer>
 

@@ -11,7 +11,6 @@
 
 #include <QLabel>
 #include <QTextEdit>
-#include <QTimer>
 
 using namespace apptest;
 using darvosim::Bytes;

@@ -14,10 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <filesystem>
 
 using namespace apptest;

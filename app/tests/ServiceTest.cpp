@@ -21,11 +21,8 @@
 #include <QDateEdit>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
 
 using namespace apptest;

@@ -18,13 +18,8 @@
 #include "darvodr/Host.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QKeyEvent>

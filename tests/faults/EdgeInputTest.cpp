@@ -4,7 +4,6 @@
 #include "FaultFixture.h"
 #include "darvodr/Trace.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <tuple>
 

@@ -4,7 +4,6 @@
 // print the receipt again. The printer must count it exactly once.
 #include "FaultFixture.h"
 
-#include <map>
 #include <set>
 
 namespace darvotest {

@@ -4,7 +4,6 @@
 #include "darvodr.h"
 
 #include <chrono>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 

@@ -11,11 +11,8 @@
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
-#include <algorithm>
 #include <array>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace darvotest {
 

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <stdexcept>
-#include <tuple>
 
 using namespace darvotest;
 using darvosim::Printer;

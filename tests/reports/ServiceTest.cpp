@@ -2,7 +2,6 @@
 #include "ReportFixture.h"
 #include "darvodr/Reports.h"
 
-#include <functional>
 #include <tuple>
 #include <stdexcept>
 

@@ -9,7 +9,6 @@
 #include "darvodr/TaxRates.h"
 #include "darvodr/darvodr.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 

@@ -2,7 +2,6 @@
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <gtest/gtest.h>

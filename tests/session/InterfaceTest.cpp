@@ -6,8 +6,6 @@
 
 #include <csignal>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace darvotest;

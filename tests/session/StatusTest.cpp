@@ -5,7 +5,6 @@
 #include "darvodr/darvodr.h"
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 

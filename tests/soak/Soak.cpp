@@ -13,14 +13,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fstream>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
