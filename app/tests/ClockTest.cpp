@@ -211,10 +211,17 @@ TEST_F(Clock, ErasedPexaClockIsInitialisedFromTheConnectionAfterARefusedDate) {
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.cmosErased); });
 }
 
-// While a PEXA erases its memory slowly the window's event loop runs: its
-// timers fire while the bar still climbs.
-TEST_F(Clock, EventLoopRunsWhileAPexaErasesSlowly) {
+// A running clock is refused without the dialog. While a PEXA erases its
+// memory slowly the window's event loop runs: its timers fire while the bar
+// still climbs.
+TEST_F(Clock, InitialisationRefusedOnARunningClockAndTheEventLoopRunsWhileAPexaErases) {
     darvosim::Emulator &sim = Connect();
+    GlowneOkno->Inicjowaniezegara1Click();
+    EXPECT_TRUE(shownDialogs.isEmpty());
+    EXPECT_EQ(QStringList{"Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
+                          "               Zegar jest już zainicjowany.             "},
+              Texts());
+    Reset(sim);
     WithPrinter(sim, [](darvosim::Printer &p) {
         p.status.cmosErased = true;
         p.status.serviceJumper = true;
@@ -236,15 +243,6 @@ TEST_F(Clock, EventLoopRunsWhileAPexaErasesSlowly) {
     GlowneOkno->Inicjowaniezegara1Click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     EXPECT_TRUE(std::any_of(barAtTicks.begin(), barAtTicks.end(), [](int bar) { return bar < 16; }));
-}
-
-TEST_F(Clock, InitialisationRefusesARunningClockWithoutOpeningTheDialog) {
-    Connect();
-    GlowneOkno->Inicjowaniezegara1Click();
-    EXPECT_TRUE(shownDialogs.isEmpty());
-    EXPECT_EQ(QStringList{"Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
-                          "               Zegar jest już zainicjowany.             "},
-              Texts());
 }
 
 } // namespace

@@ -27,8 +27,6 @@ const QString kPaperQuestion =
 
 class ReportsMenu : public AppTest {};
 
-// ------------------------------------------------------------ daily report
-
 // The receipt counter's question or refusal by device type; a blocking
 // print condition stops the report before it.
 TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceTypeAndPrintConditions) {
@@ -109,8 +107,6 @@ TEST_F(ReportsMenu, PaperRunningOutInTheDailyReportIsAskedAboutUntilItIsLoaded) 
     ExpectIdle();
 }
 
-// ------------------------------------------------------- financial report
-
 TEST_F(ReportsMenu, FinancialReportOnlyOnAWritablePexa) {
     struct Case {
         int type;
@@ -154,8 +150,6 @@ TEST_F(ReportsMenu, SimpleReportsReachThePaperRoll) {
     EXPECT_FALSE(Sent(sim, 38));
     ExpectIdle();
 }
-
-// ------------------------------------------------------- periodic reports
 
 TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
     darvosim::Emulator &sim = Connect(7);
@@ -317,8 +311,6 @@ TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
     ExpectIdle();
 }
 
-// -------------------------------------------- names-and-rates printout
-
 class NamesFile : public ReportsMenu {
   protected:
     void SetUp() override {
@@ -397,8 +389,6 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     EXPECT_TRUE(Commands(sim).empty());
     ExpectIdle();
 }
-
-// ------------------------------------- price buffer and switch-off
 
 TEST_F(ReportsMenu, PriceBufferOnlyOnPharmacyPrinters) {
     darvosim::Emulator &sim = Connect(8);

@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QCoreApplication>
 #include <cstring>
+#include <numeric>
 
 using namespace apptest;
 using darvosim::Bytes;
@@ -240,12 +241,9 @@ TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
     ASSERT_EQ(3u, frames.size());
     const std::string line0 = std::string(15, ' ') + "Promocja!!" + std::string(15, ' ');
     darvosim::Bytes expected{0x1B, 46, 0};
-    uint8_t x = 0;
-    for (char c : line0) {
-        expected.push_back(static_cast<uint8_t>(c));
-        x ^= static_cast<uint8_t>(c);
-    }
-    expected.push_back(x);
+    expected.insert(expected.end(), line0.begin(), line0.end());
+    expected.push_back(
+        std::accumulate(expected.begin() + 3, expected.end(), uint8_t{0}, std::bit_xor<uint8_t>()));
     EXPECT_EQ(expected, frames[0].fromHost);
     // Not centred; Ż ó ł in code page 852.
     EXPECT_EQ(darvosim::Bytes({' ', ' ', 0xBD, 0xA2, 0x88, 'w', ' '}),

@@ -335,8 +335,6 @@ TEST_F(MainWindow, ClosingWhileTheDriverWaitsIsRefused) {
     EXPECT_FALSE(PortOpen());
 }
 
-// ------------------------------------------------------- first activation
-
 class Startup : public AppTest {
   protected:
     void Start(uint8_t port, uint16_t speed) {

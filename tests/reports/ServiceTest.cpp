@@ -2,6 +2,7 @@
 #include "ReportFixture.h"
 #include "darvodr/Reports.h"
 
+#include <numeric>
 #include <tuple>
 #include <stdexcept>
 
@@ -193,10 +194,8 @@ TEST_F(ReportTest, AdvertCheckByteOverTheBytesSent) {
         darvosim::Bytes expected =
             line == 0 ? B({0x1B, 46, 0, 0xBD, 0xA2, 0x88, 0x86}) : B({0x1B, 46, 1, 0xAF, 0xF3, 0xB3, 0xE6});
         expected.resize(43, ' ');
-        uint8_t check = 0;
-        for (int i = 3; i < 43; ++i)
-            check ^= expected[i];
-        expected.push_back(check);
+        expected.push_back(
+            std::accumulate(expected.begin() + 3, expected.end(), uint8_t{0}, std::bit_xor<uint8_t>()));
         EXPECT_EQ(expected, SentOnce(46));
         std::string back;
         uint8_t attribute = 0;
@@ -237,12 +236,9 @@ TEST_F(ReportTest, AdvertTransferRefusals) {
 
 void FillPicture(darvo::DisplayRows &rows) {
     for (int r = 0; r < darvo::kDisplayRows; ++r) {
-        uint8_t x = 0;
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i < 24; ++i)
             rows[r][i] = static_cast<uint8_t>(r * 7 + i);
-            x ^= rows[r][i];
-        }
-        rows[r][24] = x;
+        rows[r][24] = std::accumulate(rows[r], rows[r] + 24, uint8_t{0}, std::bit_xor<uint8_t>());
     }
 }
 

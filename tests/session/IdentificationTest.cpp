@@ -227,16 +227,6 @@ TEST_F(Identification, EndOrRefusedInitEndsTheSession) {
     }
 }
 
-TEST_F(Identification, PortZeroAndMissingPort) {
-    EXPECT_EQ(114, CommunicationInit(0, 9600, 1));
-    EXPECT_EQ(0, darvo::SessionPort);
-    EXPECT_EQ(0, sim->FrameCount());
-    // A port that does not exist: the open's own code.
-    ::setenv("DARVO_COM7", "/nonexistent/printer", 1);
-    EXPECT_EQ(2, Init());
-    EXPECT_FALSE(darvo::SessionReady);
-}
-
 TEST(DriverIdentity, Author) { // the version: PublicHeader.CxxProgramUsesTheStringFunctions
     std::string text;
     EXPECT_EQ(0, DllAuthor(text));
