@@ -399,8 +399,10 @@ TEST_F(Service, EndlessProgressIsCutOff) {
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
-// A wrong unique number asks again; giving up sends nothing.
-TEST_F(Service, SettlementWithAWrongUniqueNumber) {
+// A wrong unique number asks again; giving up sends nothing. An already
+// read-only printer: no warning, the frame goes out, and no read-only
+// message follows.
+TEST_F(Service, SettlementWithAWrongUniqueNumberThenOnAReadOnlyPrinter) {
     darvosim::Emulator &sim = Connect(7);
     EnterNumber(QStringLiteral("00000000"));
     EnterNumber(QStringLiteral("11111111"));
@@ -415,13 +417,9 @@ TEST_F(Service, SettlementWithAWrongUniqueNumber) {
     EXPECT_TRUE(Frames(sim, 49).empty());
     EXPECT_FALSE(sim.printer().status.readOnly);
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
-}
 
-// An already read-only printer: no warning, the frame goes out, and no
-// read-only message follows.
-TEST_F(Service, SettlementOnAReadOnlyPrinter) {
-    darvosim::Emulator &sim = Connect(3);
     WithPrinter(sim, [](Printer &p) { p.status.readOnly = true; });
+    Reset(sim);
     EnterNumber(Digits(sim));
     GlowneOkno->Cao1Click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();

@@ -143,21 +143,14 @@ class ServiceTest : public ::testing::Test {
         httplib::Client client("127.0.0.1", port_);
         client.set_read_timeout(60, 0);
         httplib::Headers headers;
-        if (kTokens.count(role))
-            headers.emplace("Authorization", "Bearer " + kTokens.at(role));
-        else if (!role.empty())
-            headers.emplace("Authorization", "Bearer " + role);
+        if (!role.empty())
+            headers.emplace("Authorization", "Bearer " + (kTokens.count(role) ? kTokens.at(role) : role));
         if (!key.empty()) headers.emplace("Idempotency-Key", key);
         const httplib::Result r = method == "GET"
                                       ? client.Get(path.c_str(), headers)
                                       : client.Post(path.c_str(), headers, body, "application/json");
-        Reply reply;
-        if (!r) return reply;
-        reply.status = r->status;
-        reply.headers = r->headers;
-        reply.text = r->body;
-        reply.body = nlohmann::json::parse(r->body, nullptr, false);
-        return reply;
+        if (!r) return Reply{};
+        return Reply{r->status, nlohmann::json::parse(r->body, nullptr, false), r->body, r->headers};
     }
     Reply PostReceipt(const std::string &key, const std::string &printer = "till",
                       const std::string &body = kReceipt) {

@@ -57,14 +57,12 @@ const char *const kUnknown = "Nieznany b\263\271d (prawdopodobnie systemowy)"; /
 } // namespace
 
 TEST(ErrorTexts, TimeoutTextsLineByLine) {
-    const std::string send =
-        TimeoutText("TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej ",
-                    "* drukarka jest podłączona do innego portu szeregowego niż wybrany w programie.");
-    const std::string receive =
-        TimeoutText("TIMEOUT ODBIERANIA: Komputer nie potrafi odebrać informacji z drukarki fiskalnej ",
-                    "* w programie wybrano inną prędkość transmisji niż ustawiona w drukarce.");
-    EXPECT_EQ(send, Text(20));
-    EXPECT_EQ(receive, Text(21));
+    EXPECT_EQ(TimeoutText("TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej ",
+                          "* drukarka jest podłączona do innego portu szeregowego niż wybrany w programie."),
+              Text(20));
+    EXPECT_EQ(TimeoutText("TIMEOUT ODBIERANIA: Komputer nie potrafi odebrać informacji z drukarki fiskalnej ",
+                          "* w programie wybrano inną prędkość transmisji niż ustawiona w drukarce."),
+              Text(21));
 }
 
 TEST(ErrorTexts, SingleLineTexts) {
