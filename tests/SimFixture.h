@@ -38,6 +38,7 @@ class SimTest : public ::testing::Test {
         darvo::ReceiptOpen = false;
         darvo::ItemCount = 0;
         darvo::ResetReceiptState();
+        darvo::SetDriverHost(nullptr);
     }
 
   protected:

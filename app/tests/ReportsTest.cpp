@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <optional>
 
 using namespace apptest;
 using darvosim::Bytes;
@@ -344,50 +345,43 @@ class NamesFile : public ReportsMenu {
 TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     darvosim::Emulator &sim = Connect(7);
     const size_t files = OpenFiles();
+    // The printout of "baza.txt" with this content (none: no file), which
+    // is closed whatever the outcome; the boxes it shows.
+    const auto print = [&](const std::optional<QByteArray> &content) {
+        Reset(sim);
+        content ? Write(*content) : void(QFile::remove("baza.txt"));
+        GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+        EXPECT_EQ(files, OpenFiles());
+        ExpectIdle();
+        return Texts();
+    };
     // "$" prefix, CR LF and LF, a missing and an empty rate, a third field,
     // an empty line and one with no name (both skipped), Windows-1250.
-    Write("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\n$\tC\nMAS\xA3O EKSTRA\t\n\nSER ZOLTY 1KG\tDx\tignored\r\n");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
-    EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
+    EXPECT_EQ(QStringList{}, print("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\n$\tC\nMAS\xA3O EKSTRA\t\n\nSER "
+                                   "ZOLTY 1KG\tDx\tignored\r\n"));
     // The beginning's printout is followed to its end before the items go.
     EXPECT_EQ((Bytes{81, 0x95, 0x95, 0x95, 63}), Commands(sim));
     for (const std::string &line :
          {Item("MLEKO SWIEZE", 'B'), Item("CHLEB RAZOWY", 'A'), Item("MASŁO EKSTRA", 'A'),
           Item("SER ZOLTY 1KG", 'D'), std::string("Pozycji: 4")})
         EXPECT_TRUE(Printed(sim, "\n" + line + "\n")) << line;
-    EXPECT_EQ(files, OpenFiles());
-    ExpectIdle();
 
     // Empty: only the end goes out; the printer refuses it without a beginning.
-    Reset(sim);
-    Write("");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+    EXPECT_EQ(QStringList{ErrorMessageText(24)}, print(""));
     EXPECT_EQ((Bytes{63}), Commands(sim));
-    EXPECT_EQ(QStringList{ErrorMessageText(24)}, Texts());
     EXPECT_EQ(1, beeps);
-    EXPECT_EQ(files, OpenFiles());
-    ExpectIdle();
 
     // An item the printer cannot take ends the printout there.
-    Reset(sim);
-    Write("CHLEB RAZOWY\tA\nAB\tA\nMLEKO SWIEZE\tB\n");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
-    EXPECT_EQ(QStringList{ErrorMessageText(202)}, Texts());
+    EXPECT_EQ(QStringList{ErrorMessageText(202)}, print("CHLEB RAZOWY\tA\nAB\tA\nMLEKO SWIEZE\tB\n"));
     EXPECT_TRUE(Sent(sim, 81));
     EXPECT_FALSE(Sent(sim, 63));
     // The first item went (ESC 81, three polls, then its 29 bytes); the second did not.
     EXPECT_TRUE(sim.log().WaitForHostBytes(2 + 3 * 2 + 29, std::chrono::seconds(1)));
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_EQ(1, p.fiscal.namesItems); });
-    EXPECT_EQ(files, OpenFiles());
-    ExpectIdle();
 
-    Reset(sim);
-    QFile::remove("baza.txt");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
-    EXPECT_EQ(QStringList{"Brak pliku baza.txt"}, Texts());
+    EXPECT_EQ(QStringList{"Brak pliku baza.txt"}, print(std::nullopt));
     EXPECT_EQ("Błąd", recorder.boxes[0].caption);
     EXPECT_TRUE(Commands(sim).empty());
-    ExpectIdle();
 }
 
 TEST_F(ReportsMenu, PriceBufferOnlyOnPharmacyPrinters) {

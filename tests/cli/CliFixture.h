@@ -21,10 +21,6 @@ struct DarvoRun {
 
 class CliTest : public SimTest {
   protected:
-    void TearDown() override {
-        CommunicationEnd();
-        SimTest::TearDown();
-    }
     // darvo --port PORT --timeout-ms 1000 ARGS, with `input` on its
     // standard input and `env` added to its environment.
     static DarvoRun Darvo(std::vector<std::string> args, const std::string &input = "",

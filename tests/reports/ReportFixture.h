@@ -32,11 +32,6 @@ class ReportTest : public SimTest {
         Frames(); // the session start's last frame is logged before the log is emptied
         sim->log().Clear();
     }
-    void TearDown() override {
-        CommunicationEnd();
-        darvo::SetDriverHost(nullptr);
-        SimTest::TearDown();
-    }
     // Adds a daily report record to the fiscal memory.
     void AddRecord(int number, int year, int month, int day, int receipts = 1, int64_t totalA = 1000) {
         OnPrinter([&](darvosim::Printer &p) {

@@ -18,10 +18,6 @@ class SalesTest : public SimTest {
   protected:
     static constexpr uint8_t kSyncCommand = 0x00;
     void SetUp() override {} // each case starts the model it needs with Start()
-    void TearDown() override {
-        CommunicationEnd();
-        SimTest::TearDown();
-    }
     // The emulator as `deviceType` (replacing a running one), a started
     // session with 1-second time-outs, an empty wire log.
     void Start(int deviceType = 7) {

@@ -18,10 +18,6 @@ class Identification : public SimTest {
   protected:
     // Starts a session on COM7 with 1-second time-outs.
     int32_t Init() { return CommunicationInit(kPort, 9600, 1); }
-    void TearDown() override {
-        CommunicationEnd();
-        SimTest::TearDown();
-    }
 };
 
 } // namespace

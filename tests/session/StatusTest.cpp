@@ -22,10 +22,6 @@ class PrintMonitoring : public SimTest {
         darvo::SetDriverHost(&host);
         OpenReady(); // every case starts with the session ready
     }
-    void TearDown() override {
-        darvo::SetDriverHost(nullptr);
-        SimTest::TearDown();
-    }
     // Restarts the emulator as another model, with the session ready on it.
     void Model(int type, int version = -1) {
         StartSim(type, version);
