@@ -8,7 +8,6 @@ using namespace darvotest;
 using Access = ServiceTest;
 
 TEST_F(Access, RefusedWithTheirCodeAndNothingSent) {
-    AddPrinter("till");
     StartService();
     ASSERT_EQ(200, PostReceipt("taken").status);
     const int frames = Sim().FrameCount();
@@ -62,7 +61,6 @@ TEST_F(Access, RefusedWithTheirCodeAndNothingSent) {
 }
 
 TEST_F(Access, MetricsInThePrometheusTextFormat) {
-    AddPrinter("till");
     StartService();
     ASSERT_EQ(200, PostReceipt("m1").status);
     ASSERT_EQ(200, PostReceipt("m1").status);

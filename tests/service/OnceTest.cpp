@@ -8,7 +8,6 @@ using namespace darvotest;
 using Once = ServiceTest;
 
 TEST_F(Once, SameKeyTwicePrintsOneReceipt) {
-    AddPrinter("till");
     StartService();
     const Reply first = PostReceipt("sale-1");
     ASSERT_EQ(200, first.status) << first.body;
@@ -30,7 +29,6 @@ TEST_F(Once, SameKeyTwicePrintsOneReceipt) {
 }
 
 TEST_F(Once, ClientsRacingOneKeyPrintOneReceipt) {
-    AddPrinter("till");
     StartService();
     std::vector<std::future<Reply>> replies;
     for (int i = 0; i < 4; ++i)
@@ -65,7 +63,6 @@ TEST_F(Once, LostAnswerAfterTheReceiptClosedThenRetry) {
         SCOPED_TRACE(darvosim::FaultName(c.fault));
         TearDown();
         SetUp();
-        AddPrinter("till");
         StartService();
         ASSERT_EQ(200, PostReceipt("warm-up").status);
         // A clean receipt shows where the closing's acknowledgement is on the

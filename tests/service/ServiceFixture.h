@@ -61,6 +61,7 @@ class ServiceTest : public ::testing::Test {
             EXPECT_EQ(std::string::npos, Log().find(report)) << Log();
         for (auto &[name, sim] : sims_)
             sim->Stop();
+        sims_.clear();
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
     }
@@ -77,9 +78,11 @@ class ServiceTest : public ::testing::Test {
     darvosim::Emulator &Sim(const std::string &name = "till") { return *sims_.at(name); }
     darvosim::Printer &Printer(const std::string &name = "till") { return sims_.at(name)->printer(); }
 
-    // The service with every printer added, 1-second time-outs, `env` added
-    // to its environment; returns once it listens.
+    // The service with every printer added (none added: the printer "till"),
+    // 1-second time-outs, `env` added to its environment; returns once it
+    // listens.
     void StartService(const std::vector<std::string> &env = {}) {
+        if (sims_.empty()) AddPrinter("till");
         std::vector<std::string> args = {
             DARVO_SERVICE, "--listen",       "127.0.0.1:0",  "--journal", dir_ + "/journal.db",
             "--tokens",    dir_ + "/tokens", "--timeout-ms", "1000",      "--settle-interval-ms",
