@@ -38,6 +38,7 @@ class SimTest : public ::testing::Test {
         darvo::ReceiptOpen = false;
         darvo::ItemCount = 0;
         darvo::ResetReceiptState();
+        darvo::SetDriverHost(nullptr);
     }
 
   protected:
@@ -87,7 +88,7 @@ class SimTest : public ::testing::Test {
         return printer().StatusByte(n);
     }
     // The command bytes of every frame served, once at least `atLeast` were.
-    darvosim::Bytes Commands(int atLeast) {
+    darvosim::Bytes Commands(int atLeast = 0) {
         Frames(atLeast);
         return sim->log().Commands();
     }
@@ -95,6 +96,15 @@ class SimTest : public ::testing::Test {
         Frames();
         return sim->log().FramesOf(command);
     }
+    // What the host sent in the one frame of `command` (none, and a failure,
+    // unless there is exactly one).
+    darvosim::Bytes SentOnce(uint8_t command) {
+        const auto frames = FramesOf(command);
+        EXPECT_EQ(1u, frames.size()) << "frames of command " << int(command);
+        return frames.size() == 1 ? frames[0].fromHost : darvosim::Bytes{};
+    }
+    // An operator command on the printer's keys ("paper out", "power off").
+    std::string Do(const std::string &command) { return printer().Control(command, sim->SlaveDescriptor()); }
     darvosim::Printer &printer() { return sim->printer(); }
     // Frames the emulator has served, after waiting until it has served at
     // least `atLeast` frames and finished the one it is serving.
@@ -188,6 +198,25 @@ inline std::vector<std::string> TraceLines(const std::string &path) {
         lines.push_back(line.size() > 24 ? line.substr(24) : line);
     }
     return lines;
+}
+
+// Receipts on the paper roll (each ends with its "#KASA" line).
+inline int RollReceipts(const darvosim::Printer &p) {
+    int n = 0;
+    for (const std::string &line : p.roll.Lines())
+        n += line.find("#KASA") != std::string::npos;
+    return n;
+}
+
+// Wire position, counted from the log entry `mark`, of the printer's first
+// answer byte to the first command `command` after it (-1: none).
+inline int AnswerPosition(darvosim::Emulator &sim, size_t mark, uint8_t command) {
+    const auto entries = sim.log().Entries();
+    for (const darvosim::Frame &f : sim.log().Frames())
+        if (f.command == command)
+            for (size_t i = mark; i < entries.size(); ++i)
+                if (entries[i].frame == f.number && !entries[i].fromHost) return static_cast<int>(i - mark);
+    return -1;
 }
 
 // A 40-column line of the paper roll, its end included: left text, blanks,

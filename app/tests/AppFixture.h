@@ -20,7 +20,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QPushButton>
+#include <QFile>
 #include <deque>
 #include <fcntl.h>
 #include <functional>
@@ -82,6 +82,12 @@ class BoxTest : public ::testing::Test {
             out << b.text;
         return out;
     }
+    // The texts of the boxes `action` shows.
+    template <class Action> QStringList TextsOf(Action action) {
+        recorder.boxes.clear();
+        action();
+        return Texts();
+    }
     // Box `i` has this kind, caption and text.
     void ExpectBox(BoxKind kind, const QString &caption, const QString &text, size_t i = 0) const {
         ASSERT_LT(i, recorder.boxes.size()) << Texts().join("|").toStdString();
@@ -99,6 +105,12 @@ class BoxTest : public ::testing::Test {
     Recorder recorder;
     int beeps = 0;
 };
+
+// Writes `bytes` to the file `path`; false when it cannot.
+inline bool WriteBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 // What a dialog asks of its host, recorded: the activity text, the cursor,
 // and one line per message or check.
@@ -281,6 +293,13 @@ class AppTest : public BoxTest {
         return sim.log().FramesOf(command);
     }
     static bool Sent(darvosim::Emulator &sim, uint8_t command) { return !Frames(sim, command).empty(); }
+    // What the host sent in the one frame of `command` (none, and a failure,
+    // unless there is exactly one).
+    static darvosim::Bytes SentOnce(darvosim::Emulator &sim, uint8_t command) {
+        const auto frames = Frames(sim, command);
+        EXPECT_EQ(1u, frames.size()) << "frames of command " << int(command);
+        return frames.size() == 1 ? frames[0].fromHost : darvosim::Bytes{};
+    }
     static bool Printed(darvosim::Emulator &sim, const std::string &text) {
         return sim.printer().roll.Text().find(text) != std::string::npos;
     }

@@ -10,10 +10,7 @@
 #include "SalesState.h"
 #include "darvodr.h"
 
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
 #include <algorithm>
@@ -24,6 +21,11 @@ using darvosim::Bytes;
 namespace {
 
 constexpr uint8_t ESC = 0x1B;
+const QString kNotInitialised =
+    QStringLiteral("Zegar drukarki fiskalnej nie został zainicjowany.\r"
+                   "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
+                   "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
+                   "raportu dobowego (jeśli jakiś był już wykonany).");
 
 class Clock : public AppTest {
   protected:
@@ -55,6 +57,8 @@ class Clock : public AppTest {
 TEST_F(Clock, ShiftsByAtMostSixtyMinutesOfTheDay) {
     const QString tooFar = QStringLiteral("Nie można przestawić zegara o więcej niż 60 minut");
     const QString badTime = QStringLiteral("Godzina została wprowadzona nieprawidłowo.");
+    const QString twice = QStringLiteral("             Nie udało się przestawić zegara:                \r"
+                                         "Nie można przestawiać zegara dwa razy w ciągu tej samej doby.");
     struct Case {
         int hour, minute;
         const char *wanted;
@@ -71,14 +75,7 @@ TEST_F(Clock, ShiftsByAtMostSixtyMinutesOfTheDay) {
         {10, 0, "25:00", badTime, {}, "10:00"},
         {10, 0, "12:60", badTime, {}, "10:00"},
         {10, 0, "", badTime, {}, "10:00"},
-        {10,
-         0,
-         "10:20",
-         QStringLiteral("             Nie udało się przestawić zegara:                \r"
-                        "Nie można przestawiać zegara dwa razy w ciągu tej samej doby."),
-         {ESC, 54, 1, 2, 0},
-         "10:00",
-         true},
+        {10, 0, "10:20", twice, {ESC, 54, 1, 2, 0}, "10:00", true},
     };
     darvosim::Emulator &sim = Connect();
     for (const Case &c : cases) {
@@ -128,18 +125,13 @@ TEST_F(Clock, NonZeroReceiptCounterRunsTheDailyReportFirstWhenAsked) {
 TEST_F(Clock, LiveClockReadsUntilTheCmosTurnsOutErased) {
     darvosim::Emulator &sim = Connect();
     StopClockAt(sim, 14, 5);
-    const QString refused =
-        QStringLiteral("Zegar drukarki fiskalnej nie został zainicjowany.\r"
-                       "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
-                       "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
-                       "raportu dobowego (jeśli jakiś był już wykonany).");
     struct Case {
         bool erased, initSucceeded;
         QString message; // empty: the clock is read and the timer goes on
     } cases[] = {
         {false, true, {}},
         {true, false, QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara.")},
-        {true, true, refused},
+        {true, true, kNotInitialised},
     };
     for (const Case &c : cases) {
         WithPrinter(sim, [&](darvosim::Printer &p) { p.status.cmosErased = c.erased; });
@@ -201,12 +193,9 @@ TEST_F(Clock, ErasedPexaClockIsInitialisedFromTheConnectionAfterARefusedDate) {
     Komunikacja->setResult(QDialog::Rejected);
     Confirm(1, 9600);
 
-    EXPECT_EQ((QStringList{" Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?",
-                           "Zegar drukarki fiskalnej nie został zainicjowany.\r"
-                           "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
-                           "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
-                           "raportu dobowego (jeśli jakiś był już wykonany)."}),
-              Texts());
+    EXPECT_EQ(
+        (QStringList{" Pamięć CMOS jest skasowana.\rCzy przejść do ustawiania zegara?", kNotInitialised}),
+        Texts());
     EXPECT_EQ((QStringList{"fUstawZegar", "fDataGodzina", "fDataGodzina"}), shownDialogs);
     EXPECT_EQ(QDialog::Accepted, Komunikacja->result());
     EXPECT_TRUE(ClockInitialised);
@@ -222,10 +211,17 @@ TEST_F(Clock, ErasedPexaClockIsInitialisedFromTheConnectionAfterARefusedDate) {
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.cmosErased); });
 }
 
-// While a PEXA erases its memory slowly the window's event loop runs: its
-// timers fire while the bar still climbs.
-TEST_F(Clock, EventLoopRunsWhileAPexaErasesSlowly) {
+// A running clock is refused without the dialog. While a PEXA erases its
+// memory slowly the window's event loop runs: its timers fire while the bar
+// still climbs.
+TEST_F(Clock, InitialisationRefusedOnARunningClockAndTheEventLoopRunsWhileAPexaErases) {
     darvosim::Emulator &sim = Connect();
+    GlowneOkno->Inicjowaniezegara1Click();
+    EXPECT_TRUE(shownDialogs.isEmpty());
+    EXPECT_EQ(QStringList{"Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
+                          "               Zegar jest już zainicjowany.             "},
+              Texts());
+    Reset(sim);
     WithPrinter(sim, [](darvosim::Printer &p) {
         p.status.cmosErased = true;
         p.status.serviceJumper = true;
@@ -247,15 +243,6 @@ TEST_F(Clock, EventLoopRunsWhileAPexaErasesSlowly) {
     GlowneOkno->Inicjowaniezegara1Click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     EXPECT_TRUE(std::any_of(barAtTicks.begin(), barAtTicks.end(), [](int bar) { return bar < 16; }));
-}
-
-TEST_F(Clock, InitialisationRefusesARunningClockWithoutOpeningTheDialog) {
-    Connect();
-    GlowneOkno->Inicjowaniezegara1Click();
-    EXPECT_TRUE(shownDialogs.isEmpty());
-    EXPECT_EQ(QStringList{"Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
-                          "               Zegar jest już zainicjowany.             "},
-              Texts());
 }
 
 } // namespace

@@ -7,14 +7,10 @@
 #include "printertests/TfNumerUnikatowy.h"
 #include "shell/TNivraApplication.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -174,12 +170,10 @@ class BusyCursor : public AppTest {
 TEST_F(BusyCursor, StandardOneWithoutAGoodFileAndTheLoadedOneAnimated) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    EXPECT_FALSE(LoadBusyCursor(dir.filePath("hourglas.ani")));
-    QFile file(dir.filePath("hourglas.ani"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(SequencedFile().left(100));
-    file.close();
-    EXPECT_FALSE(LoadBusyCursor(file.fileName()));
+    const QString path = dir.filePath("hourglas.ani");
+    EXPECT_FALSE(LoadBusyCursor(path));
+    ASSERT_TRUE(WriteBytes(path, SequencedFile().left(100)));
+    EXPECT_FALSE(LoadBusyCursor(path));
     EXPECT_EQ(nullptr, LoadedBusyCursor());
     GlowneOkno->SetBusyCursor();
     ASSERT_NE(nullptr, QApplication::overrideCursor());
@@ -188,10 +182,9 @@ TEST_F(BusyCursor, StandardOneWithoutAGoodFileAndTheLoadedOneAnimated) {
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
 
     // Two frames of one jiffy each.
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(Ani(Chunk("anih", Anih(2, 2, 1, 1)) + FrameList({TopHalfBlack(), AllWhite()})));
-    file.close();
-    ASSERT_TRUE(LoadBusyCursor(file.fileName()));
+    ASSERT_TRUE(
+        WriteBytes(path, Ani(Chunk("anih", Anih(2, 2, 1, 1)) + FrameList({TopHalfBlack(), AllWhite()}))));
+    ASSERT_TRUE(LoadBusyCursor(path));
     GlowneOkno->SetBusyCursor();
     GlowneOkno->SetBusyCursor(); // once only
     ASSERT_NE(nullptr, QApplication::overrideCursor());

@@ -6,7 +6,6 @@
 #include "communication/TAboutBox.h"
 #include "core/DriverText.h"
 
-#include <QLabel>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -21,24 +20,20 @@ class Dialog : public AppTest {
 };
 
 TEST_F(Dialog, CaptionsAndTexts) {
-    EXPECT_EQ("Ustaw parametry komunikacji", Komunikacja->windowTitle());
-    EXPECT_EQ("Numer portu COM: ", Komunikacja->Label1->text());
-    EXPECT_EQ("Szybkość transmisji", Komunikacja->rgPredkosc->title());
     ASSERT_EQ(3, Komunikacja->rgPredkosc->Count());
-    EXPECT_EQ("  9600 b/s", Komunikacja->rgPredkosc->Button(0)->text());
-    EXPECT_EQ("19200 b/s", Komunikacja->rgPredkosc->Button(1)->text());
-    EXPECT_EQ("28800 b/s", Komunikacja->rgPredkosc->Button(2)->text());
-    EXPECT_EQ("Zatwierdź", Komunikacja->Button1->text());
+    EXPECT_EQ(
+        (QStringList{"Ustaw parametry komunikacji", "Numer portu COM: ", "Szybkość transmisji", "  9600 b/s",
+                     "19200 b/s", "28800 b/s", "Zatwierdź", "O programie", "WERSJA 3.05 z dnia 07.02.2008r.",
+                     "Program użytkownika drukarek", "Nivra, Nivra F, Pexa, Pexa F", "OK"}),
+        (QStringList{Komunikacja->windowTitle(), Komunikacja->Label1->text(),
+                     Komunikacja->rgPredkosc->title(), Komunikacja->rgPredkosc->Button(0)->text(),
+                     Komunikacja->rgPredkosc->Button(1)->text(), Komunikacja->rgPredkosc->Button(2)->text(),
+                     Komunikacja->Button1->text(), AboutBox->windowTitle(), AboutBox->lWersja->text(),
+                     AboutBox->ProductName->text(), AboutBox->Version->text(), AboutBox->OKButton->text()}));
     EXPECT_TRUE(Komunikacja->Button1->isDefault());
     EXPECT_FALSE(Komunikacja->cbNumerPortu->isEditable());
-
-    EXPECT_EQ("O programie", AboutBox->windowTitle());
-    EXPECT_EQ("WERSJA 3.05 z dnia 07.02.2008r.", AboutBox->lWersja->text());
-    EXPECT_EQ("Program użytkownika drukarek", AboutBox->ProductName->text());
-    EXPECT_EQ("Nivra, Nivra F, Pexa, Pexa F", AboutBox->Version->text());
     EXPECT_FALSE(AboutBox->Copyright->text().isEmpty());
     EXPECT_FALSE(AboutBox->Comments->text().isEmpty());
-    EXPECT_EQ("OK", AboutBox->OKButton->text());
 }
 
 // "Parametry" opens the dialog after the sound; "O programie" shows the
@@ -94,69 +89,35 @@ TEST_F(Dialog, ConfirmConnectsChecksLocksAndCmosAndCloses) {
 // the button usable again and nothing more sent.
 TEST_F(Dialog, FailedChecksKeepTheDialogOpen) {
     using darvosim::Scripted;
-    const QString nak = "NAK na sekwencję sterującą.";
+    const QString nak = "NAK na sekwencję sterującą.", timeout = ErrorMessageText(21);
+    const QString locked = "KASA ZABLOKOWANA: \r\nUSZKODZONA PAMIĘĆ PROGRAMU.\r\nBrak pamięci fiskalnej.\r\n";
+    const Scripted ack44{{darvosim::ACK, 44}}, refused{{darvosim::NAK}};
+    const Scripted alwaysRefused{{darvosim::NAK}, 0, {}, false, -1}, silent{{}, 0, {}, false, -1};
     const struct {
         const char *name;
-        int type;
-        std::function<void(darvosim::Emulator &)> make;
+        int type, lockReason;
+        std::vector<std::pair<uint8_t, Scripted>> scripts;
         QString text, panel0; // panel0 empty: not checked
         Bytes commands;       // empty: not checked
         uint16_t speed = 9600;
     } cases[] = {
-        {"locked PEXA",
-         8,
-         [](darvosim::Emulator &sim) {
-             WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.lockReason = 5; });
-         },
-         "KASA ZABLOKOWANA: \r\nUSZKODZONA PAMIĘĆ PROGRAMU.\r\nBrak pamięci fiskalnej.\r\n",
-         "DARVO PEXA F",
-         {0xFF, 0xFE, 0xFF, 0xFE, 0x60, 0x5E}}, // no status bytes read
-        {"lock reasons unread",
-         7,
-         [](darvosim::Emulator &sim) { sim.Script(0x60, Scripted{{}}); },
-         ErrorMessageText(21),
-         "",
-         {0xFF, 0xFE, 0xFF, 0xFE, 0x60}},
-        {"other device",
-         9,
-         [](darvosim::Emulator &) {},
-         "Podłączone urządzenie nie jest drukarką fiskalną",
-         "INNE URZĄDZENIE",
-         {0xFF}},
+        // A locked PEXA: no status bytes read.
+        {"locked PEXA", 8, 5, {}, locked, "DARVO PEXA F", {0xFF, 0xFE, 0xFF, 0xFE, 0x60, 0x5E}},
+        {"lock reasons unread", 7, 0, {{0x60, Scripted{}}}, timeout, "", {0xFF, 0xFE, 0xFF, 0xFE, 0x60}},
+        {"other", 9, 0, {}, "Podłączone urządzenie nie jest drukarką fiskalną", "INNE URZĄDZENIE", {0xFF}},
         // The second identification refused stops before the lock reasons.
-        {"second identification",
-         7,
-         [](darvosim::Emulator &sim) {
-             sim.Script(0xFF, Scripted{{darvosim::ACK, 44}});
-             sim.Script(0xFF, Scripted{{darvosim::NAK}});
-         },
-         nak,
-         "",
-         {0xFF, 0xFE, 0xFF}},
-        {"status bytes",
-         3,
-         [](darvosim::Emulator &sim) {
-             sim.Script(0x5B, Scripted{{darvosim::NAK}, 0, {}, false, -1});
-         },
-         nak,
-         "",
-         {}},
+        {"second identification", 7, 0, {{0xFF, ack44}, {0xFF, refused}}, nak, "", {0xFF, 0xFE, 0xFF}},
+        {"status bytes", 3, 0, {{0x5B, alwaysRefused}}, nak, "", {}},
         // A printer silent at a new speed: the status bar keeps what the last
         // good check (the row before) put there.
-        {"silent at a new speed",
-         7,
-         [](darvosim::Emulator &sim) {
-             sim.Script(0xFF, Scripted{{}, 0, {}, false, -1});
-         },
-         ErrorMessageText(21),
-         "NIVRA II GENERACJI",
-         {},
-         28800},
+        {"silent at a new speed", 7, 0, {{0xFF, silent}}, timeout, "NIVRA II GENERACJI", {}, 28800},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         darvosim::Emulator &sim = StartSim(1, c.type);
-        c.make(sim);
+        WithPrinter(sim, [&c](darvosim::Printer &p) { p.fiscal.lockReason = c.lockReason; });
+        for (const auto &[command, script] : c.scripts)
+            sim.Script(command, script);
         recorder.boxes.clear();
         beeps = 0;
         Komunikacja->setResult(QDialog::Rejected);

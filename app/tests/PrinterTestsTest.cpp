@@ -11,7 +11,6 @@
 
 #include <QLabel>
 #include <QTextEdit>
-#include <QTimer>
 
 using namespace apptest;
 using darvosim::Bytes;
@@ -56,8 +55,7 @@ TEST_F(TestsMenu, ReceiptConditionsTableRowByRow) {
          "Odpowiedz", " Zaległy raport dobowy.\rCzy wykonać raport?"},
         {"paper", [](Printer &p) { p.status.paperOut = true; }, BoxKind::WarningQuestion, "Błąd",
          "Brak papieru lub podniesiona głowica mechanizmu drukującego.\rNależy założyć papier/lub opuścić "
-         "głowicę "
-         "mechanizmu.\rCzy sprawdzić ponownie warunki wystawienia paragonu?"},
+         "głowicę mechanizmu.\rCzy sprawdzić ponownie warunki wystawienia paragonu?"},
         {"rates", [](Printer &p) { p.sales.rates.fill(25500); }, BoxKind::WarningQuestion, "Odpowiedz",
          " Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?"},
     };
@@ -82,8 +80,10 @@ TEST_F(TestsMenu, ReceiptConditionsTableRowByRow) {
 }
 
 // A code the table does not name is offered for a repeated check with its
-// own text; Yes tests again, and a printer back in order ends the test.
-TEST_F(TestsMenu, ReceiptConditionsRepeatOnAnUnnamedCode) {
+// own text; Yes tests again, and a printer back in order ends the test. Yes
+// to a missing daily report runs it, Yes to missing user data opens the user
+// data editor; the conditions are tested again after each.
+TEST_F(TestsMenu, ReceiptConditionsRepeatAndRunTheirRemedies) {
     darvosim::Emulator &sim = Connect(7);
     sim.Script(155, darvosim::Scripted{}); // status byte 1: no answer once
     recorder.answers = {BoxAnswer::Yes};
@@ -95,12 +95,8 @@ TEST_F(TestsMenu, ReceiptConditionsRepeatOnAnUnnamedCode) {
         QStringLiteral("\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?")));
     EXPECT_FALSE(recorder.boxes[0].text.startsWith(QStringLiteral("\r")));
     EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
-}
 
-// Yes to a missing daily report runs it, Yes to missing user data opens
-// the user data editor; the conditions are tested again after each.
-TEST_F(TestsMenu, ReceiptConditionsRunTheirRemedies) {
-    darvosim::Emulator &sim = Connect(7);
+    recorder.boxes.clear();
     WithPrinter(sim, [](Printer &p) { p.status.dailyReportMissing = true; });
     recorder.answers.assign(5, BoxAnswer::Yes);
     GlowneOkno->Standrukarki1Click();

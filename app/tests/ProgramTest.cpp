@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLabel>
 #include <QProcess>
 #include <QTimer>
 #include <cstdlib>

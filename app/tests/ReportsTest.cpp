@@ -14,12 +14,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
-#include <QFile>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <filesystem>
+#include <optional>
 
 using namespace apptest;
 using darvosim::Bytes;
@@ -30,8 +27,6 @@ const QString kPaperQuestion =
     " Brak papieru lub podniesiona głowica mechanizmu drukującego\rCzy wznowić wydruk po założeniu papieru?";
 
 class ReportsMenu : public AppTest {};
-
-// ------------------------------------------------------------ daily report
 
 // The receipt counter's question or refusal by device type; a blocking
 // print condition stops the report before it.
@@ -45,21 +40,19 @@ TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceTypeAndPrintConditions) {
         bool printed;
         bool paperOut = false;
     };
+    const QString refused = "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.";
+    const QString zero = "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?";
+    const QString paper = "Brak papieru lub podniesiona głowica mechanizmu drukującego";
     const Case cases[] = {
         // The KT820 printers cannot print a report without sales.
-        {0, 0, BoxAnswer::Yes, BoxKind::Error,
-         "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.", false},
-        {4, 0, BoxAnswer::Yes, BoxKind::Error,
-         "  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego.", false},
+        {0, 0, BoxAnswer::Yes, BoxKind::Error, refused, false},
+        {4, 0, BoxAnswer::Yes, BoxKind::Error, refused, false},
         // The others ask, and print the zero report on Yes.
-        {3, 0, BoxAnswer::Yes, BoxKind::Question,
-         "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?", true},
-        {2, 0, BoxAnswer::No, BoxKind::Question,
-         "  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?", false},
+        {3, 0, BoxAnswer::Yes, BoxKind::Question, zero, true},
+        {2, 0, BoxAnswer::No, BoxKind::Question, zero, false},
         {7, 5, BoxAnswer::Yes, BoxKind::Question, "Czy wykonać raport dobowy?", true},
         {0, 5, BoxAnswer::No, BoxKind::Question, "Czy wykonać raport dobowy?", false},
-        {7, 5, BoxAnswer::Yes, BoxKind::Error, "Brak papieru lub podniesiona głowica mechanizmu drukującego",
-         false, true},
+        {7, 5, BoxAnswer::Yes, BoxKind::Error, paper, false, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << ", counter " << c.counter);
@@ -115,8 +108,6 @@ TEST_F(ReportsMenu, PaperRunningOutInTheDailyReportIsAskedAboutUntilItIsLoaded) 
     ExpectIdle();
 }
 
-// ------------------------------------------------------- financial report
-
 TEST_F(ReportsMenu, FinancialReportOnlyOnAWritablePexa) {
     struct Case {
         int type;
@@ -161,8 +152,6 @@ TEST_F(ReportsMenu, SimpleReportsReachThePaperRoll) {
     ExpectIdle();
 }
 
-// ------------------------------------------------------- periodic reports
-
 TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
     darvosim::Emulator &sim = Connect(7);
     SetCurrentDateTimeSource([] { return QDateTime(QDate(2009, 1, 15), QTime(10, 0)); });
@@ -180,9 +169,7 @@ TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
     EXPECT_EQ(2008, year);
     EXPECT_EQ(12, month);
     EXPECT_EQ(2, PeriodReportKind);
-    const auto frames = sim.log().FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ((Bytes{0x1B, 49, 2, 0, 8, 1, 2}), frames[0].fromHost);
+    EXPECT_EQ((Bytes{0x1B, 49, 2, 0, 8, 1, 2}), SentOnce(sim, 49));
     // No daily report in that month: the printer's answer in an error box.
     EXPECT_EQ(QStringList{ErrorMessageText(220)}, Texts());
     ExpectIdle();
@@ -220,9 +207,7 @@ TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
         });
         (GlowneOkno->*c.item)();
         EXPECT_EQ(c.caption, caption);
-        const auto frames = sim.log().FramesOf(c.frame[1]);
-        ASSERT_EQ(1u, frames.size());
-        EXPECT_EQ(c.frame, frames[0].fromHost);
+        EXPECT_EQ(c.frame, SentOnce(sim, c.frame[1]));
         EXPECT_TRUE(fRaportyOkresoweWgDat->bTak->isEnabled());
         ExpectIdle();
     }
@@ -320,16 +305,12 @@ TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
     GlowneOkno->Wedugnumerw1Click();
     EXPECT_EQ(4, PeriodReportKind);
     EXPECT_EQ((QStringList{kPaperQuestion, kPaperQuestion}), Texts());
-    const auto frames = sim.log().FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), frames[0].fromHost);
+    EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), SentOnce(sim, 49));
     EXPECT_EQ(1u, sim.log().FramesOf(0x2A).size());
     EXPECT_FALSE(sim.printer().status.printing);
     EXPECT_TRUE(Printed(sim, "od nr 2 do nr 3"));
     ExpectIdle();
 }
-
-// -------------------------------------------- names-and-rates printout
 
 class NamesFile : public ReportsMenu {
   protected:
@@ -343,11 +324,7 @@ class NamesFile : public ReportsMenu {
         QDir::setCurrent(saved_);
         ReportsMenu::TearDown();
     }
-    void Write(const QByteArray &content) {
-        QFile f(dir_.filePath("baza.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    void Write(const QByteArray &content) { ASSERT_TRUE(WriteBytes("baza.txt", content)); }
     static size_t OpenFiles() {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                                                  std::filesystem::directory_iterator()));
@@ -368,55 +345,44 @@ class NamesFile : public ReportsMenu {
 TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     darvosim::Emulator &sim = Connect(7);
     const size_t files = OpenFiles();
+    // The printout of "baza.txt" with this content (none: no file), which
+    // is closed whatever the outcome; the boxes it shows.
+    const auto print = [&](const std::optional<QByteArray> &content) {
+        Reset(sim);
+        content ? Write(*content) : void(QFile::remove("baza.txt"));
+        GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+        EXPECT_EQ(files, OpenFiles());
+        ExpectIdle();
+        return Texts();
+    };
     // "$" prefix, CR LF and LF, a missing and an empty rate, a third field,
     // an empty line and one with no name (both skipped), Windows-1250.
-    Write("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\n$\tC\nMAS\xA3O EKSTRA\t\n\nSER ZOLTY 1KG\tDx\tignored\r\n");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
-    EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
+    EXPECT_EQ(QStringList{}, print("$MLEKO SWIEZE\tB\r\nCHLEB RAZOWY\n\tC\n$\tC\nMAS\xA3O EKSTRA\t\n\nSER "
+                                   "ZOLTY 1KG\tDx\tignored\r\n"));
     // The beginning's printout is followed to its end before the items go.
     EXPECT_EQ((Bytes{81, 0x95, 0x95, 0x95, 63}), Commands(sim));
-    const std::vector<std::string> roll = sim.printer().roll.Lines();
-    const std::vector<std::string> items = {Item("MLEKO SWIEZE", 'B'), Item("CHLEB RAZOWY", 'A'),
-                                            Item("MASŁO EKSTRA", 'A'), Item("SER ZOLTY 1KG", 'D')};
-    for (const std::string &item : items)
-        EXPECT_NE(roll.end(), std::find(roll.begin(), roll.end(), item)) << item;
-    EXPECT_NE(roll.end(), std::find(roll.begin(), roll.end(), "Pozycji: 4"));
-    EXPECT_EQ(files, OpenFiles());
-    ExpectIdle();
+    for (const std::string &line :
+         {Item("MLEKO SWIEZE", 'B'), Item("CHLEB RAZOWY", 'A'), Item("MASŁO EKSTRA", 'A'),
+          Item("SER ZOLTY 1KG", 'D'), std::string("Pozycji: 4")})
+        EXPECT_TRUE(Printed(sim, "\n" + line + "\n")) << line;
 
     // Empty: only the end goes out; the printer refuses it without a beginning.
-    Reset(sim);
-    Write("");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+    EXPECT_EQ(QStringList{ErrorMessageText(24)}, print(""));
     EXPECT_EQ((Bytes{63}), Commands(sim));
-    EXPECT_EQ(QStringList{ErrorMessageText(24)}, Texts());
     EXPECT_EQ(1, beeps);
-    EXPECT_EQ(files, OpenFiles());
-    ExpectIdle();
 
     // An item the printer cannot take ends the printout there.
-    Reset(sim);
-    Write("CHLEB RAZOWY\tA\nAB\tA\nMLEKO SWIEZE\tB\n");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
-    EXPECT_EQ(QStringList{ErrorMessageText(202)}, Texts());
+    EXPECT_EQ(QStringList{ErrorMessageText(202)}, print("CHLEB RAZOWY\tA\nAB\tA\nMLEKO SWIEZE\tB\n"));
     EXPECT_TRUE(Sent(sim, 81));
     EXPECT_FALSE(Sent(sim, 63));
     // The first item went (ESC 81, three polls, then its 29 bytes); the second did not.
     EXPECT_TRUE(sim.log().WaitForHostBytes(2 + 3 * 2 + 29, std::chrono::seconds(1)));
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_EQ(1, p.fiscal.namesItems); });
-    EXPECT_EQ(files, OpenFiles());
-    ExpectIdle();
 
-    Reset(sim);
-    QFile::remove("baza.txt");
-    GlowneOkno->Wydrukkontrolnynazwistawek1Click();
-    EXPECT_EQ(QStringList{"Brak pliku baza.txt"}, Texts());
+    EXPECT_EQ(QStringList{"Brak pliku baza.txt"}, print(std::nullopt));
     EXPECT_EQ("Błąd", recorder.boxes[0].caption);
     EXPECT_TRUE(Commands(sim).empty());
-    ExpectIdle();
 }
-
-// ------------------------------------- price buffer and switch-off
 
 TEST_F(ReportsMenu, PriceBufferOnlyOnPharmacyPrinters) {
     darvosim::Emulator &sim = Connect(8);

@@ -19,14 +19,10 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateEdit>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
 
 using namespace apptest;
@@ -42,11 +38,6 @@ class UserDataFile : public BoxTest {
         ASSERT_TRUE(dir.isValid());
     }
     QString Path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
-    void WriteFile(const QString &path, const QByteArray &bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
     QByteArray ReadFile(const QString &path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -68,8 +59,7 @@ TEST_F(UserDataFile, FileRoundTripByteForByte) {
     d.cbWys5->setChecked(true);
     ASSERT_TRUE(d.SaveFile(Path("six.txt")));
     const QByteArray expected = "#1\r\n#\r\n#\r\n"
-                                "$  Sklep \xAF"
-                                "abka  \t40\t1\r\n"
+                                "$  Sklep \257abka  \t40\t1\r\n" // Ż in Windows-1250
                                 "$ul. Polna 1\t20\t0\r\n"
                                 "$\t40\t0\r\n"
                                 "$Gda\xF1sk\t20\t0\r\n"
@@ -96,8 +86,8 @@ TEST_F(UserDataFile, FileRoundTripByteForByte) {
     d.SetLayout(TfDaneUzytkownika::kFourLines);
     d.l3->setText("a\tb"); // a TAB would split the record
     ASSERT_TRUE(d.SaveFile(Path("four.txt")));
-    EXPECT_EQ(QByteArray("#1\r\n#\r\n#\r\n$  Sklep \xAF"
-                         "abka  \t40\r\n$ul. Polna 1\t20\r\n$a b\t40\r\n$Gda\xF1sk\t40\r\n"),
+    EXPECT_EQ(QByteArray("#1\r\n#\r\n#\r\n$  Sklep \257abka  \t40\r\n$ul. Polna 1\t20\r\n"
+                         "$a b\t40\r\n$Gda\xF1sk\t40\r\n"),
               ReadFile(Path("four.txt")));
     EXPECT_TRUE(recorder.boxes.empty());
 }
@@ -123,7 +113,7 @@ TEST_F(UserDataFile, FileFormatErrorsAndTheSevenLineFile) {
     for (const auto &c : cases) {
         recorder.boxes.clear();
         const QString path = Path(c.name);
-        WriteFile(path, head + c.body);
+        ASSERT_TRUE(WriteBytes(path, head + c.body));
         EXPECT_EQ(c.ok, d.LoadFile(path)) << c.name;
         if (c.ok) {
             EXPECT_TRUE(recorder.boxes.empty() && d.l1->text() == "a") << c.name;
@@ -136,12 +126,13 @@ TEST_F(UserDataFile, FileFormatErrorsAndTheSevenLineFile) {
     EXPECT_EQ(20, d.LineWidth(2));
 
     // A seven-line file after a six-line one: four lines, 5 and 6 emptied.
-    WriteFile(Path("nine"),
-              head + "$a\t40\t0\r\n$b\t40\t0\r\n$c\t40\t0\r\n$d\t20\t1\r\n$e\t20\t1\r\n$f\t20\t0\r\n");
+    ASSERT_TRUE(
+        WriteBytes(Path("nine"),
+                   head + "$a\t40\t0\r\n$b\t40\t0\r\n$c\t40\t0\r\n$d\t20\t1\r\n$e\t20\t1\r\n$f\t20\t0\r\n"));
     ASSERT_TRUE(d.LoadFile(Path("nine")));
     EXPECT_EQ(TfDaneUzytkownika::kSixLines, d.rgTyp->ItemIndex());
     EXPECT_TRUE(d.cbWys4->isChecked());
-    WriteFile(Path("seven"), head + "$a\t40\r\n$b\t40\r\n$c\t40\r\n$NIP 1\t40\r\n");
+    ASSERT_TRUE(WriteBytes(Path("seven"), head + "$a\t40\r\n$b\t40\r\n$c\t40\r\n$NIP 1\t40\r\n"));
     ASSERT_TRUE(d.LoadFile(Path("seven")));
     EXPECT_EQ(TfDaneUzytkownika::kFourLines, d.rgTyp->ItemIndex());
     EXPECT_EQ("NIP 1", d.L4->text());
@@ -277,11 +268,8 @@ TEST_F(Service, NamesBaseEraseOnAPexa) {
     EXPECT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ(BoxKind::Question, recorder.boxes[0].kind);
     ExpectBox(BoxKind::Information, "Informacja", "Baza nazw i stawek została skasowana", 1);
-    const auto frames = Frames(sim, 92);
-    ASSERT_EQ(1u, frames.size());
-    const darvosim::Bytes expected{0x1B, 92, static_cast<uint8_t>(unique[9] + unique[10])};
-    EXPECT_EQ(expected, frames[0].fromHost);
-    EXPECT_EQ(19u, frames[0].fromPrinter.size()); // ACK, ACK, 16 steps and 0
+    EXPECT_EQ((darvosim::Bytes{0x1B, 92, static_cast<uint8_t>(unique[9] + unique[10])}), SentOnce(sim, 92));
+    EXPECT_EQ(19u, Frames(sim, 92).at(0).fromPrinter.size()); // ACK, ACK, 16 steps and 0
     EXPECT_TRUE(GlowneOkno->pbFiskal()->isHidden());
     EXPECT_NE(std::string::npos, sim.printer().roll.Text().find("BAZA NAZW I STAWEK SKASOWANA"));
 
@@ -292,40 +280,6 @@ TEST_F(Service, NamesBaseEraseOnAPexa) {
     EXPECT_TRUE(
         recorder.boxes[1].text.startsWith(QStringLiteral("Baza nazw i stawek nie została skasowana.")));
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
-}
-
-// An erased CMOS memory, the service jumper, missing user data and a receipt
-// counter refuse the erase before anything is sent.
-TEST_F(Service, NamesBaseErasePreconditions) {
-    struct Row {
-        std::function<void(Printer &)> make;
-        const char *text;
-    } rows[] = {
-        {[](Printer &p) { p.status.cmosErased = true; },
-         "Skasowana pamięć CMOS. Wejdź do inicjowania zegara."},
-        {[](Printer &p) { p.status.userData = false; },
-         "  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów."},
-        {[](Printer &p) { p.status.serviceJumper = true; },
-         " Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów."},
-        {[](Printer &p) { p.sales.receiptCounter = 3; },
-         "     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i towarów.\r Należy wykonać "
-         "najpierw raport dobowy."},
-    };
-    darvosim::Emulator &sim = Connect(3);
-    const darvosim::StatusState status = sim.printer().status;
-    for (const Row &row : rows) {
-        WithPrinter(sim, [&](Printer &p) {
-            p.status = status;
-            p.sales.receiptCounter = 0;
-            p.fiscal.namesPrinted = true;
-            row.make(p);
-        });
-        recorder.boxes.clear();
-        recorder.answers = {BoxAnswer::Yes};
-        GlowneOkno->Bazanazwitowarw1Click();
-        EXPECT_EQ(QStringList{QString::fromUtf8(row.text)}, Texts());
-    }
-    EXPECT_TRUE(Frames(sim, 92).empty());
 }
 
 // Fiscalisation: a pharmacy printer is announced as such, a shop printer as
@@ -356,31 +310,53 @@ TEST_F(Service, FiscalisationAsksShopOrPharmacy) {
     }
 }
 
-// Every precondition of the fiscalisation and of the settlement report ends
-// the command with its message before anything is sent.
-TEST_F(Service, FiscalisationAndSettlementPreconditions) {
-    darvosim::Emulator &sim = Connect(7);
-    WithPrinter(sim, [](Printer &p) { p.status.serviceJumper = true; });
-    GlowneOkno->Przeczeniewtrybfiskalny1Click();
-    ExpectOnlyBox(BoxKind::Information, "Informacja", "Drukarka pracuje już w trybie fiskalnym.");
-
-    WithPrinter(sim, [](Printer &p) {
-        p.status.fiscalMode = false;
-        p.status.serviceJumper = false;
-    });
-    recorder.boxes.clear();
-    GlowneOkno->Przeczeniewtrybfiskalny1Click();
-    EXPECT_EQ(
-        QStringList{
-            "      Zwora serwisowa w pozycji normalnej.\rWykonanie fiskalizacji drukarki jest niemożliwe."},
-        Texts());
-
-    recorder.boxes.clear();
-    GlowneOkno->Cao1Click(); // training mode
-    ExpectOnlyError(
-        "      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest niemożliwe.");
-    EXPECT_TRUE(Frames(sim, 114).empty());
-    EXPECT_TRUE(Frames(sim, 49).empty());
+// Each precondition of the names base's erase (an erased CMOS memory,
+// missing user data, the service jumper, a receipt counter), of the
+// fiscalisation and of the settlement report ends the command with its
+// message before anything is sent.
+TEST_F(Service, PreconditionsRefuseBeforeAnythingIsSent) {
+    const auto erase = &TGlowneOkno::Bazanazwitowarw1Click;
+    const auto fiscalise = &TGlowneOkno::Przeczeniewtrybfiskalny1Click;
+    struct Row {
+        void (TGlowneOkno::*command)();
+        std::function<void(Printer &)> make;
+        BoxKind kind;
+        const char *text;
+    } rows[] = {
+        {erase, [](Printer &p) { p.status.cmosErased = true; }, BoxKind::Error,
+         "Skasowana pamięć CMOS. Wejdź do inicjowania zegara."},
+        {erase, [](Printer &p) { p.status.userData = false; }, BoxKind::Error,
+         "  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów."},
+        {erase, [](Printer &p) { p.status.serviceJumper = true; }, BoxKind::Error,
+         " Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów."},
+        {erase, [](Printer &p) { p.sales.receiptCounter = 3; }, BoxKind::Error,
+         "     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i towarów.\r Należy wykonać "
+         "najpierw raport dobowy."},
+        {fiscalise, [](Printer &p) { p.status.serviceJumper = true; }, BoxKind::Information,
+         "Drukarka pracuje już w trybie fiskalnym."},
+        {fiscalise, [](Printer &p) { p.status.fiscalMode = false; }, BoxKind::Information,
+         "      Zwora serwisowa w pozycji normalnej.\rWykonanie fiskalizacji drukarki jest niemożliwe."},
+        {&TGlowneOkno::Cao1Click, [](Printer &p) { p.status.fiscalMode = false; }, BoxKind::Error,
+         "      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest niemożliwe."},
+    };
+    darvosim::Emulator &sim = Connect(3);
+    const darvosim::StatusState status = sim.printer().status;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        WithPrinter(sim, [&](Printer &p) {
+            p.status = status;
+            p.sales.receiptCounter = 0;
+            p.fiscal.namesPrinted = true;
+            row.make(p);
+        });
+        recorder.boxes.clear();
+        recorder.answers = {BoxAnswer::Yes};
+        (GlowneOkno->*row.command)();
+        ExpectOnlyBox(row.kind, row.kind == BoxKind::Error ? "Błąd" : "Informacja",
+                      QString::fromUtf8(row.text));
+    }
+    for (uint8_t command : {92, 114, 49})
+        EXPECT_TRUE(Frames(sim, command).empty()) << int(command);
 }
 
 // "Użytkownik": a printer that does not answer still lets the user work on
@@ -423,8 +399,10 @@ TEST_F(Service, EndlessProgressIsCutOff) {
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
-// A wrong unique number asks again; giving up sends nothing.
-TEST_F(Service, SettlementWithAWrongUniqueNumber) {
+// A wrong unique number asks again; giving up sends nothing. An already
+// read-only printer: no warning, the frame goes out, and no read-only
+// message follows.
+TEST_F(Service, SettlementWithAWrongUniqueNumberThenOnAReadOnlyPrinter) {
     darvosim::Emulator &sim = Connect(7);
     EnterNumber(QStringLiteral("00000000"));
     EnterNumber(QStringLiteral("11111111"));
@@ -439,20 +417,15 @@ TEST_F(Service, SettlementWithAWrongUniqueNumber) {
     EXPECT_TRUE(Frames(sim, 49).empty());
     EXPECT_FALSE(sim.printer().status.readOnly);
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
-}
 
-// An already read-only printer: no warning, the frame goes out, and no
-// read-only message follows.
-TEST_F(Service, SettlementOnAReadOnlyPrinter) {
-    darvosim::Emulator &sim = Connect(3);
     WithPrinter(sim, [](Printer &p) { p.status.readOnly = true; });
+    Reset(sim);
     EnterNumber(Digits(sim));
     GlowneOkno->Cao1Click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
-    const auto frames = Frames(sim, 49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(13u, frames[0].fromHost.size());
-    EXPECT_EQ(8, frames[0].fromHost[2]);
+    const darvosim::Bytes sent = SentOnce(sim, 49);
+    EXPECT_EQ(13u, sent.size());
+    EXPECT_EQ(8, sent.at(2));
     EXPECT_NE(std::string::npos, sim.printer().roll.Text().find("RAPORT ROZLICZENIOWY"));
 }
 
@@ -479,32 +452,36 @@ TEST_F(Service, SettlementByNumbersOneToFive) {
     ASSERT_EQ(3u, recorder.boxes.size()) << Texts().join("|").toStdString();
     EXPECT_TRUE(recorder.boxes[1].text.contains(QStringLiteral("Podanie prawidłowych numerów: początkowej")));
     EXPECT_EQ("Drukarka w trybie TYLKO ODCZYT.", recorder.boxes[2].text);
-    const auto frames = Frames(sim, 49);
-    ASSERT_EQ(1u, frames.size());
     const QDate today = QDate::currentDate();
     const std::string d = digits.toStdString();
     darvosim::Bytes expected{0x1B, 49, 7};
     for (int i = 0; i < 4; ++i)
         expected.push_back(static_cast<uint8_t>(d[2 * i] + d[2 * i + 1]));
-    for (int v : {today.year() % 100, today.month(), today.day()}) {
-        expected.push_back(static_cast<uint8_t>(v / 10));
-        expected.push_back(static_cast<uint8_t>(v % 10));
-    }
-    for (uint8_t b : {1, 0, 5, 0})
-        expected.push_back(b);
-    EXPECT_EQ(expected, frames[0].fromHost);
+    for (int v : {today.year() % 100, today.month(), today.day()})
+        expected.insert(expected.end(), {static_cast<uint8_t>(v / 10), static_cast<uint8_t>(v % 10)});
+    expected.insert(expected.end(), {1, 0, 5, 0});
+    EXPECT_EQ(expected, SentOnce(sim, 49));
     EXPECT_TRUE(sim.printer().status.readOnly);
     EXPECT_EQ(darvo::PortReadTimeout, darvo::ThePort->ReadTimeoutInForce());
 }
 
 // A new printer's whole life from the program: fiscalised from training
-// mode, a day of receipts from a point-of-sale program, the daily report, a
-// periodic report and the settlement report into read-only mode; the paper
-// roll shows each printout.
+// mode (a first frame answered as accepted leaves it in training mode: the
+// status decides, not the answer), a day of receipts from a point-of-sale
+// program, the daily report, a periodic report and the settlement report
+// into read-only mode; the paper roll shows each printout.
 TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     darvosim::Emulator &sim = Connect(3);
     Unfiscalised(sim);
     const auto yesToAll = [this] { recorder.answers.assign(10, BoxAnswer::Yes); };
+    sim.Script(114, darvosim::Scripted{{}, 20, {6}});
+    dialogRunners.push_back([](TDialog &) { fStawkiPodatkowe->Button1Click(); });
+    yesToAll();
+    GlowneOkno->Przeczeniewtrybfiskalny1Click();
+    EXPECT_EQ(6u, recorder.boxes.size());
+    ExpectBox(BoxKind::Error, "Błąd", "Drukarka nie została sfiskalizowana.", 5);
+    EXPECT_FALSE(sim.printer().status.fiscalMode);
+    Reset(sim);
 
     // The shop question, the NIP check, the control printout, the rates
     // left as proposed; the 20-byte frame.
@@ -522,20 +499,18 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     EXPECT_EQ("Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?", texts[3]);
     EXPECT_EQ("Czy dokonać przełączenia w tryb fiskalny?", texts[4]);
     ASSERT_EQ("Drukarka została sfiskalizowana.", texts[5]);
-    ASSERT_EQ(1u, Frames(sim, 114).size());
-    const darvosim::Bytes frame{0x1B, 114, 'F', 'F',  'F', 'F',  'F', 'F',  0x08, 0x98, 0x02,
-                                0xBC, 0,   0,   0x80, 0,   0x80, 0,   0x80, 0,    0x40, 0};
-    EXPECT_EQ(frame, Frames(sim, 114)[0].fromHost);
+    EXPECT_EQ((darvosim::Bytes{0x1B, 114, 'F', 'F',  'F', 'F',  'F', 'F',  0x08, 0x98, 0x02,
+                               0xBC, 0,   0,   0x80, 0,   0x80, 0,   0x80, 0,    0x40, 0}),
+              SentOnce(sim, 114));
     WithPrinter(sim, [](Printer &p) { p.status.serviceJumper = false; }); // the technician closes the jumper
 
-    uint32_t value = 0; // 0: the driver works the value out
-    ASSERT_EQ(0, ReceiptBegin());
-    ASSERT_EQ(0, pReceiptItem(1, "Chleb razowy", 1, 0, 2, 0, "szt", 450, &value));
-    ASSERT_EQ(0, ReceiptEnd(0)) << sim.printer().sales.lastRefusal;
-    ASSERT_EQ(0, ReceiptBegin());
-    value = 0;
-    ASSERT_EQ(0, pReceiptItem(1, "Mleko 1l", 2, 0, 1, 0, "szt", 329, &value));
-    ASSERT_EQ(0, ReceiptEnd(0)) << sim.printer().sales.lastRefusal;
+    for (const auto &[name, rate, quantity, price] :
+         {std::tuple{"Chleb razowy", 1, 2u, 450u}, std::tuple{"Mleko 1l", 2, 1u, 329u}}) {
+        uint32_t value = 0; // the driver works the value out
+        ASSERT_EQ(0, ReceiptBegin());
+        ASSERT_EQ(0, pReceiptItem(1, name, rate, 0, quantity, 0, "szt", price, &value));
+        ASSERT_EQ(0, ReceiptEnd(0)) << sim.printer().sales.lastRefusal;
+    }
 
     yesToAll();
     recorder.boxes.clear();
@@ -578,21 +553,6 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     EXPECT_NE(0, ReceiptBegin());
 }
 
-// A printer that answers the fiscalisation frame as accepted but stays in
-// training mode: the status decides, not the answer.
-TEST_F(Service, FiscalisationNotConfirmedByTheStatus) {
-    darvosim::Emulator &sim = Connect(3);
-    Unfiscalised(sim);
-    sim.Script(114, darvosim::Scripted{{}, 20, {6}});
-    dialogRunners.push_back([](TDialog &) { fStawkiPodatkowe->Button1Click(); });
-    recorder.answers.assign(4, BoxAnswer::Yes);
-    GlowneOkno->Przeczeniewtrybfiskalny1Click();
-    EXPECT_EQ(6u, recorder.boxes.size());
-    ExpectBox(BoxKind::Error, "Błąd", "Drukarka nie została sfiskalizowana.", 5);
-    EXPECT_EQ(1u, Frames(sim, 114).size());
-    EXPECT_FALSE(sim.printer().status.fiscalMode);
-}
-
 TEST_F(Service, FourLinePrinterWriteAndControlPrintout) {
     darvosim::Emulator &sim = Connect(3);
     WithPrinter(sim, [](Printer &p) { p.status.fiscalMode = false; });
@@ -630,12 +590,9 @@ TEST_F(Service, FourLinePrinterWriteAndControlPrintout) {
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     EXPECT_EQ(CentreLine("NIP 526-000-12-46", 40), d->L4->text());
     sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
-    const std::vector<std::string> roll = sim.printer().roll.Lines();
-    auto printed = [&roll](const std::string &line) {
-        return std::find(roll.begin(), roll.end(), line) != roll.end();
-    };
-    EXPECT_TRUE(printed("    ul. Długa 5     ")); // centred in 20 whatever its box says
-    EXPECT_TRUE(printed(std::string(11, ' ') + "NIP 526-000-12-46" + std::string(12, ' ')));
+    EXPECT_TRUE(Printed(sim, "\n    ul. Długa 5     \n")); // centred in 20 whatever its box says
+    EXPECT_TRUE(
+        Printed(sim, "\n" + std::string(11, ' ') + "NIP 526-000-12-46" + std::string(12, ' ') + "\n"));
 
     // A wrong NIP: No stops before anything is sent; a NIP without digits
     // stops with its message.

@@ -18,19 +18,14 @@
 #include "darvodr/Host.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QKeyEvent>
 #include <QCoreApplication>
 #include <cstring>
+#include <numeric>
 
 using namespace apptest;
 using darvosim::Bytes;
@@ -178,8 +173,7 @@ TEST_F(Pexa, SettingsWriteKeepsForeignBitsAndSpeedChangesKeepPortAndPrinterInSte
         }
         EXPECT_EQ(c.groups, groups);
         EXPECT_EQ(c.to, SelectedSpeed);
-        ASSERT_EQ(1u, Frames(sim, 237).size());
-        EXPECT_EQ(darvosim::Bytes({0x1B, 237, 7}), Frames(sim, 237)[0].fromHost);
+        EXPECT_EQ(darvosim::Bytes({0x1B, 237, 7}), SentOnce(sim, 237));
         WithPrinter(sim, [&c](darvosim::Printer &p) {
             EXPECT_EQ(c.to, p.SettingsSpeed());
             const uint8_t speedBits = c.to == 19200 ? 0x20 : c.to == 28800 && c.from == 19200 ? 0x20 : 0;
@@ -207,10 +201,8 @@ TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
         fDataEuroPrzeglad->bZapis->click(); // jumper in its normal position: No
     });
     GlowneOkno->Datanastpnegoprzegldu1Click();
-    ASSERT_EQ(2u, recorder.boxes.size());
-    EXPECT_EQ(BoxKind::Warning, recorder.boxes[0].kind);
-    EXPECT_EQ("UWAGA", recorder.boxes[0].caption);
-    EXPECT_EQ("W drukarce brak daty kolejnego przeglądu", recorder.boxes[0].text);
+    EXPECT_EQ(2u, recorder.boxes.size());
+    ExpectBox(BoxKind::Warning, "UWAGA", "W drukarce brak daty kolejnego przeglądu");
     EXPECT_EQ("Ustawienie daty jest niemożliwe.\rZwora serwisowa jest w pozycji normalnej.        \r"
               "Czy sprawdzić stan zwory ponownie?        ",
               recorder.boxes[1].text);
@@ -218,18 +210,15 @@ TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
     EXPECT_FALSE(EuroDateSelected);
 
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.serviceJumper = true; });
-    recorder.boxes.clear();
-    fDataEuroPrzeglad->bZapis->click();
-    ASSERT_EQ(1u, Frames(sim, 249).size());
-    EXPECT_EQ(darvosim::Bytes({0x1B, 249, 1, 0x08, 0x02, 0x07}), Frames(sim, 249)[0].fromHost);
-    EXPECT_EQ(QStringList{"Zapisano datę następnego przeglądu do drukarki fiskalnej"}, Texts());
+    EXPECT_EQ(QStringList{"Zapisano datę następnego przeglądu do drukarki fiskalnej"},
+              TextsOf([] { fDataEuroPrzeglad->bZapis->click(); }));
+    EXPECT_EQ(darvosim::Bytes({0x1B, 249, 1, 0x08, 0x02, 0x07}), SentOnce(sim, 249));
 
     // The euro date: stored but impossible.
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.euroDate = {9, 2, 30}; });
     recorder.boxes.clear();
     GlowneOkno->Datawprowadzeniaeuro1Click();
-    EXPECT_EQ(QStringList{"W drukarce wpisana niewłaściwa data przejścia na euro"}, Texts());
-    EXPECT_EQ("Błąd", recorder.boxes[0].caption);
+    ExpectOnlyError("W drukarce wpisana niewłaściwa data przejścia na euro");
     EXPECT_EQ(QDate(2008, 2, 7), fDataEuroPrzeglad->dtDate->date()); // unchanged
 
     EXPECT_EQ(QDate(2029, 2, 28), ProposedServiceDate(false, QDate(2028, 2, 29)));
@@ -252,12 +241,9 @@ TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
     ASSERT_EQ(3u, frames.size());
     const std::string line0 = std::string(15, ' ') + "Promocja!!" + std::string(15, ' ');
     darvosim::Bytes expected{0x1B, 46, 0};
-    uint8_t x = 0;
-    for (char c : line0) {
-        expected.push_back(static_cast<uint8_t>(c));
-        x ^= static_cast<uint8_t>(c);
-    }
-    expected.push_back(x);
+    expected.insert(expected.end(), line0.begin(), line0.end());
+    expected.push_back(
+        std::accumulate(expected.begin() + 3, expected.end(), uint8_t{0}, std::bit_xor<uint8_t>()));
     EXPECT_EQ(expected, frames[0].fromHost);
     // Not centred; Ż ó ł in code page 852.
     EXPECT_EQ(darvosim::Bytes({' ', ' ', 0xBD, 0xA2, 0x88, 'w', ' '}),
@@ -276,14 +262,11 @@ TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
     EXPECT_TRUE(fTekstyReklamowe->l3->text().isEmpty()); // attribute bit 0 clear
 
     // Erasing is refused until the daily report has printed the new lines.
-    recorder.boxes.clear();
-    fTekstyReklamowe->bKasowanie->click();
-    EXPECT_EQ(QStringList{ErrorMessageText(235)}, Texts());
+    const auto erase = [] { fTekstyReklamowe->bKasowanie->click(); };
+    EXPECT_EQ(QStringList{ErrorMessageText(235)}, TextsOf(erase));
     EXPECT_FALSE(fTekstyReklamowe->l1->text().isEmpty());
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.advertsPending = false; });
-    recorder.boxes.clear();
-    fTekstyReklamowe->bKasowanie->click();
-    EXPECT_EQ(QStringList{"Skasowano teksty reklamowe"}, Texts());
+    EXPECT_EQ(QStringList{"Skasowano teksty reklamowe"}, TextsOf(erase));
     EXPECT_TRUE(fTekstyReklamowe->l1->text().isEmpty());
     EXPECT_TRUE(fTekstyReklamowe->bZapis->isEnabled());
 }
@@ -358,11 +341,7 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     darvosim::Emulator &sim = Connect(7);
     QTemporaryDir dir;
     const QString path = dir.filePath("logo.bmp");
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(Bitmap(192, 64, 1, 0, false, [](int row, int) { return row == 63; }));
-    }
+    ASSERT_TRUE(WriteBytes(path, Bitmap(192, 64, 1, 0, false, [](int row, int) { return row == 63; })));
     SetFileChooser([&path](const FileDialogRequest &r) {
         EXPECT_EQ("Bitmaps (*.bmp)|*.bmp", r.filter);
         return path;
@@ -410,16 +389,11 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     EXPECT_FALSE(fReklamaOdczyt->iBitmapa->pixmap().isNull());
 
     // The daily report has not printed the picture yet: erasing is refused.
-    recorder.boxes.clear();
-    GlowneOkno->Kasowanie1Click();
-    EXPECT_EQ(QStringList{ErrorMessageText(235)}, Texts());
+    const auto erase = [] { GlowneOkno->Kasowanie1Click(); };
+    EXPECT_EQ(QStringList{ErrorMessageText(235)}, TextsOf(erase));
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.displayPending = false; });
-    recorder.boxes.clear();
-    GlowneOkno->Kasowanie1Click();
-    EXPECT_EQ(QStringList{"Skasowano informacje na wyświetlacz"}, Texts());
-    recorder.boxes.clear();
-    GlowneOkno->Odczyt2Click();
-    EXPECT_EQ(QStringList{ErrorMessageText(238)}, Texts());
+    EXPECT_EQ(QStringList{"Skasowano informacje na wyświetlacz"}, TextsOf(erase));
+    EXPECT_EQ(QStringList{ErrorMessageText(238)}, TextsOf([] { GlowneOkno->Odczyt2Click(); }));
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
     EXPECT_EQ(before, QDir::currentPath());
 }

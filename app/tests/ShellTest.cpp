@@ -107,8 +107,7 @@ TEST_F(MainWindow, ObjectNamesOfEveryWindowAndItsNamedChildren) {
         {"fDaneUzytkownika",
          "Button2 Button3 CB2 L4 L5 Label2 Label3 Label4 Label5 Label6 Label7 Label8 bOdczytPlik bWydrKontr "
          "bZapisPlik cb1 cb3 cb4 cb5 cb6 cbWys1 cbWys2 cbWys3 cbWys4 cbWys5 l1 l2 l3 l6 rg1 rg2 rg3 rg4 rg5 "
-         "rg6 "
-         "rgTyp"},
+         "rg6 rgTyp"},
         {"fDataEuroPrzeglad", "bOdczyt bZapis dtDate"},
         {"fDataGodzina", "bOK lCzas lData tZegar"},
         {"fDataINumer", "Label1 Label2 Label3 bNie bTak db meNumer"},
@@ -125,8 +124,7 @@ TEST_F(MainWindow, ObjectNamesOfEveryWindowAndItsNamedChildren) {
         {"fSposobZaokraglania", "Button1 Button2 Label1 rgZaokraglanie"},
         {"fStawkiPodatkowe",
          "Button1 Button2 Label8 cb1R cb1Z cb2R cb2Z cb3R cb3Z cb4R cb4Z cb5R cb5Z cb6R cb6Z cb7R cb7Z "
-         "lStawkaA "
-         "lStawkaB lStawkaC lStawkaD lStawkaE lStawkaF lStawkaG me1 me2 me3 me4 me5 me6 me7"},
+         "lStawkaA lStawkaB lStawkaC lStawkaD lStawkaE lStawkaF lStawkaG me1 me2 me3 me4 me5 me6 me7"},
         {"fTekstyReklamowe", "bKasowanie bOdczyt bZapis cb1 cb2 cb3 l1 l2 l3"},
         {"fTestWyswietlacza", "ITest3 ITest4 Label1 bOK iTest1 iTest2 iTest3Neg iTest4Neg"},
         {"fUstawZegar", "Button1 Button2 Label1 Label2 Label3 Label4 dtDate meZegar pbZegar"},
@@ -337,8 +335,6 @@ TEST_F(MainWindow, ClosingWhileTheDriverWaitsIsRefused) {
     EXPECT_FALSE(PortOpen());
 }
 
-// ------------------------------------------------------- first activation
-
 class Startup : public AppTest {
   protected:
     void Start(uint8_t port, uint16_t speed) {
@@ -430,36 +426,30 @@ TEST_F(Startup, WithoutBothArgumentsTheDialogOpens) {
 // Each failure gives its message after the warning sound; where the port or
 // the line failed, the communication dialog follows after a second sound.
 TEST_F(Startup, FailuresGiveTheirMessages) {
+    using Scripts = std::vector<std::pair<uint8_t, darvosim::Scripted>>;
+    const Scripts silent = {{0xFF, {{}, 0, {}, false, -1}}},
+                  secondRefused = {{0xFF, {{darvosim::ACK, 44}}}, {0xFF, {{darvosim::NAK}}}};
+    const QString missing = "Brak portu COM5 w systemie.\rNależy ustawić parametry komunikacji";
+    const QString inUse = "Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację";
+    const QString other = "Podłączone urządzenie nie jest drukarką fiskalną";
     const struct {
         const char *name;
         int port, type; // type -1: no printer, 99: a file that is no serial line
         bool held;
-        std::function<void(darvosim::Emulator &)> make;
+        Scripts scripts;
         QString text;
         int sounds, dialogs;
         bool open;
         QString panel0;
         std::optional<Bytes> commands;
     } cases[] = {
-        {"missing port", 5, -1, false, nullptr,
-         "Brak portu COM5 w systemie.\rNależy ustawić parametry komunikacji", 2, 1, false, "", std::nullopt},
-        {"port in use", 3, 7, true, nullptr,
-         "Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację", 2, 1, false, "",
-         Bytes{}},
-        {"silent printer", 1, 7, false,
-         [](darvosim::Emulator &sim) {
-             sim.Script(0xFF, darvosim::Scripted{{}, 0, {}, false, -1});
-         },
-         ErrorMessageText(21), 2, 1, true, "", std::nullopt},
-        {"no serial line", 1, 99, false, nullptr, ErrorMessageText(6), 2, 1, false, "", std::nullopt},
-        {"other device", 1, 9, false, nullptr, "Podłączone urządzenie nie jest drukarką fiskalną", 1, 0, true,
-         "INNE URZĄDZENIE", Bytes{0xFF}},
-        {"second identification refused", 1, 3, false,
-         [](darvosim::Emulator &sim) {
-             sim.Script(0xFF, darvosim::Scripted{{darvosim::ACK, 44}});
-             sim.Script(0xFF, darvosim::Scripted{{darvosim::NAK}});
-         },
-         "NAK na sekwencję sterującą.", 1, 0, true, "NIVRA II GENERACJI", Bytes{0xFF, 0xFE, 0xFF}},
+        {"missing port", 5, -1, false, {}, missing, 2, 1, false, "", std::nullopt},
+        {"port in use", 3, 7, true, {}, inUse, 2, 1, false, "", Bytes{}},
+        {"silent printer", 1, 7, false, silent, ErrorMessageText(21), 2, 1, true, "", std::nullopt},
+        {"no serial line", 1, 99, false, {}, ErrorMessageText(6), 2, 1, false, "", std::nullopt},
+        {"other device", 1, 9, false, {}, other, 1, 0, true, "INNE URZĄDZENIE", Bytes{0xFF}},
+        {"second identification refused", 1, 3, false, secondRefused, "NAK na sekwencję sterującą.", 1, 0,
+         true, "NIVRA II GENERACJI", Bytes{0xFF, 0xFE, 0xFF}},
     };
     EXPECT_TRUE(ErrorMessageText(21).startsWith("TIMEOUT ODBIERANIA: "));
     EXPECT_FALSE(ErrorMessageText(6).isEmpty());
@@ -468,7 +458,8 @@ TEST_F(Startup, FailuresGiveTheirMessages) {
         StopSims();
         darvosim::Emulator *sim = c.type >= 0 && c.type <= 9 ? &StartSim(c.port, c.type) : nullptr;
         if (c.type == 99) Map(c.port, "/dev/null");
-        if (sim && c.make) c.make(*sim);
+        for (const auto &[command, script] : c.scripts)
+            sim->Script(command, script);
         std::optional<HeldPort> other;
         if (c.held) other.emplace(sim->SlavePath());
         EXPECT_TRUE(!c.held || other->Held());

@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 
 using namespace apptest;
 using darvosim::Bytes;

@@ -21,10 +21,6 @@ struct DarvoRun {
 
 class CliTest : public SimTest {
   protected:
-    void TearDown() override {
-        CommunicationEnd();
-        SimTest::TearDown();
-    }
     // darvo --port PORT --timeout-ms 1000 ARGS, with `input` on its
     // standard input and `env` added to its environment.
     static DarvoRun Darvo(std::vector<std::string> args, const std::string &input = "",
@@ -45,26 +41,7 @@ class CliTest : public SimTest {
         r.err = ReadFile(dir / "err");
         return r;
     }
-    // The command bytes of every frame the printer was sent.
-    std::vector<int> Commands() {
-        std::vector<int> out;
-        for (const darvosim::Frame &f : Frames())
-            out.push_back(f.command);
-        return out;
-    }
-    bool Sent(int command) {
-        for (int c : Commands())
-            if (c == command) return true;
-        return false;
-    }
-    std::string Do(const std::string &operatorCommand) {
-        return printer().Control(operatorCommand, sim->SlaveDescriptor());
-    }
-    // A session of the test's own with the printer, 1-second time-outs.
-    void Session() { ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1)); }
-    // The program using the driver goes away: its port is closed, whatever
-    // it left in the printer stays.
-    void LetGo() { darvo::CloseSessionPort(); }
+    bool Sent(uint8_t command) { return !FramesOf(command).empty(); }
 };
 
 } // namespace darvotest

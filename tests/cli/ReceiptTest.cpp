@@ -2,25 +2,16 @@
 // receipts refused whole before anything that changes the printer goes out.
 #include "CliFixture.h"
 
-#include <functional>
-
 using namespace darvotest;
-
-namespace {
-
-const char *kSmallest = R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "1", "price": "3.49", "rate": "A"}],
- "payments": [{"type": "cash", "amount": "5.00"}]})";
-
 using CliReceipt = CliTest;
-
-} // namespace
 
 TEST_F(CliReceipt, JsonReceiptsEndOnTheRollWithTheirTotals) {
     const struct {
         std::string json, total;
         std::vector<std::string> roll;
     } cases[] = {
-        {kSmallest,
+        {R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "1", "price": "3.49", "rate": "A"}],
+             "payments": [{"type": "cash", "amount": "5.00"}]})",
          "3.49",
          {"Mleko 2% 1l\n", RollLine("SUMA PLN", "3,49"), RollLine("Gotówka", "5,00"), RollLine("", "1,51")}},
         // 1.5 x 3.99 = 5.985 -> 5.99, less 10 % (0.60); 2 x 5.49 = 10.98; then 5 % off
@@ -54,39 +45,38 @@ TEST_F(CliReceipt, JsonReceiptsEndOnTheRollWithTheirTotals) {
 }
 
 TEST_F(CliReceipt, RefusedWholeBeforeAnythingThatChangesThePrinter) {
-    // A one-line receipt: the name, the price as it stands in the JSON, the rate, then more.
-    const auto receipt = [](const std::string &name, const std::string &price, const std::string &rate,
-                            const std::string &more = "") {
+    // A one-line receipt: the name, the rate, more, the price as it stands in the JSON.
+    const auto receipt = [](const std::string &name, const std::string &rate = "A",
+                            const std::string &more = "", const std::string &price = "\"3.49\"") {
         return R"({"lines": [{"name": ")" + name + R"(", "quantity": "1", "price": )" + price +
                R"(, "rate": ")" + rate + "\"}]" + more + "}";
     };
     const struct {
         const char *name;
         std::string json;
-        std::function<void(darvosim::Printer &)> printerState;
+        bool paperOut;
         int exit;
         std::string path, message; // the problem named; for a refusal, its code and text
         bool portOpened;           // read-only questions only, or not a byte at all
     } cases[] = {
-        {"unprintable character", receipt("Café", "\"3.49\"", "A"), nullptr, 1, "lines[0].name",
+        {"unprintable character", receipt("Café"), false, 1, "lines[0].name",
          "the printer cannot print 'é' (U+00E9) at character 4", false},
-        {"control character", receipt("Mleko\\t2%", "\"3.49\"", "A"), nullptr, 1, "lines[0].name",
+        {"control character", receipt("Mleko\\t2%"), false, 1, "lines[0].name",
          "the printer cannot print U+0009 at character 6", false},
-        {"amount as a number", receipt("Mleko 2% 1l", "3.49", "A"), nullptr, 1, "lines[0].price",
+        {"amount as a number", receipt("Mleko 2% 1l", "A", "", "3.49"), false, 1, "lines[0].price",
          "must be a decimal string such as \"3.49\"", false},
         {"payments short",
-         receipt("Mleko 2% 1l", "\"3.49\"", "A", R"(, "payments": [{"type": "cash", "amount": "3.00"}])"),
-         nullptr, 1, "payments", "the payments (3.00) do not cover the total (3.49)", false},
-        {"rate not set", receipt("Mleko 2% 1l", "\"3.49\"", "F"), nullptr, 1, "lines[0].rate",
+         receipt("Mleko 2% 1l", "A", R"(, "payments": [{"type": "cash", "amount": "3.00"}])"), false, 1,
+         "payments", "the payments (3.00) do not cover the total (3.49)", false},
+        {"rate not set", receipt("Mleko 2% 1l", "F"), false, 1, "lines[0].rate",
          "rate F is not set on the printer (set: A, B, C, D, E)", true},
-        {"paper out", receipt("Mleko 2% 1l", "\"3.49\"", "A"),
-         [](darvosim::Printer &p) { p.status.paperOut = true; }, 2, "109",
+        {"paper out", receipt("Mleko 2% 1l"), true, 2, "109",
          "Brak papieru lub podniesiona głowica mechanizmu drukującego.", true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         StartSim();
-        if (c.printerState) OnPrinter(c.printerState);
+        OnPrinter([&c](darvosim::Printer &p) { p.status.paperOut = c.paperOut; });
         const DarvoRun r = Darvo({"--json", "receipt", "-"}, c.json);
         EXPECT_EQ(c.exit, r.exit) << r.out << r.err;
         const nlohmann::json error = r.Json()["error"];

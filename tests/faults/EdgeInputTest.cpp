@@ -4,7 +4,6 @@
 #include "FaultFixture.h"
 #include "darvodr/Trace.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <tuple>
 
@@ -49,6 +48,7 @@ TEST_F(EdgeInput, PortThatIsNoTerminal) {
         EXPECT_EQ(static_cast<uint32_t>(code), darvo::LastPortErrorCode());
         EXPECT_FALSE(darvo::ProbePort(kPort));
         EXPECT_EQ(code, CommunicationInit(kPort, 9600, 1));
+        EXPECT_FALSE(darvo::SessionReady);
         EXPECT_LT(SecondsSince(start), 1.0);
         ClosePort();
     }

@@ -113,13 +113,6 @@ class FaultTest : public ::testing::Test {
         if (darvo::ReceiptOpen && ReceiptCancel() == darvo::RC_NAK) ReceiptEnd(0);
         ASSERT_FALSE(darvo::ReceiptOpen);
     }
-    // Receipts on the paper roll (each ends with its "#KASA" line).
-    int Footers() {
-        int n = 0;
-        for (const std::string &line : sim->printer().roll.Lines())
-            n += line.find("#KASA") != std::string::npos;
-        return n;
-    }
     darvosim::SalesState Sales() {
         std::lock_guard<std::recursive_mutex> lock(sim->printer().mutex);
         return sim->printer().sales;

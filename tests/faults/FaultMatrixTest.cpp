@@ -10,7 +10,6 @@
 // the function's last command, or its middle byte.
 #include "FaultFixture.h"
 
-#include <algorithm>
 #include <ctime>
 #include <functional>
 #include <map>

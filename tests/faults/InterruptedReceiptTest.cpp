@@ -4,7 +4,6 @@
 // print the receipt again. The printer must count it exactly once.
 #include "FaultFixture.h"
 
-#include <map>
 #include <set>
 
 namespace darvotest {
@@ -59,7 +58,7 @@ class InterruptedReceipt : public FaultTest {
         EXPECT_EQ(before + 1, sales.receiptNumber);
         EXPECT_EQ(1, sales.receiptCounter);
         EXPECT_EQ(kReceiptValue, sales.totals[0]);
-        EXPECT_EQ(1, Footers()) << sim->printer().roll.Text();
+        EXPECT_EQ(1, RollReceipts(sim->printer())) << sim->printer().roll.Text();
     }
 };
 

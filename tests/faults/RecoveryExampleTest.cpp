@@ -24,14 +24,7 @@ class RecoveryExample : public FaultTest {
         const size_t mark = sim->log().Entries().size();
         std::string output;
         EXPECT_EQ(0, Run(output));
-        const auto frames = sim->log().Frames();
-        const auto entries = sim->log().Entries();
-        for (const auto &f : frames)
-            if (f.command == command)
-                for (size_t i = mark; i < entries.size(); ++i)
-                    if (entries[i].frame == f.number && !entries[i].fromHost)
-                        return static_cast<int>(i - mark);
-        return -1;
+        return AnswerPosition(*sim, mark, command);
     }
 };
 
@@ -53,7 +46,7 @@ TEST_F(RecoveryExample, LostAnswersNeitherLoseNorRepeatTheReceipt) {
         EXPECT_EQ(0, Run(output));
         EXPECT_TRUE(sim->FaultFired());
         EXPECT_EQ(c.said, output);
-        EXPECT_EQ(1, Footers()) << sim->printer().roll.Text();
+        EXPECT_EQ(1, RollReceipts(sim->printer())) << sim->printer().roll.Text();
         EXPECT_EQ(1, Sales().receiptCounter);
     }
 }

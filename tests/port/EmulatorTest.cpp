@@ -1,19 +1,15 @@
 // darvo-sim from the command line (its path, link, wire log and exit on
 // SIGTERM: PublicHeader.CProgramFollowsAPrintout...), and the emulator.
-#include "ChildProcess.h"
 #include "SimFixture.h"
 
 #include <chrono>
-#include <string>
 #include <unistd.h>
 
 TEST(DarvoSim, RefusesBadOptions) {
-    for (std::vector<std::string> args : {std::vector<std::string>{DARVO_SIM_PATH, "--model", "12"},
-                                          std::vector<std::string>{DARVO_SIM_PATH, "--search-time", "-1"},
-                                          std::vector<std::string>{DARVO_SIM_PATH, "--bogus"}}) {
-        darvotest::Child sim;
-        ASSERT_TRUE(sim.Start(args));
-        EXPECT_EQ(2, sim.Wait());
+    for (const char *args : {"--model 12", "--search-time -1", "--bogus"}) {
+        std::string said;
+        EXPECT_EQ(2, darvotest::RunCommand(std::string(DARVO_SIM_PATH " ") + args, said))
+            << args << ": " << said;
     }
 }
 

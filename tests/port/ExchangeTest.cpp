@@ -4,7 +4,6 @@
 #include "darvodr.h"
 
 #include <chrono>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 
@@ -174,13 +173,6 @@ TEST_F(ExchangeTest, PacedLineHoldsEveryByteBothWays) {
     EXPECT_FALSE(entries[2].fromHost);
 }
 
-TEST_F(ExchangeTest, SecondOpenIsRefusedWithCode5) {
-    EXPECT_EQ(5, OpenPort(kPort, 9600, 1, 1));
-    EXPECT_EQ("Ten port jest już zainicjowany", LastPortErrorText());
-    EXPECT_TRUE(ThePort->IsOpen()); // the open port is left as it was
-    EXPECT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
-}
-
 TEST_F(ExchangeTest, ExchangeOnAClosedPortFailsWithoutSending) {
     ASSERT_EQ(0, ClosePort());
     EXPECT_EQ(0, ClosePort());
@@ -269,7 +261,13 @@ TEST_F(ExchangeTest, PrinterGoneFailsEveryExchangeAtOnce) {
     EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
 }
 
-TEST_F(ExchangeTest, SpeedZeroIsRefused) {
+// A second open is refused with code 5, the open port left as it was; so is
+// speed 0.
+TEST_F(ExchangeTest, SecondOpenAndSpeedZeroAreRefused) {
+    EXPECT_EQ(5, OpenPort(kPort, 9600, 1, 1));
+    EXPECT_EQ("Ten port jest już zainicjowany", LastPortErrorText());
+    EXPECT_TRUE(ThePort->IsOpen());
+    EXPECT_EQ(0, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
     ASSERT_EQ(0, ClosePort());
     const uint32_t speedBefore = sim->LineSpeed();
     EXPECT_EQ(87, OpenPort(kPort, 0, 1, 1));

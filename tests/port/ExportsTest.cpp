@@ -27,10 +27,10 @@ std::set<std::string> DefinedDynamicSymbols(bool demangle) {
     return names;
 }
 
-std::set<std::string> Words(const std::string &text) {
+std::set<std::string> Words(const std::string &text, char separator = ' ') {
     std::istringstream in(text);
     std::set<std::string> out;
-    for (std::string w; in >> w;)
+    for (std::string w; std::getline(in, w, separator);)
         out.insert(w);
     return out;
 }
@@ -44,20 +44,12 @@ const std::set<std::string> kCFunctions =
           "pReadClock WriteLineFeed pReadUniqueNumber OpenDrawer");
 
 // The demangled signatures, "$" standing for std::string.
-const char *const kCppFunctions[] = {
-    "DeviceName($&)",
-    "DllVersion($&)",
-    "DllAuthor($&)",
-    "ErrMessage(int, $&)",
-    "ReceiptItem(int, $ const&, int, int, unsigned int, int, $ const&, unsigned int, unsigned int&)",
-    "CharsInArticleName($ const&)",
-    "FillPayment(int, $ const&, int, int)",
-    "FillLines(int, $ const&, int&)",
-    "ReadTotal($&)",
-    "ReadSelTotal($ const&, $&)",
-    "ReadClock($&, $&)",
-    "ReadUniqueNumber($&)",
-    "PrinterNumber(int&, $&)"};
+const std::set<std::string> kCppFunctions = Words(
+    "DeviceName($&);DllVersion($&);DllAuthor($&);ErrMessage(int, $&);"
+    "ReceiptItem(int, $ const&, int, int, unsigned int, int, $ const&, unsigned int, unsigned int&);"
+    "CharsInArticleName($ const&);FillPayment(int, $ const&, int, int);FillLines(int, $ const&, int&);"
+    "ReadTotal($&);ReadSelTotal($ const&, $&);ReadClock($&, $&);ReadUniqueNumber($&);PrinterNumber(int&, $&)",
+    ';');
 
 } // namespace
 

@@ -90,14 +90,9 @@ TEST(PortMap, EnvironmentThenMapThenTtyS) {
         SCOPED_TRACE(std::string(c.file ? c.file : "(none)") + " / " + (c.env ? c.env : "(unset)"));
         ::unlink(map.path().c_str());
         ::rmdir(map.path().c_str());
-        if (c.file && std::string(c.file) == "directory")
-            ::mkdir(map.path().c_str(), 0700);
-        else if (c.file)
-            map.Write(c.file);
-        if (c.env)
-            ::setenv("DARVO_COM3", c.env, 1);
-        else
-            ::unsetenv("DARVO_COM3");
+        if (c.file && std::string(c.file) == "directory") ::mkdir(map.path().c_str(), 0700);
+        if (c.file && std::string(c.file) != "directory") map.Write(c.file);
+        c.env ? ::setenv("DARVO_COM3", c.env, 1) : ::unsetenv("DARVO_COM3");
         const PortDevice device = FindPortDevice(c.port);
         EXPECT_EQ(c.path, device.path);
         EXPECT_EQ(c.path, PortDevicePath(c.port));

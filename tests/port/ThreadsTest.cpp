@@ -35,10 +35,6 @@ class ThreadsTest : public SimTest {
         SimTest::SetUp();
         sim->Script(kRaw, Scripted{B({0x06, 0x11, 0x22}), 3, {}, false, -1});
     }
-    void TearDown() override {
-        CommunicationEnd();
-        SimTest::TearDown();
-    }
     // Every frame the emulator served is whole: the raw command with its
     // parameters and its answer, every other one a command byte alone
     // (the driver's own queries send no parameters) with an answer.

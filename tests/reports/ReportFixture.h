@@ -7,14 +7,12 @@
 #include "darvodr/Cp1250.h"
 #include "darvodr/Host.h"
 #include "darvodr/Receipt.h"
+#include "darvodr/Service.h"
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
-#include <algorithm>
 #include <array>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace darvotest {
 
@@ -33,11 +31,6 @@ class ReportTest : public SimTest {
         ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
         Frames(); // the session start's last frame is logged before the log is emptied
         sim->log().Clear();
-    }
-    void TearDown() override {
-        CommunicationEnd();
-        darvo::SetDriverHost(nullptr);
-        SimTest::TearDown();
     }
     // Adds a daily report record to the fiscal memory.
     void AddRecord(int number, int year, int month, int day, int receipts = 1, int64_t totalA = 1000) {
@@ -66,6 +59,11 @@ class ReportTest : public SimTest {
         return PrinterState{p.status, p.sales, p.fiscal, p.powered};
     }
     bool Printed(const std::string &text) { return printer().roll.Text().find(text) != std::string::npos; }
+    // The fiscal mode as the driver reads it (-1: not read).
+    int32_t FiscalMode() {
+        int32_t mode = -1;
+        return darvo::IsFiscalMode(mode) == 0 ? mode : -1;
+    }
     // The port is back on the usual time-outs (3 s write, 5 s read).
     void ExpectUsualTimeouts() {
         EXPECT_EQ(3, darvo::ThePort->WriteTimeoutInForce());

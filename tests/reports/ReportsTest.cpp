@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <stdexcept>
-#include <tuple>
 
 using namespace darvotest;
 using darvosim::Printer;
@@ -62,13 +61,6 @@ TEST_F(ReportTest, DailyReportOnPexaCountsReceiptsOfCommand247) {
     EXPECT_EQ(1, number);
 }
 
-TEST_F(ReportTest, ReportsRefusedWhileReceiptOpenSendNothing) { // the others: Counters.EachOperation...
-    Begin(3);
-    darvo::ReceiptOpen = true;
-    EXPECT_EQ(200, MonthlyReport(0, 7, 12));
-    EXPECT_TRUE(Frames().empty());
-}
-
 TEST_F(ReportTest, SimpleReportsPrintAndShowTheirProgressText) {
     Begin(7);
     EXPECT_EQ(0, darvo::FinancialTaxReport());
@@ -90,10 +82,8 @@ TEST_F(ReportTest, OldPeriodReportFrameAndRangeChecks) {
     Begin(0);
     AddRecord(1, 8, 1, 10);
     EXPECT_EQ(0, PeriodReport(1, 8, 1, 1, 8, 1, 31));
-    auto frames = FramesOf(40);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 40, 0, 8, 0, 1, 0, 1, 0, 8, 0, 1, 3, 1}), frames[0].fromHost);
-    EXPECT_EQ(B({0x06}), frames[0].fromPrinter);
+    EXPECT_EQ(B({0x1B, 40, 0, 8, 0, 1, 0, 1, 0, 8, 0, 1, 3, 1}), SentOnce(40));
+    EXPECT_EQ(B({0x06}), FramesOf(40).at(0).fromPrinter);
     EXPECT_TRUE(Printed("Raport dobowy nr 1  2008-01-10"));
     ExpectUsualTimeouts();
     sim->log().Clear();
@@ -120,22 +110,22 @@ TEST_F(ReportTest, MonthlyAndNumberReportFrames) {
     AddRecord(300, 7, 12, 3);
     AddRecord(310, 7, 12, 31);
     EXPECT_EQ(0, MonthlyReport(0, 7, 12));
-    auto frames = FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 49, 5, 0, 7, 1, 2}), frames[0].fromHost);
-    EXPECT_EQ(B({0x06, 0x00}), frames[0].fromPrinter);
+    EXPECT_EQ(B({0x1B, 49, 5, 0, 7, 1, 2}), SentOnce(49));
+    EXPECT_EQ(B({0x06, 0x00}), FramesOf(49).at(0).fromPrinter);
     EXPECT_TRUE(Printed("RAPORT MIESIĘCZNY"));
     sim->log().Clear();
     EXPECT_EQ(0, NumberReport(1, 300, 310));
-    frames = FramesOf(49);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 49, 1, 0x2C, 0x01, 0x36, 0x01}), frames[0].fromHost);
+    EXPECT_EQ(B({0x1B, 49, 1, 0x2C, 0x01, 0x36, 0x01}), SentOnce(49));
     EXPECT_TRUE(Printed("Raport dobowy nr 310  2007-12-31"));
 }
 
 // The printer's verdicts on the range it was given.
 TEST_F(ReportTest, PeriodReportVerdictsOfThePrinter) {
     Begin(7);
+    darvo::ReceiptOpen = true; // refused without a byte (the others: Counters.EachOperation...)
+    EXPECT_EQ(200, MonthlyReport(0, 7, 12));
+    EXPECT_TRUE(Frames().empty());
+    darvo::ReceiptOpen = false;
     AddRecord(1, 8, 1, 10);
     EXPECT_EQ(221, NumberReport(0, 2, 5));  // no such numbers
     EXPECT_EQ(221, NumberReport(0, 1, 0));  // last before first
@@ -196,24 +186,21 @@ TEST_F(ReportTest, TimeoutsAfterEveryPeriodReport) {
     EXPECT_EQ(90, during.load());
     ExpectUsualTimeouts();
 
-    darvo::SetPortTimeouts(1, 1); // refused command
-    sim->Script(49, darvosim::Scripted{B({0x15})});
-    EXPECT_EQ(24, NumberReport(0, 1, 1));
-    ExpectUsualTimeouts();
-
-    darvo::SetPortTimeouts(1, 1); // an answer other than ACK
-    sim->Script(49, darvosim::Scripted{B({0x07}), 0});
-    EXPECT_EQ(23, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
-    ExpectUsualTimeouts();
-
-    darvo::SetPortTimeouts(1, 1); // printed
-    OnPrinter([](Printer &p) { darvosim::DefineFiscalCommands(p); });
-    EXPECT_EQ(0, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
-    ExpectUsualTimeouts();
+    // Refused, answered with something else than ACK, printed.
+    const std::pair<darvosim::Bytes, int32_t> ends[] = {{B({0x15}), 24}, {B({0x07}), 23}, {{}, 0}};
+    for (const auto &[answer, code] : ends) {
+        darvo::SetPortTimeouts(1, 1);
+        if (!answer.empty()) sim->Script(49, darvosim::Scripted{answer});
+        if (answer.empty()) OnPrinter([](Printer &p) { darvosim::DefineFiscalCommands(p); });
+        EXPECT_EQ(code, darvo::PeriodReportCommand(darvo::kShortByNumbers, kNumbers));
+        ExpectUsualTimeouts();
+    }
 }
 
-// The user program's selected port and speed are used for the reopening.
-TEST_F(ReportTest, ReopensWithTheSelectedPortAndSpeed) {
+// The report reopens the port with the user program's selected port and
+// speed, or, for a host that opened the port itself without a session, the
+// port that is open.
+TEST_F(ReportTest, ReopensWithTheSelectedPortAndSpeedOrTheOpenPort) {
     struct SelectingHost : RecordingHost {
         bool SelectedPortAndSpeed(int32_t &port, int32_t &speed) override {
             port = kPort;
@@ -227,19 +214,14 @@ TEST_F(ReportTest, ReopensWithTheSelectedPortAndSpeed) {
     EXPECT_EQ(0, NumberReport(0, 1, 1));
     EXPECT_EQ(19200u, darvo::ThePort->baudRate);
     EXPECT_EQ(19200u, sim->LineSpeed());
-}
 
-// A host that opened the port itself, without a session: the report reopens
-// the port that is open.
-TEST_F(ReportTest, ReopensThePortAHostOpenedItself) {
-    Begin(7);
-    AddRecord(1, 8, 1, 10);
+    darvo::SetDriverHost(&host);
     ASSERT_EQ(0, CommunicationEnd());
     darvo::SessionReady = true;
-    Open(19200);
+    Open(28800);
     EXPECT_EQ(0, NumberReport(0, 1, 1));
     ASSERT_TRUE(darvo::ThePort->IsOpen());
-    EXPECT_EQ(19200u, darvo::ThePort->baudRate);
+    EXPECT_EQ(28800u, darvo::ThePort->baudRate);
     ExpectUsualTimeouts();
 }
 

@@ -1,9 +1,8 @@
 // Service and configuration commands against the emulated printer.
 #include "ReportFixture.h"
-#include "darvodr/Service.h"
 #include "darvodr/Reports.h"
 
-#include <functional>
+#include <numeric>
 #include <tuple>
 #include <stdexcept>
 
@@ -35,12 +34,9 @@ TEST_F(ReportTest, SimpleSettingsFrames) {
     EXPECT_EQ(0, PrinterNumber(number, code));
     EXPECT_EQ(7, number);
     EXPECT_EQ("AB", code);
-    int32_t fiscal = -1;
-    EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
-    EXPECT_EQ(1, fiscal);
+    EXPECT_EQ(1, FiscalMode());
     OnPrinter([](Printer &p) { p.status.fiscalMode = false; });
-    EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
-    EXPECT_EQ(0, fiscal);
+    EXPECT_EQ(0, FiscalMode());
 }
 
 TEST_F(ReportTest, ShiftClockOnlyRightAfterDailyReport) {
@@ -80,9 +76,7 @@ TEST_F(ReportTest, FirstGenerationClockAndUserData) {
     EXPECT_TRUE(FramesOf(52).empty());
     OnPrinter([](Printer &p) { p.status.cmosErased = true; });
     EXPECT_EQ(0, darvo::InitClock(9, 3, 8, 15, 6, 30));
-    auto frames = FramesOf(52);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 52, 0, 9, 0, 3, 0, 8, 1, 5, 0, 6}), frames[0].fromHost);
+    EXPECT_EQ(B({0x1B, 52, 0, 9, 0, 3, 0, 8, 1, 5, 0, 6}), SentOnce(52));
     EXPECT_TRUE(FramesOf(65).empty());
     EXPECT_FALSE(State().status.cmosErased);
     auto now = darvosim::SalesClock(State().sales);
@@ -95,9 +89,7 @@ TEST_F(ReportTest, InitClockOnPexaReportsErasingProgress) {
     Begin(7);
     OnPrinter([](Printer &p) { p.status.cmosErased = true; });
     EXPECT_EQ(0, darvo::InitClock(9, 3, 8, 15, 6, 30));
-    auto frames = FramesOf(65);
-    ASSERT_EQ(1u, frames.size());
-    EXPECT_EQ(B({0x1B, 65, 0, 9, 0, 3, 0, 8, 1, 5, 0, 6, 3, 0}), frames[0].fromHost);
+    EXPECT_EQ(B({0x1B, 65, 0, 9, 0, 3, 0, 8, 1, 5, 0, 6, 3, 0}), SentOnce(65));
     ASSERT_EQ(18u, host.progress.size()); // the start, 16 steps, the end
     EXPECT_EQ("Trwa kasowanie ...", host.progress.front().first);
     EXPECT_EQ(0, host.progress.front().second);
@@ -128,9 +120,7 @@ TEST_F(ReportTest, InitClockProgressCutOffOrEndless) {
         EXPECT_EQ(reported, host.progress.size());
         // What is left of the stream does not spoil the next exchange.
         Frames();
-        int32_t fiscal = -1;
-        EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
-        EXPECT_EQ(1, fiscal);
+        EXPECT_EQ(1, FiscalMode());
     }
     EXPECT_EQ(100, host.progress.back().second);
 }
@@ -201,16 +191,12 @@ TEST_F(ReportTest, AdvertCheckByteOverTheBytesSent) {
         if (line == 1) OnPrinter([](Printer &p) { p.fiscal.cp1250Adverts = true; });
         sim->log().Clear();
         EXPECT_EQ(0, darvo::WriteAdvertLines(line, text));
-        const auto frames = FramesOf(46);
-        ASSERT_EQ(1u, frames.size());
         darvosim::Bytes expected =
             line == 0 ? B({0x1B, 46, 0, 0xBD, 0xA2, 0x88, 0x86}) : B({0x1B, 46, 1, 0xAF, 0xF3, 0xB3, 0xE6});
         expected.resize(43, ' ');
-        uint8_t check = 0;
-        for (int i = 3; i < 43; ++i)
-            check ^= expected[i];
-        expected.push_back(check);
-        EXPECT_EQ(expected, frames[0].fromHost);
+        expected.push_back(
+            std::accumulate(expected.begin() + 3, expected.end(), uint8_t{0}, std::bit_xor<uint8_t>()));
+        EXPECT_EQ(expected, SentOnce(46));
         std::string back;
         uint8_t attribute = 0;
         EXPECT_EQ(0, darvo::ReadAdvertLines(line, back, attribute));
@@ -250,12 +236,9 @@ TEST_F(ReportTest, AdvertTransferRefusals) {
 
 void FillPicture(darvo::DisplayRows &rows) {
     for (int r = 0; r < darvo::kDisplayRows; ++r) {
-        uint8_t x = 0;
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i < 24; ++i)
             rows[r][i] = static_cast<uint8_t>(r * 7 + i);
-            x ^= rows[r][i];
-        }
-        rows[r][24] = x;
+        rows[r][24] = std::accumulate(rows[r], rows[r] + 24, uint8_t{0}, std::bit_xor<uint8_t>());
     }
 }
 
@@ -345,12 +328,10 @@ TEST_F(ReportTest, PrintUserDataCheckOfFourLines) {
     darvo::UserDataLines lines{std::string(20, 'A'), std::string(40, 'B'), "short",
                                std::string(25, 'D') + darvo::Utf8ToCp1250("ą")};
     EXPECT_EQ(0, darvo::PrintUserDataCheck(4, lines));
-    auto frames = FramesOf(51);
-    ASSERT_EQ(1u, frames.size());
     const std::string wire = "\x1B\x33\x01" + std::string(20, 'A') + '\0' + std::string(40, 'B') + '\1' +
                              "short" + std::string(15, ' ') + '\0' + std::string(25, 'D') + "\xA5" +
                              std::string(14, ' ');
-    EXPECT_EQ(darvosim::Bytes(wire.begin(), wire.end()), frames[0].fromHost);
+    EXPECT_EQ(darvosim::Bytes(wire.begin(), wire.end()), SentOnce(51));
     EXPECT_TRUE(Printed("Dą"));
     sim->log().Clear();
     EXPECT_EQ(0, darvo::PrintUserDataCheck(5, lines));
@@ -468,10 +449,7 @@ TEST_F(ReportTest, ExceptionsInsideInternalOperationsGive999) {
     OnPrinter([](Printer &p) { p.status.cmosErased = true; });
     EXPECT_EQ(999, darvo::InitClock(9, 3, 8, 15, 6, 30));
     EXPECT_EQ(1u, FramesOf(65).size());
-    // The driver goes on working once the printer has said its piece.
-    int32_t fiscal = -1;
-    EXPECT_EQ(0, darvo::IsFiscalMode(fiscal));
-    EXPECT_EQ(1, fiscal);
+    EXPECT_EQ(1, FiscalMode()); // the driver goes on working once the printer has said its piece
     darvo::SetDriverHost(&host);
 }
 

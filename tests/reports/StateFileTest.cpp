@@ -2,7 +2,6 @@
 // and a damaged one refused.
 #include "ReportFixture.h"
 #include "StateFile.h"
-#include "darvodr/Service.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -3,7 +3,6 @@
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace darvo;

@@ -9,7 +9,6 @@
 #include "darvodr/TaxRates.h"
 #include "darvodr/darvodr.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,10 +18,6 @@ class SalesTest : public SimTest {
   protected:
     static constexpr uint8_t kSyncCommand = 0x00;
     void SetUp() override {} // each case starts the model it needs with Start()
-    void TearDown() override {
-        CommunicationEnd();
-        SimTest::TearDown();
-    }
     // The emulator as `deviceType` (replacing a running one), a started
     // session with 1-second time-outs, an empty wire log.
     void Start(int deviceType = 7) {
@@ -73,6 +68,10 @@ class SalesTest : public SimTest {
         for (const darvosim::Frame &f : Served())
             out.push_back(f.command);
         return out;
+    }
+    darvosim::Bytes FirstCommands(size_t n) { // fewer when fewer were served
+        const darvosim::Bytes all = Commands();
+        return darvosim::Bytes(all.begin(), all.begin() + std::min(n, all.size()));
     }
     std::string Roll() {
         Sync();

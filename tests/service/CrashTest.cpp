@@ -4,12 +4,7 @@
 #include "ServiceFixture.h"
 
 using namespace darvotest;
-
-namespace {
-
 using Crash = ServiceTest;
-
-} // namespace
 
 TEST_F(Crash, KilledThroughAReceiptThenStartedAgain) {
     const struct {
@@ -26,7 +21,6 @@ TEST_F(Crash, KilledThroughAReceiptThenStartedAgain) {
         SCOPED_TRACE(c.at);
         TearDown();
         SetUp();
-        AddPrinter("till");
         StartService({std::string("DARVO_SERVICE_CRASH_AT=") + c.at});
         const Reply lost = PostReceipt("crash");
         EXPECT_EQ(-1, lost.status) << "answered: " << lost.body;
@@ -54,7 +48,6 @@ TEST_F(Crash, KilledThroughAReceiptThenStartedAgain) {
 }
 
 TEST_F(Crash, AWorkerThatDiesIsStartedAgain) {
-    AddPrinter("till");
     StartService();
     ASSERT_EQ(200, PostReceipt("before").status);
     const std::vector<int> workers = Workers();

@@ -5,15 +5,9 @@
 #include <future>
 
 using namespace darvotest;
-
-namespace {
-
 using Once = ServiceTest;
 
-} // namespace
-
 TEST_F(Once, SameKeyTwicePrintsOneReceipt) {
-    AddPrinter("till");
     StartService();
     const Reply first = PostReceipt("sale-1");
     ASSERT_EQ(200, first.status) << first.body;
@@ -35,7 +29,6 @@ TEST_F(Once, SameKeyTwicePrintsOneReceipt) {
 }
 
 TEST_F(Once, ClientsRacingOneKeyPrintOneReceipt) {
-    AddPrinter("till");
     StartService();
     std::vector<std::future<Reply>> replies;
     for (int i = 0; i < 4; ++i)
@@ -70,14 +63,13 @@ TEST_F(Once, LostAnswerAfterTheReceiptClosedThenRetry) {
         SCOPED_TRACE(darvosim::FaultName(c.fault));
         TearDown();
         SetUp();
-        AddPrinter("till");
         StartService();
         ASSERT_EQ(200, PostReceipt("warm-up").status);
         // A clean receipt shows where the closing's acknowledgement is on the
         // wire; the next one, the same, meets the fault there.
         const size_t mark = Sim().log().Entries().size();
         ASSERT_EQ(200, PostReceipt("measure").status);
-        const int ack = AnswerPosition("till", mark, 36);
+        const int ack = AnswerPosition(Sim(), mark, 36);
         ASSERT_GT(ack, 0);
         Sim().InjectFault(c.fault, ack);
 

@@ -7,12 +7,7 @@
 #include <future>
 
 using namespace darvotest;
-
-namespace {
-
 using Printers = ServiceTest;
-
-} // namespace
 
 TEST_F(Printers, APrinterThatCannotPrintHoldsUpNoOther) {
     AddPrinter("till");

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ChildProcess.h"
-#include "Emulator.h"
+#include "SimFixture.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -12,20 +12,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <poll.h>
-#include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace darvotest {
 
@@ -68,6 +61,7 @@ class ServiceTest : public ::testing::Test {
             EXPECT_EQ(std::string::npos, Log().find(report)) << Log();
         for (auto &[name, sim] : sims_)
             sim->Stop();
+        sims_.clear();
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
     }
@@ -84,9 +78,11 @@ class ServiceTest : public ::testing::Test {
     darvosim::Emulator &Sim(const std::string &name = "till") { return *sims_.at(name); }
     darvosim::Printer &Printer(const std::string &name = "till") { return sims_.at(name)->printer(); }
 
-    // The service with every printer added, 1-second time-outs, `env` added
-    // to its environment; returns once it listens.
+    // The service with every printer added (none added: the printer "till"),
+    // 1-second time-outs, `env` added to its environment; returns once it
+    // listens.
     void StartService(const std::vector<std::string> &env = {}) {
+        if (sims_.empty()) AddPrinter("till");
         std::vector<std::string> args = {
             DARVO_SERVICE, "--listen",       "127.0.0.1:0",  "--journal", dir_ + "/journal.db",
             "--tokens",    dir_ + "/tokens", "--timeout-ms", "1000",      "--settle-interval-ms",
@@ -150,21 +146,14 @@ class ServiceTest : public ::testing::Test {
         httplib::Client client("127.0.0.1", port_);
         client.set_read_timeout(60, 0);
         httplib::Headers headers;
-        if (kTokens.count(role))
-            headers.emplace("Authorization", "Bearer " + kTokens.at(role));
-        else if (!role.empty())
-            headers.emplace("Authorization", "Bearer " + role);
+        if (!role.empty())
+            headers.emplace("Authorization", "Bearer " + (kTokens.count(role) ? kTokens.at(role) : role));
         if (!key.empty()) headers.emplace("Idempotency-Key", key);
         const httplib::Result r = method == "GET"
                                       ? client.Get(path.c_str(), headers)
                                       : client.Post(path.c_str(), headers, body, "application/json");
-        Reply reply;
-        if (!r) return reply;
-        reply.status = r->status;
-        reply.headers = r->headers;
-        reply.text = r->body;
-        reply.body = nlohmann::json::parse(r->body, nullptr, false);
-        return reply;
+        if (!r) return Reply{};
+        return Reply{r->status, nlohmann::json::parse(r->body, nullptr, false), r->body, r->headers};
     }
     Reply PostReceipt(const std::string &key, const std::string &printer = "till",
                       const std::string &body = kReceipt) {
@@ -176,26 +165,7 @@ class ServiceTest : public ::testing::Test {
             "pos");
     }
 
-    // Receipts on the paper roll (each ends with its "#KASA" line).
-    int Receipts(const std::string &name = "till") {
-        int n = 0;
-        for (const std::string &line : Printer(name).roll.Lines())
-            n += line.find("#KASA") != std::string::npos;
-        return n;
-    }
-    // Wire position, counted from the log entry `mark`, of the printer's
-    // first answer byte to the first command `command` after it.
-    int AnswerPosition(const std::string &name, size_t mark, uint8_t command) {
-        const auto entries = Sim(name).log().Entries();
-        int frame = -1;
-        for (const darvosim::Frame &f : Sim(name).log().Frames())
-            if (f.command == command && frame < 0)
-                for (size_t i = mark; i < entries.size(); ++i)
-                    if (entries[i].frame == f.number) frame = f.number;
-        for (size_t i = mark; i < entries.size(); ++i)
-            if (entries[i].frame == frame && !entries[i].fromHost) return static_cast<int>(i - mark);
-        return -1;
-    }
+    int Receipts(const std::string &name = "till") { return RollReceipts(Printer(name)); }
 
     // Every worker the service has started (from its log).
     std::vector<int> Workers() {

@@ -7,15 +7,7 @@
 #include <string>
 
 using namespace darvotest;
-
-namespace {
-
-class OperatorCommands : public SimTest {
-  protected:
-    std::string Do(const std::string &command) { return printer().Control(command, sim->SlaveDescriptor()); }
-};
-
-} // namespace
+using OperatorCommands = SimTest;
 
 TEST_F(OperatorCommands, FaultsShowInTheStatusBytes) {
     EXPECT_EQ("1:3B 2:00 3:00 4:08 5:00 6:00 7:00", Do("status")); // PEXA: no byte 8

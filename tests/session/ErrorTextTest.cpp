@@ -2,7 +2,6 @@
 #include "darvodr/Session.h"
 #include "darvodr/darvodr.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -53,20 +52,17 @@ std::string TimeoutText(const std::string &first, const std::string &eleventh) {
     return text;
 }
 
-const char *const kUnknown = "Nieznany b\xB3\xB9"
-                             "d (prawdopodobnie systemowy)";
+const char *const kUnknown = "Nieznany b\263\271d (prawdopodobnie systemowy)"; // "błąd"
 
 } // namespace
 
 TEST(ErrorTexts, TimeoutTextsLineByLine) {
-    const std::string send =
-        TimeoutText("TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej ",
-                    "* drukarka jest podłączona do innego portu szeregowego niż wybrany w programie.");
-    const std::string receive =
-        TimeoutText("TIMEOUT ODBIERANIA: Komputer nie potrafi odebrać informacji z drukarki fiskalnej ",
-                    "* w programie wybrano inną prędkość transmisji niż ustawiona w drukarce.");
-    EXPECT_EQ(send, Text(20));
-    EXPECT_EQ(receive, Text(21));
+    EXPECT_EQ(TimeoutText("TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej ",
+                          "* drukarka jest podłączona do innego portu szeregowego niż wybrany w programie."),
+              Text(20));
+    EXPECT_EQ(TimeoutText("TIMEOUT ODBIERANIA: Komputer nie potrafi odebrać informacji z drukarki fiskalnej ",
+                          "* w programie wybrano inną prędkość transmisji niż ustawiona w drukarce."),
+              Text(21));
 }
 
 TEST(ErrorTexts, SingleLineTexts) {

@@ -5,7 +5,6 @@
 #include "darvodr/darvodr.h"
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,10 +22,6 @@ class PrintMonitoring : public SimTest {
         darvo::SetDriverHost(&host);
         OpenReady(); // every case starts with the session ready
     }
-    void TearDown() override {
-        darvo::SetDriverHost(nullptr);
-        SimTest::TearDown();
-    }
     // Restarts the emulator as another model, with the session ready on it.
     void Model(int type, int version = -1) {
         StartSim(type, version);
@@ -43,40 +38,40 @@ class PrintMonitoring : public SimTest {
 
 } // namespace
 
-TEST_F(PrintMonitoring, IdlePrinterEndsAfterOnePass) {
-    EXPECT_EQ(0, PrintControl(1, 7));
-    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
-    EXPECT_EQ(std::vector<std::string>{"Trwa kontrola wydruku..."}, host.texts);
-    // before the first two reads of byte 3, after the reads of bytes 2 and 3
-    EXPECT_EQ((std::vector<int>{0, 1, 3, 4}), host.turns);
-}
-
-TEST_F(PrintMonitoring, FollowsAPrintoutUntilItEnds) {
-    Printing(4);
-    EXPECT_EQ(0, PrintControl(0, 3));
-    // printing on the first four reads of byte 3, then idle
-    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95}), Commands(8));
-    EXPECT_EQ(std::vector<std::string>{"Trwa wydruk..."}, host.texts);
-    // the extra look at byte 3 while printing is preceded by a turn of its own
-    EXPECT_EQ((std::vector<int>{0, 1, 3, 4, 4, 5, 7, 8}), host.turns);
-}
-
-TEST_F(PrintMonitoring, ModeZeroOnPexaNeverReadsByte2) {
-    for (int type : {7, 8}) {
-        SCOPED_TRACE(type);
-        Model(type);
-        OnPrinter([](darvosim::Printer &p) { p.status.documentWaiting = true; }); // would be "100"
-        Printing(4);
-        EXPECT_EQ(0, PrintControl(0, static_cast<uint8_t>(type)));
-        EXPECT_EQ(B({0x95, 0x95, 0x95, 0x95, 0x95, 0x95}), Commands(6));
-        // the skipped read of byte 2 still gives the messages their turn
-        EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 3, 4, 5, 6}), host.turns);
+// One pass over an idle printer; a printout followed until it ends, the
+// extra look at byte 3 while printing with a turn of the window's messages
+// of its own; mode 0 on a PEXA never reads byte 2 (a waiting document would
+// be "100"), yet gives the messages their turn.
+TEST_F(PrintMonitoring, PollsAndTurnsOfTheMessages) {
+    const darvosim::Bytes twoPasses = B({0x95, 0x95, 0x94, 0x95, 0x95, 0x95, 0x94, 0x95});
+    const darvosim::Bytes pexa = B({0x95, 0x95, 0x95, 0x95, 0x95, 0x95});
+    const char *printing = "Trwa wydruk...";
+    const struct {
+        int model, polls;
+        int32_t mode;
+        uint8_t type;
+        bool documentWaiting;
+        darvosim::Bytes commands;
+        const char *text;
+        std::vector<int> turns; // frames served at each turn
+    } cases[] = {
+        {7, 0, 1, 7, false, B({0x95, 0x95, 0x94, 0x95}), "Trwa kontrola wydruku...", {0, 1, 3, 4}},
+        {7, 4, 0, 3, false, twoPasses, printing, {0, 1, 3, 4, 4, 5, 7, 8}},
+        {7, 4, 0, 7, true, pexa, printing, {0, 1, 2, 3, 3, 4, 5, 6}},
+        {8, 4, 0, 8, true, pexa, printing, {0, 1, 2, 3, 3, 4, 5, 6}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "model " << c.model << ", type " << int(c.type));
+        Model(c.model);
+        host.texts.clear();
         host.turns.clear();
+        OnPrinter([&](darvosim::Printer &p) { p.status.documentWaiting = c.documentWaiting; });
+        if (c.polls) Printing(c.polls);
+        EXPECT_EQ(0, PrintControl(c.mode, c.type));
+        EXPECT_EQ(c.commands, Commands(static_cast<int>(c.commands.size())));
+        EXPECT_EQ(std::vector<std::string>{c.text}, host.texts);
+        EXPECT_EQ(c.turns, host.turns);
     }
-    // Mode 1 on the same printer does read it.
-    Model(7);
-    EXPECT_EQ(0, PrintControl(1, 7));
-    EXPECT_EQ(B({0x95, 0x95, 0x94, 0x95}), Commands(4));
 }
 
 TEST_F(PrintMonitoring, ErrorBitsEndTheLoopOtherStatesKeepPolling) {
@@ -85,9 +80,8 @@ TEST_F(PrintMonitoring, ErrorBitsEndTheLoopOtherStatesKeepPolling) {
         int result;
         darvosim::Bytes commands;
     } cases[] = {
-        {{0x40, 0x40, 0x40},
-         0,
-         B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95})},        // "001": neither ended nor stopped
+        // "001": neither ended nor stopped
+        {{0x40, 0x40, 0x40}, 0, B({0x95, 0x95, 0x94, 0x95, 0x95, 0x94, 0x95})},
         {{0x02}, 109, B({0x95})},                               // paper out on the first poll
         {{0x00, 0x04}, 103, B({0x95, 0x95})},                   // failure (first pass)
         {{0x00, 0x80}, 102, B({0x95, 0x95})},                   // no controller
@@ -174,13 +168,7 @@ TEST_F(PrintMonitoring, ResumeWithThePaperStillOutSendsNo42) {
     EXPECT_EQ(B({0x95, 0x95, 0x2A, 0x95, 0x95, 0x94, 0x95}), Commands(7));
 }
 
-// ---------------------------------------------------------------------------
-
-namespace {
-
-class StatusBytes : public PrintMonitoring {};
-
-} // namespace
+using StatusBytes = PrintMonitoring;
 
 TEST_F(StatusBytes, EachModelReadsItsOwnSet) {
     struct Case {
@@ -238,8 +226,7 @@ TEST_F(StatusBytes, BytesFollowThePrinterState) {
     const uint8_t expected[9] = {0, 0x59, 0x18, 0x0A, 0x40, 0x05, 'K', 0x02, 0x02};
     for (int n = 1; n <= 8; ++n)
         EXPECT_EQ(expected[n], status.bytes[n]) << n;
-    EXPECT_EQ(std::vector<std::string>({"Odczyt bajt\xF3w statusu...", "Odczyt typu urz\xB9"
-                                                                       "dzenia..."}),
+    EXPECT_EQ(std::vector<std::string>({"Odczyt bajt\xF3w statusu...", "Odczyt typu urz\271dzenia..."}),
               host.texts);
 }
 

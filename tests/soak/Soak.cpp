@@ -13,14 +13,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -88,22 +86,14 @@ int main(int argc, char **argv) {
     // The emulator has no line to settle: the thousand open/close cycles
     // leave the pause after each open out.
     darvo::LineSettleTime = std::chrono::milliseconds(0);
-    long receipts = 10000, seconds = 0, cycles = 1000, seed = 1;
-    double faultRate = 0.01;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        const std::string a = argv[i];
-        const char *v = argv[i + 1];
-        if (a == "--receipts")
-            receipts = std::atol(v);
-        else if (a == "--seconds")
-            seconds = std::atol(v);
-        else if (a == "--cycles")
-            cycles = std::atol(v);
-        else if (a == "--fault-rate")
-            faultRate = std::atof(v);
-        else if (a == "--seed")
-            seed = std::atol(v);
-    }
+    double receipts = 10000, seconds = 0, cycles = 1000, faultRate = 0.01, seed = 1;
+    const std::map<std::string, double *> options = {{"--receipts", &receipts},
+                                                     {"--seconds", &seconds},
+                                                     {"--cycles", &cycles},
+                                                     {"--fault-rate", &faultRate},
+                                                     {"--seed", &seed}};
+    for (int i = 2; i + 1 < argc; i += 2)
+        if (options.count(argv[i])) *options.at(argv[i]) = std::atof(argv[i + 1]);
     char dirTemplate[] = "/tmp/darvo-soak-XXXXXX";
     if (!::mkdtemp(dirTemplate)) return 1;
     const std::string dir = dirTemplate, link = dir + "/com1", roll = dir + "/roll.txt";
