@@ -9,5 +9,6 @@
 QString FromDriver(const std::string &cp1250);
 std::string ToDriver(const QString &text);
 
-// The driver's message for a result code (ErrMessage), in Unicode.
+// The driver's message for a result code (ErrMessage), in Unicode; for a
+// port refused because the port map is damaged, the port layer's own text.
 QString ErrorMessageText(int32_t code);

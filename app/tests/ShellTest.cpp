@@ -10,11 +10,13 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -432,9 +434,16 @@ TEST_F(Startup, FailuresGiveTheirMessages) {
     const QString missing = "Brak portu COM5 w systemie.\rNależy ustawić parametry komunikacji";
     const QString inUse = "Nie można otworzyć portu COM3.Prawdopodobnie jest używany przez inną aplikację";
     const QString other = "Podłączone urządzenie nie jest drukarką fiskalną";
+    const QTemporaryDir dir;
+    const QString map = dir.filePath("ports.conf");
+    QFile damaged(map);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write("COM4 /dev/ttyS3\n") > 0);
+    damaged.close();
+    const QString badLine =
+        "Plik mapy portów " + map + ", wiersz 1: oczekiwano \"COMn = /dev/...\" (n od 1 do 255).";
     const struct {
         const char *name;
-        int port, type; // type -1: no printer, 99: a file that is no serial line
+        int port, type; // type -1: no printer, 99: a file that is no serial line, 98: a damaged port map
         bool held;
         Scripts scripts;
         QString text;
@@ -447,6 +456,7 @@ TEST_F(Startup, FailuresGiveTheirMessages) {
         {"port in use", 3, 7, true, {}, inUse, 2, 1, false, "", Bytes{}},
         {"silent printer", 1, 7, false, silent, ErrorMessageText(21), 2, 1, true, "", std::nullopt},
         {"no serial line", 1, 99, false, {}, ErrorMessageText(6), 2, 1, false, "", std::nullopt},
+        {"damaged port map", 4, 98, false, {}, badLine, 2, 1, false, "", std::nullopt},
         {"other device", 1, 9, false, {}, other, 1, 0, true, "INNE URZĄDZENIE", Bytes{0xFF}},
         {"second identification refused", 1, 3, false, secondRefused, "NAK na sekwencję sterującą.", 1, 0,
          true, "NIVRA II GENERACJI", Bytes{0xFF, 0xFE, 0xFF}},
@@ -458,6 +468,10 @@ TEST_F(Startup, FailuresGiveTheirMessages) {
         StopSims();
         darvosim::Emulator *sim = c.type >= 0 && c.type <= 9 ? &StartSim(c.port, c.type) : nullptr;
         if (c.type == 99) Map(c.port, "/dev/null");
+        if (c.type == 98) {
+            ::unsetenv("DARVO_COM4");
+            ::setenv("DARVO_PORTS_FILE", map.toLocal8Bit().constData(), 1);
+        }
         for (const auto &[command, script] : c.scripts)
             sim->Script(command, script);
         std::optional<HeldPort> other;
@@ -476,6 +490,8 @@ TEST_F(Startup, FailuresGiveTheirMessages) {
         if (c.commands) {
             EXPECT_EQ(*c.commands, Commands(*sim));
         }
+        ::unsetenv("DARVO_PORTS_FILE");
+        Unmap(c.port);
     }
 }
 
