@@ -27,13 +27,13 @@ class CliTest : public SimTest {
                           const std::vector<std::string> &env = {}, const std::string &port = "COM7") {
         const ScratchDir dir;
         WriteFile(dir / "in", input);
-        std::string command = "env";
+        std::string command = "(env"; // in a subshell: its own 2> stays apart from RunCommand's 2>&1
         for (const std::string &word : env)
             command += " '" + word + "'";
         args.insert(args.begin(), {DARVO_CLI, "--port", port, "--timeout-ms", "1000"});
         for (const std::string &word : args)
             command += " '" + word + "'";
-        command += " <" + dir / "in" + " >" + dir / "out" + " 2>" + dir / "err";
+        command += " <" + dir / "in" + " >" + dir / "out" + " 2>" + dir / "err)";
         DarvoRun r;
         std::string none;
         r.exit = RunCommand(command, none);
