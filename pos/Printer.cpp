@@ -8,6 +8,7 @@
 #include "darvodr/Shielded.h"
 #include "darvodr/darvodr.h"
 #include "serial/PortError.h"
+#include "serial/PortMap.h"
 
 #include <cstdlib>
 #include <thread>
@@ -80,8 +81,9 @@ std::string MessageOf(int32_t code) {
     std::string text;
     ErrMessage(code, text);
     std::string message = FromDriverText(text);
-    // A port that cannot be opened has its own text from the port layer.
-    if (code > 0 && code < 20) {
+    // A port that cannot be opened, or a port map that opens none, has its
+    // own text from the port layer.
+    if ((code > 0 && code < 20) || code == static_cast<int32_t>(ERR_BAD_CONFIGURATION)) {
         const std::string port = LastPortErrorText();
         if (!port.empty()) message = port;
     }

@@ -82,6 +82,12 @@ TEST_F(CliTools, ExitStatuses) {
         EXPECT_EQ(c.exit, r.exit) << r.out << r.err;
     }
     EXPECT_FALSE(Sent(213)) << "rates written without --yes";
+    // A damaged port map opens no port, and says where it is damaged.
+    WriteFile(dir_ + "/ports.conf", "COM8 /dev/ttyS7\n");
+    const DarvoRun damaged = Darvo({"status"}, "", {"DARVO_PORTS_FILE=" + dir_ + "/ports.conf"}, "COM8");
+    EXPECT_EQ(3, damaged.exit);
+    EXPECT_NE(std::string::npos, damaged.err.find("Plik mapy portów " + dir_ + "/ports.conf, wiersz 1: "))
+        << damaged.err;
 }
 
 TEST_F(CliTools, DiscoverFindsPrintersAtTheirSpeedsAndWritesThePortMap) {
