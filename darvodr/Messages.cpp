@@ -16,14 +16,14 @@ namespace {
 #define CR "\r"
 
 // The two time-out texts differ only in their first line and in one cause.
-#define TIMEOUT_CAUSES_HEAD                                                                                \
-    CR CR "Możliwe przyczyny błędu:" CR CR                                                                 \
-    "* drukarka fiskalna nie jest włączona. Należy włączyć drukarkę i poczekać" CR                         \
-    "  aż na wyświetlaczu klienta zaświeci się napis 'ON LINE'," CR                                        \
-    "* drukarka fiskalna znajduje się w trybie 'OFF LINE'" CR                                              \
-    "  należy nacisnąć równocześnie klawisze UP i DOWN drukarki fiskalnej," CR                             \
-    "* kabel łączący komputer z drukarką fiskalną nie jest podłączony" CR                                  \
-    "  lub jest podłączony niepoprawnie" CR
+#define TIMEOUT_CAUSES_HEAD                                                                                  \
+    CR CR "Możliwe przyczyny błędu:" CR CR                                                                   \
+          "* drukarka fiskalna nie jest włączona. Należy włączyć drukarkę i poczekać" CR                     \
+          "  aż na wyświetlaczu klienta zaświeci się napis 'ON LINE'," CR                                    \
+          "* drukarka fiskalna znajduje się w trybie 'OFF LINE'" CR                                          \
+          "  należy nacisnąć równocześnie klawisze UP i DOWN drukarki fiskalnej," CR                         \
+          "* kabel łączący komputer z drukarką fiskalną nie jest podłączony" CR                              \
+          "  lub jest podłączony niepoprawnie" CR
 #define TIMEOUT_TAIL CR CR "Po sprawdzeniu opisanych przyczyn można spróbować, czy błąd został usunięty."
 
 const char *const kSendTimeout =
