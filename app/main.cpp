@@ -17,8 +17,15 @@
 
 namespace {
 
-void TakeScreenshot(const QString &path) {
-    QTimer::singleShot(0, GlowneOkno, [path] {
+// Saves the window once the first activation's work is done, or stands in
+// a dialog of its own. A long wait for the printer's answer lets the window
+// process its messages in the middle of that work: the picture waits.
+void TakeScreenshot(const QString &path, int delayMs = 0) {
+    QTimer::singleShot(delayMs, GlowneOkno, [path] {
+        if (GlowneOkno->InsideDriverWait()) {
+            TakeScreenshot(path, 10);
+            return;
+        }
         const bool saved = GlowneOkno->grab().save(path, "PNG");
         std::fprintf(stderr, saved ? "nivrasw: saved %s\n" : "nivrasw: cannot save %s\n", qPrintable(path));
         const bool connected = !GlowneOkno->PanelText(1).isEmpty();

@@ -506,6 +506,7 @@ void Emulator::Serve(uint8_t command) {
     // At a speed other than its own the printer makes nothing of the frame.
     if (printer_->speedChecked && printer_->SettingsSpeed() != 0 && LineSpeed() != printer_->SettingsSpeed())
         return;
+    if (printer_->answerTime.count() > 0) link.Pause(printer_->answerTime);
     printer_->Handle(command, link);
     AfterCommand(*printer_); // keeps the state file, when there is one
 }

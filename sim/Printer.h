@@ -141,6 +141,9 @@ class Printer {
     // byte. Both 0 by default: at once.
     std::chrono::milliseconds progressTime{0};
     std::chrono::milliseconds searchTime{0};
+    // How long the printer takes before it answers any command (0: at once),
+    // as a slow line or a busy printer would.
+    std::chrono::milliseconds answerTime{0};
 
     // The line speed the settings groups select on the PEXA printers
     // (28800 when group 2 byte 3 bit 0 is set, else 19200 when group 0

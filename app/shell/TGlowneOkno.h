@@ -69,6 +69,9 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     bool BusyCursorShown() const { return busy_; }
     // Lets the window process its pending messages while the driver waits.
     void Processmessages();
+    // True while a message is processed inside such a wait: the driver is in
+    // the middle of an exchange.
+    bool InsideDriverWait() const { return waiting_ > 0; }
 
     // The other status checks. When the status bytes cannot be read the
     // check shows the error itself, sets errorReported and returns false.

@@ -49,6 +49,9 @@ bool StartXvfb(Process &server, QString &display) {
 TEST(Program, StartsConnectedAndSavesItsWindow) {
     darvosim::Emulator sim;
     ASSERT_TRUE(sim.Start()) << sim.Error();
+    // A printer slow to answer: the window processes its messages while it
+    // waits, and the picture must still wait for the connection.
+    sim.printer().answerTime = std::chrono::milliseconds(60);
     const QString picture =
         QString::fromStdString(::testing::TempDir()) + "nivrasw-" + QString::number(::getpid()) + ".png";
     QFile::remove(picture);
