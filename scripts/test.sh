@@ -18,6 +18,7 @@ root=$(pwd)
 
 jobs=2      # compiler processes: the machine's two cores
 test_jobs=4 # test programs at once: most of their time they wait for the printer
+export DARVO_TEST_JOBS=$test_jobs # the tests scale their bounds on time by it (tests/TestTime.h)
 export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
 launcher=()

@@ -206,8 +206,8 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
             !darvo::IsNoAckCommand(at.command) && !(kind == FaultKind::Nak && MayBeRefused(at.command))) {
             EXPECT_NE(0, rc);
         }
-        // One time-out at most (1 s), and a margin for a busy machine.
-        EXPECT_LT(seconds, (timeout ? 1.0 : 0.0) + 2.5) << "result " << rc;
+        // One time-out at most (1 s), and the time of the exchange itself.
+        EXPECT_LT(seconds, (timeout ? 1.0 : 0.0) + ScaledSeconds(0.5)) << "result " << rc;
         Recover();
         int32_t number = -1;
         ASSERT_EQ(0, ReceiptNumber(&number));

@@ -85,7 +85,7 @@ TEST_F(ExchangeTest, AnswerEndsAtItsLengthOrAtAnEndMarkOnARecordStart) {
         auto start = steady_clock::now();
         EXPECT_EQ(c.result, SendSequence(c.command, c.length, 0, nullptr, nullptr));
         if (c.result) continue;
-        EXPECT_LT(steady_clock::now() - start, milliseconds(800));
+        EXPECT_LT(steady_clock::now() - start, seconds(1)); // before the read time-out
         EXPECT_EQ(darvosim::Bytes(c.answer.begin() + 1, c.answer.end()),
                   darvosim::Bytes(AnswerBuffer, AnswerBuffer + AnswerCount));
         EXPECT_EQ(c.answer, Frames().at(0).fromPrinter);
@@ -203,7 +203,7 @@ TEST_F(ExchangeTest, TimeoutsChangeOnAnOpenPortOnly) {
     sim->Script(0x23, Scripted{});
     auto start = steady_clock::now();
     EXPECT_EQ(21, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
-    EXPECT_LT(steady_clock::now() - start, milliseconds(500));
+    EXPECT_LT(steady_clock::now() - start, seconds(1)); // not the 1-second one it replaced
 
     ASSERT_EQ(0, ClosePort());
     EXPECT_FALSE(SetPortTimeouts(2, 2));
@@ -221,7 +221,7 @@ TEST_F(ExchangeTest, CloseFromAnotherThreadEndsAWaitingExchange) {
     ASSERT_TRUE(sim->log().WaitForHostBytes(2, seconds(1)));
     EXPECT_EQ(0, ClosePort());
     host.join();
-    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+    EXPECT_LT(steady_clock::now() - start, seconds(5)); // cut short
     // Usually the host waits for the answer by now; the close may still
     // catch the end of the command byte's write.
     if (result == 20) {
@@ -240,7 +240,7 @@ TEST_F(ExchangeTest, CloseFromAnotherThreadEndsAWaitingExchange) {
     host.join();
     ::tcflow(sim->SlaveDescriptor(), TCOON);
     EXPECT_EQ(20, result);
-    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+    EXPECT_LT(steady_clock::now() - start, seconds(5));
     EXPECT_EQ("Zapis przerwany.", LastPortErrorText());
 }
 
@@ -248,11 +248,11 @@ TEST_F(ExchangeTest, PrinterGoneFailsEveryExchangeAtOnce) {
     sim->Script(0x41, Scripted{B({0x06, 1}), 0, {}, true}); // the line closes mid-frame
     auto start = steady_clock::now();
     EXPECT_EQ(21, SendSequence(0x41, 4, 0, nullptr, nullptr));
-    EXPECT_LT(steady_clock::now() - start, milliseconds(1500));
+    EXPECT_LT(steady_clock::now() - start, seconds(1) + Scaled(milliseconds(300))); // one read time-out
     for (int i = 0; i < 2; ++i) {
         start = steady_clock::now();
         EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
-        EXPECT_LT(steady_clock::now() - start, milliseconds(500));
+        EXPECT_LT(steady_clock::now() - start, seconds(1)); // before the write time-out
         EXPECT_EQ("Niepoprawny zapis do portu.", LastPortErrorText());
     }
     EXPECT_EQ(0, ClosePort());
