@@ -110,7 +110,7 @@ class SimTest : public ::testing::Test {
     // Frames the emulator has served, after waiting until it has served at
     // least `atLeast` frames and finished the one it is serving.
     std::vector<darvosim::Frame> Frames(int atLeast = 0) {
-        sim->WaitForFrames(std::max(sim->FrameCount(), atLeast), std::chrono::seconds(3));
+        sim->WaitForFrames(std::max(sim->FrameCount(), atLeast), Scaled(std::chrono::seconds(3)));
         return sim->log().Frames();
     }
 

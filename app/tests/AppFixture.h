@@ -15,6 +15,7 @@
 #include "shell/WindowList.h"
 
 #include "Emulator.h"
+#include "TestTime.h"
 #include "darvodr/Core.h"
 #include "darvodr/Session.h"
 
@@ -258,7 +259,7 @@ class AppTest : public BoxTest {
     // Changes the emulated printer once it has served every frame so far,
     // under the lock its serving thread takes.
     template <class Change> static void WithPrinter(darvosim::Emulator &sim, Change change) {
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        sim.WaitForFrames(sim.FrameCount(), darvotest::Scaled(std::chrono::seconds(1)));
         std::lock_guard<std::recursive_mutex> lock(sim.printer().mutex);
         change(sim.printer());
     }
@@ -280,16 +281,16 @@ class AppTest : public BoxTest {
         recorder.boxes.clear();
         beeps = 0;
         shownDialogs.clear();
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        sim.WaitForFrames(sim.FrameCount(), darvotest::Scaled(std::chrono::seconds(1)));
         sim.log().Clear();
     }
     // The commands and frames the printer has had, once it has served them.
     static darvosim::Bytes Commands(darvosim::Emulator &sim) {
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        sim.WaitForFrames(sim.FrameCount(), darvotest::Scaled(std::chrono::seconds(1)));
         return sim.log().Commands();
     }
     static std::vector<darvosim::Frame> Frames(darvosim::Emulator &sim, uint8_t command) {
-        sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+        sim.WaitForFrames(sim.FrameCount(), darvotest::Scaled(std::chrono::seconds(1)));
         return sim.log().FramesOf(command);
     }
     static bool Sent(darvosim::Emulator &sim, uint8_t command) { return !Frames(sim, command).empty(); }

@@ -70,7 +70,7 @@ TEST(Program, StartsConnectedAndSavesItsWindow) {
     EXPECT_FALSE(image.isNull());
     EXPECT_EQ(QSize(602, 414), image.size());
     QFile::remove(picture);
-    sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+    sim.WaitForFrames(sim.FrameCount(), darvotest::Scaled(std::chrono::seconds(1)));
     EXPECT_EQ((darvosim::Bytes{0xFF, 0xFE, 0xFF, 0xFE}), sim.log().Commands());
     // The status bar it ended with.
     const QString messages = QString::fromUtf8(program.readAllStandardError());

@@ -376,7 +376,7 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     EXPECT_TRUE(Sent(sim, 81));
     EXPECT_FALSE(Sent(sim, 63));
     // The first item went (ESC 81, three polls, then its 29 bytes); the second did not.
-    EXPECT_TRUE(sim.log().WaitForHostBytes(2 + 3 * 2 + 29, std::chrono::seconds(1)));
+    EXPECT_TRUE(sim.log().WaitForHostBytes(2 + 3 * 2 + 29, darvotest::Scaled(std::chrono::seconds(1))));
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_EQ(1, p.fiscal.namesItems); });
 
     EXPECT_EQ(QStringList{"Brak pliku baza.txt"}, print(std::nullopt));

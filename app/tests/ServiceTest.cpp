@@ -589,7 +589,7 @@ TEST_F(Service, FourLinePrinterWriteAndControlPrintout) {
     d->bWydrKontr->click();
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     EXPECT_EQ(CentreLine("NIP 526-000-12-46", 40), d->L4->text());
-    sim.WaitForFrames(sim.FrameCount(), std::chrono::seconds(1));
+    sim.WaitForFrames(sim.FrameCount(), darvotest::Scaled(std::chrono::seconds(1)));
     EXPECT_TRUE(Printed(sim, "\n    ul. Długa 5     \n")); // centred in 20 whatever its box says
     EXPECT_TRUE(
         Printed(sim, "\n" + std::string(11, ' ') + "NIP 526-000-12-46" + std::string(12, ' ') + "\n"));

@@ -73,7 +73,7 @@ class FaultTest : public ::testing::Test {
     // earlier ones were served.
     void Sync() {
         darvo::SendSequence(0x00, 1, 0, nullptr, nullptr);
-        sim->WaitForFrames(sim->FrameCount(), std::chrono::seconds(3));
+        sim->WaitForFrames(sim->FrameCount(), Scaled(std::chrono::seconds(3)));
     }
     // The wire bytes of a clean run of `body`, which must succeed.
     std::vector<darvosim::WireEntry> CleanBytes(const std::function<int32_t()> &body) {

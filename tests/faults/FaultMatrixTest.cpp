@@ -166,7 +166,7 @@ class FaultMatrix : public FaultTest, public ::testing::WithParamInterface<size_
         const int32_t rc = TheCall().call();
         const double seconds = SecondsSince(start);
         // Bytes without an answer may still be on their way to the printer.
-        ASSERT_TRUE(sim->WaitForFault(std::chrono::seconds(3)));
+        ASSERT_TRUE(sim->WaitForFault(Scaled(std::chrono::seconds(3))));
         const Event &at = events[position];
         auto printerByteFrom = [&](size_t from, bool sameFrame) {
             for (size_t i = from; i < events.size(); ++i) {

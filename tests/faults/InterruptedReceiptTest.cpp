@@ -44,7 +44,7 @@ class InterruptedReceipt : public FaultTest {
         Sync();
         sim->InjectFault(kind, position);
         const int32_t rc = PrintReceipt();
-        ASSERT_TRUE(sim->WaitForFault(std::chrono::seconds(3)));
+        ASSERT_TRUE(sim->WaitForFault(Scaled(std::chrono::seconds(3))));
         Recover();
         int32_t after = -1;
         ASSERT_EQ(0, ReceiptNumber(&after));

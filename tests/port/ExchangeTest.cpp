@@ -110,7 +110,7 @@ TEST_F(ExchangeTest, RefusalsAndTheirCodesSendNoParameters) {
 
 TEST_F(ExchangeTest, LatchedLineErrorFailsEveryExchangeUntilReopened) {
     ThePort->InjectLineErrors(CE_FRAME);
-    ASSERT_TRUE(ThePort->WaitCommEventPosted(seconds(2)));
+    ASSERT_TRUE(ThePort->WaitCommEventPosted(Scaled(seconds(2))));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(20, RSSequence(0x23, 1, 0, AnswerBuffer, nullptr));
     EXPECT_EQ(8u, LastPortErrorCode());
@@ -218,7 +218,7 @@ TEST_F(ExchangeTest, CloseFromAnotherThreadEndsAWaitingExchange) {
     int32_t result = -1;
     auto start = steady_clock::now();
     std::thread host([&] { result = RSSequence(0x23, 1, 0, AnswerBuffer, nullptr); });
-    ASSERT_TRUE(sim->log().WaitForHostBytes(2, seconds(1)));
+    ASSERT_TRUE(sim->log().WaitForHostBytes(2, Scaled(seconds(1))));
     EXPECT_EQ(0, ClosePort());
     host.join();
     EXPECT_LT(steady_clock::now() - start, seconds(5)); // cut short

@@ -259,13 +259,13 @@ TEST_F(PortTest, LineErrorsReportedInTheirOrder) {
     auto port = MakePort();
     ASSERT_EQ(0u, port->Connect());
     port->InjectLineErrors(CE_OVERRUN | CE_RXPARITY);
-    ASSERT_TRUE(port->WaitCommEventPosted(seconds(2)));
+    ASSERT_TRUE(port->WaitCommEventPosted(Scaled(seconds(2))));
     EXPECT_TRUE(port->ProcessCommEvents());
     EXPECT_EQ("Urządzenie wykryło błąd parzystości (CE_RXPARITY).", LastPortErrorText());
     EXPECT_EQ(4u, LastPortErrorCode());
 
     port->InjectLineErrors(CE_BREAK | CE_FRAME | CE_TXFULL);
-    ASSERT_TRUE(port->WaitCommEventPosted(seconds(2)));
+    ASSERT_TRUE(port->WaitCommEventPosted(Scaled(seconds(2))));
     port->ProcessCommEvents();
     EXPECT_EQ("Zapełniony bufor wyjściowy (CE_TXFULL).", LastPortErrorText());
     EXPECT_EQ(256u, LastPortErrorCode()); // latched until the port is opened again: ExchangeTest
@@ -273,7 +273,7 @@ TEST_F(PortTest, LineErrorsReportedInTheirOrder) {
     // A close while a line error waits for its dispatch: the event thread
     // must not hold it up.
     port->InjectLineErrors(CE_FRAME);
-    ASSERT_TRUE(port->WaitCommEventPosted(seconds(2)));
+    ASSERT_TRUE(port->WaitCommEventPosted(Scaled(seconds(2))));
     auto start = steady_clock::now();
     port->Disconnect();
     EXPECT_LT(steady_clock::now() - start, Scaled(milliseconds(300)));
