@@ -183,7 +183,7 @@ std::string DigitPairs(const Bytes &d, size_t from, int pairs, const char *separ
     return out;
 }
 
-std::string Rates(const Bytes &d, int count) {
+std::string RatesText(const Bytes &d, int count) {
     std::string out;
     for (int i = 0; i < count; ++i) {
         std::string value;
@@ -308,9 +308,9 @@ std::string DescribeAnswer(uint8_t command, const Bytes &a) {
     case 113:
         add(std::string(d.begin(), d.begin() + static_cast<long>(std::min<size_t>(d.size(), 11))));
         break;
-    case 209: add(Rates(d, 7)); break;
-    case 208: add(Rates(d, 6)); break;
-    case 112: add(Rates(d, 4)); break;
+    case 209: add(RatesText(d, 7)); break;
+    case 208: add(RatesText(d, 6)); break;
+    case 112: add(RatesText(d, 4)); break;
     case 218: {
         std::string totals;
         for (size_t r = 0; r < 7 && 5 * r + 4 < d.size(); ++r) {

@@ -15,6 +15,12 @@ constexpr uint8_t ESC = 0x1B;
 constexpr uint8_t ACK = 0x06;
 constexpr uint8_t NAK = 0x15;
 
+// The commands that read one status byte each (answered without an
+// acknowledgement), and the receipt counter since the daily report (the
+// PEXA printers' own command for it beside the common one).
+constexpr uint8_t kStatus1 = 155, kStatus2 = 148, kStatus3 = 149, kStatus4 = 150;
+constexpr uint8_t kReceiptCounter = 102, kReceiptCounterPexa = 247;
+
 extern std::unique_ptr<TComm> ThePort;
 extern bool PortCreated;
 extern uint8_t SendBuffer[256];

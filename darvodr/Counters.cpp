@@ -16,9 +16,8 @@ namespace darvo {
 
 namespace {
 
-constexpr uint8_t kReceiptCounter = 102, kReceiptCounterPexa = 247, kRegisterNumber = 216,
-                  kDailyReportNumber = 217, kTotals = 218, kClock = 53, kClockSeconds = 64,
-                  kUniqueNumber = 113, kLineFeed = 70, kDrawer1 = 87;
+constexpr uint8_t kRegisterNumber = 216, kDailyReportNumber = 217, kTotals = 218, kClock = 53,
+                  kClockSeconds = 64, kUniqueNumber = 113, kLineFeed = 70, kDrawer1 = 87;
 
 constexpr size_t kTotalTextMax = 13;
 constexpr size_t kShortClockMax = 14;

@@ -36,7 +36,6 @@ constexpr uint8_t kDiscount = 27;
 constexpr uint8_t kPackageLine = 23;
 constexpr uint8_t kSubtotal = 128;
 constexpr uint8_t kEuroCheck = 245;
-constexpr uint8_t kStatus1 = 155, kStatus2 = 148, kStatus3 = 149, kStatus4 = 150;
 
 // Device types that take package lines, the subtotal and payment records.
 bool HasExtendedReceipt(int t) {

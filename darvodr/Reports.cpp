@@ -1,6 +1,7 @@
 // Reports: daily, financial, period (by dates, months and numbers),
 // locked articles and printer status.
 #include "Reports.h"
+#include "Core.h"
 #include "Counters.h"
 #include "Guard.h"
 #include "Host.h"
@@ -23,12 +24,6 @@ constexpr uint8_t kPrinterStatusReport = 38;
 constexpr uint8_t kPeriodDetailedOld = 40;
 constexpr uint8_t kPeriodShortOld = 41;
 constexpr uint8_t kPeriodReport = 49;
-constexpr uint8_t kReceiptCounter = 102;
-constexpr uint8_t kReceiptCounterPexa = 247;
-constexpr uint8_t kStatus1 = 155;
-constexpr uint8_t kStatus2 = 148;
-constexpr uint8_t kStatus3 = 149;
-constexpr uint8_t kStatus4 = 150;
 
 // Closes the port and opens it again with PortWriteTimeout and the given
 // read time-out, on the port and speed the user selected; without a user

@@ -1,5 +1,6 @@
 // Service and configuration commands.
 #include "Service.h"
+#include "Core.h"
 #include "Counters.h"
 #include "Cp1250.h"
 #include "Host.h"
@@ -14,10 +15,6 @@
 namespace darvo {
 
 namespace {
-
-constexpr uint8_t kStatus1 = 155;
-constexpr uint8_t kStatus2 = 148;
-constexpr uint8_t kStatus4 = 150;
 
 enum class MemoryCheck { None, Full, CmosOnly };
 

@@ -96,7 +96,7 @@ uint8_t ToBcd(int v) {
     return static_cast<uint8_t>(((v / 10) << 4) | (v % 10));
 }
 
-void PrintHeader(Printer &p) {
+void PrintUserLines(Printer &p) {
     for (const UserLine &line : p.fiscal.userData) {
         std::string text = line.text;
         while (!text.empty() && text.back() == ' ')
@@ -185,7 +185,7 @@ std::vector<const DailyRecord *> RecordsBetween(const Printer &p, const Date &fr
 
 void PrintPeriod(Printer &p, const std::string &title, const std::vector<const DailyRecord *> &chosen,
                  bool detailed, const std::string &range) {
-    PrintHeader(p);
+    PrintUserLines(p);
     p.roll.Print(title);
     p.roll.Print(range);
     PrintDivider(p);
@@ -289,7 +289,7 @@ uint8_t Settlement(Printer &p, uint8_t kind, const Bytes &d) {
             chosen.push_back(&r);
         range = "całość pamięci fiskalnej";
     }
-    PrintHeader(p);
+    PrintUserLines(p);
     p.roll.Print("RAPORT ROZLICZENIOWY");
     p.roll.Print(range);
     PrintDivider(p);
@@ -368,7 +368,7 @@ void DailyReport(Printer &p, Link &link) {
     r.date = Today(p);
     r.receipts = ReceiptCounter(p);
     r.totals = DayTotals(p);
-    PrintHeader(p);
+    PrintUserLines(p);
     p.roll.Print(p.status.fiscalMode ? "RAPORT DOBOWY FISKALNY" : "RAPORT DOBOWY");
     p.roll.Print("Raport dobowy nr " + std::to_string(r.number));
     PrintDivider(p);
@@ -396,7 +396,7 @@ void DailyReport(Printer &p, Link &link) {
 void FinancialReport(Printer &p, Link &link) {
     if (CannotPrint(p, link)) return;
     link.Send(ACK);
-    PrintHeader(p);
+    PrintUserLines(p);
     p.roll.Print("RAPORT FINANSOWY PODATKOWY");
     PrintDivider(p);
     const auto totals = DayTotals(p);
@@ -413,7 +413,7 @@ void FinancialReport(Printer &p, Link &link) {
 void SimpleDocument(Printer &p, Link &link, const std::string &title, std::vector<std::string> lines) {
     if (CannotPrint(p, link)) return;
     link.Send(ACK);
-    PrintHeader(p);
+    PrintUserLines(p);
     p.roll.Print(title);
     PrintDivider(p);
     for (const std::string &l : lines)
@@ -765,7 +765,7 @@ void Fiscalise(Printer &p, Link &link) {
     p.fiscal.fiscalisedRates = rates;
     SetRates(p, rates);
     p.status.fiscalMode = true;
-    PrintHeader(p);
+    PrintUserLines(p);
     p.roll.Print("FISKALIZACJA DRUKARKI");
     PrintDivider(p);
     for (int i = 0; i < 7; ++i) {
@@ -888,7 +888,7 @@ void DefineFiscalCommands(Printer &printer) {
         l.Send(ACK);
         p.roll.Print("WYDRUK KONTROLNY NAGŁÓWKA");
         PrintDivider(p);
-        PrintHeader(p);
+        PrintUserLines(p);
         EndDocument(p);
     });
 

@@ -171,7 +171,7 @@ void CancelByPrinter(Printer &p, uint8_t reason, const std::string &why) {
     p.StartPrintout();
 }
 
-void PrintHeader(Printer &p) {
+void PrintReceiptHeader(Printer &p) {
     p.roll.Print(std::string(kWidth, '='));
     bool userData = false;
     for (const UserLine &line : p.fiscal.userData) {
@@ -353,7 +353,7 @@ void BeginReceipt(Printer &p, Link &link) {
     s.lastRefusal.clear();
     p.status.receiptCancelled = false;
     p.status.cancelReason = 0;
-    PrintHeader(p);
+    PrintReceiptHeader(p);
 }
 
 void PackageLine(Printer &p, Link &link) {

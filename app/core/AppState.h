@@ -26,6 +26,8 @@ extern bool ClockInitSucceeded;
 // of a percent (10000 exempt, 25500 reserve; slots the printer does not
 // report are 0). The rate dialog compares its values with them.
 extern std::array<uint16_t, 7> CurrentRates;
+constexpr int32_t kExempt = 10000;  // "ZWOLNIONA"
+constexpr int32_t kReserve = 25500; // "REZERWA"
 // Set while the fiscalisation uses the rate dialog only to collect the
 // rates: the dialog then writes nothing and leaves them in FiscalisationRates.
 extern bool RatesCollectOnly;

@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr int32_t kExempt = 10000;
-constexpr int32_t kReserve = 25500;
-
 // "REZERWA", "ZWOLNIONA", or the rate and " %": a whole number on the
 // 4-rate printers, the shortest decimal on the others.
 QString RateLabelText(int32_t value, int32_t count) {

@@ -25,8 +25,6 @@ TfStawkiPodatkowe *fStawkiPodatkowe = nullptr;
 
 namespace {
 
-constexpr int32_t kExempt = 10000;
-constexpr int32_t kReserve = 25500;
 constexpr int32_t kCounterNotZero = 218;
 constexpr double kHighestRate = 99.83;
 

@@ -42,6 +42,9 @@ inline void PrintTo(const QString &text, std::ostream *out) {
 
 namespace apptest {
 
+// The escape byte that begins every frame.
+constexpr uint8_t ESC = 0x1B;
+
 struct RecordedBox {
     BoxKind kind;
     QString caption;

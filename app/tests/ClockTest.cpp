@@ -20,7 +20,6 @@ using darvosim::Bytes;
 
 namespace {
 
-constexpr uint8_t ESC = 0x1B;
 const QString kNotInitialised =
     QStringLiteral("Zegar drukarki fiskalnej nie został zainicjowany.\r"
                    "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"

@@ -32,8 +32,6 @@ using darvosim::Bytes;
 
 namespace {
 
-constexpr uint8_t ESC = 0x1B;
-
 class Pexa : public AppTest {};
 
 // The cash register number and code padded; the rounding, where a refused

@@ -14,8 +14,6 @@ using darvosim::Bytes;
 
 namespace {
 
-constexpr uint8_t ESC = 0x1B;
-
 class Taxes : public AppTest {
   protected:
     static void SetRates(darvosim::Emulator &sim, std::array<int32_t, 7> rates) {
