@@ -166,8 +166,8 @@ void ServiceReceipt(benchmark::State &state) {
         for (int i = 0; i <= kPairs; ++i) { // the first pair starts the sessions
             direct.log().Clear();
             auto t0 = Clock::now();
-            int32_t before = 0;
-            const bool ok = printer.ReadReceiptCounter(before) == 0 &&
+            darvo::pos::Ledger before;
+            const bool ok = printer.ReadLedger(before) == 0 &&
                             printer.Print(plan, before).state == darvo::pos::ReceiptState::Printed;
             const double layer = Seconds(Clock::now() - t0);
             libraryBytes = direct.log().Entries().size();

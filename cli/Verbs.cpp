@@ -116,9 +116,8 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
         }
 
         if (int32_t rc = printer.Open()) return c.Failed(rc, "starting the session");
-        int32_t before = 0;
-        if (int32_t rc = printer.ReadReceiptCounter(before))
-            return c.Failed(rc, "reading the receipt counter");
+        Ledger before;
+        if (int32_t rc = printer.ReadLedger(before)) return c.Failed(rc, "reading the receipt counter");
         const PrintResult result = printer.Print(plan, before);
         const json doc = ReceiptJson(result, plan, before);
         if (result.state == ReceiptState::Printed) {
@@ -134,7 +133,8 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
                 kNoCommunication,
                 "whether the receipt printed is not known: do not print it again; once the printer "
                 "answers, run `darvo recover --counter-before " +
-                    std::to_string(before) + "`",
+                    std::to_string(before.receiptCounter) + "`" +
+                    (result.verdict.empty() ? "" : " (" + result.verdict + ")"),
                 doc);
         const std::string step = "the receipt was not printed (" + doc["failed_at"].get<std::string>() + ")";
         if (result.code == 0) return c.Error(kRefused, step, doc);

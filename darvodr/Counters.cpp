@@ -152,6 +152,18 @@ int32_t ReadLastReceiptNumber(int32_t &number) {
     return RC_OK;
 }
 
+int32_t ReadSalesTotals(std::array<int64_t, 7> &totals) {
+    totals.fill(0);
+    int32_t rc = OperationPrologue(nullptr, false, true);
+    if (rc != RC_OK) return rc;
+    if ((rc = RequireTotals()) != RC_OK) return rc;
+    uint64_t read[7];
+    if ((rc = ReadRateTotals(read)) != RC_OK) return rc;
+    for (int i = 0; i < 7; ++i)
+        totals[static_cast<size_t>(i)] = static_cast<int64_t>(read[i]);
+    return RC_OK;
+}
+
 int32_t ReadClockTexts(std::string &date, std::string &time) {
     date.clear();
     time.clear();

@@ -7,11 +7,54 @@
 
 namespace darvo::pos {
 
-AnswerJson TotalsJson(const Totals &t) {
+AnswerJson RatesJson(const std::array<int64_t, 7> &amounts) {
     AnswerJson rates = AnswerJson::object();
-    for (int r = 0; r < 7; ++r)
-        if (t.rates[r] != 0) rates[std::string(1, static_cast<char>('A' + r))] = FormatAmount(t.rates[r]);
-    return {{"total", FormatAmount(t.total)}, {"totals", rates},
+    for (size_t r = 0; r < amounts.size(); ++r)
+        if (amounts[r] != 0) rates[std::string(1, static_cast<char>('A' + r))] = FormatAmount(amounts[r]);
+    return rates;
+}
+
+bool RatesFromJson(const AnswerJson &doc, std::array<int64_t, 7> &amounts) {
+    amounts.fill(0);
+    if (!doc.is_object()) return false;
+    for (const auto &item : doc.items()) {
+        const std::string &letter = item.key();
+        std::string why;
+        if (letter.size() != 1 || letter[0] < 'A' || letter[0] > 'G' || !item.value().is_string())
+            return false;
+        const auto amount = ParseAmount(item.value().get<std::string>(), why);
+        if (!amount) return false;
+        amounts[static_cast<size_t>(letter[0] - 'A')] = *amount;
+    }
+    return true;
+}
+
+AnswerJson LedgerJson(const Ledger &ledger) {
+    AnswerJson doc = {{"receipt_counter", ledger.receiptCounter}, {"daily_report", ledger.dailyReport}};
+    if (ledger.totals) doc["totals"] = RatesJson(*ledger.totals);
+    return doc;
+}
+
+bool LedgerFromJson(const AnswerJson &doc, Ledger &ledger) {
+    ledger = Ledger{};
+    if (!doc.is_object() || !doc.contains("receipt_counter") || !doc.contains("daily_report") ||
+        !doc["receipt_counter"].is_number_integer() || !doc["daily_report"].is_number_integer())
+        return false;
+    ledger.receiptCounter = doc["receipt_counter"].get<int32_t>();
+    ledger.dailyReport = doc["daily_report"].get<int32_t>();
+    if (doc.contains("totals")) {
+        std::array<int64_t, 7> totals{};
+        if (!RatesFromJson(doc["totals"], totals)) return false;
+        ledger.totals = totals;
+    }
+    return true;
+}
+
+AnswerJson TotalsJson(const Totals &t) {
+    std::array<int64_t, 7> amounts{};
+    for (size_t r = 0; r < amounts.size(); ++r)
+        amounts[r] = t.rates[r];
+    return {{"total", FormatAmount(t.total)}, {"totals", RatesJson(amounts)},
             {"gross", FormatAmount(t.gross)}, {"discount", FormatAmount(t.discount)},
             {"paid", FormatAmount(t.paid)},   {"change", FormatAmount(t.change)}};
 }
@@ -45,11 +88,11 @@ AnswerJson StatusJson(const StatusInfo &s) {
             {"messages", s.texts}};
 }
 
-AnswerJson ReceiptJson(const PrintResult &result, const Plan &plan, int32_t counterBefore) {
+AnswerJson ReceiptJson(const PrintResult &result, const Plan &plan, const Ledger &before) {
     AnswerJson doc = {{"state", StateName(result.state)}};
     const bool printed = result.state == ReceiptState::Printed;
     if (printed) doc["receipt_number"] = result.receiptNumber;
-    doc["counter_before"] = counterBefore;
+    doc["counter_before"] = before.receiptCounter;
     if (!printed) doc["failed_at"] = result.failedAt.empty() ? "receipt" : result.failedAt;
     doc.update(TotalsJson(plan.totals));
     doc["notes"] = plan.notes;
@@ -62,6 +105,11 @@ AnswerJson ReceiptJson(const PrintResult &result, const Plan &plan, int32_t coun
         }
     }
     if (!result.settlement.empty()) doc["settlement"] = StepsJson(result.settlement);
+    if (!result.verdict.empty()) {
+        doc["found"] = result.verdict;
+        doc["facts_before"] = LedgerJson(before);
+        if (result.ledgerAfter.Complete()) doc["facts_after"] = LedgerJson(result.ledgerAfter);
+    }
     if (result.state == ReceiptState::Unknown && result.code != 0) {
         doc["code"] = result.code;
         doc["printer_message"] = MessageOf(result.code);

@@ -1,6 +1,8 @@
 #include "Printer.h"
 
+#include "Decimal.h"
 #include "PrinterText.h"
+#include "darvodr/Counters.h"
 #include "darvodr/Receipt.h"
 #include "darvodr/Reports.h"
 #include "darvodr/Service.h"
@@ -164,6 +166,90 @@ int32_t Printer::ReadReceiptCounter(int32_t &counter) {
     return rc != 0 ? rc : ReceiptNumber(&counter);
 }
 
+int32_t Printer::ReadLedger(Ledger &ledger) {
+    ledger = Ledger{};
+    int32_t rc = Ensure(Mode::Attached);
+    if (rc != 0 || (rc = ReceiptNumber(&ledger.receiptCounter)) != 0 ||
+        (rc = DailyReportNumber(&ledger.dailyReport)) != 0) {
+        ledger = Ledger{};
+        return rc;
+    }
+    std::array<int64_t, 7> totals{};
+    rc = Shielded([&] { return ReadSalesTotals(totals); });
+    if (rc == RC_NOT_IN_DEVICE) return 0; // a printer that keeps no totals
+    if (rc != 0) {
+        ledger = Ledger{};
+        return rc;
+    }
+    ledger.totals = totals;
+    return 0;
+}
+
+namespace {
+
+std::string Amounts(const std::array<int64_t, 7> &totals) {
+    std::string text;
+    for (size_t r = 0; r < totals.size(); ++r)
+        if (totals[r] != 0)
+            text += (text.empty() ? "" : ", ") + std::string(1, static_cast<char>('A' + r)) + " " +
+                    FormatAmount(totals[r]);
+    return text.empty() ? "nothing" : text;
+}
+
+std::array<int64_t, 7> Added(const std::array<int64_t, 7> &a, const std::array<int64_t, 7> &b) {
+    std::array<int64_t, 7> sum{};
+    for (size_t r = 0; r < sum.size(); ++r)
+        sum[r] = a[r] + b[r];
+    return sum;
+}
+
+} // namespace
+
+Verdict JudgeReceipt(const Ledger &before, const Ledger &after, const std::array<int64_t, 7> &receipt) {
+    if (!before.Complete() || !after.Complete())
+        return {ReceiptState::Unknown, "the printer's counters could not be read"};
+    const std::string counters = "receipts since the daily report " + std::to_string(before.receiptCounter) +
+                                 " before, " + std::to_string(after.receiptCounter) + " now";
+    if (after.dailyReport != before.dailyReport) {
+        std::string expected = "daily report nr " + std::to_string(before.dailyReport + 1) + " counts " +
+                               std::to_string(before.receiptCounter + 1) + " receipts";
+        if (before.totals) expected += " with sales " + Amounts(Added(*before.totals, receipt));
+        return {ReceiptState::Unknown,
+                "a daily report was made since (nr " + std::to_string(before.dailyReport) + " before, nr " +
+                    std::to_string(after.dailyReport) +
+                    " now), which started the counters again: the receipt " + "printed if " + expected +
+                    ", and did not if it counts " + std::to_string(before.receiptCounter) +
+                    (before.totals ? " with sales " + Amounts(*before.totals) : "")};
+    }
+    const int moved = after.receiptCounter - before.receiptCounter;
+    const bool totalsKnown = before.totals && after.totals;
+    if (moved == 0 && (!totalsKnown || *after.totals == *before.totals))
+        return {ReceiptState::NotPrinted, "no receipt was counted since (" + counters + ")"};
+    if (moved == 1 && totalsKnown && *after.totals == Added(*before.totals, receipt))
+        return {ReceiptState::Printed, "exactly this receipt was counted (" + counters + ", its sales " +
+                                           Amounts(receipt) + " added)"};
+    if (moved == 1 && !totalsKnown)
+        return {ReceiptState::Unknown,
+                "one receipt was counted since (" + counters +
+                    "), and this printer keeps no sales totals that tell whether it is "
+                    "this one"};
+    std::string found = counters;
+    if (totalsKnown)
+        found += "; sales " + Amounts(*before.totals) + " before, " + Amounts(*after.totals) +
+                 " now, this receipt " + Amounts(receipt);
+    return {ReceiptState::Unknown,
+            "the printer counted something other than this receipt alone (" + found + ")"};
+}
+
+Verdict JudgeDailyReport(int32_t before, int32_t after) {
+    if (before < 0 || after < 0) return {ReceiptState::Unknown, "the daily report number could not be read"};
+    const std::string numbers =
+        "daily report nr " + std::to_string(before) + " before, nr " + std::to_string(after) + " now";
+    if (after == before + 1) return {ReceiptState::Printed, "the daily report was made (" + numbers + ")"};
+    if (after == before) return {ReceiptState::NotPrinted, "no daily report was made (" + numbers + ")"};
+    return {ReceiptState::Unknown, "the daily report number moved by more than one report (" + numbers + ")"};
+}
+
 int32_t Printer::CheckConditions() {
     const int32_t rc = Ensure(Mode::Attached);
     return rc != 0 ? rc : ReceiptConditions();
@@ -171,20 +257,19 @@ int32_t Printer::CheckConditions() {
 
 namespace {
 
-// The sum of the printer's sales totals (printers that keep them).
-std::optional<int64_t> PrinterSales() {
-    std::string total;
-    if (ReadTotal(total) != 0) return std::nullopt;
-    return std::strtoll(total.c_str(), nullptr, 10);
+int64_t Sum(const std::array<int64_t, 7> &totals) {
+    int64_t sum = 0;
+    for (int64_t t : totals)
+        sum += t;
+    return sum;
 }
 
 } // namespace
 
-PrintResult Printer::Print(const Plan &plan, int32_t counterBefore,
-                           const std::function<bool()> &beforeFirstByte, bool readPrinterTotals) {
+PrintResult Printer::Print(const Plan &plan, const Ledger &before,
+                           const std::function<bool()> &beforeFirstByte) {
     PrintResult result;
     int32_t rc = Ensure(Mode::Open);
-    const std::optional<int64_t> salesBefore = rc == 0 && readPrinterTotals ? PrinterSales() : std::nullopt;
     if (rc == 0 && beforeFirstByte && !beforeFirstByte()) {
         result.state = ReceiptState::NotPrinted;
         result.failedAt = "stopped by the caller";
@@ -236,34 +321,65 @@ PrintResult Printer::Print(const Plan &plan, int32_t counterBefore,
         result.printoutCode = rc;
         result.code = 0;
         if (rc != 0) result.failedAt.clear();
-        if (ReceiptNumber(&result.receiptNumber) != 0) result.receiptNumber = counterBefore + 1;
-        if (salesBefore && rc == 0)
-            if (auto after = PrinterSales()) result.printerTotal = *after - *salesBefore;
+        if (ReceiptNumber(&result.receiptNumber) != 0) result.receiptNumber = before.receiptCounter + 1;
+        std::array<int64_t, 7> after{};
+        if (before.totals && rc == 0 && Shielded([&] { return ReadSalesTotals(after); }) == 0)
+            result.printerTotal = Sum(after) - Sum(*before.totals);
         return result;
     }
     RecoverReport report;
+    std::array<int64_t, 7> receipt{};
+    for (size_t r = 0; r < receipt.size(); ++r)
+        receipt[r] = plan.totals.rates[r];
     if (!reachedEnd) {
         // A receipt is counted only when it is closed: it did not print.
         // Whatever is left open is ended, so that the next one can begin.
         result.state = ReceiptState::NotPrinted;
         if (OutcomeOf(rc) == Outcome::NoCommunication || DriverHoldsReceipt() || rc == 24)
-            Settle(counterBefore, &report);
+            Settle(before, receipt, &report);
     } else {
-        result.state = Settle(counterBefore, &report);
+        const Verdict verdict = Settle(before, receipt, &report);
+        result.state = verdict.state;
+        result.verdict = verdict.reason;
     }
     result.settlement = report.steps;
+    result.ledgerAfter = report.ledger;
     if (result.state == ReceiptState::Printed) result.receiptNumber = report.receiptCounter;
     return result;
 }
 
-ReceiptState Printer::Settle(int32_t counterBefore, RecoverReport *out) {
+Verdict Printer::Settle(const Ledger &before, const std::array<int64_t, 7> &receipt, RecoverReport *out) {
     RecoverOptions options;
-    options.counterBefore = counterBefore;
+    options.ledgerBefore = before;
+    options.receiptTotals = receipt;
     options.checkReady = false;
     RecoverReport report = Recover(options);
-    const ReceiptState state = report.lastReceipt.value_or(ReceiptState::Unknown);
+    Verdict verdict{report.lastReceipt.value_or(ReceiptState::Unknown), report.verdict};
+    if (verdict.reason.empty()) verdict.reason = "the printer does not answer";
     if (out) *out = std::move(report);
-    return state;
+    return verdict;
+}
+
+Verdict Printer::SettleDailyReport(int32_t before, RecoverReport *out) {
+    RecoverOptions options;
+    options.checkReady = false;
+    RecoverReport report = Recover(options);
+    Verdict verdict{ReceiptState::Unknown, "the printer does not answer"};
+    const bool answers = report.steps.size() >= 2 && report.steps[1].code == 0;
+    Ledger after;
+    const int32_t rc = answers ? ReadLedger(after) : 0;
+    if (answers) {
+        if (rc == 0) {
+            verdict = JudgeDailyReport(before, after.dailyReport);
+            report.ledger = after;
+            report.lastReceipt = verdict.state;
+            report.verdict = verdict.reason;
+        }
+        report.steps.push_back({"report", rc, rc == 0 ? verdict.reason : MessageOf(rc)});
+        if (rc != 0 && report.code == 0) report.code = rc;
+    }
+    if (out) *out = std::move(report);
+    return verdict;
 }
 
 void Printer::StepsUntilSession(RecoverReport &r, const RecoverOptions &options) {
@@ -349,7 +465,23 @@ RecoverReport Printer::Recover(const RecoverOptions &options) {
     const bool sessionStarted = r.code == 0;
     // The counter can be read whenever the printer answers, paper or not.
     const bool answers = r.steps.size() >= 2 && r.steps[1].code == 0;
-    if (answers) {
+    if (answers && options.ledgerBefore) {
+        Ledger after;
+        const int32_t rc = ReadLedger(after);
+        std::string message;
+        if (rc == 0) {
+            r.ledger = after;
+            r.receiptCounter = after.receiptCounter;
+            const Verdict verdict = JudgeReceipt(*options.ledgerBefore, after, options.receiptTotals);
+            r.lastReceipt = verdict.state;
+            r.verdict = verdict.reason;
+            message = verdict.reason;
+        } else {
+            message = MessageOf(rc);
+        }
+        r.steps.push_back({"counter", rc, message});
+        if (rc != 0 && r.code == 0) r.code = rc;
+    } else if (answers) {
         int32_t counter = -1;
         const int32_t rc = ReceiptNumber(&counter);
         std::string message =
@@ -365,6 +497,7 @@ RecoverReport Printer::Recover(const RecoverOptions &options) {
                            : counter == before   ? "; the last receipt did not print"
                                                  : "; the counter was " + std::to_string(before) +
                                                      " before it: whether it printed is not known";
+                r.verdict = message;
             }
         }
         r.steps.push_back({"counter", rc, message});

@@ -10,11 +10,11 @@
 //   Printer p(conn);  p.Open()                               session start
 //   PrinterFacts f;   p.Facts(f)                             read once per session
 //   Plan plan;        PlanReceipt(r, f, plan)                no printer
-//   int32_t before;   p.ReadReceiptCounter(before)           read-only
+//   Ledger before;    p.ReadLedger(before)                   read-only
 //   PrintResult res = p.Print(plan, before, hook)            hook runs just before the first
 //                                                            byte that changes the printer
 // and after a crash, in a new process:
-//   Printer p(conn);  p.Settle(before)                       printed / not printed / unknown
+//   Printer p(conn);  p.Settle(before, plan.totals.rates)    printed / not printed / unknown
 //
 // The driver keeps one session per process (one port at a time): one
 // Printer at a time per process. This class keeps no global state of its
@@ -62,6 +62,30 @@ struct Step {
 enum class ReceiptState { Printed, NotPrinted, Unknown };
 const char *StateName(ReceiptState state); // "printed", "not_printed", "unknown"
 
+// What the printer's own records say of its receipts. Read before a receipt
+// and again after anything went wrong, the two settle the receipt's outcome.
+struct Ledger {
+    int32_t receiptCounter = -1; // receipts since the daily report
+    int32_t dailyReport = -1;    // the number of the last daily report
+    // Sales per rate A..G since the daily report, hundredths (the printers
+    // that keep them: device types 3, 6, 7, 8, 9).
+    std::optional<std::array<int64_t, 7>> totals;
+    bool Complete() const { return receiptCounter >= 0 && dailyReport >= 0; }
+};
+
+// An outcome and what it was found from, in words.
+struct Verdict {
+    ReceiptState state = ReceiptState::Unknown;
+    std::string reason;
+};
+// A receipt's outcome from the ledger before it and after it, never
+// guessed: printed only when exactly this receipt was added (one more
+// receipt, its totals per rate added, no daily report since), not printed
+// only when nothing was; anything else is not known.
+Verdict JudgeReceipt(const Ledger &before, const Ledger &after, const std::array<int64_t, 7> &receipt);
+// A daily report's outcome from the daily report numbers before and after.
+Verdict JudgeDailyReport(int32_t before, int32_t after);
+
 struct PrintResult {
     ReceiptState state = ReceiptState::Unknown;
     int32_t code = 0;           // the failing call's result (0: none)
@@ -70,10 +94,14 @@ struct PrintResult {
     int32_t printoutCode = 0;   // printed, but its printout stopped (109: paper out; Recover resumes it)
     std::optional<int64_t> printerTotal; // the receipt's total by the printer's own sales totals
     std::vector<Step> settlement;        // how the outcome was found after a failure
+    std::string verdict;                 // why, after a failure at the end, in words
+    Ledger ledgerAfter;                  // the ledger as the settlement found it
 };
 
 struct RecoverOptions {
     std::optional<int32_t> counterBefore;      // the receipt counter read before the last receipt
+    std::optional<Ledger> ledgerBefore;        // or the whole ledger, with the receipt's totals
+    std::array<int64_t, 7> receiptTotals{};    // per rate, as the receipt adds them
     std::chrono::milliseconds waitForPaper{0}; // how long to wait for paper to be loaded
     bool checkReady = true;                    // end with the receipt conditions check
 };
@@ -82,8 +110,10 @@ struct RecoverReport {
     std::vector<Step> steps;
     int32_t code = 0; // the first failing step's code
     bool ready = false;
-    std::optional<ReceiptState> lastReceipt; // with counterBefore
+    std::optional<ReceiptState> lastReceipt; // with counterBefore or ledgerBefore
+    std::string verdict;                     // why, in words
     int32_t receiptCounter = -1;
+    Ledger ledger; // as read at the end (with ledgerBefore)
 };
 
 struct StatusInfo {
@@ -146,15 +176,18 @@ class Printer {
     int32_t Facts(PrinterFacts &facts);
     // Receipts since the last daily report; one more once a receipt printed.
     int32_t ReadReceiptCounter(int32_t &counter);
+    // The receipt counter, the daily report number and (where the printer
+    // keeps them) its sales totals per rate; read-only.
+    int32_t ReadLedger(Ledger &ledger);
     // Whether a receipt may begin now (0), or the first condition that fails.
     int32_t CheckConditions();
 
     // Prints a planned receipt. `beforeFirstByte` runs once, right before
     // the first byte that changes the printer's state (the receipt's begin);
     // when it returns false nothing is printed. After a failure the outcome
-    // is settled from the printer's receipt counter (`counterBefore`).
-    PrintResult Print(const Plan &plan, int32_t counterBefore,
-                      const std::function<bool()> &beforeFirstByte = {}, bool readPrinterTotals = true);
+    // is settled from the printer's ledger against `before`.
+    PrintResult Print(const Plan &plan, const Ledger &before,
+                      const std::function<bool()> &beforeFirstByte = {});
     // Runs after each call of a receipt that the printer took: "begin",
     // each line's path ("lines[0]", "lines[0].discount"), "end" once the
     // receipt is closed. A caller marks its progress there.
@@ -168,8 +201,12 @@ class Printer {
     // after power off (restarted). Each step is reported.
     RecoverReport Recover(const RecoverOptions &options);
     // What happened to a receipt whose answer was lost: the recovery
-    // without waiting for paper and without the readiness check.
-    ReceiptState Settle(int32_t counterBefore, RecoverReport *report = nullptr);
+    // without waiting for paper and without the readiness check, then the
+    // ledger against `before` and the receipt's totals per rate.
+    Verdict Settle(const Ledger &before, const std::array<int64_t, 7> &receipt,
+                   RecoverReport *report = nullptr);
+    // The same for a daily report, from the daily report number before it.
+    Verdict SettleDailyReport(int32_t before, RecoverReport *report = nullptr);
 
     int32_t Status(StatusInfo &info);
     int32_t ReadClock(Clock &clock);
