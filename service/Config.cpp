@@ -4,8 +4,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "serial/PortMap.h"
+
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -100,16 +105,27 @@ bool ParseConfig(std::string_view text, Settings &s, std::string &error) {
         return true;
     };
     for (const auto &item : doc.items()) {
-        static const std::set<std::string> known = {"listen",      "printers",     "journal",
-                                                    "tokens",      "timeout_ms",   "max_body_bytes",
-                                                    "queue_limit", "http_threads", "settle_interval_ms"};
+        static const std::set<std::string> known = {"listen",
+                                                    "printers",
+                                                    "journal",
+                                                    "tokens",
+                                                    "timeout_ms",
+                                                    "max_body_bytes",
+                                                    "queue_limit",
+                                                    "http_threads",
+                                                    "settle_interval_ms",
+                                                    "request_timeout_ms",
+                                                    "journal_wait_ms",
+                                                    "tokens_origin"};
         if (!known.count(item.key())) {
             error = item.key() + ": unknown setting";
             return false;
         }
     }
     if (!string("listen", s.listen) || !string("journal", s.journal) || !string("tokens", s.tokens) ||
-        !integer("timeout_ms", 1, 600000, s.timeoutMs) ||
+        !string("tokens_origin", s.tokensOrigin) || !integer("timeout_ms", 1, 600000, s.timeoutMs) ||
+        !integer("request_timeout_ms", 100, 600000, s.requestTimeoutMs) ||
+        !integer("journal_wait_ms", 0, 600000, s.journalWaitMs) ||
         !integer("max_body_bytes", 1024, 1 << 26, s.maxBodyBytes) ||
         !integer("queue_limit", 1, 10000, s.queueLimit) || !integer("http_threads", 4, 1024, s.httpThreads) ||
         !integer("settle_interval_ms", 100, 3600000, s.settleIntervalMs))
@@ -148,6 +164,23 @@ bool LoadConfig(const std::string &path, Settings &settings, std::string &error)
     return true;
 }
 
+size_t Settings::ConnectionCap() const {
+    return std::max<size_t>(static_cast<size_t>(httpThreads), printers.size() * (queueLimit + 2) + 8);
+}
+
+std::string DeviceOf(const std::string &port) {
+    std::string device = port;
+    uint8_t number = 0;
+    std::string ignored;
+    if (!port.empty() && port[0] != '/' && pos::ResolvePort(port, number, ignored)) {
+        const darvo::PortDevice found = darvo::FindPortDevice(number);
+        device = found.path.empty() ? "COM" + std::to_string(number) : found.path;
+    }
+    char real[PATH_MAX];
+    if (::realpath(device.c_str(), real)) device = real;
+    return device;
+}
+
 bool CheckSettings(Settings &s, std::string &error) {
     if (s.printers.empty()) {
         error =
@@ -155,11 +188,20 @@ bool CheckSettings(Settings &s, std::string &error) {
         return false;
     }
     std::set<std::string> names;
-    for (const PrinterSetting &p : s.printers)
+    std::map<std::string, std::string> devices; // device -> the printer that has it
+    for (const PrinterSetting &p : s.printers) {
         if (!names.insert(p.name).second) {
             error = "printer " + p.name + " is named twice";
             return false;
         }
+        // Two workers on one port would take each other's answers.
+        const std::string device = DeviceOf(p.port);
+        if (auto [it, fresh] = devices.emplace(device, p.name); !fresh) {
+            error = "printers " + it->second + " and " + p.name + " are one port (" + device +
+                    "): a printer is named once";
+            return false;
+        }
+    }
     std::string host;
     int port = 0;
     if (!ParseListen(s.listen, host, port, error)) return false;
@@ -168,7 +210,11 @@ bool CheckSettings(Settings &s, std::string &error) {
         if (value.empty() && dir && *dir) value = std::string(dir) + "/" + file;
     };
     fromSystemd(s.journal, "STATE_DIRECTORY", "journal.db");
+    const bool fromCredentials = s.tokens.empty() && std::getenv("CREDENTIALS_DIRECTORY");
     fromSystemd(s.tokens, "CREDENTIALS_DIRECTORY", "tokens");
+    // systemd's copy is the service's own; the file the administrator keeps
+    // is checked as well.
+    if (fromCredentials && s.tokensOrigin.empty()) s.tokensOrigin = "/etc/darvo/tokens";
     if (s.journal.empty()) {
         error = "no journal: give --journal FILE";
         return false;

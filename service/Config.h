@@ -4,7 +4,8 @@
 //   {"listen": "127.0.0.1:8787",
 //    "printers": {"till": "COM1", "kitchen": "/dev/ttyUSB0:19200"},
 //    "journal": "/var/lib/darvo/journal.db", "tokens": "/etc/darvo/tokens",
-//    "timeout_ms": 5000, "max_body_bytes": 1048576, "queue_limit": 16, "http_threads": 64}
+//    "timeout_ms": 5000, "max_body_bytes": 1048576, "queue_limit": 16, "http_threads": 64,
+//    "request_timeout_ms": 10000, "journal_wait_ms": 5000}
 #pragma once
 
 #include <cstddef>
@@ -27,13 +28,25 @@ struct Settings {
     std::string tokens;  // empty: $CREDENTIALS_DIRECTORY/tokens (systemd)
     int timeoutMs = 5000;
     size_t maxBodyBytes = 1 << 20;
-    int queueLimit = 16;         // jobs waiting per printer before 503
-    int httpThreads = 64;        // connections served at once
-    int settleIntervalMs = 5000; // how often an unsettled receipt is tried again
+    int queueLimit = 16;          // jobs waiting per printer before 503
+    int httpThreads = 64;         // connections served at once (at least the printers' queues and more)
+    int settleIntervalMs = 5000;  // how often an unsettled receipt is tried again
+    int requestTimeoutMs = 10000; // a request's headers and body must arrive within it
+    int journalWaitMs = 5000;     // a journal write waits this long for another program's lock
+    // The administrator's tokens file behind systemd's copy, checked as
+    // well (empty: /etc/darvo/tokens when the tokens come from systemd).
+    std::string tokensOrigin;
+
+    // Connections served at once: every printer's queue full, its running
+    // job and a status read, and more for everything else.
+    size_t ConnectionCap() const;
 };
 
 // "till=COM1", "till=/dev/ttyUSB0:19200" (the speed after the last ':').
 bool ParsePrinter(std::string_view text, PrinterSetting &printer, std::string &error);
+// The device a port opens ("COM1" through the port map, a path through its
+// links), for telling that two printers are one.
+std::string DeviceOf(const std::string &port);
 // "127.0.0.1:8787", "[::1]:8787", "0.0.0.0:8787".
 bool ParseListen(std::string_view text, std::string &host, int &port, std::string &error);
 // The JSON text of a configuration file into `settings` (its settings only).

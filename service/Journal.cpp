@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <iterator>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -29,8 +30,22 @@ CREATE TABLE IF NOT EXISTS journal (
   PRIMARY KEY (printer, key)
 );
 CREATE INDEX IF NOT EXISTS journal_state ON journal (printer, state);
-PRAGMA user_version = 1;
 )";
+
+// Version 2: the printer's counters before and after a request, and a
+// technician's resolution of an unknown outcome. Older journals get the
+// columns added; no row changes.
+constexpr const char *kVersion2 = R"(
+ALTER TABLE journal ADD COLUMN facts_before TEXT;
+ALTER TABLE journal ADD COLUMN facts_after TEXT;
+ALTER TABLE journal ADD COLUMN resolved_by TEXT;
+ALTER TABLE journal ADD COLUMN resolved_at TEXT;
+ALTER TABLE journal ADD COLUMN note TEXT;
+)";
+
+// What each version adds to the one before (version 1: the table).
+constexpr const char *kSteps[] = {kSchema, kVersion2};
+constexpr int kVersion = static_cast<int>(std::size(kSteps));
 
 std::string Now() {
     const std::time_t t = std::time(nullptr);
@@ -72,7 +87,8 @@ class Statement {
 };
 
 constexpr const char *kColumns = "printer, key, kind, body_sha256, state, counter_before, receipt_number, "
-                                 "http_status, answer, created, updated";
+                                 "http_status, answer, created, updated, facts_before, facts_after, "
+                                 "resolved_by, resolved_at, note";
 
 JournalEntry Read(Statement &s) {
     JournalEntry e;
@@ -87,6 +103,11 @@ JournalEntry Read(Statement &s) {
     e.answer = s.ColumnText(8);
     e.created = s.ColumnText(9);
     e.updated = s.ColumnText(10);
+    e.factsBefore = s.ColumnText(11);
+    e.factsAfter = s.ColumnText(12);
+    e.resolvedBy = s.ColumnText(13);
+    e.resolvedAt = s.ColumnText(14);
+    e.note = s.ColumnText(15);
     return e;
 }
 
@@ -112,7 +133,13 @@ bool Journal::Exec(const char *sql, std::string &error) {
     return false;
 }
 
-bool Journal::Open(const std::string &path, std::string &error) {
+bool Journal::Wrote(bool ok, std::string &error) {
+    if (!ok && error.empty()) error = sqlite3_errmsg(db_);
+    failing_ = !ok;
+    return ok;
+}
+
+bool Journal::Open(const std::string &path, std::string &error, int busyMs) {
     Close();
     std::lock_guard<std::mutex> lock(mutex_);
     // One service per journal: the lock goes with the process.
@@ -130,9 +157,9 @@ bool Journal::Open(const std::string &path, std::string &error) {
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         error = "journal " + path + ": " + (db_ ? sqlite3_errmsg(db_) : "cannot be opened");
-    } else if (sqlite3_busy_timeout(db_, 5000), !Exec("PRAGMA journal_mode=WAL", error) ||
-                                                    !Exec("PRAGMA synchronous=FULL", error) ||
-                                                    !Exec(kSchema, error)) {
+    } else if (sqlite3_busy_timeout(db_, busyMs), !Exec("PRAGMA journal_mode=WAL", error) ||
+                                                      !Exec("PRAGMA synchronous=FULL", error) ||
+                                                      !Migrate(error)) {
         error = "journal " + path + ": " + error;
     } else {
         return true;
@@ -144,20 +171,48 @@ bool Journal::Open(const std::string &path, std::string &error) {
     return false;
 }
 
+bool Journal::Migrate(std::string &error) {
+    int version = 0;
+    {
+        Statement s(db_, "PRAGMA user_version");
+        if (s.Step() == SQLITE_ROW) version = static_cast<int>(s.ColumnInt(0));
+    }
+    if (version > kVersion) {
+        error = "written by a newer darvo-service (journal version " + std::to_string(version) + ")";
+        return false;
+    }
+    if (version == kVersion) return true;
+    // One transaction: a journal (or a new one) is brought up to date whole,
+    // or not at all.
+    std::string script = "BEGIN IMMEDIATE;";
+    for (int step = version; step < kVersion; ++step)
+        script += kSteps[step];
+    script += "PRAGMA user_version = " + std::to_string(kVersion) + "; COMMIT;";
+    if (Exec(script.c_str(), error)) return true;
+    std::string ignored;
+    Exec("ROLLBACK", ignored);
+    return false;
+}
+
 bool Journal::Begin(const JournalEntry &e, std::string &error) {
     std::lock_guard<std::mutex> lock(mutex_);
     const std::string now = Now();
     Statement s(db_, "INSERT INTO journal (printer, key, kind, body_sha256, state, counter_before, answer, "
-                     "created, updated) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                     "created, updated, facts_before) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     s.Text(1, e.printer).Text(2, e.key).Text(3, e.kind).Text(4, e.bodyHash).Text(5, e.state);
-    s.Int(6, e.counterBefore).Text(7, e.answer).Text(8, now).Text(9, now);
-    if (s.Step() == SQLITE_DONE) return true;
-    error = sqlite3_errmsg(db_);
-    return false;
+    s.Int(6, e.counterBefore).Text(7, e.answer).Text(8, now).Text(9, now).Text(10, e.factsBefore);
+    const int rc = s.Step();
+    // A key already taken is the caller's doing, not the journal's.
+    if (rc == SQLITE_CONSTRAINT) {
+        error = sqlite3_errmsg(db_);
+        return false;
+    }
+    return Wrote(rc == SQLITE_DONE, error);
 }
 
 bool Journal::Finish(const std::string &printer, const std::string &key, const std::string &state,
-                     int64_t receiptNumber, int httpStatus, const std::string &answer, std::string &error) {
+                     int64_t receiptNumber, int httpStatus, const std::string &answer,
+                     const std::string &factsAfter, std::string &error) {
     std::lock_guard<std::mutex> lock(mutex_);
     // An outcome is written without waiting for the disk: a power cut may
     // take the last one back to "sending", and it is then settled from the
@@ -166,24 +221,39 @@ bool Journal::Finish(const std::string &printer, const std::string &key, const s
     // keeps the order, so everything before that row is on disk with it.
     std::string ignored;
     Exec("PRAGMA synchronous=NORMAL", ignored);
-    Statement s(db_,
-                "UPDATE journal SET state = ?, receipt_number = ?, http_status = ?, answer = ?, updated = ? "
-                "WHERE printer = ? AND key = ?");
-    s.Text(1, state).Int(2, receiptNumber).Int(3, httpStatus).Text(4, answer).Text(5, Now());
-    s.Text(6, printer).Text(7, key);
-    const bool done = s.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
-    if (!done) error = sqlite3_errmsg(db_);
+    bool done = false;
+    {
+        Statement s(db_, "UPDATE journal SET state = ?, receipt_number = ?, http_status = ?, answer = ?, "
+                         "updated = ?, facts_after = ? WHERE printer = ? AND key = ?");
+        s.Text(1, state).Int(2, receiptNumber).Int(3, httpStatus).Text(4, answer).Text(5, Now());
+        s.Text(6, factsAfter).Text(7, printer).Text(8, key);
+        done = s.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+        if (!done) error = sqlite3_errmsg(db_);
+    }
     Exec("PRAGMA synchronous=FULL", ignored);
-    return done;
+    return Wrote(done, error);
+}
+
+bool Journal::Resolve(const std::string &printer, const std::string &key, const std::string &state,
+                      int httpStatus, const std::string &answer, const std::string &role,
+                      const std::string &note, std::string &error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error.clear();
+    const std::string now = Now();
+    Statement s(db_,
+                "UPDATE journal SET state = ?, http_status = ?, answer = ?, updated = ?, resolved_by = ?, "
+                "resolved_at = ?, note = ? WHERE printer = ? AND key = ? AND state = 'unknown'");
+    s.Text(1, state).Int(2, httpStatus).Text(3, answer).Text(4, now).Text(5, role).Text(6, now).Text(7, note);
+    s.Text(8, printer).Text(9, key);
+    if (!Wrote(s.Step() == SQLITE_DONE, error)) return false;
+    return sqlite3_changes(db_) == 1;
 }
 
 bool Journal::Forget(const std::string &printer, const std::string &key, std::string &error) {
     std::lock_guard<std::mutex> lock(mutex_);
     Statement s(db_, "DELETE FROM journal WHERE printer = ? AND key = ? AND state = 'sending'");
     s.Text(1, printer).Text(2, key);
-    if (s.Step() == SQLITE_DONE) return true;
-    error = sqlite3_errmsg(db_);
-    return false;
+    return Wrote(s.Step() == SQLITE_DONE, error);
 }
 
 std::optional<JournalEntry> Journal::Find(const std::string &printer, const std::string &key) {
@@ -205,6 +275,18 @@ std::vector<JournalEntry> Journal::Sending(const std::string &printer) {
     while (s.Step() == SQLITE_ROW)
         list.push_back(Read(s));
     return list;
+}
+
+std::vector<std::string> Journal::Unresolved(const std::string &printer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement s(db_,
+                "SELECT key FROM journal WHERE printer = ? AND state = 'unknown' AND kind IN ('receipt', "
+                "'daily') ORDER BY created, rowid");
+    s.Text(1, printer);
+    std::vector<std::string> keys;
+    while (s.Step() == SQLITE_ROW)
+        keys.push_back(s.ColumnText(0));
+    return keys;
 }
 
 } // namespace darvo::service

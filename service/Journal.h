@@ -1,11 +1,12 @@
 // The journal: every request that changes a printer, in SQLite (WAL,
 // synchronous writes), the one record of what was sent. A row is written,
 // durable, before the request's first byte that changes the printer goes
-// out ("sending", with the printer's receipt counter read just before), and
+// out ("sending", with the printer's own counters read just before), and
 // gets its outcome afterwards. (printer, key) is unique: a key names one
 // request of one printer for good.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -17,8 +18,8 @@ struct sqlite3;
 namespace darvo::service {
 
 // States of a row. "sending": the request may have reached the printer and
-// its outcome is not known yet; "unknown": the printer cannot tell any more
-// (someone must look at the paper roll).
+// its outcome is not known yet; "unknown": the printer's records do not
+// tell, and a technician settles it from the paper roll ("resolve").
 constexpr const char *kSending = "sending";
 constexpr const char *kPrinted = "printed";
 constexpr const char *kNotPrinted = "not_printed";
@@ -31,7 +32,12 @@ struct JournalEntry {
     int64_t counterBefore = -1; // receipts: the printer's receipt counter just before
     int64_t receiptNumber = -1;
     int httpStatus = 0;
-    std::string answer; // the answer's JSON text (while "sending": what is known before)
+    std::string answer;      // the answer's JSON text (while "sending": what is known before)
+    std::string factsBefore; // the printer's counters and totals just before (JSON), if read
+    std::string factsAfter;  // and as the settlement found them
+    std::string resolvedBy;  // a technician's resolution: the token's role, the time, the note
+    std::string resolvedAt;
+    std::string note;
     std::string created, updated;
 };
 
@@ -42,9 +48,10 @@ class Journal {
     Journal(const Journal &) = delete;
     Journal &operator=(const Journal &) = delete;
 
-    // Opens (or creates, mode 0600) the journal; refused when another
-    // process has it open.
-    bool Open(const std::string &path, std::string &error);
+    // Opens (or creates, mode 0600) the journal, bringing an older one's
+    // table up to date; refused when another process has it open. A write
+    // waits `busyMs` for a lock another program holds before it fails.
+    bool Open(const std::string &path, std::string &error, int busyMs = 5000);
     void Close();
 
     // Writes a new row; true once it is on disk. False (nothing written)
@@ -53,19 +60,36 @@ class Journal {
     // The outcome of a row (not waited for on disk: the next Begin takes it
     // there, and until then the printer can tell it again).
     bool Finish(const std::string &printer, const std::string &key, const std::string &state,
-                int64_t receiptNumber, int httpStatus, const std::string &answer, std::string &error);
+                int64_t receiptNumber, int httpStatus, const std::string &answer,
+                const std::string &factsAfter, std::string &error);
+    // A technician's word on an "unknown" row: its state from now on, who
+    // (the token's role) and why. False when the row is not "unknown" (with
+    // an empty `error`) or the disk refuses.
+    bool Resolve(const std::string &printer, const std::string &key, const std::string &state, int httpStatus,
+                 const std::string &answer, const std::string &role, const std::string &note,
+                 std::string &error);
     // Takes back a row still "sending" whose request never reached the
     // printer: its key is free again.
     bool Forget(const std::string &printer, const std::string &key, std::string &error);
     std::optional<JournalEntry> Find(const std::string &printer, const std::string &key);
     // The rows of a printer still "sending", oldest first.
     std::vector<JournalEntry> Sending(const std::string &printer);
+    // The keys of a printer's rows left "unknown" that hold its work (receipts
+    // and daily reports), oldest first.
+    std::vector<std::string> Unresolved(const std::string &printer);
+
+    // The last write was refused (a full disk, an I/O error, a lock held too
+    // long); false again after the next one that succeeds.
+    bool Failing() const { return failing_.load(); }
 
   private:
     bool Exec(const char *sql, std::string &error);
+    bool Migrate(std::string &error);
+    bool Wrote(bool ok, std::string &error);
     std::mutex mutex_;
     sqlite3 *db_ = nullptr;
     int lockFd_ = -1;
+    std::atomic<bool> failing_{false};
 };
 
 } // namespace darvo::service

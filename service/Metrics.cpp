@@ -128,6 +128,18 @@ void DeclareServiceMetrics(Metrics &m) {
               "Receipts whose outcome is not known yet: settled as soon as the printer answers.");
     m.Declare("darvo_worker_restarts_total", T::Counter,
               "Printer worker processes started again after they ended.");
+    m.Declare("darvo_unresolved_outcomes", T::Gauge,
+              "Receipts and daily reports whose outcome the printer's records do not tell: a technician "
+              "resolves them, and the printer takes no other until then.");
+    m.Declare("darvo_unwritten_outcomes", T::Gauge,
+              "Outcomes the journal refused, kept in memory and written again until it takes them.");
+    m.Declare("darvo_journal_writable", T::Gauge, "1 when the journal's last write succeeded, else 0.");
+    m.Declare("darvo_journal_write_failures_total", T::Counter,
+              "Journal writes refused (disk full, I/O, lock).");
+    m.Declare("darvo_http_connections", T::Gauge, "HTTP connections open.");
+    m.Declare("darvo_http_waits", T::Gauge, "Requests waiting for an outcome (?wait=), by printer.");
+    m.Declare("darvo_http_waits_shortened_total", T::Counter,
+              "Waits for an outcome answered at once: the waits' share of the connections was taken.");
 }
 
 } // namespace darvo::service

@@ -3,7 +3,9 @@
 #include "Log.h"
 #include "Worker.h"
 
+#include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -31,10 +33,13 @@ double Since(Clock::time_point t) {
 
 int HttpStatusOf(const std::string &kind) {
     static const std::map<std::string, int> statuses = {
-        {"bad_input", 400},  {"unauthorized", 401}, {"forbidden", 403},        {"not_found", 404},
-        {"key_reused", 409}, {"too_large", 413},    {"printer_refused", 422},  {"outcome_unknown", 500},
-        {"journal", 500},    {"internal", 500},     {"no_communication", 503}, {"unsettled", 503},
-        {"queue_full", 503}, {"stopping", 503},     {"interrupted", 503}};
+        {"bad_input", 400},       {"unauthorized", 401},     {"forbidden", 403},
+        {"not_found", 404},       {"timeout", 408},          {"key_reused", 409},
+        {"state_conflict", 409},  {"length_required", 411},  {"too_large", 413},
+        {"printer_refused", 422}, {"outcome_unknown", 500},  {"journal", 500},
+        {"internal", 500},        {"no_communication", 503}, {"unsettled", 503},
+        {"unresolved", 503},      {"journal_failing", 503},  {"queue_full", 503},
+        {"stopping", 503},        {"interrupted", 503},      {"too_many_connections", 503}};
     auto it = statuses.find(kind);
     return it == statuses.end() ? 500 : it->second;
 }
@@ -73,6 +78,12 @@ PrinterQueue::~PrinterQueue() {
 void PrinterQueue::Start() {
     metrics_.Set("darvo_queue_depth", labels_, 0);
     metrics_.Set("darvo_unsettled_receipts", labels_, 0);
+    {
+        // Outcomes a technician has not settled yet hold the printer, across restarts.
+        std::lock_guard<std::mutex> lock(mutex_);
+        unresolved_ = journal_.Unresolved(printer_.name);
+        metrics_.Set("darvo_unresolved_outcomes", labels_, static_cast<double>(unresolved_.size()));
+    }
     thread_ = std::thread([this] { Loop(); });
 }
 
@@ -100,6 +111,11 @@ Admission PrinterQueue::Submit(const std::shared_ptr<Job> &job, JournalEntry &st
     if (stopping_) return Admission::Stopping;
     if (auto it = inFlight_.find(job->key); it != inFlight_.end())
         return it->second == job->bodyHash ? Admission::InProgress : Admission::KeyReused;
+    if (auto it = unwritten_.find(job->key); it != unwritten_.end()) {
+        if (it->second.bodyHash != job->bodyHash) return Admission::KeyReused;
+        stored = it->second;
+        return Admission::Replay;
+    }
     if (auto entry = journal_.Find(printer_.name, job->key)) {
         if (entry->bodyHash != job->bodyHash) return Admission::KeyReused;
         stored = *entry;
@@ -141,6 +157,10 @@ PrinterQueue::Known PrinterQueue::Find(const std::string &key, std::chrono::mill
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         Known known = Known::InProgress;
+        if (auto it = unwritten_.find(key); it != unwritten_.end()) {
+            entry = it->second;
+            return Known::Done;
+        }
         if (!inFlight_.count(key)) {
             auto found = journal_.Find(printer_.name, key);
             if (!found) return Known::Nothing;
@@ -155,13 +175,73 @@ PrinterQueue::Known PrinterQueue::Find(const std::string &key, std::chrono::mill
 
 Message PrinterQueue::Summary() {
     std::lock_guard<std::mutex> lock(mutex_);
-    const char *state = unsettled_ ? "unsettled" : up_ == 1 ? "ready" : up_ == 0 ? "offline" : "unknown";
+    const char *state = unsettled_             ? "unsettled"
+                        : !unresolved_.empty() ? "unresolved"
+                        : !unwritten_.empty()  ? "journal_failing"
+                        : up_ == 1             ? "ready"
+                        : up_ == 0             ? "offline"
+                                               : "unknown";
     return {{"name", printer_.name},
             {"port", printer_.port},
             {"speed", printer_.speed},
             {"state", state},
             {"queue", queue_.size() + (running_ ? 1 : 0)},
-            {"unsettled", unsettled_}};
+            {"unsettled", unsettled_},
+            {"unresolved", unresolved_}};
+}
+
+JobResult PrinterQueue::Resolve(const std::string &key, const std::string &state, const std::string &note,
+                                const std::string &role) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (inFlight_.count(key) || unwritten_.count(key))
+        return {HttpStatusOf("state_conflict"),
+                ErrorJson("state_conflict", "the request " + key +
+                                                " has an outcome being written; only an "
+                                                "unknown outcome is resolved")};
+    const std::optional<JournalEntry> row = journal_.Find(printer_.name, key);
+    if (!row) return {404, ErrorJson("not_found", "no request with this key on printer " + printer_.name)};
+    if (row->state != kUnknown)
+        return {HttpStatusOf("state_conflict"),
+                ErrorJson("state_conflict", "the request " + key + " is " + row->state +
+                                                "; only an unknown outcome is resolved")};
+    Message answer = Message::parse(row->answer, nullptr, false);
+    if (!answer.is_object()) answer = {{"printer", printer_.name}, {"key", key}};
+    answer["state"] = state;
+    answer.erase("error");
+    const bool receipt = row->kind == "receipt";
+    int http = 200;
+    if (state == kNotPrinted) {
+        answer["error"] =
+            ErrorJson("interrupted", receipt ? "the receipt did not print, as a technician found; "
+                                               "print it again under a new key"
+                                             : "it was not done, as a technician found; ask for it "
+                                               "again under a new key")["error"];
+        http = HttpStatusOf("interrupted");
+    }
+    char at[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&now, &tm);
+    std::strftime(at, sizeof at, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    answer["resolution"] = {{"state", state}, {"note", note}, {"by", role}, {"at", at}};
+    std::string error;
+    if (!journal_.Resolve(printer_.name, key, state, http, answer.dump(), role, note, error)) {
+        if (error.empty())
+            return {HttpStatusOf("state_conflict"),
+                    ErrorJson("state_conflict", "the request " + key + " is no longer unknown")};
+        LogError("journal_refused", {{"printer", printer_.name}, {"key", key}, {"message", error}});
+        metrics_.Add("darvo_journal_write_failures_total", {});
+        return {HttpStatusOf("journal_failing"),
+                ErrorJson("journal_failing", "the journal cannot be written; the outcome stays unknown")};
+    }
+    unresolved_.erase(std::remove(unresolved_.begin(), unresolved_.end(), key), unresolved_.end());
+    metrics_.Set("darvo_unresolved_outcomes", labels_, static_cast<double>(unresolved_.size()));
+    LogInfo("resolved",
+            {{"printer", printer_.name}, {"key", key}, {"kind", row->kind}, {"state", state}, {"by", role}});
+    if (receipt)
+        metrics_.Add("darvo_receipts_total", {{"printer", printer_.name}, {"outcome", "resolved_" + state}});
+    changed_.notify_all();
+    return {200, answer};
 }
 
 void PrinterQueue::Depth() {
@@ -172,14 +252,16 @@ void PrinterQueue::Loop() {
     EnsureWorker();
     for (;;) {
         std::shared_ptr<Job> job;
+        bool retry = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             auto ready = [&] { return stopping_ || settleNow_ || !queue_.empty(); };
-            // An outcome not known yet is tried again now and then, so that
-            // it is found as soon as the printer answers again.
-            if (unsettled_ > 0) {
+            // An outcome not known yet, or not written yet, is tried again
+            // now and then: as soon as the printer answers, or the journal
+            // takes writes again.
+            if (unsettled_ > 0 || !unwritten_.empty()) {
                 if (!wake_.wait_for(lock, std::chrono::milliseconds(settings_.settleIntervalMs), ready))
-                    settleNow_ = true;
+                    retry = true;
             } else {
                 wake_.wait(lock, ready);
             }
@@ -190,8 +272,10 @@ void PrinterQueue::Loop() {
                 if (job == pendingStatus_) pendingStatus_.reset();
                 running_ = true;
             }
+            retry = retry || !unwritten_.empty();
         }
-        if (settleNow_ || unsettled_ > 0) Settle();
+        if (retry) WriteUnwritten();
+        if (settleNow_ || (retry && unsettled_ > 0)) Settle();
         if (job) Run(job);
         std::lock_guard<std::mutex> lock(mutex_);
         running_ = false;
@@ -199,6 +283,7 @@ void PrinterQueue::Loop() {
         changed_.notify_all();
     }
     StopWorker(false);
+    WriteUnwritten(); // a last try before the service ends
 }
 
 bool PrinterQueue::EnsureWorker() {
@@ -298,15 +383,20 @@ std::optional<Message> PrinterQueue::Talk(const Message &request, Job *changing)
             entry.key = changing->key;
             entry.kind = changing->kind;
             entry.bodyHash = changing->bodyHash;
-            entry.counterBefore = message.value("before", int64_t(-1));
+            const Message before = message.value("before", Message::object());
+            if (!before.empty()) entry.factsBefore = before.dump();
+            entry.counterBefore = before.value("receipt_counter", int64_t(-1));
             entry.answer = message.value("answer", Message::object()).dump();
             std::string error;
             go = changing->journalled = journal_.Begin(entry, error);
-            if (!go)
+            if (!go) {
                 LogError("journal_refused",
                          {{"printer", printer_.name}, {"key", changing->key}, {"message", error}});
-            else
+                metrics_.Add("darvo_journal_write_failures_total", {});
+            } else {
                 CrashIfAt("journal");
+            }
+            metrics_.Set("darvo_journal_writable", {}, journal_.Failing() ? 0 : 1);
         }
         ok = channel_.Send({{"go", go}});
     }
@@ -315,54 +405,137 @@ std::optional<Message> PrinterQueue::Talk(const Message &request, Job *changing)
     return std::nullopt;
 }
 
+namespace {
+
+// Requests whose unknown outcome holds the printer until a technician
+// settles it: those that leave a fiscal record.
+bool Holds(const std::string &kind) {
+    return kind == "receipt" || kind == "daily";
+}
+
+const char *kUnknownMessage =
+    "the printer's own records do not tell whether it printed: look at the paper roll "
+    "(\"found\" says what to look for) and settle it with POST "
+    "/v1/printers/{name}/receipts/{key}/resolve (a technician); until then this "
+    "printer takes no other receipt or daily report. Do not print it again";
+
+} // namespace
+
+void PrinterQueue::Record(const std::string &key, const std::string &kind, const std::string &bodyHash,
+                          const std::string &state, int64_t receiptNumber, int http, const Message &answer,
+                          const std::string &factsAfter) {
+    std::string error;
+    const std::string text = answer.dump();
+    const bool written =
+        journal_.Finish(printer_.name, key, state, receiptNumber, http, text, factsAfter, error);
+    metrics_.Set("darvo_journal_writable", {}, journal_.Failing() ? 0 : 1);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (state == kUnknown && Holds(kind) &&
+        std::find(unresolved_.begin(), unresolved_.end(), key) == unresolved_.end()) {
+        unresolved_.push_back(key);
+        metrics_.Set("darvo_unresolved_outcomes", labels_, static_cast<double>(unresolved_.size()));
+    }
+    if (written) return;
+    // Kept, and answering its key, until the journal takes it.
+    LogError("journal_refused", {{"printer", printer_.name}, {"key", key}, {"message", error}});
+    metrics_.Add("darvo_journal_write_failures_total", {});
+    JournalEntry &e = unwritten_[key];
+    e.printer = printer_.name;
+    e.key = key;
+    e.kind = kind;
+    e.bodyHash = bodyHash;
+    e.state = state;
+    e.receiptNumber = receiptNumber;
+    e.httpStatus = http;
+    e.answer = text;
+    e.factsAfter = factsAfter;
+}
+
+void PrinterQueue::WriteUnwritten() {
+    std::map<std::string, JournalEntry> rows;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        rows = unwritten_;
+    }
+    for (const auto &[key, e] : rows) {
+        std::string error;
+        if (!journal_.Finish(printer_.name, key, e.state, e.receiptNumber, e.httpStatus, e.answer,
+                             e.factsAfter, error))
+            break; // not yet
+        LogInfo("journal_written", {{"printer", printer_.name}, {"key", key}, {"state", e.state}});
+        std::lock_guard<std::mutex> lock(mutex_);
+        unwritten_.erase(key);
+        changed_.notify_all();
+    }
+    metrics_.Set("darvo_journal_writable", {}, journal_.Failing() ? 0 : 1);
+    std::lock_guard<std::mutex> lock(mutex_);
+    metrics_.Set("darvo_unwritten_outcomes", labels_, static_cast<double>(unwritten_.size()));
+}
+
 // Every row of this printer left "sending" (by a crash, a printer gone
-// silent, a lost worker) is settled from the printer itself: its receipt
-// counter says whether the receipt was counted. Never sent again.
+// silent, a lost worker) is settled from the printer itself: its counters
+// and totals against those journalled before it. Never sent again.
 void PrinterQueue::Settle() {
     settleNow_ = false;
     int left = 0;
     for (const JournalEntry &row : journal_.Sending(printer_.name)) {
+        {
+            // Settled already; only the journal has not taken it yet.
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (unwritten_.count(row.key)) continue;
+        }
         Message answer = {{"state", kUnknown}, {"printer", printer_.name}, {"key", row.key}};
         Message stored = Message::parse(row.answer, nullptr, false);
         if (stored.is_object()) answer.update(stored);
-        std::string state = kUnknown;
+        std::string state = kUnknown, factsAfter, found;
         int http = 500;
-        if (row.kind != "receipt") {
-            answer["error"] = ErrorJson(
-                "outcome_unknown", "the service stopped while the printer ran this request; "
-                                   "the printer's own printout and records tell whether it did")["error"];
+        if (!Holds(row.kind)) {
+            found =
+                "the service stopped while the printer ran this request, and the printer keeps no record of "
+                "it: its printout tells whether it was done";
         } else {
-            const auto r = Talk({{"op", "settle"}, {"before", row.counterBefore}}, nullptr);
-            const std::string found = r ? r->value("state", "") : "";
-            if (found != kPrinted && found != kNotPrinted && !(r && r->value("counter_known", false))) {
+            Message request = {{"op", "settle"},
+                               {"kind", row.kind},
+                               {"before", Message::parse(row.factsBefore, nullptr, false)},
+                               {"receipt", stored.is_object() ? stored.value("totals", Message::object())
+                                                              : Message::object()}};
+            const auto r = Talk(request, nullptr);
+            if (!r || !r->value("settled", false)) {
                 ++left; // the printer does not answer: once it does
                 LogWarning("receipt_unsettled", {{"printer", printer_.name}, {"key", row.key}});
                 break;
             }
-            state = found == kPrinted || found == kNotPrinted ? found : kUnknown;
+            state = r->value("state", kUnknown);
+            found = r->value("found", "");
+            if (r->contains("facts_after")) factsAfter = (*r)["facts_after"].dump();
             if (r->contains("answer")) answer.update((*r)["answer"]);
             if (state == kPrinted) {
-                answer["receipt_number"] = r->value("receipt_number", -1);
+                if (row.kind == "receipt") answer["receipt_number"] = r->value("receipt_number", -1);
                 http = 200;
             } else if (state == kNotPrinted) {
-                answer["error"] =
-                    ErrorJson("interrupted", "the receipt was interrupted and the printer did not count "
-                                             "it; print it again under a new key")["error"];
+                answer["error"] = ErrorJson(
+                    "interrupted", row.kind == "receipt" ? "the receipt was interrupted and the printer did "
+                                                           "not count it; print it again under a new key"
+                                                         : "the daily report was not made; ask for it again "
+                                                           "under a new key")["error"];
                 http = HttpStatusOf("interrupted");
-            } else {
-                answer["error"] =
-                    ErrorJson("outcome_unknown", "the printer's receipt counter moved by more than this "
-                                                 "receipt: look at the paper roll")["error"];
             }
         }
         answer["state"] = state;
-        std::string error;
-        if (!journal_.Finish(printer_.name, row.key, state, answer.value("receipt_number", int64_t(-1)), http,
-                             answer.dump(), error))
-            LogError("journal_refused", {{"printer", printer_.name}, {"key", row.key}, {"message", error}});
+        answer["found"] = found;
+        if (state == kUnknown) {
+            answer["error"] =
+                ErrorJson("outcome_unknown", Holds(row.kind) ? kUnknownMessage : found)["error"];
+            if (!row.factsBefore.empty())
+                answer["facts_before"] = Message::parse(row.factsBefore, nullptr, false);
+            if (!factsAfter.empty()) answer["facts_after"] = Message::parse(factsAfter, nullptr, false);
+        }
+        Record(row.key, row.kind, row.bodyHash, state, answer.value("receipt_number", int64_t(-1)), http,
+               answer, factsAfter);
         LogInfo("receipt_settled",
                 {{"printer", printer_.name}, {"key", row.key}, {"kind", row.kind}, {"state", state}});
-        metrics_.Add("darvo_receipts_total", {{"printer", printer_.name}, {"outcome", state}});
+        if (row.kind == "receipt")
+            metrics_.Add("darvo_receipts_total", {{"printer", printer_.name}, {"outcome", state}});
     }
     std::lock_guard<std::mutex> lock(mutex_);
     unsettled_ = left;
@@ -370,16 +543,43 @@ void PrinterQueue::Settle() {
     changed_.notify_all();
 }
 
+std::optional<JobResult> PrinterQueue::Held(const std::string &kind) {
+    if (kind == "status" || kind == "recover") return std::nullopt;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (unsettled_ > 0)
+        return JobResult{HttpStatusOf("unsettled"),
+                         ErrorJson("unsettled",
+                                   "the outcome of an earlier receipt on this printer is not known "
+                                   "yet: the printer does not answer. Nothing was sent; it is settled "
+                                   "as soon as the printer answers")};
+    if (!unresolved_.empty()) {
+        std::string keys;
+        for (const std::string &k : unresolved_)
+            keys += (keys.empty() ? "" : ", ") + k;
+        return JobResult{
+            HttpStatusOf("unresolved"),
+            ErrorJson("unresolved", "the outcome of " + keys +
+                                        " on this printer is unknown: a technician must look at the "
+                                        "paper roll and resolve it first (POST /v1/printers/" +
+                                        printer_.name + "/receipts/KEY/resolve). Nothing was sent")};
+    }
+    if (!unwritten_.empty())
+        return JobResult{HttpStatusOf("journal_failing"),
+                         ErrorJson("journal_failing",
+                                   "the journal does not take writes: an outcome of this printer "
+                                   "waits to be written, and nothing else goes to the printer "
+                                   "until it is. Nothing was sent")};
+    return std::nullopt;
+}
+
 void PrinterQueue::Run(const std::shared_ptr<Job> &job) {
     const auto started = Clock::now();
     const bool changes = job->kind != "status";
-    if (changes && unsettled_ > 0 && job->kind != "recover") {
-        Finish(*job, {HttpStatusOf("unsettled"),
-                      ErrorJson("unsettled",
-                                "the outcome of an earlier receipt on this printer is not known yet: "
-                                "the printer does not answer. Nothing was sent; it is settled as soon as "
-                                "the printer answers")});
-        return;
+    if (changes) {
+        if (std::optional<JobResult> held = Held(job->kind)) {
+            Finish(*job, *held);
+            return;
+        }
     }
     const std::optional<Message> r = Talk(job->request, changes ? job.get() : nullptr);
     const bool sent = r && r->value("sent", false);
@@ -422,43 +622,62 @@ void PrinterQueue::Run(const std::shared_ptr<Job> &job) {
         Finish(*job, {HttpStatusOf(journal ? "journal" : kind), body});
         return;
     }
-    std::string state = r->value("state", "");
-    Message body = {
-        {"state", state == kUnknown ? kInProgress : state}, {"printer", printer_.name}, {"key", job->key}};
-    body.update(r->value("answer", Message::object()));
-    body["state"] = state == kUnknown ? kInProgress : state;
-    int http = state == kPrinted ? 200 : HttpStatusOf(kind);
-    if (!error.empty()) body["error"] = error;
-    if (state == kUnknown) {
-        // The printer went silent after the receipt was closed: the row
-        // stays "sending" and is settled as soon as the printer answers.
-        http = 202;
-        body["message"] = "the printer stopped answering after the receipt was closed; whether it printed is "
-                          "settled from the printer as soon as it answers. Do not print it again";
-        std::lock_guard<std::mutex> lock(mutex_);
-        unsettled_ = std::max(unsettled_, 1);
-        metrics_.Set("darvo_unsettled_receipts", labels_, unsettled_);
-    } else {
-        std::string message;
-        if (!journal_.Finish(printer_.name, job->key, state, r->value("receipt_number", int64_t(-1)), http,
-                             body.dump(), message))
-            LogError("journal_refused",
-                     {{"printer", printer_.name}, {"key", job->key}, {"message", message}});
-    }
+    const JobResult result = Outcome(*job, *r);
+    const std::string state = r->value("state", "");
     if (job->kind == "receipt") {
         metrics_.Add("darvo_receipts_total",
-                     {{"printer", printer_.name}, {"outcome", state == kUnknown ? kInProgress : state}});
+                     {{"printer", printer_.name}, {"outcome", result.body.value("state", state)}});
         LogInfo("receipt", {{"printer", printer_.name},
                             {"key", job->key},
-                            {"state", state},
+                            {"state", result.body.value("state", state)},
                             {"number", std::to_string(r->value("receipt_number", -1))},
                             {"code", std::to_string(error.value("code", 0))}});
     } else {
-        LogInfo("request",
-                {{"printer", printer_.name}, {"kind", job->kind}, {"key", job->key}, {"state", state}});
+        LogInfo("request", {{"printer", printer_.name},
+                            {"kind", job->kind},
+                            {"key", job->key},
+                            {"state", result.body.value("state", state)}});
     }
     CrashIfAt("answer");
-    Finish(*job, {http, body});
+    Finish(*job, result);
+}
+
+JobResult PrinterQueue::Outcome(const Job &job, const Message &r) {
+    const Message error = r.value("error", Message::object());
+    const std::string kind = error.value("kind", "");
+    const std::string state = r.value("state", "");
+    Message body = {{"state", state}, {"printer", printer_.name}, {"key", job.key}};
+    body.update(r.value("answer", Message::object()));
+    body["state"] = state;
+    if (!error.empty()) body["error"] = error;
+    const bool settled = r.value("settled", false);
+    if (state == kUnknown && !settled) {
+        // The printer went silent after the request went out: the row stays
+        // "sending" and is settled as soon as the printer answers.
+        body["state"] = kInProgress;
+        body["message"] =
+            "the printer stopped answering after the request went out; whether it printed is "
+            "settled from the printer's own records as soon as it answers. Do not print it again";
+        std::lock_guard<std::mutex> lock(mutex_);
+        unsettled_ = std::max(unsettled_, 1);
+        metrics_.Set("darvo_unsettled_receipts", labels_, unsettled_);
+        return {202, body};
+    }
+    int http = state == kPrinted ? 200 : HttpStatusOf(kind);
+    std::string factsAfter;
+    if (state == kUnknown) {
+        http = HttpStatusOf("outcome_unknown");
+        const std::string found = r.value("found", "");
+        body["found"] = found;
+        body["error"] = ErrorJson("outcome_unknown", Holds(job.kind) ? kUnknownMessage : found)["error"];
+        if (r.contains("facts_after")) {
+            factsAfter = r["facts_after"].dump();
+            body["facts_after"] = r["facts_after"];
+        }
+    }
+    Record(job.key, job.kind, job.bodyHash, state, r.value("receipt_number", int64_t(-1)), http, body,
+           factsAfter);
+    return {http, body};
 }
 
 void PrinterQueue::Finish(Job &job, JobResult result) {

@@ -74,9 +74,16 @@ class PrinterQueue {
     // waited for that long.
     Known Find(const std::string &key, std::chrono::milliseconds wait, JournalEntry &entry);
 
-    // {"name", "port", "speed", "state", "queue", "unsettled"}; the state is
-    // "ready", "offline" (its last job found it silent), "unsettled" or
-    // "unknown" (no job yet).
+    // A technician's word on a request whose outcome is "unknown":
+    // "printed" or "not_printed", with a note; `role` is the token's.
+    JobResult Resolve(const std::string &key, const std::string &state, const std::string &note,
+                      const std::string &role);
+
+    // {"name", "port", "speed", "state", "queue", "unsettled", "unresolved"};
+    // the state is "ready", "offline" (its last job found it silent),
+    // "unsettled", "unresolved" (a technician must look at an outcome),
+    // "journal_failing" (an outcome waits for the journal) or "unknown" (no
+    // job yet).
     Message Summary();
 
   private:
@@ -87,7 +94,17 @@ class PrinterQueue {
     std::optional<Message> Talk(const Message &request, Job *changing);
     void Settle();
     void Run(const std::shared_ptr<Job> &job);
+    // The answer to a job that changes the printer, once the worker is done.
+    JobResult Outcome(const Job &job, const Message &r);
+    // Why work that changes the printer must wait, if it must.
+    std::optional<JobResult> Held(const std::string &kind);
     void Finish(Job &job, JobResult result);
+    // An outcome into the journal; one the journal refuses is kept and
+    // written again until it takes it.
+    void Record(const std::string &key, const std::string &kind, const std::string &bodyHash,
+                const std::string &state, int64_t receiptNumber, int http, const Message &answer,
+                const std::string &factsAfter);
+    void WriteUnwritten();
     void Count(const std::string &kind, const Message &result, double seconds);
     void Depth();
 
@@ -103,6 +120,10 @@ class PrinterQueue {
     std::deque<std::shared_ptr<Job>> queue_;
     std::shared_ptr<Job> pendingStatus_;
     std::map<std::string, std::string> inFlight_; // key -> body hash
+    // Outcomes the journal refused, kept until it takes them (the loop
+    // writes them again); meanwhile they answer their keys.
+    std::map<std::string, JournalEntry> unwritten_;
+    std::vector<std::string> unresolved_; // keys whose outcome a technician must settle
     bool running_ = false;
     bool stopping_ = false;
     bool settleNow_ = true;

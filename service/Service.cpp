@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <strings.h>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -70,11 +71,35 @@ Message ProblemsJson(const pos::Problems &problems) {
     return list;
 }
 
+// A request that comes with a body (which may be left unread).
+bool HasBody(const httplib::Request &req) {
+    return req.has_header("Transfer-Encoding") ||
+           (req.has_header("Content-Length") && req.get_header_value("Content-Length") != "0");
+}
+
+// The answer ends the connection when the request's body is left unread.
+void LeaveBodyUnread(const httplib::Request &req, httplib::Response &res) {
+    if (!HasBody(req)) return;
+    res.set_header("Connection", "close");
+    HttpServer::CloseAfterAnswer();
+}
+
+std::string Remote(const httplib::Request &req) {
+    return req.remote_addr;
+}
+
+HttpLimits LimitsOf(const Settings &s) {
+    HttpLimits limits;
+    limits.maxConnections = s.ConnectionCap();
+    limits.requestTimeout = std::chrono::milliseconds(s.requestTimeoutMs);
+    return limits;
+}
+
 } // namespace
 
 Service::Service(Settings settings, Tokens tokens)
     : settings_(std::move(settings)), tokens_(std::move(tokens)),
-      server_(std::make_unique<httplib::Server>()) {
+      server_(std::make_unique<HttpServer>(LimitsOf(settings_))) {
     DeclareServiceMetrics(metrics_);
 }
 
@@ -83,22 +108,21 @@ Service::~Service() {
 }
 
 bool Service::Start(std::string &error) {
-    if (!journal_.Open(settings_.journal, error)) return false;
+    if (!journal_.Open(settings_.journal, error, settings_.journalWaitMs)) return false;
+    metrics_.Set("darvo_journal_writable", {}, 1);
     std::string host;
     int port = 0;
     if (!ParseListen(settings_.listen, host, port, error)) return false;
 
-    httplib::Server &s = *server_;
-    // Every request waiting in a full queue holds a thread: there are always
-    // threads left for the other printers, the status and /healthz.
-    const size_t threads = static_cast<size_t>(
-        std::max<size_t>(settings_.httpThreads, settings_.printers.size() * (settings_.queueLimit + 2) + 8));
-    s.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    HttpServer &s = *server_;
+    // A backstop: the bodies are read by the routes themselves (ReadBody).
     s.set_payload_max_length(settings_.maxBodyBytes);
     s.set_read_timeout(5, 0);
     s.set_write_timeout(5, 0);
     s.set_keep_alive_timeout(5);
     s.set_keep_alive_max_count(1000);
+    s.set_pre_routing_handler(
+        [this](const httplib::Request &req, httplib::Response &res) { return Screen(req, res); });
     s.set_error_handler(httplib::Server::HandlerWithResponse(
         [](const httplib::Request &, httplib::Response &res) -> httplib::Server::HandlerResponse {
             if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
@@ -118,31 +142,37 @@ bool Service::Start(std::string &error) {
     });
 
     const std::string name = "/v1/printers/([A-Za-z0-9_-]{1,32})";
-    Route("GET", "/healthz", "/healthz", Access::Open, [](auto &, auto &res, auto *) {
-        Answer(res, 200, {{"status", "ok"}});
-    });
-    Route("GET", "/metrics", "/metrics", Access::Monitor, [this](auto &, auto &res, auto *) {
+    Route("GET", "/healthz", "/healthz", Access::Open,
+          [this](auto &, auto &res, auto *, auto &) { Health(res); });
+    Route("GET", "/metrics", "/metrics", Access::Monitor, [this](auto &, auto &res, auto *, auto &) {
+        metrics_.Set("darvo_http_connections", {}, static_cast<double>(server_->OpenConnections()));
         res.set_content(metrics_.Text(), "text/plain; version=0.0.4; charset=utf-8");
     });
-    Route("GET", "/v1/printers", "/v1/printers", Access::Monitor, [this](auto &, auto &res, auto *) {
+    Route("GET", "/v1/printers", "/v1/printers", Access::Monitor, [this](auto &, auto &res, auto *, auto &) {
         Message list = Message::array();
         for (const auto &p : printers_)
             list.push_back(p->Summary());
         Answer(res, 200, {{"printers", list}});
     });
     Route("GET", name + "/status", "/v1/printers/{name}/status", Access::Monitor,
-          [this](auto &, auto &res, auto *p) { Status(res, *p); });
+          [this](auto &, auto &res, auto *p, auto &) { Status(res, *p); });
     Route("POST", name + "/receipts", "/v1/printers/{name}/receipts", Access::Pos,
-          [this](auto &req, auto &res, auto *p) { Receipt(req, res, *p); });
+          [this](auto &req, auto &res, auto *p, auto &body) { Receipt(req, body, res, *p); });
     Route("GET", name + "/receipts/([^/]+)", "/v1/printers/{name}/receipts/{key}", Access::Pos,
-          [this](auto &req, auto &res, auto *p) { Lookup(req, res, *p); });
+          [this](auto &req, auto &res, auto *p, auto &) { Lookup(req, res, *p); });
+    Route("POST", name + "/receipts/([^/]+)/resolve", "/v1/printers/{name}/receipts/{key}/resolve",
+          Access::Technician,
+          [this](auto &req, auto &res, auto *p, auto &body) { Resolve(req, body, res, *p); });
     for (const char *report : {"daily", "periodic", "financial"})
         Route("POST", name + "/reports/" + report, std::string("/v1/printers/{name}/reports/") + report,
-              Access::Owner,
-              [this, report](auto &req, auto &res, auto *p) { Command(report, req, res, *p); });
+              Access::Owner, [this, report](auto &req, auto &res, auto *p, auto &body) {
+                  Command(report, req, body, res, *p);
+              });
     for (const char *command : {"clock", "recover"})
         Route("POST", name + "/" + command, std::string("/v1/printers/{name}/") + command, Access::Technician,
-              [this, command](auto &req, auto &res, auto *p) { Command(command, req, res, *p); });
+              [this, command](auto &req, auto &res, auto *p, auto &body) {
+                  Command(command, req, body, res, *p);
+              });
 
     // The listening socket: reused at once after a restart, and a backlog
     // for many tills connecting at the same moment.
@@ -189,7 +219,23 @@ PrinterQueue *Service::Printer(const std::string &name) {
     return nullptr;
 }
 
-bool Service::Allowed(const httplib::Request &req, httplib::Response &res, Access access) {
+httplib::Server::HandlerResponse Service::Screen(const httplib::Request &req, httplib::Response &res) {
+    for (const RouteEntry &route : routes_) {
+        std::smatch m;
+        if (route.method != req.method || !std::regex_match(req.path, m, route.pattern)) continue;
+        if (Allowed(req, res, route.access, route.label)) return httplib::Server::HandlerResponse::Unhandled;
+        LeaveBodyUnread(req, res);
+        metrics_.Add("darvo_http_requests_total",
+                     {{"route", route.label}, {"code", std::to_string(res.status)}});
+        return httplib::Server::HandlerResponse::Handled;
+    }
+    Fail(res, "not_found", "no such resource (see docs/openapi.yaml)");
+    LeaveBodyUnread(req, res);
+    return httplib::Server::HandlerResponse::Handled;
+}
+
+bool Service::Allowed(const httplib::Request &req, httplib::Response &res, Access access,
+                      const std::string &label) {
     if (access == Access::Open) return true;
     const std::string token = BearerToken(req);
     const std::optional<Role> role = tokens_.RoleOf(token);
@@ -197,28 +243,88 @@ bool Service::Allowed(const httplib::Request &req, httplib::Response &res, Acces
         res.set_header("WWW-Authenticate", "Bearer realm=\"darvo-service\"");
         Fail(res, "unauthorized",
              token.empty() ? "a token is needed: Authorization: Bearer TOKEN" : "the token is not valid");
+        LogWarning("unauthorized", {{"route", label},
+                                    {"remote", Remote(req)},
+                                    {"message", token.empty() ? "no token" : "a token that is not valid"}});
         return false;
     }
     const auto needed = static_cast<Role>(static_cast<int>(access) - 1);
     if (static_cast<int>(*role) < static_cast<int>(needed)) {
         Fail(res, "forbidden",
              std::string("a ") + RoleName(*role) + " token may not do this; it takes " + RoleName(needed));
+        LogWarning("forbidden", {{"route", label},
+                                 {"remote", Remote(req)},
+                                 {"role", RoleName(*role)},
+                                 {"needed", RoleName(needed)}});
         return false;
     }
     return true;
 }
 
+bool Service::ReadBody(const httplib::Request &req, httplib::Response &res,
+                       const httplib::ContentReader &reader, std::string &body) {
+    const size_t max = settings_.maxBodyBytes;
+    const bool chunked = req.has_header("Transfer-Encoding");
+    // Without a length or chunks a request has no body.
+    if (!chunked && !req.has_header("Content-Length")) return true;
+    if (!chunked) {
+        const std::string text = req.get_header_value("Content-Length");
+        if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) {
+            Fail(res, "bad_input", "Content-Length is not a number");
+            LeaveBodyUnread(req, res);
+            return false;
+        }
+        if (std::stoull(text) > max) {
+            Fail(res, "too_large", "the request body is larger than " + std::to_string(max) + " bytes");
+            LeaveBodyUnread(req, res);
+            return false;
+        }
+    } else if (strcasecmp(req.get_header_value("Transfer-Encoding").c_str(), "chunked") != 0) {
+        Fail(res, "bad_input", "Transfer-Encoding: only chunked");
+        LeaveBodyUnread(req, res);
+        return false;
+    }
+    bool tooLarge = false;
+    const bool whole = reader([&](const char *data, size_t length) {
+        if (body.size() + length > max) {
+            tooLarge = true;
+            return false; // nothing more is read
+        }
+        body.append(data, length);
+        return true;
+    });
+    if (whole && !tooLarge) return true;
+    body.clear();
+    if (tooLarge)
+        Fail(res, "too_large", "the request body is larger than " + std::to_string(max) + " bytes");
+    else
+        Fail(res, "timeout", "the request's body did not arrive whole in time");
+    res.set_header("Connection", "close");
+    HttpServer::CloseAfterAnswer();
+    return false;
+}
+
 void Service::Route(const char *method, const std::string &pattern, const std::string &label, Access access,
                     Handler handler) {
-    auto serve = [this, label, access, handler](const httplib::Request &req, httplib::Response &res) {
+    routes_.push_back({method, std::regex(pattern), label, access});
+    const bool changes = std::string(method) == "POST";
+    auto serve = [this, label, changes, handler](const httplib::Request &req, httplib::Response &res,
+                                                 const httplib::ContentReader *reader) {
         const auto started = Clock::now();
         try {
             PrinterQueue *printer = nullptr;
-            if (Allowed(req, res, access)) {
-                if (req.matches.size() > 1 && !(printer = Printer(req.matches[1])))
-                    Fail(res, "not_found", "no printer named " + std::string(req.matches[1]));
-                else
-                    handler(req, res, printer);
+            std::string body;
+            if (changes && HttpServer::BeyondCap()) {
+                // Beyond the cap only quick requests are served.
+                res.set_header("Retry-After", "1");
+                Fail(res, "too_many_connections",
+                     "too many connections are open; nothing was sent. Try again in a moment");
+                LeaveBodyUnread(req, res);
+            } else if (req.matches.size() > 1 && !(printer = Printer(req.matches[1]))) {
+                Fail(res, "not_found", "no printer named " + std::string(req.matches[1]));
+                LeaveBodyUnread(req, res);
+            } else if (!reader || ReadBody(req, res, *reader, body)) {
+                handler(req, res, printer, body);
             }
         } catch (const std::exception &) {
             Fail(res, "internal", "the request could not be served");
@@ -227,10 +333,13 @@ void Service::Route(const char *method, const std::string &pattern, const std::s
         metrics_.Observe("darvo_http_request_duration_seconds", {{"route", label}},
                          std::chrono::duration<double>(Clock::now() - started).count());
     };
-    if (std::string(method) == "GET")
-        server_->Get(pattern, serve);
+    if (!changes)
+        server_->Get(pattern, [serve](const httplib::Request &req, httplib::Response &res) {
+            serve(req, res, nullptr);
+        });
     else
-        server_->Post(pattern, serve);
+        server_->Post(pattern, [serve](const httplib::Request &req, httplib::Response &res,
+                                       const httplib::ContentReader &reader) { serve(req, res, &reader); });
 }
 
 void Service::Admit(PrinterQueue &printer, const std::shared_ptr<Job> &job, httplib::Response &res) {
@@ -272,11 +381,12 @@ void Service::Admit(PrinterQueue &printer, const std::shared_ptr<Job> &job, http
     Answer(res, result.http, result.body);
 }
 
-void Service::Receipt(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer) {
+void Service::Receipt(const httplib::Request &req, const std::string &body, httplib::Response &res,
+                      PrinterQueue &printer) {
     const bool hasKey = req.has_header(kKeyHeader);
     const std::string key = req.get_header_value(kKeyHeader);
     pos::Receipt receipt;
-    const pos::Problems problems = ParseReceiptRequest(hasKey ? &key : nullptr, req.body, receipt);
+    const pos::Problems problems = ParseReceiptRequest(hasKey ? &key : nullptr, body, receipt);
     if (!problems.empty()) {
         Message body = ErrorJson("bad_input", "the request is not valid; nothing was sent to the printer");
         body["error"]["problems"] = ProblemsJson(problems);
@@ -288,7 +398,7 @@ void Service::Receipt(const httplib::Request &req, httplib::Response &res, Print
     job->kind = "receipt";
     job->request = {{"op", "receipt"}, {"receipt", pos::ToJson(receipt)}};
     job->key = key;
-    job->bodyHash = Hex(Sha256(req.body));
+    job->bodyHash = Hex(Sha256(body));
     Admit(printer, job, res);
 }
 
@@ -307,8 +417,17 @@ void Service::Lookup(const httplib::Request &req, httplib::Response &res, Printe
             return;
         }
     }
+    // A wait beyond the waits' share is answered at once, as without one.
+    const bool waiting = wait > 0 && !HttpServer::BeyondCap() && TakeWait(printer.printer().name);
+    if (wait > 0 && !waiting) {
+        metrics_.Add("darvo_http_waits_shortened_total", {{"printer", printer.printer().name}});
+        res.set_header("Retry-After", "1");
+        wait = 0;
+    }
     JournalEntry entry;
-    switch (printer.Find(key, std::chrono::seconds(wait), entry)) {
+    const PrinterQueue::Known known = printer.Find(key, std::chrono::seconds(wait), entry);
+    if (waiting) EndWait(printer.printer().name);
+    switch (known) {
     case PrinterQueue::Known::Nothing:
         Fail(res, "not_found", "no request with this key on printer " + printer.printer().name);
         return;
@@ -328,12 +447,12 @@ void Service::Lookup(const httplib::Request &req, httplib::Response &res, Printe
     }
 }
 
-void Service::Command(const std::string &kind, const httplib::Request &req, httplib::Response &res,
-                      PrinterQueue &printer) {
+void Service::Command(const std::string &kind, const httplib::Request &req, const std::string &body,
+                      httplib::Response &res, PrinterQueue &printer) {
     const bool hasKey = req.has_header(kKeyHeader);
     const std::string key = hasKey ? req.get_header_value(kKeyHeader) : RandomKey();
     nlohmann::json request;
-    pos::Problems problems = ParseJobRequest(kind, req.body, request);
+    pos::Problems problems = ParseJobRequest(kind, body, request);
     if (!ValidKey(key)) problems.insert(problems.begin(), {kKeyHeader, kKeyRule});
     if (!problems.empty()) {
         Message body = ErrorJson("bad_input", "the request is not valid; nothing was sent to the printer");
@@ -345,7 +464,7 @@ void Service::Command(const std::string &kind, const httplib::Request &req, http
     job->kind = kind;
     job->request = request;
     job->key = key;
-    job->bodyHash = Hex(Sha256(kind + "\n" + req.body));
+    job->bodyHash = Hex(Sha256(kind + "\n" + body));
     Admit(printer, job, res);
 }
 
@@ -364,6 +483,70 @@ void Service::Status(httplib::Response &res, PrinterQueue &printer) {
     }
     const JobResult result = job->Result();
     Answer(res, result.http, result.body);
+}
+
+bool Service::TakeWait(const std::string &printer) {
+    // Half the connections at most wait, and each printer gets its share.
+    const size_t all = std::max<size_t>(1, settings_.ConnectionCap() / 2);
+    const size_t each = std::max<size_t>(1, all / std::max<size_t>(1, printers_.size()));
+    std::lock_guard<std::mutex> lock(waitsMutex_);
+    size_t &mine = waits_[printer];
+    if (allWaits_ >= all || mine >= each) return false;
+    ++mine;
+    ++allWaits_;
+    metrics_.Set("darvo_http_waits", {{"printer", printer}}, static_cast<double>(mine));
+    return true;
+}
+
+void Service::EndWait(const std::string &printer) {
+    std::lock_guard<std::mutex> lock(waitsMutex_);
+    size_t &mine = waits_[printer];
+    --mine;
+    --allWaits_;
+    metrics_.Set("darvo_http_waits", {{"printer", printer}}, static_cast<double>(mine));
+}
+
+void Service::Resolve(const httplib::Request &req, const std::string &body, httplib::Response &res,
+                      PrinterQueue &printer) {
+    const Message doc = Message::parse(body, nullptr, false);
+    pos::Problems problems;
+    std::string state, note;
+    if (!doc.is_object()) {
+        problems.push_back({"", "the body must be a JSON object: {\"state\": \"printed\" or \"not_printed\", "
+                                "\"note\": \"what the paper roll shows\"}"});
+    } else {
+        for (const auto &item : doc.items())
+            if (item.key() != "state" && item.key() != "note")
+                problems.push_back({item.key(), "unknown field"});
+        if (doc.contains("state") && doc["state"].is_string()) state = doc["state"].get<std::string>();
+        if (state != kPrinted && state != kNotPrinted)
+            problems.push_back({"state", "\"printed\" or \"not_printed\", as the paper roll shows"});
+        if (doc.contains("note") && doc["note"].is_string()) note = doc["note"].get<std::string>();
+        if (note.empty() || note.size() > 1000)
+            problems.push_back({"note", "what the paper roll shows, 1 to 1000 characters"});
+    }
+    if (!problems.empty()) {
+        Message answer = ErrorJson("bad_input", "the request is not valid; nothing was changed");
+        answer["error"]["problems"] = ProblemsJson(problems);
+        Answer(res, 400, answer);
+        return;
+    }
+    const std::optional<Role> role = tokens_.RoleOf(BearerToken(req));
+    const JobResult result = printer.Resolve(req.matches[2], state, note, role ? RoleName(*role) : "?");
+    Answer(res, result.http, result.body);
+}
+
+void Service::Health(httplib::Response &res) {
+    if (!journal_.Failing()) {
+        Answer(res, 200, {{"status", "ok"}, {"journal", "ok"}});
+        return;
+    }
+    Answer(
+        res, 503,
+        {{"status", "failing"},
+         {"journal", "failing"},
+         {"message", "the journal does not take writes (a full disk, an I/O error or a lock held by another "
+                     "program): outcomes wait in memory and the printers take no other request"}});
 }
 
 } // namespace darvo::service

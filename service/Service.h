@@ -4,20 +4,18 @@
 #pragma once
 
 #include "Config.h"
+#include "HttpServer.h"
 #include "Journal.h"
 #include "Metrics.h"
 #include "PrinterQueue.h"
 #include "Tokens.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
+#include <regex>
 #include <string>
 #include <vector>
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-} // namespace httplib
 
 namespace darvo::service {
 
@@ -40,25 +38,50 @@ class Service {
 
   private:
     enum class Access { Open, Monitor, Pos, Owner, Technician };
-    using Handler = std::function<void(const httplib::Request &, httplib::Response &, PrinterQueue *)>;
+    using Handler = std::function<void(const httplib::Request &, httplib::Response &, PrinterQueue *,
+                                       const std::string &body)>;
+    struct RouteEntry {
+        std::string method;
+        std::regex pattern;
+        std::string label;
+        Access access;
+    };
     void Route(const char *method, const std::string &pattern, const std::string &label, Access access,
                Handler handler);
-    bool Allowed(const httplib::Request &req, httplib::Response &res, Access access);
+    // Before anything of a request's body is read: its route and its token.
+    httplib::Server::HandlerResponse Screen(const httplib::Request &req, httplib::Response &res);
+    bool Allowed(const httplib::Request &req, httplib::Response &res, Access access,
+                 const std::string &label);
+    // The body: none without Content-Length or chunks, at most max_body_bytes.
+    bool ReadBody(const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader,
+                  std::string &body);
     PrinterQueue *Printer(const std::string &name);
     void Admit(PrinterQueue &printer, const std::shared_ptr<Job> &job, httplib::Response &res);
-    void Receipt(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
-    void Lookup(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
-    void Command(const std::string &kind, const httplib::Request &req, httplib::Response &res,
+    void Receipt(const httplib::Request &req, const std::string &body, httplib::Response &res,
                  PrinterQueue &printer);
+    void Lookup(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
+    void Resolve(const httplib::Request &req, const std::string &body, httplib::Response &res,
+                 PrinterQueue &printer);
+    void Command(const std::string &kind, const httplib::Request &req, const std::string &body,
+                 httplib::Response &res, PrinterQueue &printer);
     void Status(httplib::Response &res, PrinterQueue &printer);
+    void Health(httplib::Response &res);
+    // A wait for an outcome (?wait=): counted, and bounded per printer and
+    // in all, so that waits never hold the threads others need.
+    bool TakeWait(const std::string &printer);
+    void EndWait(const std::string &printer);
 
     Settings settings_;
     Tokens tokens_;
     Journal journal_;
     Metrics metrics_;
     std::vector<std::unique_ptr<PrinterQueue>> printers_;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<HttpServer> server_;
+    std::vector<RouteEntry> routes_;
     int port_ = 0;
+    std::mutex waitsMutex_;
+    std::map<std::string, size_t> waits_; // by printer
+    size_t allWaits_ = 0;
 };
 
 } // namespace darvo::service

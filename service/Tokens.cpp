@@ -48,6 +48,29 @@ std::string Hex(const Digest &digest) {
     return out;
 }
 
+namespace {
+
+bool OwnerOnly(const std::string &path, const struct stat &st, std::string &error) {
+    if (!(st.st_mode & (S_IRWXG | S_IRWXO))) return true;
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    error = "tokens file " + path + ": group or others may read or write it (mode " + mode +
+            "); only its owner may (chmod 600 " + path + ")";
+    return false;
+}
+
+} // namespace
+
+bool Tokens::CheckOrigin(const std::string &path, bool required, std::string &error) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (!required && errno == ENOENT) return true;
+        error = "tokens file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return OwnerOnly(path, st, error);
+}
+
 bool Tokens::Load(const std::string &path, std::string &error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -59,11 +82,7 @@ bool Tokens::Load(const std::string &path, std::string &error) {
     bool ok = ::fstat(fd, &st) == 0;
     if (!ok || !S_ISREG(st.st_mode)) {
         error = "tokens file " + path + ": not a regular file";
-    } else if (st.st_mode & (S_IRWXG | S_IRWXO)) {
-        char mode[8];
-        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-        error = "tokens file " + path + ": group or others may read or write it (mode " + mode +
-                "); only its owner may (chmod 600 " + path + ")";
+    } else if (!OwnerOnly(path, st, error)) {
         ok = false;
     } else if (st.st_size > static_cast<off_t>(kMaxTokensFile)) {
         error = "tokens file " + path + ": larger than 1 MiB";

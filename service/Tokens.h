@@ -33,6 +33,10 @@ class Tokens {
     // cannot be read, that group or others may read or write, or with a bad
     // line. Nothing of the token itself is ever put in `error`.
     bool Load(const std::string &path, std::string &error);
+    // The file the administrator keeps, when the service reads a copy of it
+    // (systemd's credentials): only its owner may read or write it either.
+    // A file that is not there passes unless `required`.
+    static bool CheckOrigin(const std::string &path, bool required, std::string &error);
     // The lines of a tokens file; false with `error` for a bad line.
     bool Parse(std::string_view text, std::string &error);
     // The role of a presented token, if any.

@@ -66,7 +66,7 @@ class Worker {
     // for its word (true: the journal holds it, go on) and may be called
     // again. Meanwhile the worker may still ask the printer what changes
     // nothing, while the service writes its row to disk.
-    std::function<bool()> Sending(int64_t before, const json &answer) {
+    std::function<bool()> Sending(const json &before, const json &answer) {
         const bool asked = channel_.Send({{"event", "sending"}, {"before", before}, {"answer", answer}});
         auto word = std::make_shared<std::optional<bool>>();
         return [this, asked, word] {
@@ -92,7 +92,7 @@ class Worker {
         const std::string op = job.value("op", "");
         json r = op == "receipt"  ? Receipt(job)
                  : op == "status" ? Status()
-                 : op == "settle" ? Settle(job.value("before", -1))
+                 : op == "settle" ? Settle(job)
                                   : Command(op, job);
         r["sent"] = sent_;
         // A printer that went silent is started afresh next time.
@@ -125,15 +125,15 @@ class Worker {
                                       : "the printer (" + facts.model + ") cannot print this receipt"},
                       {"problems", list}}}};
         }
-        int32_t before = -1;
-        if (rc == 0) rc = printer_.ReadReceiptCounter(before);
+        Ledger before;
+        if (rc == 0) rc = printer_.ReadLedger(before);
         if (rc != 0) return {{"error", Error(rc)}};
 
-        AnswerJson pending = {{"counter_before", before}};
+        AnswerJson pending = {{"counter_before", before.receiptCounter}};
         pending.update(TotalsJson(plan.totals));
-        // The row is written while the printer's totals are read; the
-        // receipt's first byte waits for it.
-        const auto word = Sending(before, pending);
+        // The row, with the printer's counters and totals, goes to disk
+        // before the receipt's first byte.
+        const auto word = Sending(LedgerJson(before), pending);
         const PrintResult result = printer_.Print(plan, before, [&] { return sent_ = word(); });
         word(); // the service's word is taken even when the receipt never came to it
         if (!sent_)
@@ -141,6 +141,13 @@ class Worker {
                                   ? Error(result.code)
                                   : json{{"kind", "journal"}, {"message", "the journal refused it"}}}};
         json r = {{"state", StateName(result.state)}, {"answer", ReceiptJson(result, plan, before)}};
+        // The printer answered and its own records do not tell: no later
+        // look will either.
+        if (result.state == ReceiptState::Unknown && result.ledgerAfter.Complete()) {
+            r["settled"] = true;
+            r["found"] = result.verdict;
+            r["facts_after"] = LedgerJson(result.ledgerAfter);
+        }
         if (result.state == ReceiptState::Printed)
             r["receipt_number"] = result.receiptNumber;
         else if (result.state == ReceiptState::NotPrinted)
@@ -157,14 +164,31 @@ class Worker {
         return {{"answer", StatusJson(info)}};
     }
 
-    json Settle(int64_t before) {
+    // What happened to a request whose outcome was lost, from the printer's
+    // counters against those journalled before it: a receipt
+    // ({"kind": "receipt", "before": ledger, "receipt": its totals per rate})
+    // or a daily report ({"kind": "daily", "before": ledger}).
+    json Settle(const json &job) {
+        Ledger before;
+        std::array<int64_t, 7> receipt{};
+        const bool daily = job.value("kind", "") == "daily";
         RecoverReport report;
-        const ReceiptState state = printer_.Settle(static_cast<int32_t>(before), &report);
+        Verdict verdict;
+        if (!LedgerFromJson(job.value("before", json()), before) ||
+            (!daily && !RatesFromJson(job.value("receipt", json::object()), receipt))) {
+            verdict = {ReceiptState::Unknown, "the journal holds no readable counters from before it"};
+            report.lastReceipt = ReceiptState::Unknown;
+        } else {
+            verdict = daily ? printer_.SettleDailyReport(before.dailyReport, &report)
+                            : printer_.Settle(before, receipt, &report);
+        }
         Lost(); // the next job starts its own session
-        json r = {{"state", StateName(state)},
-                  {"counter_known", report.lastReceipt.has_value()},
+        json r = {{"state", StateName(verdict.state)},
+                  {"settled", report.lastReceipt.has_value()},
+                  {"found", verdict.reason},
                   {"answer", {{"settlement", StepsJson(report.steps)}}}};
-        if (state == ReceiptState::Printed) r["receipt_number"] = report.receiptCounter;
+        if (report.ledger.Complete()) r["facts_after"] = LedgerJson(report.ledger);
+        if (verdict.state == ReceiptState::Printed && !daily) r["receipt_number"] = report.receiptCounter;
         if (report.code != 0 && !report.lastReceipt) r["error"] = Error(report.code);
         return r;
     }
@@ -172,11 +196,41 @@ class Worker {
     // Reports, the clock and recovery: the session, the journal's word, the command.
     json Command(const std::string &op, const json &job) {
         int32_t rc = op == "recover" ? 0 : Session();
+        // A daily report is settled from the report number, as a receipt is
+        // from its counters.
+        Ledger before;
+        if (rc == 0 && op == "daily") rc = printer_.ReadLedger(before);
         if (rc != 0) return {{"error", Error(rc)}};
-        if (!(sent_ = Sending(-1, json::object())()))
+        if (!(sent_ = Sending(op == "daily" ? LedgerJson(before) : json::object(), json::object())()))
             return {{"error", {{"kind", "journal"}, {"message", "stopped"}}}};
         json answer = json::object();
-        if (op == "daily" || op == "financial" || op == "periodic") {
+        if (op == "daily") {
+            rc = Report(op, job);
+            if (rc == 0) return {{"state", "printed"}, {"answer", {{"report", op}, {"printed", true}}}};
+            // Refused, stopped for paper or cut off in the middle: the
+            // printer's daily report number says whether it was made.
+            RecoverReport report;
+            const Verdict verdict = printer_.SettleDailyReport(before.dailyReport, &report);
+            open_ = false;
+            json r = {{"state", StateName(verdict.state)},
+                      {"answer",
+                       {{"report", op},
+                        {"printed", verdict.state == ReceiptState::Printed},
+                        {"found", verdict.reason},
+                        {"settlement", StepsJson(report.steps)}}},
+                      {"error", Error(rc)}};
+            if (report.lastReceipt) {
+                r["settled"] = true;
+                r["found"] = verdict.reason;
+                r["facts_after"] = LedgerJson(report.ledger);
+            }
+            if (verdict.state == ReceiptState::Printed && rc != 0) {
+                r["answer"]["printout_code"] = rc;
+                r["answer"]["printout_message"] = MessageOf(rc);
+            }
+            return r;
+        }
+        if (op == "financial" || op == "periodic") {
             rc = Report(op, job);
             answer = {{"report", op}, {"printed", rc == 0}};
         } else if (op == "clock") {
@@ -191,7 +245,11 @@ class Worker {
         } else {
             return {{"error", {{"kind", "bad_input"}, {"message", "unknown job " + op}}}};
         }
-        json r = {{"state", rc == 0 ? "printed" : "not_printed"}, {"answer", answer}};
+        // A printer that stopped answering after the command went out may
+        // have done it: not known.
+        const bool lost = rc != 0 && OutcomeOf(rc) == Outcome::NoCommunication && op != "recover";
+        json r = {{"state", rc == 0 ? "printed" : lost ? "unknown" : "not_printed"}, {"answer", answer}};
+        if (lost) r["settled"] = true;
         if (rc != 0) r["error"] = Error(rc);
         return r;
     }
@@ -248,6 +306,12 @@ int RunWorker(const WorkerOptions &options) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (options.parent != 0 && ::getppid() != options.parent) return 1;
     std::signal(SIGPIPE, SIG_IGN);
+    // A terminal's Ctrl+C or hang-up reaches the whole process group: the
+    // service stops in order, and its worker must not die in the middle of a
+    // receipt. The worker ends when its channel closes.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN);
+    std::signal(SIGTERM, SIG_IGN);
     SetLogName("darvo-service[" + options.name + "]");
     Connection connection;
     std::string error;

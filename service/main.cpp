@@ -22,9 +22,11 @@ const char *kFooter = R"(Every setting may be given in the configuration file (-
 flag; a flag wins. The file is one JSON object:
   {"listen": "127.0.0.1:8787", "printers": {"till": "COM1", "kitchen": "/dev/ttyUSB0:19200"},
    "journal": "/var/lib/darvo/journal.db", "tokens": "/etc/darvo/tokens", "timeout_ms": 5000,
-   "max_body_bytes": 1048576, "queue_limit": 16, "http_threads": 64, "settle_interval_ms": 5000}
+   "max_body_bytes": 1048576, "queue_limit": 16, "http_threads": 64, "settle_interval_ms": 5000,
+   "request_timeout_ms": 10000, "journal_wait_ms": 5000, "tokens_origin": "/etc/darvo/tokens"}
 Under systemd the journal defaults to $STATE_DIRECTORY/journal.db and the tokens to
-$CREDENTIALS_DIRECTORY/tokens.
+$CREDENTIALS_DIRECTORY/tokens; the administrator's file behind that copy
+(tokens_origin, /etc/darvo/tokens by default) must be private as well.
 
 Tokens file: one "ROLE TOKEN" pair a line, '#' starts a comment, readable by its owner
 only (the service refuses to start otherwise). A token is at least 16 characters. Roles,
@@ -41,10 +43,14 @@ API (docs/openapi.yaml):
   POST /v1/printers/NAME/receipts               (Idempotency-Key: KEY, required)
   GET  /v1/printers/NAME/receipts/KEY[?wait=S]  "in_progress", "printed", "not_printed"
   POST /v1/printers/NAME/reports/daily|periodic|financial, /clock, /recover
+  POST /v1/printers/NAME/receipts/KEY/resolve   {"state": "printed"|"not_printed", "note": "..."}
 
-A receipt is written to the journal before its first byte goes to the printer; the
-same key again returns its outcome and never prints it again. After a crash every
-receipt left unfinished is settled from the printer's receipt counter.
+A receipt is written to the journal, with the printer's receipt counter, daily report
+number and sales totals, before its first byte goes to the printer; the same key again
+returns its outcome and never prints it again. After a crash every receipt left
+unfinished is settled from the printer's own records: "printed" only when exactly this
+receipt was added, "not_printed" only when nothing was; anything else is "unknown" and
+holds the printer until a technician resolves it.
 
 Exit status: 0 stopped (SIGTERM or SIGINT), 1 could not start (address, journal),
 2 bad settings or tokens file.
@@ -70,7 +76,9 @@ int main(int argc, char **argv) {
     Settings settings;
     std::string config, listen, journal, tokensFile;
     std::vector<std::string> printers;
-    int timeoutMs = 0, queueLimit = 0, httpThreads = 0, settleMs = 0;
+    int timeoutMs = 0, queueLimit = 0, httpThreads = 0, settleMs = 0, requestTimeoutMs = 0,
+        journalWaitMs = -1;
+    std::string tokensOrigin;
     size_t maxBody = 0;
     app.add_option("--config", config, "the configuration file (JSON), for example /etc/darvo/service.json");
     app.add_option("--listen", listen,
@@ -92,8 +100,18 @@ int main(int argc, char **argv) {
            "connections served at once (default 64; at least the printers times the queue limit and more)")
         ->check(CLI::Range(4, 1024));
     app.add_option("--settle-interval-ms", settleMs,
-                   "how often a receipt whose outcome is not known is settled again (default 5000)")
+                   "how often a receipt whose outcome is not known is settled again, and an outcome the "
+                   "journal refused is written again (default 5000)")
         ->check(CLI::Range(100, 3600000));
+    app.add_option("--request-timeout-ms", requestTimeoutMs,
+                   "a request's headers and body must arrive within it (default 10000)")
+        ->check(CLI::Range(100, 600000));
+    app.add_option("--journal-wait-ms", journalWaitMs,
+                   "how long a journal write waits for a lock another program holds (default 5000)")
+        ->check(CLI::Range(0, 600000));
+    app.add_option("--tokens-origin", tokensOrigin,
+                   "the administrator's tokens file when --tokens is a copy of it, checked to be private as "
+                   "well (default under systemd: /etc/darvo/tokens)");
 
     // A printer's worker, started by the service itself.
     WorkerOptions worker;
@@ -126,6 +144,9 @@ int main(int argc, char **argv) {
     if (queueLimit > 0) settings.queueLimit = queueLimit;
     if (httpThreads > 0) settings.httpThreads = httpThreads;
     if (settleMs > 0) settings.settleIntervalMs = settleMs;
+    if (requestTimeoutMs > 0) settings.requestTimeoutMs = requestTimeoutMs;
+    if (journalWaitMs >= 0) settings.journalWaitMs = journalWaitMs;
+    if (app.count("--tokens-origin")) settings.tokensOrigin = tokensOrigin;
     if (!printers.empty()) {
         settings.printers.clear();
         for (const std::string &p : printers) {
@@ -138,7 +159,9 @@ int main(int argc, char **argv) {
         }
     }
     Tokens tokens;
-    if (!CheckSettings(settings, error) || !tokens.Load(settings.tokens, error)) {
+    const bool originGiven = !settings.tokensOrigin.empty();
+    if (!CheckSettings(settings, error) || !tokens.Load(settings.tokens, error) ||
+        (!settings.tokensOrigin.empty() && !Tokens::CheckOrigin(settings.tokensOrigin, originGiven, error))) {
         std::cerr << "darvo-service: " << error << "\n";
         return 2;
     }
@@ -148,6 +171,7 @@ int main(int argc, char **argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP); // a closed terminal or a reload: neither ends a receipt
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -158,7 +182,8 @@ int main(int argc, char **argv) {
     }
     std::thread stopper([&] {
         int signal = 0;
-        sigwait(&stopSignals, &signal);
+        while (sigwait(&stopSignals, &signal) == 0 && signal == SIGHUP)
+            LogInfo("sighup_ignored", {{"message", "SIGHUP does not stop the service; SIGTERM does"}});
         LogInfo("stopping", {{"signal", signal == SIGINT ? "SIGINT" : "SIGTERM"}});
         service.Stop();
     });
