@@ -1,7 +1,7 @@
 #include "Metrics.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace darvo::service {
 
@@ -27,11 +27,14 @@ std::string Rendered(const Labels &labels) {
     return out;
 }
 
+// The shortest text that reads back as the same number: 0.005, not
+// 0.0050000000000000001 (as every Prometheus client writes it).
 std::string Number(double v) {
     if (std::isinf(v)) return v > 0 ? "+Inf" : "-Inf";
+    if (std::isnan(v)) return "NaN";
     char text[32];
-    std::snprintf(text, sizeof text, "%.17g", v);
-    return text;
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+    return ec == std::errc() ? std::string(text, end) : "NaN";
 }
 
 std::string Braced(const std::string &labels, const std::string &more = "") {

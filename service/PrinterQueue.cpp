@@ -78,6 +78,7 @@ PrinterQueue::~PrinterQueue() {
 void PrinterQueue::Start() {
     metrics_.Set("darvo_queue_depth", labels_, 0);
     metrics_.Set("darvo_unsettled_receipts", labels_, 0);
+    metrics_.Set("darvo_unwritten_outcomes", labels_, 0);
     {
         // Outcomes a technician has not settled yet hold the printer, across restarts.
         std::lock_guard<std::mutex> lock(mutex_);
@@ -449,6 +450,7 @@ void PrinterQueue::Record(const std::string &key, const std::string &kind, const
     e.httpStatus = http;
     e.answer = text;
     e.factsAfter = factsAfter;
+    metrics_.Set("darvo_unwritten_outcomes", labels_, static_cast<double>(unwritten_.size()));
 }
 
 void PrinterQueue::WriteUnwritten() {

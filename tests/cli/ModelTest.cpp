@@ -1,6 +1,7 @@
 // The receipt model without a printer: every problem by its field, the JSON
 // form kept, and the checks against a printer's facts.
 #include "pos/Plan.h"
+#include "pos/Printer.h"
 
 #include <gtest/gtest.h>
 
@@ -114,4 +115,44 @@ TEST(ReceiptModel, CheckedAgainstThePrintersFacts) {
             {"lines[1].name", "needs at least 10 letters, digits or % , . / \\ on this printer (has 5)"}}),
         PlanReceipt(r, kt820, plan));
     EXPECT_TRUE(plan.lines.empty());
+}
+
+// A receipt's outcome from the printer's ledger before and after it: only
+// exactly this receipt is "printed", only nothing at all "not_printed".
+TEST(ReceiptModel, OutcomeJudgedFromTheLedger) {
+    using T = std::array<int64_t, 7>;
+    const T sale = {349, 0, 0, 0, 0, 0, 0}, day = {1000, 200, 0, 0, 0, 0, 0};
+    const auto ledger = [](int counter, int report, std::optional<T> totals) {
+        return Ledger{counter, report, totals};
+    };
+    const T dayAndSale = {1349, 200, 0, 0, 0, 0, 0}, dayAndOther = {1450, 200, 0, 0, 0, 0, 0};
+    const struct {
+        const char *name;
+        Ledger before, after;
+        ReceiptState state;
+    } cases[] = {
+        {"this receipt added", ledger(4, 7, day), ledger(5, 7, dayAndSale), ReceiptState::Printed},
+        {"nothing counted", ledger(4, 7, day), ledger(4, 7, day), ReceiptState::NotPrinted},
+        {"another receipt instead", ledger(4, 7, day), ledger(5, 7, dayAndOther), ReceiptState::Unknown},
+        {"two receipts", ledger(4, 7, day), ledger(6, 7, dayAndSale), ReceiptState::Unknown},
+        {"a daily report since", ledger(4, 7, day), ledger(0, 8, T{}), ReceiptState::Unknown},
+        {"the counter back to the same", ledger(0, 7, T{}), ledger(0, 8, T{}), ReceiptState::Unknown},
+        {"no totals, nothing counted", ledger(4, 7, {}), ledger(4, 7, {}), ReceiptState::NotPrinted},
+        {"no totals, one counted", ledger(4, 7, {}), ledger(5, 7, {}), ReceiptState::Unknown},
+        {"counters not read", ledger(-1, -1, {}), ledger(5, 7, {}), ReceiptState::Unknown},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Verdict v = JudgeReceipt(c.before, c.after, sale);
+        EXPECT_EQ(c.state, v.state) << v.reason;
+        EXPECT_FALSE(v.reason.empty());
+    }
+    EXPECT_EQ(
+        "a daily report was made since (nr 7 before, nr 8 now), which started the counters again: the "
+        "receipt printed if daily report nr 8 counts 5 receipts with sales A 13.49, B 2.00, and did not "
+        "if it counts 4 with sales A 10.00, B 2.00",
+        JudgeReceipt(ledger(4, 7, day), ledger(0, 8, T{}), sale).reason);
+    EXPECT_EQ(ReceiptState::Printed, JudgeDailyReport(7, 8).state);
+    EXPECT_EQ(ReceiptState::NotPrinted, JudgeDailyReport(7, 7).state);
+    EXPECT_EQ(ReceiptState::Unknown, JudgeDailyReport(7, 9).state);
 }

@@ -10,6 +10,10 @@ using Access = ServiceTest;
 TEST_F(Access, RefusedWithTheirCodeAndNothingSent) {
     StartService();
     ASSERT_EQ(200, PostReceipt("taken").status);
+    // A month as the API has it reaches the printer.
+    EXPECT_NE(
+        "bad_input",
+        Request("POST", "/v1/printers/till/reports/periodic", "owner", R"({"month": "2024-05"})").Kind());
     const int frames = Sim().FrameCount();
     const std::string receipts = "/v1/printers/till/receipts";
     const std::string other =
@@ -34,6 +38,12 @@ TEST_F(Access, RefusedWithTheirCodeAndNothingSent) {
         {"key with a blank", "POST", receipts, "pos", kReceipt, "a b", 400, "bad_input", "Idempotency-Key"},
         {"report with a bad date", "POST", "/v1/printers/till/reports/periodic", "owner",
          R"({"from": "2024-13-01", "to": "2024-12-31"})", "", 400, "bad_input", "from"},
+        {"month as a date", "POST", "/v1/printers/till/reports/periodic", "owner",
+         R"({"month": "2024-05-01"})", "", 400, "bad_input", "month"},
+        {"clock with a negative hour", "POST", "/v1/printers/till/clock", "technician",
+         R"({"init": "2024-05-01T-1:00:00", "confirm": true})", "", 400, "bad_input", "init"},
+        {"clock on a day the month has not", "POST", "/v1/printers/till/clock", "technician",
+         R"({"init": "2024-02-31T10:00:00", "confirm": true})", "", 400, "bad_input", "init"},
         {"unknown printer", "POST", "/v1/printers/bar/receipts", "pos", kReceipt, "k1", 404, "not_found", ""},
         {"too large", "POST", receipts, "pos", std::string(2 << 20, ' '), "k1", 413, "too_large", ""},
     };
@@ -58,6 +68,14 @@ TEST_F(Access, RefusedWithTheirCodeAndNothingSent) {
         EXPECT_EQ(std::string::npos, log.find(token)) << "a token in the log";
     EXPECT_EQ(std::string::npos, log.find("Mleko")) << "a receipt's text in the log";
     EXPECT_NE(std::string::npos, log.find("event=receipt printer=till key=taken state=printed number=1"));
+    // Refusals leave their line, without the token.
+    EXPECT_NE(
+        std::string::npos,
+        log.find(
+            "event=unauthorized route=/v1/printers/{name}/receipts remote=127.0.0.1 message=\"no token\""));
+    EXPECT_NE(std::string::npos,
+              log.find("event=forbidden route=/v1/printers/{name}/receipts remote=127.0.0.1 "
+                       "role=monitor needed=pos"));
 }
 
 TEST_F(Access, MetricsInThePrometheusTextFormat) {
@@ -79,12 +97,22 @@ TEST_F(Access, MetricsInThePrometheusTextFormat) {
              "darvo_printer_job_seconds_count{printer=\"till\",job=\"receipt\"} 1\n",
              "darvo_queue_depth{printer=\"till\"} 0\n",
              "darvo_printer_up{printer=\"till\"} 1\n",
+             "darvo_journal_writable 1\n",
+             "darvo_http_request_duration_seconds_bucket{route=\"/v1/printers/{name}/"
+             "receipts\",le=\"0.005\"} ",
          })
         EXPECT_NE(std::string::npos, r.text.find(line)) << line << r.text;
+    EXPECT_EQ(std::string::npos, r.text.find("0.0050000000000000001"))
+        << "a bound as no Prometheus client writes it";
 }
 
 TEST_F(Access, RefusesToStartWithBadSettings) {
     const std::string tokens = dir() + "/tokens", journal = dir() + "/journal.db";
+    // One device under two paths, and the administrator's tokens file behind a copy.
+    WriteFile(dir() + "/device", "");
+    ASSERT_EQ(0, ::symlink((dir() + "/device").c_str(), (dir() + "/other-name").c_str()));
+    WriteFile(dir() + "/tokens-origin", "pos pos-token-0123456789abc\n");
+    ::chmod((dir() + "/tokens-origin").c_str(), 0644);
     const struct {
         const char *name;
         mode_t tokensMode;
@@ -94,6 +122,14 @@ TEST_F(Access, RefusesToStartWithBadSettings) {
          "tokens file " + tokens + ": group or others may read or write it (mode 0640); only its owner may"},
         {"no printer", 0600, "", "no printer: name one with --printer NAME=PORT[:SPEED]"},
         {"bad speed", 0600, "--printer till=COM7:4800", "printer till: the speed is 9600, 19200 or 28800"},
+        {"one port, two names", 0600, "--printer till=COM7 --printer bar=COM7",
+         "printers till and bar are one port ("},
+        {"one device, two paths", 0600,
+         "--printer till=" + dir() + "/device --printer bar=" + dir() + "/other-name",
+         "printers till and bar are one port (" + dir() + "/device)"},
+        {"the administrator's tokens readable by others", 0600,
+         "--printer till=COM7 --tokens-origin " + dir() + "/tokens-origin",
+         "tokens file " + dir() + "/tokens-origin: group or others may read or write it (mode 0644)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

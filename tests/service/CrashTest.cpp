@@ -3,6 +3,8 @@
 // holds it at most once, and a retry never prints it again.
 #include "ServiceFixture.h"
 
+#include <future>
+
 using namespace darvotest;
 using Crash = ServiceTest;
 
@@ -58,4 +60,28 @@ TEST_F(Crash, AWorkerThatDiesIsStartedAgain) {
     EXPECT_EQ(200, after.status) << after.body;
     EXPECT_EQ(2, after.body["receipt_number"]);
     EXPECT_EQ(2u, Workers().size());
+}
+
+// A hang-up (a closed terminal, a reload) reaches the service and its worker
+// in the middle of a receipt: the receipt prints and the service goes on.
+TEST_F(Crash, AHangUpEndsNothing) {
+    StartService();
+    {
+        std::lock_guard<std::recursive_mutex> lock(Printer().mutex);
+        Printer().printPolls = 1 << 30; // the printout lasts until it is let go
+    }
+    auto sale = std::async(std::launch::async, [this] { return PostReceipt("sale"); });
+    ASSERT_TRUE(Sim().log().WaitForHostBytes(3000, Scaled(std::chrono::seconds(10))));
+    ::kill(pid(), SIGHUP);
+    for (int worker : Workers())
+        ::kill(worker, SIGHUP);
+    {
+        std::lock_guard<std::recursive_mutex> lock(Printer().mutex);
+        Printer().printRemaining = 1;
+        Printer().printPolls = 2;
+    }
+    EXPECT_EQ(200, sale.get().status);
+    EXPECT_EQ(200, PostReceipt("next").status);
+    EXPECT_EQ(1u, Workers().size()) << "the worker was started again";
+    EXPECT_NE(std::string::npos, Log().find("event=sighup_ignored"));
 }

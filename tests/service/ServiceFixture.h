@@ -79,9 +79,9 @@ class ServiceTest : public ::testing::Test {
     darvosim::Printer &Printer(const std::string &name = "till") { return sims_.at(name)->printer(); }
 
     // The service with every printer added (none added: the printer "till"),
-    // 1-second time-outs, `env` added to its environment; returns once it
-    // listens.
-    void StartService(const std::vector<std::string> &env = {}) {
+    // 1-second time-outs, `env` added to its environment and `more` to its
+    // arguments; returns once it listens.
+    void StartService(const std::vector<std::string> &env = {}, const std::vector<std::string> &more = {}) {
         if (sims_.empty()) AddPrinter("till");
         std::vector<std::string> args = {
             DARVO_SERVICE, "--listen",       "127.0.0.1:0",  "--journal", dir_ + "/journal.db",
@@ -91,6 +91,7 @@ class ServiceTest : public ::testing::Test {
             args.push_back("--printer");
             args.push_back(name + "=" + dir_ + "/" + name);
         }
+        args.insert(args.end(), more.begin(), more.end());
         int err[2];
         ASSERT_EQ(0, ::pipe2(err, O_CLOEXEC));
         pid_ = ::fork();
@@ -184,6 +185,20 @@ class ServiceTest : public ::testing::Test {
         return log_;
     }
     const std::string &dir() const { return dir_; }
+    int pid() const { return pid_; }
+    int port() const { return port_; }
+    // Asks `path` until `done` holds for its answer (within a patience
+    // scaled for a slow run); the last answer.
+    Reply AskUntil(const std::string &path, const std::string &role,
+                   const std::function<bool(const Reply &)> &done) {
+        const auto until = std::chrono::steady_clock::now() + Scaled(std::chrono::seconds(10));
+        Reply r;
+        for (;;) {
+            r = Request("GET", path, role);
+            if (done(r) || std::chrono::steady_clock::now() >= until) return r;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20)); // between two looks
+        }
+    }
 
   private:
     void ReadLog(int fd) {
