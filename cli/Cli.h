@@ -77,6 +77,9 @@ int RunHeader(Context &c, const std::string &action, const std::vector<std::stri
               bool left, const std::vector<int> &flags, bool yes);
 int RunCheck(Context &c, const std::string &reportFile);
 int RunDiscover(Context &c, const std::vector<std::string> &globs, const std::string &portsFile, bool force);
+// One probe of discover, in a process of its own: the line it found on
+// standard output ("CODE SPEED TYPE VERSION MESSAGE").
+int RunProbe(const std::string &path, int timeoutS);
 int RunTrace(Context &c, const std::string &file);
 int RunVersion(Context &c);
 

@@ -1,7 +1,11 @@
 // `discover`: which serial devices have a printer behind them, at which
 // speed. Every device is asked for its identification (a read-only
 // command) in a process of its own, so that devices are looked at side by
-// side and one that hangs (in open, say) is given up after its time.
+// side and one that hangs (in open, say) is given up after its time. Each
+// probe is this program started afresh (darvo --probe-device PATH SECONDS):
+// a copy of this process made by fork alone would share its port's event
+// descriptors with every other probe, and one probe's signal would end
+// another's wait.
 #include "Cli.h"
 #include "pos/PrinterText.h"
 
@@ -16,6 +20,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -87,10 +92,12 @@ std::map<std::string, Device> Candidates(const std::vector<std::string> &globs) 
     return devices;
 }
 
+} // namespace
+
 // In the probing process: the identification at each speed until one is
 // answered. A line that holds every byte back (no printer, or one switched
 // off) is not tried at the other speeds.
-std::string Probe(const std::string &path, int timeoutS) {
+static std::string Probe(const std::string &path, int timeoutS) {
     ::setenv("DARVO_COM255", path.c_str(), 1);
     int32_t rc = 0;
     for (int speed : kSpeeds) {
@@ -108,6 +115,13 @@ std::string Probe(const std::string &path, int timeoutS) {
     }
     return std::to_string(rc) + " 0 9 0 " + LastPortErrorText() + "\n";
 }
+
+int RunProbe(const std::string &path, int timeoutS) {
+    const std::string line = Probe(path, timeoutS < 1 ? 1 : timeoutS);
+    return std::fwrite(line.data(), 1, line.size(), stdout) == line.size() ? 0 : 1;
+}
+
+namespace {
 
 struct Running {
     pid_t pid = -1;
@@ -148,14 +162,17 @@ void ProbeAll(std::vector<Device *> &devices, int timeoutS) {
     while (next < devices.size() || !running.empty()) {
         while (next < devices.size() && running.size() < kAtOnce) {
             int pipeFds[2];
-            if (::pipe(pipeFds) != 0) break;
+            if (::pipe2(pipeFds, O_CLOEXEC) != 0) break;
+            std::string self = "/proc/self/exe", flag = "--probe-device", device = devices[next]->canonical,
+                        seconds = std::to_string(timeoutS);
+            char *argv[] = {self.data(), flag.data(), device.data(), seconds.data(), nullptr};
             std::fflush(nullptr);
             const pid_t pid = ::fork();
             if (pid == 0) {
-                ::close(pipeFds[0]);
-                const std::string line = Probe(devices[next]->canonical, timeoutS);
-                if (::write(pipeFds[1], line.data(), line.size()) < 0) ::_exit(1);
-                ::_exit(0);
+                // Only what may run between fork and exec.
+                ::dup2(pipeFds[1], STDOUT_FILENO);
+                ::execv(argv[0], argv);
+                ::_exit(127);
             }
             ::close(pipeFds[1]);
             if (pid < 0) {

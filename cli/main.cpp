@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdlib>
 #include <iostream>
 
 using namespace darvo::cli;
@@ -39,6 +40,8 @@ CLI::App *Verb(CLI::App &app, const char *name, const char *description, const c
 } // namespace
 
 int main(int argc, char **argv) {
+    // A probe of `discover`, started by discover itself.
+    if (argc == 4 && std::string(argv[1]) == "--probe-device") return RunProbe(argv[2], std::atoi(argv[3]));
     CLI::App app{
         "darvo - the DARVO fiscal printers (Nivra, Nivra F, PEXA, PEXA F, KT820A/B) from the command line.\n"
         "Text for people by default, one JSON document on standard output with --json.",

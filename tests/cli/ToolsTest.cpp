@@ -92,9 +92,22 @@ TEST_F(CliTools, ExitStatuses) {
 
 TEST_F(CliTools, DiscoverFindsPrintersAtTheirSpeedsAndWritesThePortMap) {
     // The fixture's printer (COM7) listens at 9600 b/s only, a second one at
-    // 19200 b/s only; a third pseudo-terminal has nothing behind it.
+    // 19200 b/s only; a third pseudo-terminal has nothing behind it; four
+    // more printers of other models, looked at side by side.
     darvosim::Emulator second{darvosim::EmulatorOptions{}};
     ASSERT_TRUE(second.Start());
+    std::vector<std::unique_ptr<darvosim::Emulator>> more;
+    std::set<std::string> expected = {dir_ + "/ttyS9 9600 COM7 7",
+                                      dir_ + "/by-id/usb-DARVO_PEXA-if00 19200 - 7"};
+    for (int type : {3, 6, 8, 1}) {
+        darvosim::EmulatorOptions options;
+        options.deviceType = type;
+        more.push_back(std::make_unique<darvosim::Emulator>(options));
+        ASSERT_TRUE(more.back()->Start());
+        const std::string name = dir_ + "/ttyUSB1" + std::to_string(type);
+        std::filesystem::create_symlink(more.back()->SlavePath(), name);
+        expected.insert(name + " 9600 - " + std::to_string(type));
+    }
     for (darvosim::Emulator *e : {sim.get(), &second}) {
         std::lock_guard<std::recursive_mutex> lock(e->printer().mutex);
         e->printer().speedChecked = true;
@@ -114,20 +127,25 @@ TEST_F(CliTools, DiscoverFindsPrintersAtTheirSpeedsAndWritesThePortMap) {
     std::filesystem::create_symlink(::ptsname(silent), dir_ + "/ttyACM3");
     const std::string map = dir_ + "/ports.conf";
 
-    const DarvoRun r = Darvo(
-        {"--json", "discover", "--glob", dir_ + "/tty*", "--glob", dir_ + "/by-id/*", "--write-ports", map},
-        "", {"DARVO_PORTS_FILE=/dev/null"});
+    // Every printer, every time.
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        std::vector<std::string> args = {"--json",       "discover", "--glob",
+                                         dir_ + "/tty*", "--glob",   dir_ + "/by-id/*"};
+        if (run == 0) args.insert(args.end(), {"--write-ports", map});
+        const DarvoRun r = Darvo(args, "", {"DARVO_PORTS_FILE=/dev/null"});
+        ASSERT_EQ(0, r.exit) << r.out << r.err;
+        const nlohmann::json doc = r.Json();
+        std::set<std::string> found;
+        for (const auto &p : doc["printers"])
+            found.insert(p["device"].get<std::string>() + " " + std::to_string(p["speed"].get<int>()) + " " +
+                         p.value("port", std::string("-")) + " " +
+                         std::to_string(p["device_type"].get<int>()));
+        EXPECT_EQ(expected, found);
+        EXPECT_EQ(7u, doc["looked_at"].size());
+    }
     ::close(silent);
     second.Stop();
-    ASSERT_EQ(0, r.exit) << r.out << r.err;
-    const nlohmann::json doc = r.Json();
-    std::set<std::string> found;
-    for (const auto &p : doc["printers"])
-        found.insert(p["device"].get<std::string>() + " " + std::to_string(p["speed"].get<int>()) + " " +
-                     p.value("port", std::string("-")));
-    EXPECT_EQ((std::set<std::string>{dir_ + "/ttyS9 9600 COM7", dir_ + "/by-id/usb-DARVO_PEXA-if00 19200 -"}),
-              found);
-    EXPECT_EQ(3u, doc["looked_at"].size());
     const std::string written = ReadFile(map);
     EXPECT_NE(std::string::npos, written.find("\nCOM7 = " + dir_ + "/ttyS9\n")) << written;
     EXPECT_NE(std::string::npos, written.find("\nCOM1 = " + dir_ + "/by-id/usb-DARVO_PEXA-if00\n"))
