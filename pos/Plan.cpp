@@ -99,6 +99,10 @@ Problems PlanReceipt(const Receipt &receipt, const PrinterFacts &facts, Plan &pl
     } else if (!receipt.payments.empty()) {
         plan.notes.push_back("this printer does not print payments; they were checked against the total");
     }
+    if (receipt.payments.empty())
+        plan.notes.push_back(
+            "no payments given: paid exactly in cash, as the printer prints it (no payment lines, "
+            "no change)");
     for (const ExtraLine &e : receipt.extraLines)
         plan.extraLines.push_back({e.code, ToDriverText(e.text)});
     return problems;

@@ -618,11 +618,12 @@ Problems HeaderTexts(const std::vector<HeaderLine> &lines, bool centre, std::vec
         const HeaderLine &l = lines[i];
         const std::string path = "lines[" + std::to_string(i) + "]";
         if (l.width != 20 && l.width != 40) problems.push_back({path + ".width", "must be 20 or 40"});
-        if (auto bad = FirstUnprintable(l.text)) {
+        const std::string text = Nfc(l.text);
+        if (auto bad = FirstUnprintable(text)) {
             problems.push_back({path, "the printer cannot print " + Describe(*bad)});
             continue;
         }
-        std::string t = ToDriverText(l.text);
+        std::string t = ToDriverText(text);
         if (centre) {
             const size_t first = t.find_first_not_of(' ');
             t = first == std::string::npos ? "" : t.substr(first, t.find_last_not_of(' ') - first + 1);

@@ -3,8 +3,11 @@
 #include "darvodr/Cp1250.h"
 #include "darvodr/Receipt.h"
 
+#include <utf8proc.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 namespace darvo::pos {
 
@@ -67,6 +70,17 @@ size_t CharCount(std::string_view utf8) {
     for (unsigned char c : utf8)
         n += (c & 0xC0) != 0x80;
     return n;
+}
+
+std::string Nfc(std::string_view utf8) {
+    utf8proc_uint8_t *composed = nullptr;
+    const utf8proc_ssize_t n = utf8proc_map(
+        reinterpret_cast<const utf8proc_uint8_t *>(utf8.data()), static_cast<utf8proc_ssize_t>(utf8.size()),
+        &composed, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+    if (n < 0 || !composed) return std::string(utf8);
+    std::string out(reinterpret_cast<const char *>(composed), static_cast<size_t>(n));
+    std::free(composed);
+    return out;
 }
 
 std::string ToDriverText(std::string_view utf8) {

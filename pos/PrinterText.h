@@ -21,6 +21,11 @@ std::optional<Unprintable> FirstUnprintable(std::string_view utf8);
 // "'é' (U+00E9) at character 7", for messages.
 std::string Describe(const Unprintable &u);
 
+// The text in Unicode's composed form (NFC): a letter written as a base
+// letter and a combining accent ("z" U+0307) becomes the one letter ("ż")
+// the printer prints. Text that is not valid UTF-8 is returned as it is.
+std::string Nfc(std::string_view utf8);
+
 // Characters (code points) of a UTF-8 text.
 size_t CharCount(std::string_view utf8);
 

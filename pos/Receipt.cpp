@@ -1,5 +1,6 @@
 #include "Receipt.h"
 
+#include "JsonText.h"
 #include "PrinterText.h"
 #include "darvodr/Receipt.h"
 
@@ -75,10 +76,12 @@ class ObjectReader {
         }
         return v;
     }
+    // A text, its letters written with combining accents made the letters
+    // the printer prints ("z" U+0307 is "ż").
     std::optional<std::string> String(const char *key, bool required) {
         const json *v = Typed(
             key, required, [](const json &j) { return j.is_string(); }, "must be a string");
-        return v ? std::optional(v->get<std::string>()) : std::nullopt;
+        return v ? std::optional(Nfc(v->get<std::string>())) : std::nullopt;
     }
     // An amount as a decimal string ("3.49"); a JSON number is refused, as
     // it may have passed through binary floating point already.
@@ -175,7 +178,7 @@ void ParsePayment(const json &v, const std::string &path, Problems &problems, Pa
 
 void ParseExtraLine(const json &v, const std::string &path, Problems &problems, ExtraLine &out) {
     if (v.is_string()) {
-        out.text = v.get<std::string>();
+        out.text = Nfc(v.get<std::string>());
         return;
     }
     ObjectReader r(v, path, problems, {"text", "code"});
@@ -246,6 +249,7 @@ const char *DefaultPaymentLabel(PaymentType type) {
 Problems ParseReceipt(std::string_view text, Receipt &receipt) {
     if (text.size() > kMaxReceiptBytes)
         return {{"", "the receipt is larger than " + std::to_string(kMaxReceiptBytes) + " bytes"}};
+    if (Problems problems = CheckJsonText(text); !problems.empty()) return problems;
     json document = json::parse(text, nullptr, false);
     if (document.is_discarded()) return {{"", "not valid JSON (UTF-8)"}};
     return ParseReceiptDocument(document, receipt);
@@ -346,6 +350,11 @@ Problems CheckReceipt(const Receipt &receipt, Totals &totals) {
                        static_cast<uint32_t>(l.price), value) ||
             value > kMaxAmount) {
             add(path, "quantity x price is too high for the printer");
+        } else if (value == 0) {
+            // The printer would print a line of 0,00 and count it all the same.
+            add(path,
+                "quantity " + FormatDecimal(l.quantity) + " x price " + FormatAmount(l.price) +
+                    " comes to 0.00 (rounded half up to whole grosze): a line must be worth 0.01 at least");
         }
         int64_t adjustment = 0;
         if (l.adjustment) {
@@ -369,8 +378,10 @@ Problems CheckReceipt(const Receipt &receipt, Totals &totals) {
                 ; // the percentage is wrong already
             else if (adjustment <= 0 && (a.amount || a.percent))
                 add(apath, "must come to at least 0.01");
-            else if (!a.surcharge && adjustment > value)
-                add(apath, "larger than the line's value");
+            else if (!a.surcharge && adjustment >= value && value > 0)
+                add(apath, adjustment > value ? "larger than the line's value (" + FormatAmount(value) + ")"
+                                              : "takes the line's whole value (" + FormatAmount(value) +
+                                                    "): leave the line out instead");
             else if (a.surcharge && adjustment > kMaxAmount)
                 add(apath, "too high for the printer");
             CheckText(AdjustmentName(l), kMaxNameChars, Member(apath, "name"), problems);
@@ -406,7 +417,14 @@ Problems CheckReceipt(const Receipt &receipt, Totals &totals) {
         totals.total += totals.rates[r];
     }
     totals.discount = totals.gross - totals.total;
-    if (!receipt.payments.empty()) {
+    if (totals.total <= 0) {
+        add(receipt.discountPercent != 0 ? "discount_percent" : "lines",
+            "the receipt comes to 0.00: a fiscal receipt must be worth something");
+        return problems;
+    }
+    if (receipt.payments.empty()) {
+        totals.paid = totals.total; // exactly, in cash
+    } else {
         int64_t cash = 0;
         for (const Payment &p : receipt.payments)
             if (p.type == PaymentType::Cash) cash += p.amount;

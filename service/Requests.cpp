@@ -1,5 +1,7 @@
 #include "Requests.h"
 
+#include "pos/JsonText.h"
+
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -44,6 +46,11 @@ class Body {
   public:
     Body(std::string_view text, Problems &problems, std::set<std::string> known) : problems_(problems) {
         if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+            doc_ = json::object();
+            return;
+        }
+        if (Problems found = pos::CheckJsonText(text); !found.empty()) {
+            problems_.insert(problems_.end(), found.begin(), found.end());
             doc_ = json::object();
             return;
         }

@@ -29,7 +29,16 @@ TEST(ReceiptModel, EveryProblemByItsField) {
         std::string json;
         Problems problems;
     } cases[] = {
-        {"not json", {{"", "not valid JSON (UTF-8)"}}},
+        {"not json",
+         {{"",
+           "not valid JSON (UTF-8) at line 1, column 2: syntax error while parsing value - invalid literal; "
+           "last read: 'no'"}}},
+        {"{\"lines\": [\n  {\"name\": 1,}\n]}",
+         {{"",
+           "not valid JSON (UTF-8) at line 2, column 14: syntax error while parsing object key - unexpected "
+           "'}'; expected string literal"}}},
+        {Line(R"(, "price": "0.01")"),
+         {{"lines[0].price", "given twice in one object: give each field once"}}},
         {"[]", {{"", "must be a JSON object"}}},
         {R"({"lines": []})", {{"lines", "a receipt needs at least one line"}}},
         {R"({"lines": [{"name": "Chleb"}], "total": "1"})",
@@ -45,7 +54,17 @@ TEST(ReceiptModel, EveryProblemByItsField) {
          {{"lines[0].name", "longer than 28 characters"}, {"lines[0].price", "out of range"}}},
         {Line(R"(, "unit": "żółw")"), {{"lines[0].unit", "must be plain ASCII letters (no Polish letters)"}}},
         {Line(R"(, "discount": {"amount": "3.50"})"),
-         {{"lines[0].discount", "larger than the line's value"}}},
+         {{"lines[0].discount", "larger than the line's value (3.49)"}}},
+        {Line(R"(, "discount": {"percent": "100"})"),
+         {{"lines[0].discount", "takes the line's whole value (3.49): leave the line out instead"}}},
+        {R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "0.001", "price": "3.49", "rate": "A"}]})",
+         {{"lines[0]",
+           "quantity 0.001 x price 3.49 comes to 0.00 (rounded half up to whole grosze): a line must "
+           "be worth 0.01 at least"}}},
+        {R"({"lines": [{"name": "Guma", "quantity": "1", "price": "0.01", "rate": "A"}], "discount_percent": 99})",
+         {{"discount_percent", "the receipt comes to 0.00: a fiscal receipt must be worth something"}}},
+        // "Żubr" with the dot as a combining accent: the letter the printer prints.
+        {R"({"lines": [{"name": "Z\u0307ubr", "quantity": "1", "price": "3.49", "rate": "A"}]})", {}},
         {Line(R"(, "discount": {"amount": "1", "percent": "5"})"),
          {{"lines[0].discount", "give either \"amount\" or \"percent\""}}},
         {Line(R"(, "surcharge": {"percent": "101"})"), {{"lines[0].surcharge.percent", "at most 100"}}},
