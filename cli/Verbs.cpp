@@ -3,11 +3,13 @@
 
 #include "darvodr/darvodr.h"
 #include "pos/Answers.h"
+#include "pos/Dates.h"
 #include "pos/Decimal.h"
 
 #include <ctime>
 #include <optional>
 #include <sstream>
+#include <tuple>
 
 namespace darvo::cli {
 
@@ -44,11 +46,12 @@ std::string RateValue(int32_t v) {
     return FormatAmount(v);
 }
 
-// "2024-05-01" into year, month, day.
+// "2024-05-01", a day that exists, into year, month, day.
 bool ParseDate(const std::string &text, int &y, int &m, int &d) {
-    char tail = 0;
-    return std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) == 3 && text.size() == 10 &&
-           m >= 1 && m <= 12 && d >= 1 && d <= 31;
+    int v[6];
+    if (!ParseDateTime(text, DateForm::Date, v)) return false;
+    y = v[0], m = v[1], d = v[2];
+    return true;
 }
 
 } // namespace
@@ -178,15 +181,24 @@ int RunReport(Context &c, const std::string &kind, bool zero, bool detailed, con
             q.kind = PeriodicKind::ByNumbers;
             q.fromNumber = first;
             q.toNumber = last;
-        } else if (!ParseDate(from, q.fromYear, q.fromMonth, q.fromDay) ||
-                   !ParseDate(to, q.toYear, q.toMonth, q.toDay)) {
-            return c.BadInput({{"--from/--to", "two dates YYYY-MM-DD"}}, "bad report dates");
+        } else {
+            // Dates that do not exist, or that run backwards, never reach the printer.
+            Problems problems;
+            if (!ParseDate(from, q.fromYear, q.fromMonth, q.fromDay) || q.fromYear < 2001)
+                problems.push_back({"--from", "a date YYYY-MM-DD that exists, years 2001 to 2099"});
+            if (!ParseDate(to, q.toYear, q.toMonth, q.toDay) || q.toYear < 2001)
+                problems.push_back({"--to", "a date YYYY-MM-DD that exists, years 2001 to 2099"});
+            if (problems.empty() && std::make_tuple(q.fromYear, q.fromMonth, q.fromDay) >
+                                        std::make_tuple(q.toYear, q.toMonth, q.toDay))
+                problems.push_back({"--to", "on or after --from (" + from + ")"});
+            if (!problems.empty()) return c.BadInput(problems, "bad report dates");
         }
     } else if (kind == "monthly") {
-        char tail = 0;
-        if (std::sscanf(month.c_str(), "%4d-%2d%c", &year, &mon, &tail) != 2 || month.size() != 7 ||
-            mon < 1 || mon > 12 || year < 2000 || year > 2099)
-            return c.BadInput({{"MONTH", "YYYY-MM, 2000 to 2099"}}, "bad month");
+        int v[6];
+        if (!ParseDateTime(month, DateForm::Month, v))
+            return c.BadInput({{"MONTH", DateFormText(DateForm::Month)}}, "bad month");
+        year = v[0];
+        mon = v[1];
     }
     return c.WithPrinter([&](Printer &printer) -> int {
         int32_t rc = 0;
@@ -213,12 +225,11 @@ int RunClock(Context &c, const std::string &action, const std::string &value, co
             localtime_r(&now, &tm);
             clock = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
         } else {
-            char tail = 0;
-            if (std::sscanf(value.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &clock.year, &clock.month, &clock.day,
-                            &clock.hour, &clock.minute, &clock.second, &tail) != 6 ||
-                clock.year < 2000 || clock.year > 2099 || clock.month < 1 || clock.month > 12 ||
-                clock.day < 1 || clock.day > 31 || clock.hour > 23 || clock.minute > 59 || clock.second > 59)
-                return c.BadInput({{"TIME", "YYYY-MM-DDTHH:MM:SS or now"}}, "bad time");
+            int v[6];
+            if (!ParseDateTime(value, DateForm::DateTime, v))
+                return c.BadInput({{"TIME", std::string(DateFormText(DateForm::DateTime)) + ", or now"}},
+                                  "bad time");
+            clock = {v[0], v[1], v[2], v[3], v[4], v[5]};
         }
         if (!yes)
             return c.Error(kBadInput,

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 using namespace darvo::cli;
 
@@ -190,17 +191,27 @@ int main(int argc, char **argv) {
 
     CLI::App *version = Verb(app, "version", "the versions of darvo and of the driver", "darvo version");
 
+    // With --json every run answers one JSON document, a usage error too
+    // (docs/schemas/usage.schema.json); the usage text goes to standard error.
+    bool jsonWanted = false;
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
+        jsonWanted = jsonWanted || std::string(argv[i]) == "--json";
+    Globals usage;
+    usage.json = jsonWanted;
+    Context answer(usage);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp &e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp &e) {
-        return app.exit(e);
     } catch (const CLI::CallForVersion &e) {
-        return app.exit(e);
+        return jsonWanted ? RunVersion(answer) : app.exit(e);
     } catch (const CLI::ParseError &e) {
-        app.exit(e);
-        return kBadInput;
+        const bool help =
+            dynamic_cast<const CLI::CallForHelp *>(&e) || dynamic_cast<const CLI::CallForAllHelp *>(&e);
+        if (!jsonWanted) return help ? app.exit(e) : (app.exit(e), static_cast<int>(kBadInput));
+        std::ostringstream out, err;
+        app.exit(e, out, err);
+        if (help) return answer.Done({{"help", out.str()}}, "");
+        std::cerr << err.str();
+        return answer.Error(kBadInput, std::string("usage: ") + e.what());
     }
 
     Context c(g);

@@ -1,5 +1,6 @@
 #include "Requests.h"
 
+#include "pos/Dates.h"
 #include "pos/JsonText.h"
 
 #include <cctype>
@@ -13,34 +14,6 @@ using nlohmann::json;
 using pos::Problems;
 
 namespace {
-
-int DaysIn(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
-// The forms of a date field.
-constexpr const char *kMonth = "dddd-dd", *kDate = "dddd-dd-dd", *kTime = "dddd-dd-ddTdd:dd:dd";
-
-// "2024-05", "2024-05-01" or "2024-05-01T08:00:00" into its numbers: digits
-// exactly where the form has them, a day the month has, a time of the day.
-bool ParseTime(const std::string &text, const std::string &form, int v[6]) {
-    if (text.size() != form.size()) return false;
-    for (size_t i = 0; i < form.size(); ++i)
-        if (form[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != form[i])
-            return false;
-    const auto number = [&](size_t at, size_t digits) { return std::stoi(text.substr(at, digits)); };
-    const bool withTime = form.size() > 10;
-    v[0] = number(0, 4);
-    v[1] = number(5, 2);
-    v[2] = form.size() > 7 ? number(8, 2) : 1;
-    v[3] = withTime ? number(11, 2) : 0;
-    v[4] = withTime ? number(14, 2) : 0;
-    v[5] = withTime ? number(17, 2) : 0;
-    return v[0] >= 2000 && v[0] <= 2099 && v[1] >= 1 && v[1] <= 12 && v[2] >= 1 &&
-           v[2] <= DaysIn(v[0], v[1]) && v[3] <= 23 && v[4] <= 59 && v[5] <= 59;
-}
 
 class Body {
   public:
@@ -79,14 +52,12 @@ class Body {
         }
         return static_cast<int>(v.get<long long>());
     }
-    // A month, date or time field (kMonth, kDate, kTime) into `v` (year,
-    // month, day, hour, minute, second).
-    bool Time(const char *key, const char *form, int v[6]) {
+    // A month, date or time field into `v` (year, month, day, hour, minute,
+    // second).
+    bool Time(const char *key, pos::DateForm form, int v[6]) {
         const json &f = doc_[key];
-        if (f.is_string() && ParseTime(f.get<std::string>(), form, v)) return true;
-        problems_.push_back({key, form == kTime   ? "a time YYYY-MM-DDTHH:MM:SS, years 2000 to 2099"
-                                  : form == kDate ? "a date YYYY-MM-DD, years 2000 to 2099"
-                                                  : "a month YYYY-MM, years 2000 to 2099"});
+        if (f.is_string() && pos::ParseDateTime(f.get<std::string>(), form, v)) return true;
+        problems_.push_back({key, pos::DateFormText(form)});
         return false;
     }
 
@@ -105,7 +76,7 @@ void Periodic(Body &body, Problems &problems, json &job) {
         return;
     }
     int from[6], to[6];
-    if (dates && body.Time("from", kDate, from) && body.Time("to", kDate, to)) {
+    if (dates && body.Time("from", pos::DateForm::Date, from) && body.Time("to", pos::DateForm::Date, to)) {
         if (from[0] < 2001 || to[0] < 2001 ||
             std::make_tuple(from[0], from[1], from[2]) > std::make_tuple(to[0], to[1], to[2]))
             problems.push_back({"to", "on or after \"from\", both in 2001 to 2099"});
@@ -120,7 +91,7 @@ void Periodic(Body &body, Problems &problems, json &job) {
         job["numbers"] = {first, last};
     } else if (month) {
         int m[6];
-        if (body.Time("month", kMonth, m)) job["month"] = {m[0], m[1]};
+        if (body.Time("month", pos::DateForm::Month, m)) job["month"] = {m[0], m[1]};
     }
 }
 
@@ -177,7 +148,8 @@ Problems ParseJobRequest(const std::string &kind, std::string_view text, json &j
             job["shift"] = minutes;
         } else {
             int t[6];
-            if (body.Time("init", kTime, t)) job["init"] = {t[0], t[1], t[2], t[3], t[4], t[5]};
+            if (body.Time("init", pos::DateForm::DateTime, t))
+                job["init"] = {t[0], t[1], t[2], t[3], t[4], t[5]};
             if (!body.Bool("confirm"))
                 problems.push_back({"confirm",
                                     "true: initialising the clock cannot be undone (a PEXA printer "

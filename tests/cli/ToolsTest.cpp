@@ -72,6 +72,8 @@ TEST_F(CliTools, ExitStatuses) {
         {{"status"}, "/nonexistent/tty", 3},
         {{"status"}, silent.SlavePath(), 3}, // a printer that answers nothing
         {{"report", "daily"}, "COM7", 2},    // no sales since the last one
+        {{"report", "periodic", "--from", "2026-02-30", "--to", "2026-03-31"}, "COM7", 1}, // no such day
+        {{"report", "periodic", "--from", "2026-03-31", "--to", "2026-03-01"}, "COM7", 1}, // backwards
         {{"version"}, "COM7", 0},
     };
     for (const auto &c : cases) {
@@ -82,6 +84,7 @@ TEST_F(CliTools, ExitStatuses) {
         EXPECT_EQ(c.exit, r.exit) << r.out << r.err;
     }
     EXPECT_FALSE(Sent(213)) << "rates written without --yes";
+    EXPECT_FALSE(Sent(49)) << "a report of dates that are no dates";
     // A damaged port map opens no port, and says where it is damaged.
     WriteFile(dir_ + "/ports.conf", "COM8 /dev/ttyS7\n");
     const DarvoRun damaged = Darvo({"status"}, "", {"DARVO_PORTS_FILE=" + dir_ + "/ports.conf"}, "COM8");
