@@ -51,6 +51,8 @@ class Context {
 
   private:
     int Emit(int exitCode, const json &error, json extra, const std::string &text);
+    // What the user can do about a failure, where there is something.
+    std::string Hint(int32_t code, const std::string &step) const;
     Globals globals_;
 };
 

@@ -1,7 +1,12 @@
 #include "Cli.h"
 
+#include "serial/PortMap.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -34,9 +39,18 @@ int32_t TimeoutSeconds(int timeoutMs) {
 bool ReadInput(const std::string &name, size_t limit, std::string &text, std::string &error) {
     std::ifstream file;
     if (name != "-") {
+        struct stat st {};
+        if (::stat(name.c_str(), &st) != 0) {
+            error = name + ": " + std::strerror(errno);
+            return false;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            error = name + ": a directory, not a file";
+            return false;
+        }
         file.open(name, std::ios::binary);
         if (!file) {
-            error = name + ": cannot be read";
+            error = name + ": cannot be read (" + std::strerror(errno) + ")";
             return false;
         }
     }
@@ -116,12 +130,49 @@ int Context::BadInput(const pos::Problems &problems, const std::string &what, js
     return Emit(kBadInput, error, std::move(extra), text);
 }
 
+std::string Context::Hint(int32_t code, const std::string &step) const {
+    std::string device = PortLabel();
+    uint8_t number = 0;
+    std::string ignored;
+    if (pos::ResolvePort(device, number, ignored) && number != pos::kPathPort) {
+        const PortDevice found = FindPortDevice(number);
+        if (!found.path.empty()) device = found.path + " (COM" + std::to_string(number) + ")";
+    }
+    switch (code) {
+    case 2:
+    case 3:
+        return "there is no " + device +
+               ": plug the printer's adapter in, name its device in the port map (/etc/darvo/ports.conf) or "
+               "in "
+               "DARVO_COMn, or look for the printers with `darvo discover`";
+    case 5:
+        return device +
+               " is held by another program (darvo-service, nivrasw, a terminal program), or this user "
+               "may not open it: stop that program or go through it, or add the user to the dialout "
+               "group (sudo adduser $USER dialout, then log in again)";
+    case 21:
+        return "the printer on " + device + " does not answer: is it switched on, its cable in, and at " +
+               std::to_string(globals_.speed) + " b/s (--speed)?";
+    case 24:
+        if (step == "clock shift")
+            return "the printer shifts its clock once per daily report, right after it: print the daily "
+                   "report "
+                   "first (`darvo report daily`)";
+        break;
+    default: break;
+    }
+    return "";
+}
+
 int Context::Failed(int32_t code, const std::string &step, json extra) {
     const int exitCode = ExitOf(code);
     const std::string message = pos::MessageOf(code);
     json error = {{"kind", ErrorKind(exitCode)}, {"code", code}, {"message", message}, {"step", step}};
+    const std::string hint = Hint(code, step);
+    if (!hint.empty()) error["hint"] = hint;
     return Emit(exitCode, error, std::move(extra),
-                "darvo: " + step + ": " + message + " (" + std::to_string(code) + ")");
+                "darvo: " + step + ": " + message + " (" + std::to_string(code) + ")" +
+                    (hint.empty() ? "" : "\n  " + hint));
 }
 
 int Context::Error(int exitCode, const std::string &message, json extra) {

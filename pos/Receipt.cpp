@@ -338,8 +338,11 @@ Problems CheckReceipt(const Receipt &receipt, Totals &totals) {
         else if (l.unit.size() > kMaxUnitChars)
             add(Member(path, "unit"), "longer than 4 characters");
         if (l.quantity.units == 0 || l.quantity.units > UINT32_MAX)
-            add(Member(path, "quantity"), "out of range");
-        if (l.price <= 0 || l.price > UINT32_MAX) add(Member(path, "price"), "out of range");
+            add(Member(path, "quantity"), "out of range: more than 0, at most " +
+                                              FormatDecimal({UINT32_MAX, l.quantity.decimals}) + " with " +
+                                              std::to_string(l.quantity.decimals) + " decimals");
+        if (l.price <= 0 || l.price > UINT32_MAX)
+            add(Member(path, "price"), "out of range: 0.01 to " + FormatAmount(UINT32_MAX));
         uint32_t value = 0;
         if (l.quantity.units == 0 || l.quantity.units > UINT32_MAX || l.price <= 0 || l.price > UINT32_MAX) {
             totals.lineValues.push_back(0);
@@ -400,7 +403,8 @@ Problems CheckReceipt(const Receipt &receipt, Totals &totals) {
     for (size_t i = 0; i < receipt.payments.size(); ++i) {
         const Payment &p = receipt.payments[i];
         const std::string path = Index("payments", i);
-        if (p.amount <= 0 || p.amount > kMaxAmount) add(Member(path, "amount"), "out of range");
+        if (p.amount <= 0 || p.amount > kMaxAmount)
+            add(Member(path, "amount"), "out of range: 0.01 to " + FormatAmount(kMaxAmount));
         if (!p.name.empty()) CheckText(p.name, kMaxPaymentNameChars, Member(path, "name"), problems);
         totals.paid += p.amount;
     }

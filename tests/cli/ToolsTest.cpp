@@ -209,3 +209,37 @@ TEST_F(CliTools, TraceShowsCommandsInWords) {
               said);
     EXPECT_EQ(1, Darvo({"trace", dir_ + "/missing.log"}).exit);
 }
+
+// A failure says what to do about it, beside the printer's own text and code.
+TEST_F(CliTools, FailuresSayWhatToDo) {
+    OnPrinter([](darvosim::Printer &p) { p.fiscal.clockShiftAllowed = false; });
+    const std::string busyPath = sim->SlavePath();
+    ASSERT_EQ(0, OpenPort(kPort, 9600, 1, 1)); // this program holds COM7
+    const DarvoRun busy = Darvo({"--json", "status"});
+    ClosePort();
+    const DarvoRun missing = Darvo({"--json", "status"}, "", {}, "/nonexistent/tty");
+    const DarvoRun shifted = Darvo({"--json", "clock", "shift", "forward", "5"});
+    const DarvoRun folder = Darvo({"--json", "receipt", dir_});
+    const struct {
+        const char *name;
+        const DarvoRun &run;
+        int exit, code;
+        std::string message, hint;
+    } cases[] = {
+        {"busy", busy, 3, 5, "Zabroniony dostęp do urządzenia.",
+         busyPath + " (COM7) is held by another program"},
+        {"missing", missing, 3, 2, "System nie potrafi znależć danego urządzenia.",
+         "there is no /nonexistent/tty: "},
+        {"second shift", shifted, 2, 24, "NAK na sekwencję sterującą.",
+         "the printer shifts its clock once per daily report"},
+        {"a directory", folder, 1, 0, dir_ + ": a directory, not a file", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.exit, c.run.exit);
+        const nlohmann::json error = c.run.Json()["error"];
+        EXPECT_EQ(c.code, error.value("code", 0)) << c.run.out;
+        EXPECT_EQ(c.message, error.value("message", "")) << c.run.out;
+        EXPECT_EQ(0u, error.value("hint", "").rfind(c.hint, 0)) << c.run.out;
+    }
+}
