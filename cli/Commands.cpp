@@ -187,16 +187,17 @@ std::string RatesText(const Bytes &d, int count) {
     std::string out;
     for (int i = 0; i < count; ++i) {
         std::string value;
+        // Exempt is 100 % on the printers of four and six rates, as `rates get` says.
         if (count == 4) {
             if (static_cast<size_t>(i) >= d.size()) break;
-            value = d[i] == 0xFF ? "unused" : std::to_string(d[i]) + "%";
+            value = d[i] == 0xFF ? "unused" : d[i] == 100 ? "exempt" : std::to_string(d[i]) + "%";
         } else {
             const size_t k = 2 * static_cast<size_t>(i);
             if (k + 1 >= d.size()) break;
             const int word = d[k] << 8 | d[k + 1];
             if ((count == 6 && word == 0xFF00) || (count == 7 && word == 0x8000))
                 value = "unused";
-            else if (count == 7 && word == 0x4000)
+            else if ((count == 7 && word == 0x4000) || (count == 6 && word == 10000))
                 value = "exempt";
             else
                 value = Amount(static_cast<uint32_t>(word)) + "%";

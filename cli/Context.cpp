@@ -101,7 +101,7 @@ std::string Context::PortLabel() const {
 
 int Context::Done(const json &document, const std::string &text) {
     if (jsonMode())
-        std::cout << document.dump(2) << "\n";
+        std::cout << document.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
     else if (!text.empty())
         std::cout << text << (text.back() == '\n' ? "" : "\n");
     std::cout.flush();
@@ -111,7 +111,7 @@ int Context::Done(const json &document, const std::string &text) {
 int Context::Emit(int exitCode, const json &error, json extra, const std::string &text) {
     if (jsonMode()) {
         extra["error"] = error;
-        std::cout << extra.dump(2) << "\n";
+        std::cout << extra.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
         std::cout.flush();
     } else {
         std::cerr << text << (text.empty() || text.back() == '\n' ? "" : "\n");

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <sstream>
 
 namespace darvo::cli {
 
@@ -36,6 +37,33 @@ Bytes HexBytes(const std::string &text) {
     int consumed = 0;
     for (const char *p = text.c_str(); std::sscanf(p, " %2x%n", &v, &consumed) == 1; p += consumed)
         out.push_back(static_cast<uint8_t>(v));
+    return out;
+}
+
+// A line as it may be shown: bytes that are not printable text (a damaged
+// line) as \xNN.
+std::string Printable(const std::string &line) {
+    std::string out;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        // A whole UTF-8 sequence stays as it is.
+        size_t length = c < 0x80             ? 1
+                        : (c & 0xE0) == 0xC0 ? 2
+                        : (c & 0xF0) == 0xE0 ? 3
+                        : (c & 0xF8) == 0xF0 ? 4
+                                             : 0;
+        bool whole = length > 0 && i + length <= line.size() && (c >= 0x20 || c == '\t') && c != 0x7F;
+        for (size_t k = 1; whole && k < length; ++k)
+            whole = (static_cast<unsigned char>(line[i + k]) & 0xC0) == 0x80;
+        if (whole) {
+            out.append(line, i, length);
+            i += length - 1;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
     return out;
 }
 
@@ -133,14 +161,21 @@ class Viewer {
 } // namespace
 
 int RunTrace(Context &c, const std::string &file) {
-    std::ifstream in(file);
-    if (!in) return c.Error(kBadInput, file + ": cannot be read");
+    std::string text, error;
+    if (!ReadInput(file, 64u << 20, text, error)) return c.Error(kBadInput, error);
     Viewer viewer;
+    std::istringstream in(text);
     std::string line;
+    bool traced = false;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        viewer.Line(line);
+        traced = traced || Millis(line) >= 0;
+        viewer.Line(Printable(line));
     }
+    // Not one line of the driver's: some other file.
+    if (!traced && !text.empty())
+        return c.Error(kBadInput,
+                       file + ": not a DARVO_TRACE file (no line begins with the time of an exchange)");
     viewer.Flush();
     return c.Done({{"file", file}, {"entries", viewer.entries_}}, viewer.text_);
 }

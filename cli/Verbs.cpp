@@ -74,13 +74,14 @@ int RunStatus(Context &c) {
         if (int32_t rc = printer.Status(s)) return c.Failed(rc, "reading the status");
         json doc = {{"port", c.PortLabel()}, {"speed", c.globals().speed}};
         doc.update(StatusJson(s));
-        std::string text = s.model + " (device type " + std::to_string(s.deviceType) + ", version " +
-                           std::to_string(s.version) + ") on " + c.PortLabel() + ", " +
-                           std::to_string(c.globals().speed) + " b/s\n" +
-                           (s.fiscal ? "fiscal mode" : "training mode") + (s.readOnly ? ", read-only" : "") +
-                           ", paper " + (s.paperOut ? "OUT" : "ok") + (s.printing ? ", printing" : "") +
-                           "\nclock " + s.date + " " + s.time +
-                           "\nreceipts since the daily report: " + std::to_string(s.receiptCounter) + "\n";
+        std::string text =
+            s.model + " (device type " + std::to_string(s.deviceType) + ", version " +
+            std::to_string(s.version) + ") on " + c.PortLabel() + ", " + std::to_string(c.globals().speed) +
+            " b/s\n" + (s.fiscal ? "fiscal mode" : "training mode") + (s.readOnly ? ", read-only" : "") +
+            ", paper " + (s.paperOut ? "OUT" : "ok") + (s.printing ? ", printing" : "") + "\nclock " +
+            s.date + " " + s.time + "\nreceipts since the daily report: " + std::to_string(s.receiptCounter) +
+            "\na receipt another program left open is not seen without changing the printer: "
+            "`darvo recover` ends one, and the next receipt ends it and says so\n";
         for (const std::string &m : s.texts)
             text += "  " + m + "\n";
         return c.Done(doc, text);
@@ -118,6 +119,15 @@ int RunReceipt(Context &c, const std::string &file, bool dryRun) {
                                    TotalsText(plan.totals) + notes);
         }
 
+        // A receipt another program left open is ended first: this one says so.
+        LeftOpen leftOpen = LeftOpen::None;
+        if (int32_t rc = printer.EndReceiptLeftOpen(leftOpen)) return c.Failed(rc, "starting the session");
+        if (leftOpen != LeftOpen::None) {
+            const std::string note = std::string(LeftOpenText(leftOpen)) +
+                                     " first (another program's, \"PARAGON ANULOWANY\" on the paper)";
+            plan.notes.push_back(note);
+            notes += "\nnote: " + note;
+        }
         if (int32_t rc = printer.Open()) return c.Failed(rc, "starting the session");
         Ledger before;
         if (int32_t rc = printer.ReadLedger(before)) return c.Failed(rc, "reading the receipt counter");
@@ -285,7 +295,9 @@ int RunRates(Context &c, const std::string &action, const std::vector<std::strin
     return c.WithPrinter([&](Printer &printer) -> int {
         Rates rates;
         if (int32_t rc = printer.ReadRates(rates)) return c.Failed(rc, "reading the rates");
+        bool changed = false;
         if (action == "set") {
+            const Rates before = rates;
             for (size_t i = 0; i < 7; ++i)
                 if (wanted[i]) {
                     if (static_cast<int>(i) >= rates.count)
@@ -294,8 +306,13 @@ int RunRates(Context &c, const std::string &action, const std::vector<std::strin
                                           "bad rates");
                     rates.values[i] = *wanted[i];
                 }
-            if (int32_t rc = printer.WriteRates(rates)) return c.Failed(rc, "setting the rates");
-            if (int32_t rc = printer.ReadRates(rates)) return c.Failed(rc, "reading the rates");
+            // A change is recorded for good and printed ("ZMIANA STAWEK PTU"):
+            // none when the printer has these rates already.
+            changed = rates.values != before.values;
+            if (changed) {
+                if (int32_t rc = printer.WriteRates(rates)) return c.Failed(rc, "setting the rates");
+                if (int32_t rc = printer.ReadRates(rates)) return c.Failed(rc, "reading the rates");
+            }
         }
         json list = json::object();
         std::string text;
@@ -303,7 +320,12 @@ int RunRates(Context &c, const std::string &action, const std::vector<std::strin
             list[Letter(i)] = RateValue(rates.values[static_cast<size_t>(i)]);
             text += Letter(i) + " " + RateValue(rates.values[static_cast<size_t>(i)]) + "\n";
         }
-        return c.Done({{"count", rates.count}, {"rates", list}}, text);
+        json doc = {{"count", rates.count}, {"rates", list}};
+        if (action == "set") {
+            doc["changed"] = changed;
+            if (!changed) text += "the printer has these rates already: nothing was changed or printed\n";
+        }
+        return c.Done(doc, text);
     });
 }
 
@@ -330,9 +352,15 @@ int RunHeader(Context &c, const std::string &action, const std::vector<std::stri
             if (int32_t rc = printer.WriteHeader(header, !left, written))
                 return c.Failed(rc, "writing the header");
             doc["written"] = written;
-            if (written.size() < header.size())
-                text += "fiscal mode: the printer keeps its NIP line; line " + std::to_string(header.size()) +
-                        " was not written\n";
+            json skipped = json::array();
+            for (size_t n = 1; n <= header.size(); ++n)
+                if (std::find(written.begin(), written.end(), static_cast<int>(n)) == written.end()) {
+                    const std::string why =
+                        "fiscal mode: the printer keeps the NIP line it was fiscalised with";
+                    skipped.push_back({{"line", n}, {"why", why}});
+                    text += why + "; line " + std::to_string(n) + " was not written\n";
+                }
+            doc["skipped"] = skipped;
         }
         if (int32_t rc = printer.ReadHeader(header)) return c.Failed(rc, "reading the header");
         json list = json::array();

@@ -81,7 +81,9 @@ AnswerJson StatusJson(const StatusInfo &s) {
             {"read_only", s.readOnly},
             {"paper", s.paperOut ? "out" : "ok"},
             {"printing", s.printing},
-            {"receipt_open", s.receiptOpen},
+            // Only a receipt this process holds is known: the printer tells of
+            // none without changing something.
+            {"receipt_open", s.receiptOpen ? AnswerJson(true) : AnswerJson(nullptr)},
             {"clock", s.date + "T" + s.time},
             {"receipt_counter", s.receiptCounter},
             {"status_bytes", bytes},
@@ -91,7 +93,12 @@ AnswerJson StatusJson(const StatusInfo &s) {
 AnswerJson ReceiptJson(const PrintResult &result, const Plan &plan, const Ledger &before) {
     AnswerJson doc = {{"state", StateName(result.state)}};
     const bool printed = result.state == ReceiptState::Printed;
-    if (printed) doc["receipt_number"] = result.receiptNumber;
+    if (printed) {
+        // The printer's receipt counter, named for what it is; the running
+        // number on the paper ("nr 29") is one these printers do not report.
+        doc["receipts_since_daily_report"] = result.receiptNumber;
+        doc["receipt_number"] = result.receiptNumber;
+    }
     doc["counter_before"] = before.receiptCounter;
     if (!printed) doc["failed_at"] = result.failedAt.empty() ? "receipt" : result.failedAt;
     doc.update(TotalsJson(plan.totals));

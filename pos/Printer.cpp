@@ -382,6 +382,51 @@ Verdict Printer::SettleDailyReport(int32_t before, RecoverReport *out) {
     return verdict;
 }
 
+namespace {
+
+// A receipt left open: the command that ends it cancels it. A printer
+// already told a discounted total keeps it open against that command;
+// closing it with a total that does not match makes it cancel it itself.
+int32_t EndLeftOpen(uint8_t s3, LeftOpen &found) {
+    const bool printingBefore = s3 & 0x01;
+    uint8_t answer[256] = {};
+    int32_t rc = RSSequence(kCancelCommand, 1, 0, answer, nullptr);
+    found = LeftOpen::None;
+    if (rc == 24) {
+        const uint8_t zero[4] = {0, 0, 0, 0};
+        RSSequence(kTotalCommand, 0, 4, nullptr, zero);
+        RSSequence(kCloseCommand, 1, 0, answer, nullptr);
+        rc = RSSequence(kCancelCommand, 1, 0, answer, nullptr);
+        found = LeftOpen::Cancelled;
+    } else if (rc == 0) {
+        uint8_t after = 0;
+        rc = ReadStatus3(after);
+        // Ending an open receipt starts the printout of its cancellation.
+        found = printingBefore ? LeftOpen::Maybe : (after & 0x01) ? LeftOpen::Cancelled : LeftOpen::None;
+    }
+    return rc;
+}
+
+} // namespace
+
+const char *LeftOpenText(LeftOpen found) {
+    switch (found) {
+    case LeftOpen::Cancelled: return "a receipt left open was cancelled";
+    case LeftOpen::Maybe: return "the printer was printing; a receipt left open, if any, was cancelled";
+    default: return "no receipt was open";
+    }
+}
+
+int32_t Printer::EndReceiptLeftOpen(LeftOpen &found) {
+    found = LeftOpen::None;
+    int32_t rc = Ensure(Mode::Attached);
+    uint8_t s3 = 0;
+    if (rc == 0) rc = ReadStatus3(s3);
+    // A printer out of paper keeps what it holds until the recovery.
+    if (rc == 0 && !(s3 & 0x02)) rc = EndLeftOpen(s3, found);
+    return rc;
+}
+
 void Printer::StepsUntilSession(RecoverReport &r, const RecoverOptions &options) {
     auto step = [&](const char *name, int32_t code, std::string message) {
         r.steps.push_back({name, code, std::move(message)});
@@ -420,28 +465,9 @@ void Printer::StepsUntilSession(RecoverReport &r, const RecoverOptions &options)
         step("paper", 0, "paper loaded");
     }
 
-    // A receipt left open: the command that ends it cancels it. A printer
-    // already told a discounted total keeps it open against that command;
-    // closing it with a total that does not match makes it cancel it itself.
-    const bool printingBefore = s3 & 0x01;
-    uint8_t answer[256] = {};
-    rc = RSSequence(kCancelCommand, 1, 0, answer, nullptr);
-    std::string found;
-    if (rc == 24) {
-        const uint8_t zero[4] = {0, 0, 0, 0};
-        RSSequence(kTotalCommand, 0, 4, nullptr, zero);
-        RSSequence(kCloseCommand, 1, 0, answer, nullptr);
-        rc = RSSequence(kCancelCommand, 1, 0, answer, nullptr);
-        found = "a receipt left open was cancelled";
-    } else if (rc == 0) {
-        uint8_t after = 0;
-        rc = ReadStatus3(after);
-        // Ending an open receipt starts the printout of its cancellation.
-        found = printingBefore   ? "the printer was printing; a receipt left open, if any, was cancelled"
-                : (after & 0x01) ? "a receipt left open was cancelled"
-                                 : "no receipt was open";
-    }
-    if (!step("receipt", rc, rc == 0 ? found : MessageOf(rc))) return;
+    LeftOpen found = LeftOpen::None;
+    rc = EndLeftOpen(s3, found);
+    if (!step("receipt", rc, rc == 0 ? LeftOpenText(found) : MessageOf(rc))) return;
 
     // The session, started again: a printout stopped for paper goes on and
     // is waited for, and the printer is identified.

@@ -60,6 +60,11 @@ struct Step {
 };
 
 enum class ReceiptState { Printed, NotPrinted, Unknown };
+
+// What ending a receipt left open (by another program, or one that died)
+// found: none, one it cancelled, or maybe one (the printer was printing).
+enum class LeftOpen { None, Cancelled, Maybe };
+const char *LeftOpenText(LeftOpen found);
 const char *StateName(ReceiptState state); // "printed", "not_printed", "unknown"
 
 // What the printer's own records say of its receipts. Read before a receipt
@@ -170,6 +175,10 @@ class Printer {
     // Only opens the port, for work that must change nothing on the
     // printer: no command is sent.
     int32_t Attach();
+    // Ends a receipt the printer holds open, and says whether there was
+    // one (the session start would end it without a word). Nothing is done
+    // while the printer has no paper.
+    int32_t EndReceiptLeftOpen(LeftOpen &found);
     void Close();
 
     // Read once per session (device type, model, tax rates).

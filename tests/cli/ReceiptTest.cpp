@@ -97,3 +97,30 @@ TEST_F(CliReceipt, RefusedWholeBeforeAnythingThatChangesThePrinter) {
         EXPECT_EQ(0, printer().sales.receiptCounter);
     }
 }
+
+// Another program died in the middle of a receipt: status cannot see it
+// without changing the printer and says so; the next receipt ends it and
+// says so in its notes. Without payments a receipt is paid exactly in cash.
+TEST_F(CliReceipt, AReceiptAnotherProgramLeftOpenIsEndedAndSaid) {
+    ASSERT_EQ(0, CommunicationInit(kPort, 9600, 1));
+    uint32_t value = 0;
+    ASSERT_EQ(0, ReceiptBegin());
+    ASSERT_EQ(0, pReceiptItem(1, "Chleb razowy", 1, 0, 1, 0, "szt", 450, &value));
+    ClosePort(); // and the program is gone
+    const DarvoRun status = Darvo({"--json", "status"});
+    EXPECT_TRUE(status.Json()["receipt_open"].is_null()) << status.out;
+    const DarvoRun r =
+        Darvo({"--json", "receipt", "-"},
+              R"({"lines": [{"name": "Mleko 2% 1l", "quantity": "1", "price": "3.49", "rate": "A"}]})");
+    ASSERT_EQ(0, r.exit) << r.out << r.err;
+    const nlohmann::json doc = r.Json();
+    EXPECT_EQ((nlohmann::json{
+                  "no payments given: paid exactly in cash, as the printer prints it (no payment lines, "
+                  "no change)",
+                  "a receipt left open was cancelled first (another program's, \"PARAGON ANULOWANY\" on "
+                  "the paper)"}),
+              doc["notes"]);
+    EXPECT_EQ("3.49", doc["paid"]);
+    EXPECT_EQ(1, doc["receipts_since_daily_report"]);
+    EXPECT_NE(std::string::npos, printer().roll.Text().find("PARAGON ANULOWANY"));
+}

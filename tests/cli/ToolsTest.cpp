@@ -208,6 +208,32 @@ TEST_F(CliTools, TraceShowsCommandsInWords) {
               }),
               said);
     EXPECT_EQ(1, Darvo({"trace", dir_ + "/missing.log"}).exit);
+    // A file that is no trace is refused, not shown byte for byte.
+    WriteFile(dir_ + "/photo.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\n\x01\x02", 13));
+    const DarvoRun photo = Darvo({"--json", "trace", dir_ + "/photo.jpg"});
+    EXPECT_EQ(1, photo.exit);
+    EXPECT_EQ(dir_ + "/photo.jpg: not a DARVO_TRACE file (no line begins with the time of an exchange)",
+              photo.Json()["error"]["message"]);
+}
+
+// The rates and the header as `rates` says them, a change of the rates only
+// when something changes.
+TEST_F(CliTools, RatesSaidAlikeAndWrittenOnlyWhenTheyChange) {
+    // Exempt as each model's reading of the rates carries it.
+    EXPECT_EQ("ACK: A exempt, B 8.00%, C unused, D 0.00%, E unused, F unused",
+              darvo::cli::DescribeAnswer(
+                  208, {0x06, 0x27, 0x10, 0x03, 0x20, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00}));
+    EXPECT_EQ("ACK: A exempt, B 8%, C unused, D 0%",
+              darvo::cli::DescribeAnswer(112, {0x06, 100, 8, 0xFF, 0}));
+    const DarvoRun rates = Darvo({"--json", "rates", "get"});
+    nlohmann::json same = rates.Json()["rates"];
+    std::vector<std::string> args = {"--json", "rates", "set", "--yes"};
+    for (const auto &[letter, value] : same.items())
+        args.push_back(letter + "=" + value.get<std::string>());
+    const DarvoRun again = Darvo(args);
+    EXPECT_EQ(0, again.exit) << again.out;
+    EXPECT_EQ(false, again.Json()["changed"]);
+    EXPECT_FALSE(Sent(213)) << "the same rates written";
 }
 
 // A failure says what to do about it, beside the printer's own text and code.
