@@ -1,6 +1,7 @@
 #include "Answers.h"
 
 #include "Decimal.h"
+#include "StatusBits.h"
 
 #include <cstdio>
 #include <string>
@@ -86,7 +87,9 @@ AnswerJson StatusJson(const StatusInfo &s) {
             {"receipt_open", s.receiptOpen ? AnswerJson(true) : AnswerJson(nullptr)},
             {"clock", s.date + "T" + s.time},
             {"receipt_counter", s.receiptCounter},
+            {"daily_report", s.dailyReport},
             {"status_bytes", bytes},
+            {"conditions", Conditions(DecodeStatus(s.bytes, s.count))},
             {"messages", s.texts}};
 }
 

@@ -118,8 +118,15 @@ int32_t Printer::Open() {
 
 int32_t Printer::Attach() {
     if (mode_ != Mode::Closed) return 0;
-    const auto t = static_cast<uint16_t>(connection_.timeoutSeconds);
-    const int32_t rc = OpenPort(connection_.port, static_cast<uint32_t>(connection_.speed), t, t);
+    // A session started without a word to the printer: the operations that
+    // need one take it as it is rather than start their own (which would
+    // fail once an earlier session of this process has ended).
+    const int32_t rc = Shielded([&] {
+        SessionTimeout = connection_.timeoutSeconds;
+        SessionBaudRate = connection_.speed;
+        SessionPort = connection_.port;
+        return StartSession(connection_.port, false);
+    });
     if (rc == 0) mode_ = Mode::Attached;
     return rc;
 }
@@ -564,7 +571,8 @@ int32_t Printer::Status(StatusInfo &info) {
     if ((rc = ReadClock(clock)) != 0) return rc; // this class's own
     info.date = std::to_string(clock.year) + "-" + Digits2(clock.month) + "-" + Digits2(clock.day);
     info.time = Digits2(clock.hour) + ":" + Digits2(clock.minute) + ":" + Digits2(clock.second);
-    return ReceiptNumber(&info.receiptCounter);
+    if ((rc = ReceiptNumber(&info.receiptCounter)) != 0) return rc;
+    return DailyReportNumber(&info.dailyReport);
 }
 
 int32_t Printer::ReadClock(Clock &clock) {

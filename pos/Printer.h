@@ -133,6 +133,7 @@ struct StatusInfo {
     bool receiptOpen = false; // a receipt this process holds open
     std::string date, time;   // the printer's clock: "2024-05-01", "14:05:30"
     int32_t receiptCounter = -1;
+    int32_t dailyReport = -1; // the last daily report's number
 };
 
 struct Clock {

@@ -116,7 +116,10 @@ bool ParseConfig(std::string_view text, Settings &s, std::string &error) {
                                                     "settle_interval_ms",
                                                     "request_timeout_ms",
                                                     "journal_wait_ms",
-                                                    "tokens_origin"};
+                                                    "tokens_origin",
+                                                    "status_interval_ms",
+                                                    "opening_hours",
+                                                    "prune_after_days"};
         if (!known.count(item.key())) {
             error = item.key() + ": unknown setting";
             return false;
@@ -126,6 +129,9 @@ bool ParseConfig(std::string_view text, Settings &s, std::string &error) {
         !string("tokens_origin", s.tokensOrigin) || !integer("timeout_ms", 1, 600000, s.timeoutMs) ||
         !integer("request_timeout_ms", 100, 600000, s.requestTimeoutMs) ||
         !integer("journal_wait_ms", 0, 600000, s.journalWaitMs) ||
+        !integer("status_interval_ms", 0, 3600000, s.statusIntervalMs) ||
+        !string("opening_hours", s.openingHours) ||
+        !integer("prune_after_days", 0, 36500, s.pruneAfterDays) ||
         !integer("max_body_bytes", 1024, 1 << 26, s.maxBodyBytes) ||
         !integer("queue_limit", 1, 10000, s.queueLimit) || !integer("http_threads", 4, 1024, s.httpThreads) ||
         !integer("settle_interval_ms", 100, 3600000, s.settleIntervalMs))
@@ -162,6 +168,18 @@ bool LoadConfig(const std::string &path, Settings &settings, std::string &error)
         return false;
     }
     return true;
+}
+
+bool ParseOpeningHours(std::string_view text, int &from, int &to) {
+    auto clock = [](std::string_view t, int &minutes) {
+        if (t.size() != 5 || t[2] != ':' || !AllDigits(t.substr(0, 2)) || !AllDigits(t.substr(3, 2)))
+            return false;
+        const int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[3] - '0') * 10 + (t[4] - '0');
+        minutes = h * 60 + m;
+        return m < 60 && (h < 24 || minutes == 24 * 60);
+    };
+    return text.size() == 11 && text[5] == '-' && clock(text.substr(0, 5), from) &&
+           clock(text.substr(6, 5), to) && from != to;
 }
 
 size_t Settings::ConnectionCap() const {
@@ -205,6 +223,11 @@ bool CheckSettings(Settings &s, std::string &error) {
     std::string host;
     int port = 0;
     if (!ParseListen(s.listen, host, port, error)) return false;
+    int from = 0, to = 0;
+    if (!s.openingHours.empty() && !ParseOpeningHours(s.openingHours, from, to)) {
+        error = "opening hours \"" + s.openingHours + "\": HH:MM-HH:MM, such as 08:00-20:00";
+        return false;
+    }
     auto fromSystemd = [](std::string &value, const char *variable, const char *file) {
         const char *dir = std::getenv(variable);
         if (value.empty() && dir && *dir) value = std::string(dir) + "/" + file;

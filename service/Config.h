@@ -33,6 +33,11 @@ struct Settings {
     int settleIntervalMs = 5000;  // how often an unsettled receipt is tried again
     int requestTimeoutMs = 10000; // a request's headers and body must arrive within it
     int journalWaitMs = 5000;     // a journal write waits this long for another program's lock
+    int statusIntervalMs = 60000; // how often an idle printer's status is read for /metrics (0: never)
+    // When the shop is open ("08:00-20:00", the till's local time; empty:
+    // always), for the alert on a printer that is down.
+    std::string openingHours;
+    int pruneAfterDays = 0; // journal rows exported and older than this are removed (0: never)
     // The administrator's tokens file behind systemd's copy, checked as
     // well (empty: /etc/darvo/tokens when the tokens come from systemd).
     std::string tokensOrigin;
@@ -55,5 +60,8 @@ bool LoadConfig(const std::string &path, Settings &settings, std::string &error)
 // The settings as a whole: a printer at least, names unique, the journal
 // and tokens given or found from systemd, values in range.
 bool CheckSettings(Settings &settings, std::string &error);
+// "08:00-20:00" into minutes of the day, from and to (to may be 24:00; a
+// span over midnight, "20:00-02:00", is allowed); false for anything else.
+bool ParseOpeningHours(std::string_view text, int &from, int &to);
 
 } // namespace darvo::service

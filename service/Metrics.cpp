@@ -126,7 +126,28 @@ void DeclareServiceMetrics(Metrics &m) {
     m.Declare("darvo_printer_job_seconds", T::Histogram,
               "Time of each job with the printer, by printer and job.", seconds);
     m.Declare("darvo_queue_depth", T::Gauge, "Jobs waiting for or running on the printer.");
-    m.Declare("darvo_printer_up", T::Gauge, "1 when the printer answered its last job, else 0.");
+    m.Declare("darvo_printer_up", T::Gauge,
+              "1 when the printer answered its last job or status read, else 0.");
+    m.Declare("darvo_printer_status_timestamp_seconds", T::Gauge,
+              "When the printer's status was last read (a status read, after each job and when idle).");
+    m.Declare("darvo_printer_fiscal_mode", T::Gauge, "1 in fiscal mode, 0 in training mode.");
+    m.Declare("darvo_printer_read_only", T::Gauge,
+              "1 when the fiscal module is read-only (after settlement).");
+    m.Declare("darvo_printer_paper_out", T::Gauge, "1 when the printer has no paper or its head is raised.");
+    m.Declare(
+        "darvo_printer_condition", T::Gauge,
+        "1 while a condition the shop must act on holds (status bits by name: paper_out, head_raised, "
+        "printer_failure, no_controller, fiscal_memory_low, daily_report_missing, cmos_erased, read_only, "
+        "printout_stopped, battery_low, no_mains_power, service_jumper, no_user_data, no_maker_data, "
+        "no_programming_voltage, receipt_memory_low), else 0.");
+    m.Declare("darvo_printer_receipts_since_daily_report", T::Gauge, "The printer's receipt counter.");
+    m.Declare("darvo_printer_daily_report_number", T::Gauge, "The last daily report's number.");
+    m.Declare("darvo_printer_daily_report_changed_timestamp_seconds", T::Gauge,
+              "When the service saw the daily report number change (or first saw it).");
+    m.Declare("darvo_printer_clock_offset_seconds", T::Gauge,
+              "The printer's clock less the till's clock (positive: the printer is ahead).");
+    m.Declare("darvo_printer_last_receipt_timestamp_seconds", T::Gauge, "When a receipt last printed.");
+    m.Declare("darvo_shop_open", T::Gauge, "1 within the shop's opening hours (--opening-hours), else 0.");
     m.Declare("darvo_unsettled_receipts", T::Gauge,
               "Receipts whose outcome is not known yet: settled as soon as the printer answers.");
     m.Declare("darvo_worker_restarts_total", T::Counter,

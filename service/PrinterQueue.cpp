@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "Worker.h"
+#include "pos/StatusBits.h"
 
 #include <algorithm>
 #include <csignal>
@@ -251,33 +252,44 @@ void PrinterQueue::Depth() {
 
 void PrinterQueue::Loop() {
     EnsureWorker();
+    auto retryAt = Clock::now();
     for (;;) {
         std::shared_ptr<Job> job;
-        bool retry = false;
+        bool retry = false, refresh = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             auto ready = [&] { return stopping_ || settleNow_ || !queue_.empty(); };
             // An outcome not known yet, or not written yet, is tried again
             // now and then: as soon as the printer answers, or the journal
-            // takes writes again.
-            if (unsettled_ > 0 || !unwritten_.empty()) {
-                if (!wake_.wait_for(lock, std::chrono::milliseconds(settings_.settleIntervalMs), ready))
-                    retry = true;
-            } else {
+            // takes writes again. An idle printer's status is read now and
+            // then for /metrics, never before a job that waits.
+            const bool pending = unsettled_ > 0 || !unwritten_.empty();
+            const auto status = settings_.statusIntervalMs > 0 ? nextStatus_ : Clock::time_point::max();
+            const auto until = pending ? std::min(retryAt, status) : status;
+            if (until == Clock::time_point::max())
                 wake_.wait(lock, ready);
-            }
+            else
+                wake_.wait_until(lock, until, ready);
             if (stopping_) break;
+            const auto now = Clock::now();
+            if (pending && now >= retryAt) {
+                retry = true;
+                retryAt = now + std::chrono::milliseconds(settings_.settleIntervalMs);
+            }
             if (!queue_.empty()) {
                 job = queue_.front();
                 queue_.pop_front();
                 if (job == pendingStatus_) pendingStatus_.reset();
                 running_ = true;
+            } else {
+                refresh = now >= nextStatus_ && !settleNow_ && settings_.statusIntervalMs > 0;
             }
             retry = retry || !unwritten_.empty();
         }
         if (retry) WriteUnwritten();
         if (settleNow_ || (retry && unsettled_ > 0)) Settle();
         if (job) Run(job);
+        if (refresh) RefreshStatus();
         std::lock_guard<std::mutex> lock(mutex_);
         running_ = false;
         Depth();
@@ -285,6 +297,78 @@ void PrinterQueue::Loop() {
     }
     StopWorker(false);
     WriteUnwritten(); // a last try before the service ends
+}
+
+void PrinterQueue::RefreshStatus() {
+    const std::optional<Message> r = Talk({{"op", "status"}}, nullptr);
+    const bool read = r && !r->contains("error");
+    if (read) Observe(r->value("answer", Message::object()));
+    int was = -1;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        was = up_;
+        up_ = read ? 1 : 0;
+        nextStatus_ = Clock::now() + std::chrono::milliseconds(settings_.statusIntervalMs);
+    }
+    // A line when the printer stops or starts answering, not at every look.
+    if (was != 0 && !read)
+        LogWarning("printer_down", {{"printer", printer_.name},
+                                    {"message", r ? r->value("error", Message::object()).value("message", "")
+                                                  : "its worker ended"}});
+    else if (was == 0 && read)
+        LogInfo("printer_up", {{"printer", printer_.name}});
+    metrics_.Set("darvo_printer_up", labels_, read ? 1 : 0);
+}
+
+namespace {
+
+double UnixNow() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// "2024-05-01T14:05:30", the printer's local time, in seconds since the epoch.
+std::optional<double> PrinterTime(const std::string &text) {
+    std::tm tm{};
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6)
+        return std::nullopt;
+    tm.tm_year -= 1900;
+    tm.tm_mon -= 1;
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1)) return std::nullopt;
+    return static_cast<double>(t);
+}
+
+} // namespace
+
+void PrinterQueue::Observe(const Message &status) {
+    const double now = UnixNow();
+    metrics_.Set("darvo_printer_status_timestamp_seconds", labels_, now);
+    metrics_.Set("darvo_printer_fiscal_mode", labels_, status.value("mode", "") == "fiscal" ? 1 : 0);
+    metrics_.Set("darvo_printer_read_only", labels_, status.value("read_only", false) ? 1 : 0);
+    metrics_.Set("darvo_printer_paper_out", labels_, status.value("paper", "") == "out" ? 1 : 0);
+    const Message conditions = status.value("conditions", Message::array());
+    for (const std::string &name : pos::ConditionNames()) {
+        bool held = false;
+        for (const auto &c : conditions)
+            held = held || (c.is_string() && c.get<std::string>() == name);
+        metrics_.Set("darvo_printer_condition", {{"printer", printer_.name}, {"condition", name}},
+                     held ? 1 : 0);
+    }
+    metrics_.Set("darvo_printer_receipts_since_daily_report", labels_, status.value("receipt_counter", -1));
+    const int report = status.value("daily_report", -1);
+    metrics_.Set("darvo_printer_daily_report_number", labels_, report);
+    {
+        // Seen by the service: the first time, and each time it moves.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (report >= 0 && report != lastDailyReport_) {
+            lastDailyReport_ = report;
+            metrics_.Set("darvo_printer_daily_report_changed_timestamp_seconds", labels_, now);
+        }
+    }
+    if (const auto clock = PrinterTime(status.value("clock", "")))
+        metrics_.Set("darvo_printer_clock_offset_seconds", labels_, *clock - now);
 }
 
 bool PrinterQueue::EnsureWorker() {
@@ -586,6 +670,13 @@ void PrinterQueue::Run(const std::shared_ptr<Job> &job) {
     const std::optional<Message> r = Talk(job->request, changes ? job.get() : nullptr);
     const bool sent = r && r->value("sent", false);
     Count(job->kind, r ? *r : Message::object(), Since(started));
+    if (changes) {
+        // What the job changed shows in /metrics once the printer is idle.
+        std::lock_guard<std::mutex> lock(mutex_);
+        nextStatus_ = Clock::now();
+    } else if (r && !r->contains("error")) {
+        Observe(r->value("answer", Message::object()));
+    }
     if (!r) {
         // The worker was lost. What it was sending, if anything, is settled later.
         const bool maybe = changes && journal_.Find(printer_.name, job->key).has_value();
@@ -627,6 +718,8 @@ void PrinterQueue::Run(const std::shared_ptr<Job> &job) {
     const JobResult result = Outcome(*job, *r);
     const std::string state = r->value("state", "");
     if (job->kind == "receipt") {
+        if (result.body.value("state", "") == kPrinted)
+            metrics_.Set("darvo_printer_last_receipt_timestamp_seconds", labels_, UnixNow());
         metrics_.Add("darvo_receipts_total",
                      {{"printer", printer_.name}, {"outcome", result.body.value("state", state)}});
         LogInfo("receipt", {{"printer", printer_.name},

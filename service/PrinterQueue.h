@@ -88,6 +88,9 @@ class PrinterQueue {
 
   private:
     void Loop();
+    // The printer's status for /metrics: read when it is idle, and after a job.
+    void RefreshStatus();
+    void Observe(const Message &status);
     bool EnsureWorker();
     void StopWorker(bool kill);
     // The worker's result of one request, or nothing when the worker died.
@@ -129,6 +132,8 @@ class PrinterQueue {
     bool settleNow_ = true;
     int unsettled_ = 0;
     int up_ = -1; // the last job found the printer answering (1) or not (0); -1 before any
+    std::chrono::steady_clock::time_point nextStatus_ = std::chrono::steady_clock::now();
+    int lastDailyReport_ = -1;
     std::thread thread_;
 
     // The worker (the loop's thread only).

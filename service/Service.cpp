@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <sys/random.h>
 #include <sys/socket.h>
 
@@ -146,6 +147,7 @@ bool Service::Start(std::string &error) {
           [this](auto &, auto &res, auto *, auto &) { Health(res); });
     Route("GET", "/metrics", "/metrics", Access::Monitor, [this](auto &, auto &res, auto *, auto &) {
         metrics_.Set("darvo_http_connections", {}, static_cast<double>(server_->OpenConnections()));
+        metrics_.Set("darvo_shop_open", {}, ShopOpen() ? 1 : 0);
         res.set_content(metrics_.Text(), "text/plain; version=0.0.4; charset=utf-8");
     });
     Route("GET", "/v1/printers", "/v1/printers", Access::Monitor, [this](auto &, auto &res, auto *, auto &) {
@@ -534,6 +536,16 @@ void Service::Resolve(const httplib::Request &req, const std::string &body, http
     const std::optional<Role> role = tokens_.RoleOf(BearerToken(req));
     const JobResult result = printer.Resolve(req.matches[2], state, note, role ? RoleName(*role) : "?");
     Answer(res, result.http, result.body);
+}
+
+bool Service::ShopOpen() const {
+    int from = 0, to = 0;
+    if (!ParseOpeningHours(settings_.openingHours, from, to)) return true; // always
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    const int minute = tm.tm_hour * 60 + tm.tm_min;
+    return from < to ? minute >= from && minute < to : minute >= from || minute < to;
 }
 
 void Service::Health(httplib::Response &res) {

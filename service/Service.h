@@ -66,6 +66,8 @@ class Service {
                  httplib::Response &res, PrinterQueue &printer);
     void Status(httplib::Response &res, PrinterQueue &printer);
     void Health(httplib::Response &res);
+    // Within the opening hours (always without them).
+    bool ShopOpen() const;
     // A wait for an outcome (?wait=): counted, and bounded per printer and
     // in all, so that waits never hold the threads others need.
     bool TakeWait(const std::string &printer);

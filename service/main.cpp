@@ -77,7 +77,8 @@ int main(int argc, char **argv) {
     std::string config, listen, journal, tokensFile;
     std::vector<std::string> printers;
     int timeoutMs = 0, queueLimit = 0, httpThreads = 0, settleMs = 0, requestTimeoutMs = 0,
-        journalWaitMs = -1;
+        journalWaitMs = -1, statusMs = 0, pruneDays = -1;
+    std::string openingHours;
     std::string tokensOrigin;
     size_t maxBody = 0;
     app.add_option("--config", config, "the configuration file (JSON), for example /etc/darvo/service.json");
@@ -109,6 +110,16 @@ int main(int argc, char **argv) {
     app.add_option("--journal-wait-ms", journalWaitMs,
                    "how long a journal write waits for a lock another program holds (default 5000)")
         ->check(CLI::Range(0, 600000));
+    app.add_option(
+           "--status-interval-ms", statusMs,
+           "how often an idle printer's status is read for /metrics (default 60000), and after each job "
+           "once it is idle; 0: never (only status requests read it)")
+        ->check(CLI::Range(0, 3600000));
+    app.add_option("--opening-hours", openingHours,
+                   "HH:MM-HH:MM when the shop is open, the till's time (default: always), for the alerts");
+    app.add_option("--prune-after-days", pruneDays,
+                   "remove journal rows head office has taken and older than this (default 0: never)")
+        ->check(CLI::Range(0, 36500));
     app.add_option("--tokens-origin", tokensOrigin,
                    "the administrator's tokens file when --tokens is a copy of it, checked to be private as "
                    "well (default under systemd: /etc/darvo/tokens)");
@@ -146,6 +157,9 @@ int main(int argc, char **argv) {
     if (settleMs > 0) settings.settleIntervalMs = settleMs;
     if (requestTimeoutMs > 0) settings.requestTimeoutMs = requestTimeoutMs;
     if (journalWaitMs >= 0) settings.journalWaitMs = journalWaitMs;
+    if (app.count("--status-interval-ms")) settings.statusIntervalMs = statusMs;
+    if (app.count("--opening-hours")) settings.openingHours = openingHours;
+    if (pruneDays >= 0) settings.pruneAfterDays = pruneDays;
     if (app.count("--tokens-origin")) settings.tokensOrigin = tokensOrigin;
     if (!printers.empty()) {
         settings.printers.clear();

@@ -92,6 +92,10 @@ class ServiceTest : public ::testing::Test {
             args.push_back(name + "=" + dir_ + "/" + name);
         }
         args.insert(args.end(), more.begin(), more.end());
+        // The printer's status is read only when asked, unless a test wants it
+        // read on its own: the frames a test counts are its own.
+        if (std::find(more.begin(), more.end(), "--status-interval-ms") == more.end())
+            args.insert(args.end(), {"--status-interval-ms", "0"});
         int err[2];
         ASSERT_EQ(0, ::pipe2(err, O_CLOEXEC));
         pid_ = ::fork();
