@@ -124,7 +124,8 @@ void DeclareServiceMetrics(Metrics &m) {
     m.Declare("darvo_printer_timeouts_total", T::Counter,
               "Jobs that met a printer that did not answer in time.");
     m.Declare("darvo_printer_job_seconds", T::Histogram,
-              "Time of each job with the printer, by printer and job.", seconds);
+              "Time of each job with the printer, by printer and kind of job (receipt, status, daily, ...).",
+              seconds);
     m.Declare("darvo_queue_depth", T::Gauge, "Jobs waiting for or running on the printer.");
     m.Declare("darvo_printer_up", T::Gauge,
               "1 when the printer answered its last job or status read, else 0.");

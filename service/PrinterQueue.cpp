@@ -785,7 +785,7 @@ void PrinterQueue::Finish(Job &job, JobResult result) {
 }
 
 void PrinterQueue::Count(const std::string &kind, const Message &result, double seconds) {
-    metrics_.Observe("darvo_printer_job_seconds", {{"printer", printer_.name}, {"job", kind}}, seconds);
+    metrics_.Observe("darvo_printer_job_seconds", {{"printer", printer_.name}, {"kind", kind}}, seconds);
     const Message error = result.value("error", Message::object());
     const int code = error.value("code", 0);
     const bool lost = !result.contains("sent") || error.value("kind", "") == "no_communication";

@@ -94,7 +94,7 @@ TEST_F(Access, MetricsInThePrometheusTextFormat) {
              "darvo_receipts_total{printer=\"till\",outcome=\"replayed\"} 1\n",
              "darvo_http_requests_total{route=\"/v1/printers/{name}/receipts\",code=\"200\"} 2\n",
              "darvo_http_requests_total{route=\"/metrics\",code=\"401\"} 1\n",
-             "darvo_printer_job_seconds_count{printer=\"till\",job=\"receipt\"} 1\n",
+             "darvo_printer_job_seconds_count{printer=\"till\",kind=\"receipt\"} 1\n",
              "darvo_queue_depth{printer=\"till\"} 0\n",
              "darvo_printer_up{printer=\"till\"} 1\n",
              "darvo_journal_writable 1\n",

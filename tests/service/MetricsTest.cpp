@@ -2,6 +2,8 @@
 // the printer is idle: each state the emulator plays shows in its series.
 #include "ServiceFixture.h"
 
+#include <cstring>
+#include <regex>
 #include <sstream>
 
 using namespace darvotest;
@@ -84,5 +86,43 @@ TEST_F(Watched, ThePrintersStateShowsInItsSeries) {
             s.undo(Printer(), Sim().SlaveDescriptor());
         }
         until("darvo_printer_up{printer=\"till\"}", 1);
+    }
+}
+
+// The dashboard and the alert rules query only what the service exports.
+TEST_F(Watched, TheDashboardAndTheAlertsQueryOnlyWhatIsExported) {
+    StartService();
+    const std::string metrics = Request("GET", "/metrics", "monitor").text;
+    std::map<std::string, std::string> families; // name -> type
+    std::istringstream lines(metrics);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("# TYPE ", 0) == 0) {
+            const size_t blank = line.find(' ', 7);
+            families[line.substr(7, blank - 7)] = line.substr(blank + 1);
+        }
+    const std::regex name("darvo_[a-z_]+");
+    for (const char *file : {"/packaging/grafana/darvo.json", "/packaging/prometheus/darvo-alerts.yml"}) {
+        SCOPED_TRACE(file);
+        const std::string text = ReadFile(std::string(DARVO_SOURCE_DIR) + file);
+        int queried = 0;
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), name); it != std::sregex_iterator();
+             ++it) {
+            std::string metric = it->str();
+            for (const char *suffix : {"_bucket", "_sum", "_count"})
+                if (metric.size() > std::strlen(suffix) &&
+                    metric.compare(metric.size() - std::strlen(suffix), std::string::npos, suffix) == 0) {
+                    const std::string base = metric.substr(0, metric.size() - std::strlen(suffix));
+                    if (families.count(base) && families[base] == "histogram") metric = base;
+                }
+            EXPECT_TRUE(families.count(metric)) << metric << " is not exported";
+            ++queried;
+        }
+        EXPECT_GT(queried, 8);
+    }
+    const nlohmann::json dashboard =
+        nlohmann::json::parse(ReadFile(std::string(DARVO_SOURCE_DIR) + "/packaging/grafana/darvo.json"));
+    for (const auto &panel : dashboard["panels"]) {
+        EXPECT_FALSE(panel.value("title", "").empty());
+        EXPECT_FALSE(panel["targets"].empty()) << panel.value("title", "");
     }
 }
