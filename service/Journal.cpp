@@ -43,8 +43,20 @@ ALTER TABLE journal ADD COLUMN resolved_at TEXT;
 ALTER TABLE journal ADD COLUMN note TEXT;
 )";
 
+// Version 3: the feed of settled rows for head office. A row gets the next
+// number of the feed when its outcome is settled for good (printed or not
+// printed, a technician's word included), and is marked once head office
+// has asked past it. The rows settled already join the feed in the order
+// they were written.
+constexpr const char *kVersion3 = R"(
+ALTER TABLE journal ADD COLUMN seq INTEGER;
+ALTER TABLE journal ADD COLUMN exported INTEGER NOT NULL DEFAULT 0;
+UPDATE journal SET seq = rowid WHERE state IN ('printed', 'not_printed');
+CREATE UNIQUE INDEX journal_seq ON journal (seq);
+)";
+
 // What each version adds to the one before (version 1: the table).
-constexpr const char *kSteps[] = {kSchema, kVersion2};
+constexpr const char *kSteps[] = {kSchema, kVersion2, kVersion3};
 constexpr int kVersion = static_cast<int>(std::size(kSteps));
 
 std::string Now() {
@@ -88,7 +100,11 @@ class Statement {
 
 constexpr const char *kColumns = "printer, key, kind, body_sha256, state, counter_before, receipt_number, "
                                  "http_status, answer, created, updated, facts_before, facts_after, "
-                                 "resolved_by, resolved_at, note";
+                                 "resolved_by, resolved_at, note, seq";
+
+// The next number of the feed, for a row whose outcome is settled for good.
+constexpr const char *kNextSeq =
+    "CASE WHEN ?1 IN ('printed', 'not_printed') THEN (SELECT COALESCE(MAX(seq), 0) + 1 FROM journal) END";
 
 JournalEntry Read(Statement &s) {
     JournalEntry e;
@@ -108,6 +124,7 @@ JournalEntry Read(Statement &s) {
     e.resolvedBy = s.ColumnText(13);
     e.resolvedAt = s.ColumnText(14);
     e.note = s.ColumnText(15);
+    e.seq = s.ColumnInt(16);
     return e;
 }
 
@@ -223,8 +240,10 @@ bool Journal::Finish(const std::string &printer, const std::string &key, const s
     Exec("PRAGMA synchronous=NORMAL", ignored);
     bool done = false;
     {
-        Statement s(db_, "UPDATE journal SET state = ?, receipt_number = ?, http_status = ?, answer = ?, "
-                         "updated = ?, facts_after = ? WHERE printer = ? AND key = ?");
+        Statement s(db_, (std::string("UPDATE journal SET state = ?1, receipt_number = ?2, http_status = ?3, "
+                                      "answer = ?4, updated = ?5, facts_after = ?6, seq = ") +
+                          kNextSeq + " WHERE printer = ?7 AND key = ?8")
+                             .c_str());
         s.Text(1, state).Int(2, receiptNumber).Int(3, httpStatus).Text(4, answer).Text(5, Now());
         s.Text(6, factsAfter).Text(7, printer).Text(8, key);
         done = s.Step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
@@ -241,8 +260,10 @@ bool Journal::Resolve(const std::string &printer, const std::string &key, const 
     error.clear();
     const std::string now = Now();
     Statement s(db_,
-                "UPDATE journal SET state = ?, http_status = ?, answer = ?, updated = ?, resolved_by = ?, "
-                "resolved_at = ?, note = ? WHERE printer = ? AND key = ? AND state = 'unknown'");
+                (std::string("UPDATE journal SET state = ?1, http_status = ?2, answer = ?3, updated = ?4, "
+                             "resolved_by = ?5, resolved_at = ?6, note = ?7, seq = ") +
+                 kNextSeq + " WHERE printer = ?8 AND key = ?9 AND state = 'unknown'")
+                    .c_str());
     s.Text(1, state).Int(2, httpStatus).Text(3, answer).Text(4, now).Text(5, role).Text(6, now).Text(7, note);
     s.Text(8, printer).Text(9, key);
     if (!Wrote(s.Step() == SQLITE_DONE, error)) return false;
@@ -287,6 +308,47 @@ std::vector<std::string> Journal::Unresolved(const std::string &printer) {
     while (s.Step() == SQLITE_ROW)
         keys.push_back(s.ColumnText(0));
     return keys;
+}
+
+std::vector<JournalEntry> Journal::Feed(const std::string &printer, int64_t after, int limit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return FeedOf(db_, printer, after, limit);
+}
+
+bool Journal::Acknowledge(const std::string &printer, int64_t upTo, std::string &error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement s(
+        db_,
+        "UPDATE journal SET exported = 1 WHERE (printer = ?1 OR ?1 = '') AND seq <= ?2 AND exported = 0");
+    s.Text(1, printer).Int(2, upTo);
+    return Wrote(s.Step() == SQLITE_DONE, error);
+}
+
+int Journal::Prune(int days, std::string &error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::time_t before = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
+    std::tm tm{};
+    gmtime_r(&before, &tm);
+    char limit[32];
+    std::strftime(limit, sizeof limit, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    // Never a row still sending or unknown, nor one head office has not taken.
+    Statement s(
+        db_,
+        "DELETE FROM journal WHERE exported = 1 AND state IN ('printed', 'not_printed') AND updated < ?");
+    s.Text(1, limit);
+    if (!Wrote(s.Step() == SQLITE_DONE, error)) return -1;
+    return sqlite3_changes(db_);
+}
+
+std::vector<JournalEntry> FeedOf(sqlite3 *db, const std::string &printer, int64_t after, int limit) {
+    Statement s(db, (std::string("SELECT ") + kColumns +
+                     " FROM journal WHERE seq > ?1 AND (printer = ?2 OR ?2 = '') ORDER BY seq LIMIT ?3")
+                        .c_str());
+    s.Int(1, after < 0 ? 0 : after).Text(2, printer).Int(3, limit);
+    std::vector<JournalEntry> rows;
+    while (s.Step() == SQLITE_ROW)
+        rows.push_back(Read(s));
+    return rows;
 }
 
 } // namespace darvo::service

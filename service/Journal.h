@@ -39,7 +39,11 @@ struct JournalEntry {
     std::string resolvedAt;
     std::string note;
     std::string created, updated;
+    int64_t seq = -1; // its place in the feed of settled rows (-1: not settled for good yet)
 };
+
+// The feed of a journal opened by another program (darvo-service export).
+std::vector<JournalEntry> FeedOf(sqlite3 *db, const std::string &printer, int64_t after, int limit);
 
 class Journal {
   public:
@@ -77,6 +81,17 @@ class Journal {
     // The keys of a printer's rows left "unknown" that hold its work (receipts
     // and daily reports), oldest first.
     std::vector<std::string> Unresolved(const std::string &printer);
+
+    // The feed of rows settled for good, in the order they were settled:
+    // those after `after` (0: from the first), at most `limit`, of one
+    // printer (every printer for ""). A row settled while the feed is read
+    // comes after every row read before it: nothing is skipped or repeated.
+    std::vector<JournalEntry> Feed(const std::string &printer, int64_t after, int limit);
+    // Head office has taken every row up to `upTo`: they may be pruned.
+    bool Acknowledge(const std::string &printer, int64_t upTo, std::string &error);
+    // Removes the rows head office has taken that were settled more than
+    // `days` ago; the number removed, or -1.
+    int Prune(int days, std::string &error);
 
     // The last write was refused (a full disk, an I/O error, a lock held too
     // long); false again after the next one that succeeds.

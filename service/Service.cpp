@@ -1,5 +1,6 @@
 #include "Service.h"
 
+#include "Feed.h"
 #include "Log.h"
 #include "Requests.h"
 
@@ -9,6 +10,7 @@
 #include <strings.h>
 #include <cctype>
 #include <cstdio>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <sys/random.h>
@@ -111,6 +113,7 @@ Service::~Service() {
 bool Service::Start(std::string &error) {
     if (!journal_.Open(settings_.journal, error, settings_.journalWaitMs)) return false;
     metrics_.Set("darvo_journal_writable", {}, 1);
+    Prune();
     std::string host;
     int port = 0;
     if (!ParseListen(settings_.listen, host, port, error)) return false;
@@ -162,6 +165,8 @@ bool Service::Start(std::string &error) {
           [this](auto &req, auto &res, auto *p, auto &body) { Receipt(req, body, res, *p); });
     Route("GET", name + "/receipts/([^/]+)", "/v1/printers/{name}/receipts/{key}", Access::Pos,
           [this](auto &req, auto &res, auto *p, auto &) { Lookup(req, res, *p); });
+    Route("GET", name + "/journal", "/v1/printers/{name}/journal", Access::Owner,
+          [this](auto &req, auto &res, auto *p, auto &) { Feed(req, res, *p); });
     Route("POST", name + "/receipts/([^/]+)/resolve", "/v1/printers/{name}/receipts/{key}/resolve",
           Access::Technician,
           [this](auto &req, auto &res, auto *p, auto &body) { Resolve(req, body, res, *p); });
@@ -536,6 +541,50 @@ void Service::Resolve(const httplib::Request &req, const std::string &body, http
     const std::optional<Role> role = tokens_.RoleOf(BearerToken(req));
     const JobResult result = printer.Resolve(req.matches[2], state, note, role ? RoleName(*role) : "?");
     Answer(res, result.http, result.body);
+}
+
+void Service::Prune() {
+    if (settings_.pruneAfterDays <= 0) return;
+    std::string error;
+    const int removed = journal_.Prune(settings_.pruneAfterDays, error);
+    if (removed < 0)
+        LogError("journal_not_pruned", {{"message", error}});
+    else if (removed > 0)
+        LogInfo("journal_pruned",
+                {{"rows", std::to_string(removed)}, {"days", std::to_string(settings_.pruneAfterDays)}});
+}
+
+void Service::Feed(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer) {
+    // The cursor is the last row taken; a request after it says head office
+    // has every row up to it.
+    pos::Problems problems;
+    auto number = [&](const char *key, int64_t low, int64_t high, int64_t otherwise) {
+        if (!req.has_param(key)) return otherwise;
+        const std::string text = req.get_param_value(key);
+        if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoll(text) < low || std::stoll(text) > high) {
+            problems.push_back(
+                {key, "a whole number from " + std::to_string(low) + " to " + std::to_string(high)});
+            return otherwise;
+        }
+        return static_cast<int64_t>(std::stoll(text));
+    };
+    const int64_t after = number("after", 0, INT64_MAX / 2, 0);
+    const int64_t limit = number("limit", 1, 1000, 100);
+    if (!problems.empty()) {
+        Message body = ErrorJson("bad_input", "the request is not valid");
+        body["error"]["problems"] = ProblemsJson(problems);
+        Answer(res, 400, body);
+        return;
+    }
+    const std::string name = printer.printer().name;
+    std::string error;
+    if (after > 0 && journal_.Acknowledge(name, after, error)) Prune();
+    const std::vector<JournalEntry> rows = journal_.Feed(name, after, static_cast<int>(limit));
+    Message list = Message::array();
+    for (const JournalEntry &row : rows)
+        list.push_back(FeedRow(row));
+    Answer(res, 200, {{"rows", list}, {"next", std::to_string(rows.empty() ? after : rows.back().seq)}});
 }
 
 bool Service::ShopOpen() const {

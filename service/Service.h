@@ -66,6 +66,10 @@ class Service {
                  httplib::Response &res, PrinterQueue &printer);
     void Status(httplib::Response &res, PrinterQueue &printer);
     void Health(httplib::Response &res);
+    // Head office's feed of the journal's settled rows; the pruning of the
+    // rows it has taken.
+    void Feed(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
+    void Prune();
     // Within the opening hours (always without them).
     bool ShopOpen() const;
     // A wait for an outcome (?wait=): counted, and bounded per printer and

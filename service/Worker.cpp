@@ -16,7 +16,6 @@
 
 namespace darvo::service {
 
-using json = Message;
 using namespace darvo::pos;
 
 const char *CrashPoint() {
@@ -41,7 +40,7 @@ const char *KindOf(int32_t code) {
     }
 }
 
-json Error(int32_t code, const std::string &message = "") {
+Message Error(int32_t code, const std::string &message = "") {
     return {{"kind", KindOf(code)}, {"code", code}, {"message", message.empty() ? MessageOf(code) : message}};
 }
 
@@ -52,9 +51,9 @@ class Worker {
     }
 
     int Run() {
-        json job;
+        Message job;
         while (channel_.Receive(job) == Channel::Read::Message) {
-            json result = Handle(job);
+            Message result = Handle(job);
             if (!channel_.Send({{"result", result}})) break;
         }
         printer_.Close();
@@ -66,12 +65,12 @@ class Worker {
     // for its word (true: the journal holds it, go on) and may be called
     // again. Meanwhile the worker may still ask the printer what changes
     // nothing, while the service writes its row to disk.
-    std::function<bool()> Sending(const json &before, const json &answer) {
+    std::function<bool()> Sending(const Message &before, const Message &answer) {
         const bool asked = channel_.Send({{"event", "sending"}, {"before", before}, {"answer", answer}});
         auto word = std::make_shared<std::optional<bool>>();
         return [this, asked, word] {
             if (!*word) {
-                json reply;
+                Message reply;
                 *word =
                     asked && channel_.Receive(reply) == Channel::Read::Message && reply.value("go", false);
             }
@@ -87,13 +86,13 @@ class Worker {
         return rc;
     }
 
-    json Handle(const json &job) {
+    Message Handle(const Message &job) {
         sent_ = false;
         const std::string op = job.value("op", "");
-        json r = op == "receipt"  ? Receipt(job)
-                 : op == "status" ? Status()
-                 : op == "settle" ? Settle(job)
-                                  : Command(op, job);
+        Message r = op == "receipt"  ? Receipt(job)
+                    : op == "status" ? Status()
+                    : op == "settle" ? Settle(job)
+                                     : Command(op, job);
         r["sent"] = sent_;
         // A printer that went silent is started afresh next time.
         if (r.contains("error") && r["error"].value("kind", "") == "no_communication") Lost();
@@ -106,16 +105,16 @@ class Worker {
         open_ = false;
     }
 
-    json Receipt(const json &job) {
+    Message Receipt(const Message &job) {
         pos::Receipt receipt;
-        Problems problems = ParseReceiptDocument(job.value("receipt", json()), receipt);
+        Problems problems = ParseReceiptDocument(job.value("receipt", Message()), receipt);
         PrinterFacts facts;
         Plan plan;
         int32_t rc = problems.empty() ? Session() : 0;
         if (rc == 0 && problems.empty() && (rc = printer_.Facts(facts)) == 0)
             problems = PlanReceipt(receipt, facts, plan);
         if (!problems.empty()) {
-            json list = json::array();
+            Message list = Message::array();
             for (const Problem &p : problems)
                 list.push_back({{"path", p.path}, {"message", p.message}});
             return {{"error",
@@ -131,6 +130,9 @@ class Worker {
 
         AnswerJson pending = {{"counter_before", before.receiptCounter}};
         pending.update(TotalsJson(plan.totals));
+        // How it is paid, for the journal and head office.
+        const Message payments = Message(pos::ToJson(receipt)).value("payments", Message::array());
+        pending["payments"] = payments;
         // The row, with the printer's counters and totals, goes to disk
         // before the receipt's first byte.
         const auto word = Sending(LedgerJson(before), pending);
@@ -139,8 +141,9 @@ class Worker {
         if (!sent_)
             return {{"error", result.code != 0
                                   ? Error(result.code)
-                                  : json{{"kind", "journal"}, {"message", "the journal refused it"}}}};
-        json r = {{"state", StateName(result.state)}, {"answer", ReceiptJson(result, plan, before)}};
+                                  : Message{{"kind", "journal"}, {"message", "the journal refused it"}}}};
+        Message r = {{"state", StateName(result.state)}, {"answer", ReceiptJson(result, plan, before)}};
+        r["answer"]["payments"] = payments;
         // The printer answered and its own records do not tell: no later
         // look will either.
         if (result.state == ReceiptState::Unknown && result.ledgerAfter.Complete()) {
@@ -151,13 +154,13 @@ class Worker {
         if (result.state == ReceiptState::Printed)
             r["receipt_number"] = result.receiptNumber;
         else if (result.state == ReceiptState::NotPrinted)
-            r["error"] = result.code != 0
-                             ? Error(result.code)
-                             : json{{"kind", "printer_refused"}, {"message", "the receipt was not printed"}};
+            r["error"] = result.code != 0 ? Error(result.code)
+                                          : Message{{"kind", "printer_refused"},
+                                                    {"message", "the receipt was not printed"}};
         return r;
     }
 
-    json Status() {
+    Message Status() {
         StatusInfo info;
         const int32_t rc = printer_.Status(info);
         if (rc != 0) return {{"error", Error(rc)}};
@@ -168,14 +171,14 @@ class Worker {
     // counters against those journalled before it: a receipt
     // ({"kind": "receipt", "before": ledger, "receipt": its totals per rate})
     // or a daily report ({"kind": "daily", "before": ledger}).
-    json Settle(const json &job) {
+    Message Settle(const Message &job) {
         Ledger before;
         std::array<int64_t, 7> receipt{};
         const bool daily = job.value("kind", "") == "daily";
         RecoverReport report;
         Verdict verdict;
-        if (!LedgerFromJson(job.value("before", json()), before) ||
-            (!daily && !RatesFromJson(job.value("receipt", json::object()), receipt))) {
+        if (!LedgerFromJson(job.value("before", Message()), before) ||
+            (!daily && !RatesFromJson(job.value("receipt", Message::object()), receipt))) {
             verdict = {ReceiptState::Unknown, "the journal holds no readable counters from before it"};
             report.lastReceipt = ReceiptState::Unknown;
         } else {
@@ -183,10 +186,10 @@ class Worker {
                             : printer_.Settle(before, receipt, &report);
         }
         Lost(); // the next job starts its own session
-        json r = {{"state", StateName(verdict.state)},
-                  {"settled", report.lastReceipt.has_value()},
-                  {"found", verdict.reason},
-                  {"answer", {{"settlement", StepsJson(report.steps)}}}};
+        Message r = {{"state", StateName(verdict.state)},
+                     {"settled", report.lastReceipt.has_value()},
+                     {"found", verdict.reason},
+                     {"answer", {{"settlement", StepsJson(report.steps)}}}};
         if (report.ledger.Complete()) r["facts_after"] = LedgerJson(report.ledger);
         if (verdict.state == ReceiptState::Printed && !daily) r["receipt_number"] = report.receiptCounter;
         if (report.code != 0 && !report.lastReceipt) r["error"] = Error(report.code);
@@ -194,16 +197,16 @@ class Worker {
     }
 
     // Reports, the clock and recovery: the session, the journal's word, the command.
-    json Command(const std::string &op, const json &job) {
+    Message Command(const std::string &op, const Message &job) {
         int32_t rc = op == "recover" ? 0 : Session();
         // A daily report is settled from the report number, as a receipt is
         // from its counters.
         Ledger before;
         if (rc == 0 && op == "daily") rc = printer_.ReadLedger(before);
         if (rc != 0) return {{"error", Error(rc)}};
-        if (!(sent_ = Sending(op == "daily" ? LedgerJson(before) : json::object(), json::object())()))
+        if (!(sent_ = Sending(op == "daily" ? LedgerJson(before) : Message::object(), Message::object())()))
             return {{"error", {{"kind", "journal"}, {"message", "stopped"}}}};
-        json answer = json::object();
+        Message answer = Message::object();
         if (op == "daily") {
             rc = Report(op, job);
             if (rc == 0) return {{"state", "printed"}, {"answer", {{"report", op}, {"printed", true}}}};
@@ -212,13 +215,13 @@ class Worker {
             RecoverReport report;
             const Verdict verdict = printer_.SettleDailyReport(before.dailyReport, &report);
             open_ = false;
-            json r = {{"state", StateName(verdict.state)},
-                      {"answer",
-                       {{"report", op},
-                        {"printed", verdict.state == ReceiptState::Printed},
-                        {"found", verdict.reason},
-                        {"settlement", StepsJson(report.steps)}}},
-                      {"error", Error(rc)}};
+            Message r = {{"state", StateName(verdict.state)},
+                         {"answer",
+                          {{"report", op},
+                           {"printed", verdict.state == ReceiptState::Printed},
+                           {"found", verdict.reason},
+                           {"settlement", StepsJson(report.steps)}}},
+                         {"error", Error(rc)}};
             if (report.lastReceipt) {
                 r["settled"] = true;
                 r["found"] = verdict.reason;
@@ -248,13 +251,13 @@ class Worker {
         // A printer that stopped answering after the command went out may
         // have done it: not known.
         const bool lost = rc != 0 && OutcomeOf(rc) == Outcome::NoCommunication && op != "recover";
-        json r = {{"state", rc == 0 ? "printed" : lost ? "unknown" : "not_printed"}, {"answer", answer}};
+        Message r = {{"state", rc == 0 ? "printed" : lost ? "unknown" : "not_printed"}, {"answer", answer}};
         if (lost) r["settled"] = true;
         if (rc != 0) r["error"] = Error(rc);
         return r;
     }
 
-    int32_t Report(const std::string &op, const json &job) {
+    int32_t Report(const std::string &op, const Message &job) {
         if (op == "daily") return printer_.DailyReport(job.value("zero", false));
         if (op == "financial") return printer_.FinancialReport();
         const bool detailed = job.value("detailed", false);
@@ -274,7 +277,7 @@ class Worker {
         return printer_.PeriodicReport(q);
     }
 
-    int32_t Clock(const json &job, json &answer) {
+    int32_t Clock(const Message &job, Message &answer) {
         pos::Clock c;
         int32_t rc = 0;
         if (job.contains("shift")) {

@@ -1,5 +1,6 @@
 // darvo-service: DARVO fiscal printers over HTTP and JSON, each receipt
 // printed once.
+#include "Export.h"
 #include "Log.h"
 #include "Service.h"
 #include "Worker.h"
@@ -124,6 +125,23 @@ int main(int argc, char **argv) {
                    "the administrator's tokens file when --tokens is a copy of it, checked to be private as "
                    "well (default under systemd: /etc/darvo/tokens)");
 
+    // Head office's pull from the journal file, the service running or not.
+    ExportOptions exporting;
+    CLI::App *exportCommand = app.add_subcommand(
+        "export", "write the journal's settled rows, in the order they were settled, from a cursor on (the "
+                  "service running or stopped); each row carries its cursor");
+    exportCommand->add_option("--journal", exporting.journal, "the journal file")->required();
+    exportCommand
+        ->add_option("--after", exporting.after, "the cursor of the last row taken before (default 0: all)")
+        ->check(CLI::NonNegativeNumber);
+    exportCommand->add_option("--printer", exporting.printer,
+                              "one printer's rows (default: every printer's)");
+    exportCommand->add_option("--format", exporting.format, "jsonl (default) or csv (a header line first)")
+        ->check(CLI::IsMember({"jsonl", "csv"}));
+    exportCommand->add_flag(
+        "--mark-exported", exporting.mark,
+        "mark the rows written as taken by head office, so that the service may prune them");
+
     // A printer's worker, started by the service itself.
     WorkerOptions worker;
     app.add_option("--worker", worker.name)->group("");
@@ -140,6 +158,7 @@ int main(int argc, char **argv) {
         worker.timeoutMs = timeoutMs > 0 ? timeoutMs : settings.timeoutMs;
         return RunWorker(worker);
     }
+    if (*exportCommand) return RunExport(exporting);
 
     ::umask(077); // the journal is for the service alone
     std::string error;

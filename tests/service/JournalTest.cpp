@@ -87,7 +87,7 @@ TEST_F(JournalRefusing, AnOlderJournalIsKeptWhole) {
     sqlite3_stmt *s = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(old, "PRAGMA user_version", -1, &s, nullptr));
     ASSERT_EQ(SQLITE_ROW, sqlite3_step(s));
-    EXPECT_EQ(2, sqlite3_column_int(s, 0));
+    EXPECT_EQ(3, sqlite3_column_int(s, 0));
     sqlite3_finalize(s);
     sqlite3_close(old);
 }
