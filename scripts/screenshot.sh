@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes, under a virtual display, a picture of the main window connected to
 # an emulated PEXA printer (docs/screenshot.png) and one of the paper roll
-# viewer after the C example's receipt, printed twice (docs/roll.png):
+# viewer after the C example's receipt, printed twice (docs/roll.png), and
+# one of the web console (docs/console.png, by the browser tests):
 #   scripts/screenshot.sh [MAIN.png [ROLL.png]]
 # File names given are taken from the directory the script was started from.
 set -euo pipefail
@@ -33,3 +34,9 @@ exec 3<&-
 for _ in 1 2; do DARVO_COM1="$state/printer" "$build/examples/receipt-example" 1 1 >/dev/null; done
 DARVO_ROLL_SCREENSHOT="$roll_out" xvfb-run -a -s "-screen 0 1024x768x24" "$build/roll/darvo-roll" "$state/roll.txt"
 echo "Saved $roll_out"
+
+# The web console, from the browser tests (headless Chromium).
+cmake --build "$build" -j 2 --target darvo-service darvo-sim >/dev/null
+/usr/bin/python3 tests/browser/browser_test.py "$build/sim/darvo-sim" "$build/service/darvo-service" "$(pwd)" \
+    "$(pwd)/docs/console.png" Browser.test_the_console
+echo "Saved $(pwd)/docs/console.png"

@@ -5,7 +5,7 @@ darvo_packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev pytho
                 qt6-base-dev qt6-translations-l10n xvfb xauth libasound2-dev
                 clang libclang-rt-14-dev libcli11-dev nlohmann-json3-dev help2man
                 libcpp-httplib-dev libsqlite3-dev libutf8proc-dev ccache
-                python3-jsonschema prometheus)
+                python3-jsonschema prometheus chromium chromium-driver python3-selenium)
 # Only for the packages (scripts/package.sh and test.sh install them): man
 # pages, icon sizes, dependencies, checks.
 darvo_package_packages=(dpkg-dev file help2man librsvg2-bin lintian appstream desktop-file-utils)

@@ -119,7 +119,7 @@ bool ParseConfig(std::string_view text, Settings &s, std::string &error) {
                                                     "tokens_origin",
                                                     "status_interval_ms",
                                                     "opening_hours",
-                                                    "prune_after_days"};
+                                                    "prune_after_days", "allowed_origins",    "web_root"};
         if (!known.count(item.key())) {
             error = item.key() + ": unknown setting";
             return false;
@@ -131,11 +131,25 @@ bool ParseConfig(std::string_view text, Settings &s, std::string &error) {
         !integer("journal_wait_ms", 0, 600000, s.journalWaitMs) ||
         !integer("status_interval_ms", 0, 3600000, s.statusIntervalMs) ||
         !string("opening_hours", s.openingHours) ||
-        !integer("prune_after_days", 0, 36500, s.pruneAfterDays) ||
+        !integer("prune_after_days", 0, 36500, s.pruneAfterDays) || !string("web_root", s.webRoot) ||
         !integer("max_body_bytes", 1024, 1 << 26, s.maxBodyBytes) ||
         !integer("queue_limit", 1, 10000, s.queueLimit) || !integer("http_threads", 4, 1024, s.httpThreads) ||
         !integer("settle_interval_ms", 100, 3600000, s.settleIntervalMs))
         return false;
+    if (auto it = doc.find("allowed_origins"); it != doc.end()) {
+        if (!it->is_array()) {
+            error = "allowed_origins: an array of origins such as \"https://pos.example.com\"";
+            return false;
+        }
+        s.allowedOrigins.clear();
+        for (const auto &o : *it) {
+            if (!o.is_string()) {
+                error = "allowed_origins: an array of origins such as \"https://pos.example.com\"";
+                return false;
+            }
+            s.allowedOrigins.push_back(o.get<std::string>());
+        }
+    }
     if (auto it = doc.find("printers"); it != doc.end()) {
         if (!it->is_object()) {
             error = "printers: an object of NAME: \"PORT[:SPEED]\"";
@@ -168,6 +182,24 @@ bool LoadConfig(const std::string &path, Settings &settings, std::string &error)
         return false;
     }
     return true;
+}
+
+bool ValidOrigin(std::string_view origin) {
+    size_t rest = 0;
+    if (origin.rfind("https://", 0) == 0)
+        rest = 8;
+    else if (origin.rfind("http://", 0) == 0)
+        rest = 7;
+    else
+        return false;
+    const std::string_view authority = origin.substr(rest);
+    if (authority.empty() || authority.size() > 253) return false;
+    for (char c : authority)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && std::string_view(".-:[]").find(c) == std::string_view::npos)
+            return false;
+    const size_t colon = authority.rfind(':');
+    return colon == std::string_view::npos || authority.back() == ']' ||
+           (colon + 1 < authority.size() && AllDigits(authority.substr(colon + 1)));
 }
 
 bool ParseOpeningHours(std::string_view text, int &from, int &to) {
@@ -223,6 +255,12 @@ bool CheckSettings(Settings &s, std::string &error) {
     std::string host;
     int port = 0;
     if (!ParseListen(s.listen, host, port, error)) return false;
+    for (const std::string &origin : s.allowedOrigins)
+        if (!ValidOrigin(origin)) {
+            error = "allowed origin \"" + origin +
+                    "\": an exact origin, scheme://host[:port] such as https://pos.example.com (no path, no *)";
+            return false;
+        }
     int from = 0, to = 0;
     if (!s.openingHours.empty() && !ParseOpeningHours(s.openingHours, from, to)) {
         error = "opening hours \"" + s.openingHours + "\": HH:MM-HH:MM, such as 08:00-20:00";

@@ -38,6 +38,11 @@ struct Settings {
     // always), for the alert on a printer that is down.
     std::string openingHours;
     int pruneAfterDays = 0; // journal rows exported and older than this are removed (0: never)
+    // Browser pages of other origins that may call the API ("https://pos.example.com",
+    // "http://localhost:3000"); none by default, never "*".
+    std::vector<std::string> allowedOrigins;
+    // The web console's files (served at /, no token needed); empty: none.
+    std::string webRoot;
     // The administrator's tokens file behind systemd's copy, checked as
     // well (empty: /etc/darvo/tokens when the tokens come from systemd).
     std::string tokensOrigin;
@@ -52,6 +57,9 @@ bool ParsePrinter(std::string_view text, PrinterSetting &printer, std::string &e
 // The device a port opens ("COM1" through the port map, a path through its
 // links), for telling that two printers are one.
 std::string DeviceOf(const std::string &port);
+// An exact origin: "https://pos.example.com", "http://localhost:3000"
+// (scheme, host, an optional port; no path, no wildcard).
+bool ValidOrigin(std::string_view origin);
 // "127.0.0.1:8787", "[::1]:8787", "0.0.0.0:8787".
 bool ParseListen(std::string_view text, std::string &host, int &port, std::string &error);
 // The JSON text of a configuration file into `settings` (its settings only).

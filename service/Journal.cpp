@@ -340,6 +340,22 @@ int Journal::Prune(int days, std::string &error) {
     return sqlite3_changes(db_);
 }
 
+std::vector<JournalEntry> Journal::Recent(const std::string &printer, const std::string &state,
+                                         const std::string &day, int64_t before, int limit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement s(db_, (std::string("SELECT ") + kColumns +
+                      ", rowid FROM journal WHERE printer = ?1 AND (state = ?2 OR ?2 = '') AND (substr(created, 1, "
+                      "10) = ?3 OR ?3 = '') AND (rowid < ?4 OR ?4 = 0) ORDER BY rowid DESC LIMIT ?5")
+                         .c_str());
+    s.Text(1, printer).Text(2, state).Text(3, day).Int(4, before).Int(5, limit);
+    std::vector<JournalEntry> rows;
+    while (s.Step() == SQLITE_ROW) {
+        rows.push_back(Read(s));
+        rows.back().id = s.ColumnInt(17);
+    }
+    return rows;
+}
+
 std::vector<JournalEntry> FeedOf(sqlite3 *db, const std::string &printer, int64_t after, int limit) {
     Statement s(db, (std::string("SELECT ") + kColumns +
                      " FROM journal WHERE seq > ?1 AND (printer = ?2 OR ?2 = '') ORDER BY seq LIMIT ?3")

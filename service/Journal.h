@@ -40,6 +40,7 @@ struct JournalEntry {
     std::string note;
     std::string created, updated;
     int64_t seq = -1; // its place in the feed of settled rows (-1: not settled for good yet)
+    int64_t id = -1;  // the row's own number (Recent)
 };
 
 // The feed of a journal opened by another program (darvo-service export).
@@ -87,6 +88,12 @@ class Journal {
     // printer (every printer for ""). A row settled while the feed is read
     // comes after every row read before it: nothing is skipped or repeated.
     std::vector<JournalEntry> Feed(const std::string &printer, int64_t after, int limit);
+    // A printer's rows, newest first, for the web console: of a state (empty:
+    // any) and a day of their creation ("2024-05-01", UTC; empty: any),
+    // before the row `before` (0: from the newest), at most `limit`. Each
+    // entry's `id` is its place for the next page.
+    std::vector<JournalEntry> Recent(const std::string &printer, const std::string &state, const std::string &day,
+                                     int64_t before, int limit);
     // Head office has taken every row up to `upTo`: they may be pruned.
     bool Acknowledge(const std::string &printer, int64_t upTo, std::string &error);
     // Removes the rows head office has taken that were settled more than

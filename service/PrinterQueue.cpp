@@ -40,7 +40,8 @@ int HttpStatusOf(const std::string &kind) {
         {"printer_refused", 422}, {"outcome_unknown", 500},  {"journal", 500},
         {"internal", 500},        {"no_communication", 503}, {"unsettled", 503},
         {"unresolved", 503},      {"journal_failing", 503},  {"queue_full", 503},
-        {"stopping", 503},        {"interrupted", 503},      {"too_many_connections", 503}};
+        {"stopping", 503},        {"interrupted", 503},      {"too_many_connections", 503},
+        {"origin_not_allowed", 403}};
     auto it = statuses.find(kind);
     return it == statuses.end() ? 500 : it->second;
 }

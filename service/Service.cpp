@@ -6,7 +6,12 @@
 
 #include <httplib.h>
 
+#include "pos/Dates.h"
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <strings.h>
 #include <cctype>
 #include <cstdio>
@@ -125,6 +130,13 @@ bool Service::Start(std::string &error) {
     s.set_write_timeout(5, 0);
     s.set_keep_alive_timeout(5);
     s.set_keep_alive_max_count(1000);
+    // Every answer: no inline script, no framing, no referrer, no sniffing.
+    s.set_default_headers({{"Content-Security-Policy",
+                            "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' data:; "
+                            "connect-src 'self'; frame-ancestors 'none'; base-uri 'none'; form-action 'none'"},
+                           {"X-Content-Type-Options", "nosniff"},
+                           {"Referrer-Policy", "no-referrer"},
+                           {"X-Frame-Options", "DENY"}});
     s.set_pre_routing_handler(
         [this](const httplib::Request &req, httplib::Response &res) { return Screen(req, res); });
     s.set_error_handler(httplib::Server::HandlerWithResponse(
@@ -153,6 +165,10 @@ bool Service::Start(std::string &error) {
         metrics_.Set("darvo_shop_open", {}, ShopOpen() ? 1 : 0);
         res.set_content(metrics_.Text(), "text/plain; version=0.0.4; charset=utf-8");
     });
+    Route("GET", "/v1/whoami", "/v1/whoami", Access::Monitor, [this](auto &req, auto &res, auto *, auto &) {
+        const std::optional<Role> role = tokens_.RoleOf(BearerToken(req));
+        Answer(res, 200, {{"role", role ? RoleName(*role) : "?"}});
+    });
     Route("GET", "/v1/printers", "/v1/printers", Access::Monitor, [this](auto &, auto &res, auto *, auto &) {
         Message list = Message::array();
         for (const auto &p : printers_)
@@ -167,6 +183,13 @@ bool Service::Start(std::string &error) {
           [this](auto &req, auto &res, auto *p, auto &) { Lookup(req, res, *p); });
     Route("GET", name + "/journal", "/v1/printers/{name}/journal", Access::Owner,
           [this](auto &req, auto &res, auto *p, auto &) { Feed(req, res, *p); });
+    Route("GET", name + "/requests", "/v1/printers/{name}/requests", Access::Owner,
+          [this](auto &req, auto &res, auto *p, auto &) { Requests(req, res, *p); });
+    // The web console: its files need no token; every call of the API does.
+    LoadConsole();
+    Route("GET", "/", "/", Access::Open, [this](auto &, auto &res, auto *, auto &) { Static("index.html", res); });
+    Route("GET", "/([a-z0-9-]+\\.(?:html|js|css|svg|png))", "/{file}", Access::Open,
+          [this](auto &req, auto &res, auto *, auto &) { Static(req.matches[1], res); });
     Route("POST", name + "/receipts/([^/]+)/resolve", "/v1/printers/{name}/receipts/{key}/resolve",
           Access::Technician,
           [this](auto &req, auto &res, auto *p, auto &body) { Resolve(req, body, res, *p); });
@@ -227,6 +250,37 @@ PrinterQueue *Service::Printer(const std::string &name) {
 }
 
 httplib::Server::HandlerResponse Service::Screen(const httplib::Request &req, httplib::Response &res) {
+    // A browser page of another origin: only one the settings allow, and
+    // nothing of its request is done otherwise.
+    const std::string origin = req.get_header_value("Origin");
+    const bool crossOrigin = !origin.empty() && !SameOrigin(req, origin);
+    if (crossOrigin) {
+        res.set_header("Vary", "Origin");
+        if (std::find(settings_.allowedOrigins.begin(), settings_.allowedOrigins.end(), origin) ==
+            settings_.allowedOrigins.end()) {
+            Fail(res, "origin_not_allowed",
+                 "the page's origin " + origin + " is not one the service allows (allowed_origins, --allow-origin)");
+            LogWarning("origin_not_allowed", {{"origin", origin}, {"remote", Remote(req)}});
+            LeaveBodyUnread(req, res);
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        res.set_header("Access-Control-Allow-Origin", origin);
+        res.set_header("Access-Control-Expose-Headers", "Idempotent-Replayed, Retry-After");
+    }
+    if (req.method == "OPTIONS") {
+        // A browser's preflight, before a request of another origin.
+        if (crossOrigin) {
+            res.set_header("Access-Control-Allow-Methods", "GET, POST");
+            res.set_header("Access-Control-Allow-Headers", "Authorization, Idempotency-Key, Content-Type");
+            res.set_header("Access-Control-Max-Age", "600");
+            // Chromium asks a server on the local network for its consent too.
+            if (req.get_header_value("Access-Control-Request-Private-Network") == "true")
+                res.set_header("Access-Control-Allow-Private-Network", "true");
+        }
+        res.status = 204;
+        LeaveBodyUnread(req, res);
+        return httplib::Server::HandlerResponse::Handled;
+    }
     for (const RouteEntry &route : routes_) {
         std::smatch m;
         if (route.method != req.method || !std::regex_match(req.path, m, route.pattern)) continue;
@@ -239,6 +293,13 @@ httplib::Server::HandlerResponse Service::Screen(const httplib::Request &req, ht
     Fail(res, "not_found", "no such resource (see docs/openapi.yaml)");
     LeaveBodyUnread(req, res);
     return httplib::Server::HandlerResponse::Handled;
+}
+
+bool Service::SameOrigin(const httplib::Request &req, const std::string &origin) {
+    // The console's own page: its origin names the host it was served from
+    // (behind a reverse proxy, the Host it passes on).
+    const size_t scheme = origin.find("://");
+    return scheme != std::string::npos && origin.substr(scheme + 3) == req.get_header_value("Host");
 }
 
 bool Service::Allowed(const httplib::Request &req, httplib::Response &res, Access access,
@@ -315,7 +376,8 @@ void Service::Route(const char *method, const std::string &pattern, const std::s
                     Handler handler) {
     routes_.push_back({method, std::regex(pattern), label, access});
     const bool changes = std::string(method) == "POST";
-    auto serve = [this, label, changes, handler](const httplib::Request &req, httplib::Response &res,
+    const bool namesPrinter = label.find("{name}") != std::string::npos;
+    auto serve = [this, label, changes, namesPrinter, handler](const httplib::Request &req, httplib::Response &res,
                                                  const httplib::ContentReader *reader) {
         const auto started = Clock::now();
         try {
@@ -327,7 +389,7 @@ void Service::Route(const char *method, const std::string &pattern, const std::s
                 Fail(res, "too_many_connections",
                      "too many connections are open; nothing was sent. Try again in a moment");
                 LeaveBodyUnread(req, res);
-            } else if (req.matches.size() > 1 && !(printer = Printer(req.matches[1]))) {
+            } else if (namesPrinter && !(printer = Printer(req.matches[1]))) {
                 Fail(res, "not_found", "no printer named " + std::string(req.matches[1]));
                 LeaveBodyUnread(req, res);
             } else if (!reader || ReadBody(req, res, *reader, body)) {
@@ -541,6 +603,71 @@ void Service::Resolve(const httplib::Request &req, const std::string &body, http
     const std::optional<Role> role = tokens_.RoleOf(BearerToken(req));
     const JobResult result = printer.Resolve(req.matches[2], state, note, role ? RoleName(*role) : "?");
     Answer(res, result.http, result.body);
+}
+
+void Service::LoadConsole() {
+    if (settings_.webRoot.empty()) return;
+    for (const auto &entry : std::filesystem::directory_iterator(settings_.webRoot, std::filesystem::directory_options::none,
+                                                                 ignoredError_)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        console_[entry.path().filename().string()] = text.str();
+    }
+    if (console_.empty())
+        LogWarning("no_console", {{"web_root", settings_.webRoot}, {"message", "no web console files there"}});
+}
+
+void Service::Static(const std::string &file, httplib::Response &res) {
+    auto it = console_.find(file);
+    if (it == console_.end()) {
+        Fail(res, "not_found", "no such file");
+        return;
+    }
+    const std::string ext = file.substr(file.rfind('.') + 1);
+    const char *type = ext == "html"  ? "text/html; charset=utf-8"
+                       : ext == "js"  ? "text/javascript; charset=utf-8"
+                       : ext == "css" ? "text/css; charset=utf-8"
+                       : ext == "svg" ? "image/svg+xml"
+                                      : "image/png";
+    res.set_header("Cache-Control", "no-cache");
+    res.set_content(it->second, type);
+}
+
+void Service::Requests(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer) {
+    pos::Problems problems;
+    const std::string state = req.get_param_value("state"), day = req.get_param_value("day");
+    if (!state.empty() && state != kSending && state != kPrinted && state != kNotPrinted && state != kUnknown)
+        problems.push_back({"state", "sending, printed, not_printed or unknown"});
+    int v[6];
+    if (!day.empty() && !pos::ParseDateTime(day, pos::DateForm::Date, v))
+        problems.push_back({"day", pos::DateFormText(pos::DateForm::Date)});
+    auto number = [&](const char *key, int64_t high, int64_t otherwise) {
+        const std::string text = req.get_param_value(key);
+        if (text.empty()) return otherwise;
+        if (text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos || std::stoll(text) > high) {
+            problems.push_back({key, "a whole number from 0 to " + std::to_string(high)});
+            return otherwise;
+        }
+        return static_cast<int64_t>(std::stoll(text));
+    };
+    const int64_t before = number("before", INT64_MAX / 2, 0), limit = number("limit", 200, 50);
+    if (!problems.empty()) {
+        Message body = ErrorJson("bad_input", "the request is not valid");
+        body["error"]["problems"] = ProblemsJson(problems);
+        Answer(res, 400, body);
+        return;
+    }
+    Message list = Message::array();
+    const auto rows = journal_.Recent(printer.printer().name, state, day, before, static_cast<int>(std::max<int64_t>(limit, 1)));
+    for (const JournalEntry &row : rows) {
+        Message r = FeedRow(row);
+        r.erase("cursor");
+        r["id"] = row.id;
+        list.push_back(r);
+    }
+    Answer(res, 200, {{"rows", list}, {"before", rows.empty() ? 0 : rows.back().id}});
 }
 
 void Service::Prune() {

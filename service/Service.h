@@ -70,6 +70,12 @@ class Service {
     // rows it has taken.
     void Feed(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
     void Prune();
+    // A printer's requests, newest first, for the web console.
+    void Requests(const httplib::Request &req, httplib::Response &res, PrinterQueue &printer);
+    // The web console's files, read once at the start.
+    void LoadConsole();
+    void Static(const std::string &file, httplib::Response &res);
+    static bool SameOrigin(const httplib::Request &req, const std::string &origin);
     // Within the opening hours (always without them).
     bool ShopOpen() const;
     // A wait for an outcome (?wait=): counted, and bounded per printer and
@@ -85,6 +91,8 @@ class Service {
     std::unique_ptr<HttpServer> server_;
     std::vector<RouteEntry> routes_;
     int port_ = 0;
+    std::map<std::string, std::string> console_; // file name -> its bytes
+    std::error_code ignoredError_;
     std::mutex waitsMutex_;
     std::map<std::string, size_t> waits_; // by printer
     size_t allWaits_ = 0;

@@ -121,6 +121,13 @@ int main(int argc, char **argv) {
     app.add_option("--prune-after-days", pruneDays,
                    "remove journal rows head office has taken and older than this (default 0: never)")
         ->check(CLI::Range(0, 36500));
+    std::vector<std::string> allowOrigins;
+    std::string webRoot = DARVO_WEB_ROOT;
+    app.add_option("--allow-origin", allowOrigins,
+                   "a browser page's origin that may call the API, exactly (https://pos.example.com); repeat for more; "
+                   "none by default");
+    app.add_option("--web-root", webRoot,
+                   "the web console's files, served at / (default " DARVO_WEB_ROOT "; empty: no console)");
     app.add_option("--tokens-origin", tokensOrigin,
                    "the administrator's tokens file when --tokens is a copy of it, checked to be private as "
                    "well (default under systemd: /etc/darvo/tokens)");
@@ -179,6 +186,8 @@ int main(int argc, char **argv) {
     if (app.count("--status-interval-ms")) settings.statusIntervalMs = statusMs;
     if (app.count("--opening-hours")) settings.openingHours = openingHours;
     if (pruneDays >= 0) settings.pruneAfterDays = pruneDays;
+    if (!allowOrigins.empty()) settings.allowedOrigins = allowOrigins;
+    if (app.count("--web-root") || settings.webRoot.empty()) settings.webRoot = webRoot;
     if (app.count("--tokens-origin")) settings.tokensOrigin = tokensOrigin;
     if (!printers.empty()) {
         settings.printers.clear();
