@@ -157,6 +157,14 @@ class Browser(unittest.TestCase):
 
     def test_the_console(self):
         wait = WebDriverWait(self.browser, PATIENCE)
+        # A sale of the morning, for the journal to show.
+        sale = urllib.request.Request(self.url + "/v1/printers/till/receipts", method="POST", data=json.dumps(
+            {"lines": [{"name": "Chleb żytni", "quantity": "1", "price": "4.50", "rate": "B"}],
+             "payments": [{"type": "card", "amount": "4.50"}]}).encode(), headers={
+            "Authorization": "Bearer " + TOKENS["pos"], "Idempotency-Key": "console-sale-1",
+            "Content-Type": "application/json"})
+        with urllib.request.urlopen(sale) as r:
+            self.assertEqual(200, r.status)
         self.sign_in("a-token-that-is-not-one")
         wait.until(EC.text_to_be_present_in_element((By.ID, "sign-in-error"), "Nieprawidłowy token"))
 
