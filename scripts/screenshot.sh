@@ -2,7 +2,8 @@
 # Takes, under a virtual display, a picture of the main window connected to
 # an emulated PEXA printer (docs/screenshot.png) and one of the paper roll
 # viewer after the C example's receipt, printed twice (docs/roll.png), and
-# one of the web console (docs/console.png, by the browser tests):
+# one of the web console (docs/console.png, by the browser tests) and of the
+# dashboard's queries over a test run (docs/dashboard.png):
 #   scripts/screenshot.sh [MAIN.png [ROLL.png]]
 # File names given are taken from the directory the script was started from.
 set -euo pipefail
@@ -40,3 +41,8 @@ cmake --build "$build" -j 2 --target darvo-service darvo-sim >/dev/null
 /usr/bin/python3 tests/browser/browser_test.py "$build/sim/darvo-sim" "$build/service/darvo-service" "$(pwd)" \
     "$(pwd)/docs/console.png" Browser.test_the_console
 echo "Saved $(pwd)/docs/console.png"
+
+# The dashboard's queries over a minute of a test run, in Prometheus' own
+# graphs (Grafana is not in Debian).
+/usr/bin/python3 scripts/dashboard-picture.py "$build/sim/darvo-sim" "$build/service/darvo-service" \
+    "$(pwd)/docs/dashboard.png"
