@@ -59,15 +59,22 @@ function ask(question, withOutcome = false) {
   return new Promise((resolve) => dialog.addEventListener("close", () => resolve(dialog.returnValue === "yes"), { once: true }));
 }
 
+// A sign-in or sign-out while an earlier sign-in still waits for its answer
+// wins over it.
+let attempt = 0;
+
 async function signIn(candidate) {
+  const mine = ++attempt;
+  clearInterval(refresh);
   token = candidate;
   let result;
   try {
     result = await api("GET", "/v1/whoami");
   } catch {
-    text($("sign-in-error"), T.noService);
+    if (mine === attempt) text($("sign-in-error"), T.noService);
     return;
   }
+  if (mine !== attempt) return;
   if (result.status !== 200) {
     sessionStorage.removeItem("darvo-token");
     text($("sign-in-error"), T.badToken);
@@ -88,6 +95,7 @@ async function signIn(candidate) {
 }
 
 function signOut() {
+  attempt++;
   sessionStorage.removeItem("darvo-token");
   clearInterval(refresh);
   token = role = "";

@@ -73,7 +73,8 @@ class Browser(unittest.TestCase):
              str(cls.dir / "journal.db"), "--tokens", str(tokens), "--timeout-ms", "2000", "--web-root",
              str(pathlib.Path(SOURCE, "service/web")), "--allow-origin", cls.allowed_origin,
              "--status-interval-ms", "0"],
-            stderr=open(cls.log, "w"))
+            stderr=(log := open(cls.log, "w")))
+        log.close()  # the service has its own copy
         deadline = time.monotonic() + PATIENCE
         while not (port := re.search(r"event=listening .* port=(\d+)", cls.log.read_text())):
             assert time.monotonic() < deadline and cls.service.poll() is None, cls.log.read_text()
@@ -95,8 +96,11 @@ class Browser(unittest.TestCase):
         cls.service.wait(PATIENCE)
         cls.sim.terminate()
         cls.sim.wait(PATIENCE)
+        cls.sim.stdin.close()
+        cls.sim.stdout.close()
         for server in (cls.allowed, cls.other):
             server.shutdown()
+            server.server_close()
         shutil.rmtree(cls.dir, ignore_errors=True)
 
     def receipts(self):
@@ -148,7 +152,9 @@ class Browser(unittest.TestCase):
             self.assertNotIn("<script>", r.read().decode())  # no inline script
 
     def sign_in(self, token):
-        self.browser.get(self.url + "/")
+        # The kept token goes on a page of the same origin where no console
+        # runs: a console still signing in with it could keep it again.
+        self.browser.get(self.url + "/v1/whoami")
         self.browser.execute_script("sessionStorage.clear()")
         self.browser.get(self.url + "/")
         field = WebDriverWait(self.browser, PATIENCE).until(EC.visibility_of_element_located((By.ID, "token")))
