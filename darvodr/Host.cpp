@@ -1,7 +1,6 @@
 #include "Host.h"
 #include "Core.h"
 #include "DriverLock.h"
-#include "Session.h"
 
 #include <mutex>
 

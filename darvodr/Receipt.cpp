@@ -112,11 +112,6 @@ uint32_t DecimalDivisor(int32_t mp) {
 
 } // namespace
 
-int32_t EnsureSession(bool checkPrinter) {
-    if (SessionReady) return RC_OK;
-    return StartSession(SessionPort, checkPrinter);
-}
-
 uint8_t WinToPrinterChar(uint8_t c) {
     for (int i = 0; i < 18; ++i)
         if (kWin[i] == c) return kPrinter[i];

@@ -40,9 +40,6 @@ struct ExtraLineSlot {
 extern std::array<PaymentSlot, kPaymentSlots> PaymentTable;
 extern std::array<ExtraLineSlot, kExtraLineSlots> ExtraLinesTable;
 
-// Starts the session when it is not ready (the operations' common first step).
-int32_t EnsureSession(bool checkPrinter);
-
 // Zeroes RateTotals and empties both tables; leaves ReceiptOpen alone.
 void ResetReceiptState();
 

@@ -114,6 +114,11 @@ int32_t StartSession(int32_t port, bool checkPrinter) {
     return result;
 }
 
+int32_t EnsureSession(bool checkPrinter) {
+    if (SessionReady) return RC_OK;
+    return StartSession(SessionPort, checkPrinter);
+}
+
 int32_t ReadDeviceType(uint8_t &deviceType, int32_t &version) {
     ShowActivity("Odczyt typu urządzenia...");
     uint8_t answer[256] = {};

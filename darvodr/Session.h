@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Core.h"
+#include "DeviceTypes.h"
 
 #include <cstdint>
 #include <string>
@@ -19,23 +20,6 @@ extern uint8_t DeviceType;        // 9 until identified
 extern uint16_t PortWriteTimeout; // 3 s
 extern uint16_t PortReadTimeout;  // 5 s
 
-// Device groups.
-inline bool IsFirstGeneration(int t) {
-    return t == 0 || t == 1 || t == 2 || t == 4 || t == 5;
-}
-inline bool IsSecondGeneration(int t) {
-    return t == 3 || t == 6 || t == 7 || t == 8;
-}
-inline bool IsPexaFamily(int t) {
-    return t == 7 || t == 8;
-}
-inline bool IsPharmacy(int t) {
-    return t == 4 || t == 5 || t == 6 || t == 8;
-}
-inline bool IsNewerPrinter(int t) {
-    return t == 3 || t == 6 || t == 7 || t == 8 || t == 9;
-}
-
 // Set while a receipt is open (the receipt operations own it).
 extern bool ReceiptOpen;
 // Empties the per-receipt state (rate totals, payments, extra lines); run by
@@ -43,6 +27,8 @@ extern bool ReceiptOpen;
 void ResetReceiptState();
 
 int32_t StartSession(int32_t port, bool checkPrinter);
+// Starts the session when it is not ready (the operations' common first step).
+int32_t EnsureSession(bool checkPrinter);
 // The name DeviceName gives for a device type (Windows-1250), with no
 // printer command; "NIEZNANE" above 9.
 std::string DeviceNameOf(uint8_t deviceType);

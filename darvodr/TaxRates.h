@@ -17,6 +17,9 @@ struct RateReading {
     std::array<bool, 7> defined{};  // the printer holds a rate under the letter
 };
 
+// The rates in the printer's encoding of a family of `count` rates (4: one
+// byte a rate, 6 and 7: two bytes, high first).
+void EncodeRates(int count, const std::array<int32_t, 7> &rates, uint8_t *out);
 // Sends 209, then 208, then 112 while the printer refuses with NAK.
 int32_t ReadTaxRateFamily(RateReading &reading);
 // Flag 1 and 0 when some rate is defined, flag 0 and 113 when none is.
