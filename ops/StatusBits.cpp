@@ -1,36 +1,65 @@
 #include "StatusBits.h"
 
-namespace darvo::pos {
+namespace darvo::ops {
 
-StatusFlags DecodeStatus(const std::array<uint8_t, 9> &b, int count) {
+StatusBits BitsOf(const std::array<uint8_t, 9> &b, int count) {
     auto bit = [&b](int byte, int n) { return (b[static_cast<size_t>(byte)] >> n & 1) != 0; };
-    StatusFlags f;
-    f.makerData = bit(1, 0);
-    f.userData = bit(1, 1);
-    f.readOnly = bit(1, 2);
-    f.fiscal = bit(1, 3);
-    f.fiscalMemoryLow = bit(2, 2);
-    f.dailyReportMissing = bit(2, 3);
-    f.cmosErased = bit(2, 4);
-    f.noController = bit(2, 7);
-    if (!f.noController) {
-        f.printing = bit(3, 0);
-        f.paperOut = bit(3, 1);
-        f.printerFailure = bit(3, 2);
-        f.batteryLow = bit(3, 3);
-        f.receiptMemoryLow = bit(3, 5);
-        f.printoutStopped = bit(3, 6);
-        f.serviceJumper = bit(4, 6);
-    }
+    StatusBits s;
+    s.makerData = bit(1, 0);
+    s.userData = bit(1, 1);
+    s.readOnly = bit(1, 2);
+    s.fiscal = bit(1, 3);
+    s.fiscalMemoryLow = bit(2, 2);
+    s.dailyReportMissing = bit(2, 3);
+    s.cmosErased = bit(2, 4);
+    s.noController = bit(2, 7);
+    s.printing = bit(3, 0);
+    s.paperOut = bit(3, 1);
+    s.printerFailure = bit(3, 2);
+    s.batteryLow = bit(3, 3);
+    s.receiptMemoryLow = bit(3, 5);
+    s.printoutStopped = bit(3, 6);
+    s.drawerClosed = bit(4, 3);
+    s.serviceJumper = bit(4, 6);
     if (count > 4) {
-        f.noMainsPower = bit(5, 0);
-        if (!f.noController) {
-            f.paperOut = f.paperOut || bit(5, 2) || bit(5, 3);
-            f.headRaised = bit(5, 4) || bit(5, 5);
-        }
-        f.noProgrammingVoltage = bit(5, 6);
+        s.noMainsPower = bit(5, 0);
+        s.originalPaperOut = bit(5, 2);
+        s.copyPaperOut = bit(5, 3);
+        s.originalHeadRaised = bit(5, 4);
+        s.copyHeadRaised = bit(5, 5);
+        s.noProgrammingVoltage = bit(5, 6);
     }
-    if (count > 6) f.batteryLow = f.batteryLow || bit(7, 0) || bit(7, 1);
+    if (count > 6) {
+        s.noMainBattery = bit(7, 0);
+        s.mainBatteryLow = bit(7, 1);
+    }
+    return s;
+}
+
+StatusFlags DecodeStatus(const std::array<uint8_t, 9> &bytes, int count) {
+    const StatusBits s = BitsOf(bytes, count);
+    StatusFlags f;
+    f.makerData = s.makerData;
+    f.userData = s.userData;
+    f.readOnly = s.readOnly;
+    f.fiscal = s.fiscal;
+    f.fiscalMemoryLow = s.fiscalMemoryLow;
+    f.dailyReportMissing = s.dailyReportMissing;
+    f.cmosErased = s.cmosErased;
+    f.noController = s.noController;
+    if (!f.noController) {
+        f.printing = s.printing;
+        f.paperOut = s.paperOut || s.originalPaperOut || s.copyPaperOut;
+        f.printerFailure = s.printerFailure;
+        f.receiptMemoryLow = s.receiptMemoryLow;
+        f.printoutStopped = s.printoutStopped;
+        f.serviceJumper = s.serviceJumper;
+        f.headRaised = s.originalHeadRaised || s.copyHeadRaised;
+        f.batteryLow = s.batteryLow;
+    }
+    f.batteryLow = f.batteryLow || s.noMainBattery || s.mainBatteryLow;
+    f.noMainsPower = s.noMainsPower;
+    f.noProgrammingVoltage = s.noProgrammingVoltage;
     return f;
 }
 
@@ -56,4 +85,4 @@ std::vector<std::string> Conditions(const StatusFlags &f) {
     return out;
 }
 
-} // namespace darvo::pos
+} // namespace darvo::ops

@@ -1,5 +1,7 @@
-// The status bits a program acts on, by name, from the printer's status
-// bytes (1 to 8, as the driver reads them).
+// The printer's status bytes (1 to 8, as the driver reads them) by name:
+// every bit a program acts on exactly as the printer sends it (StatusBits),
+// and what a shop makes of them (StatusFlags and the conditions by stable
+// names), decoded in this one place.
 #pragma once
 
 #include <array>
@@ -7,7 +9,28 @@
 #include <string>
 #include <vector>
 
-namespace darvo::pos {
+namespace darvo::ops {
+
+struct StatusBits {
+    // Byte 1.
+    bool makerData = false, userData = false, readOnly = false, fiscal = false;
+    // Byte 2.
+    bool fiscalMemoryLow = false, dailyReportMissing = false, cmosErased = false, noController = false;
+    // Byte 3.
+    bool printing = false, paperOut = false, printerFailure = false, batteryLow = false,
+         receiptMemoryLow = false, printoutStopped = false;
+    // Byte 4.
+    bool drawerClosed = false, serviceJumper = false;
+    // Byte 5 (a status of 6 or 7 bytes).
+    bool noMainsPower = false, originalPaperOut = false, copyPaperOut = false, originalHeadRaised = false,
+         copyHeadRaised = false, noProgrammingVoltage = false;
+    // Byte 7 (a status of 7 bytes).
+    bool noMainBattery = false, mainBatteryLow = false;
+};
+
+// `count` bytes read (4, 6 or 7); bytes[1..8]. The bits of bytes 5 and 7
+// are false when the printer did not send them.
+StatusBits BitsOf(const std::array<uint8_t, 9> &bytes, int count);
 
 struct StatusFlags {
     // Byte 1.
@@ -23,7 +46,9 @@ struct StatusFlags {
     bool noMainsPower = false, headRaised = false, noProgrammingVoltage = false;
 };
 
-// `count` bytes read (4, 6 or 7); bytes[1..8].
+// What the bits mean together: the printer's bits are cleared without the
+// controller, paper out of either printer and a low battery of either kind
+// each count once.
 StatusFlags DecodeStatus(const std::array<uint8_t, 9> &bytes, int count);
 
 // The conditions a shop must act on, each by a stable name:
@@ -36,4 +61,4 @@ const std::vector<std::string> &ConditionNames();
 // The names of those that hold.
 std::vector<std::string> Conditions(const StatusFlags &flags);
 
-} // namespace darvo::pos
+} // namespace darvo::ops

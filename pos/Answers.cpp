@@ -1,7 +1,7 @@
 #include "Answers.h"
 
 #include "Decimal.h"
-#include "StatusBits.h"
+#include "ops/StatusBits.h"
 
 #include <cstdio>
 #include <string>
@@ -89,7 +89,7 @@ AnswerJson StatusJson(const StatusInfo &s) {
             {"receipt_counter", s.receiptCounter},
             {"daily_report", s.dailyReport},
             {"status_bytes", bytes},
-            {"conditions", Conditions(DecodeStatus(s.bytes, s.count))},
+            {"conditions", ops::Conditions(ops::DecodeStatus(s.bytes, s.count))},
             {"messages", s.texts}};
 }
 

@@ -2,7 +2,7 @@
 
 #include "Log.h"
 #include "Worker.h"
-#include "pos/StatusBits.h"
+#include "ops/StatusBits.h"
 
 #include <algorithm>
 #include <csignal>
@@ -34,13 +34,13 @@ double Since(Clock::time_point t) {
 
 int HttpStatusOf(const std::string &kind) {
     static const std::map<std::string, int> statuses = {
-        {"bad_input", 400},       {"unauthorized", 401},     {"forbidden", 403},
-        {"not_found", 404},       {"timeout", 408},          {"key_reused", 409},
-        {"state_conflict", 409},  {"length_required", 411},  {"too_large", 413},
-        {"printer_refused", 422}, {"outcome_unknown", 500},  {"journal", 500},
-        {"internal", 500},        {"no_communication", 503}, {"unsettled", 503},
-        {"unresolved", 503},      {"journal_failing", 503},  {"queue_full", 503},
-        {"stopping", 503},        {"interrupted", 503},      {"too_many_connections", 503},
+        {"bad_input", 400},         {"unauthorized", 401},     {"forbidden", 403},
+        {"not_found", 404},         {"timeout", 408},          {"key_reused", 409},
+        {"state_conflict", 409},    {"length_required", 411},  {"too_large", 413},
+        {"printer_refused", 422},   {"outcome_unknown", 500},  {"journal", 500},
+        {"internal", 500},          {"no_communication", 503}, {"unsettled", 503},
+        {"unresolved", 503},        {"journal_failing", 503},  {"queue_full", 503},
+        {"stopping", 503},          {"interrupted", 503},      {"too_many_connections", 503},
         {"origin_not_allowed", 403}};
     auto it = statuses.find(kind);
     return it == statuses.end() ? 500 : it->second;
@@ -350,7 +350,7 @@ void PrinterQueue::Observe(const Message &status) {
     metrics_.Set("darvo_printer_read_only", labels_, status.value("read_only", false) ? 1 : 0);
     metrics_.Set("darvo_printer_paper_out", labels_, status.value("paper", "") == "out" ? 1 : 0);
     const Message conditions = status.value("conditions", Message::array());
-    for (const std::string &name : pos::ConditionNames()) {
+    for (const std::string &name : ops::ConditionNames()) {
         bool held = false;
         for (const auto &c : conditions)
             held = held || (c.is_string() && c.get<std::string>() == name);
