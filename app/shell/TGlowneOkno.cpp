@@ -11,9 +11,10 @@
 #include "shell/TNivraApplication.h"
 
 #include "darvodr.h"
-#include "darvodr/Core.h"
-#include "darvodr/Session.h"
-#include "serial/Comm.h"
+#include "ops/Connection.h"
+#include "ops/Device.h"
+#include "ops/Host.h"
+#include "ops/Status.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,20 +41,14 @@ const QString kNotFiscal = QStringLiteral("Podłączone urządzenie nie jest dru
 } // namespace
 
 // The program's side of the driver's upward calls.
-class TGlowneOkno::Host : public darvo::DriverHost {
+class TGlowneOkno::Host : public darvo::ops::ProgramHost {
   public:
     explicit Host(TGlowneOkno &window) : window_(window) {}
-    void ShowActivityMessage(const std::string &text) override {
-        window_.ShowActivityMessage(FromDriver(text));
-    }
-    void Processmessages() override {
-        window_.Processmessages();
-        DriverHost::Processmessages(); // port events posted for this thread
-    }
-    bool SelectedPortAndSpeed(int32_t &port, int32_t &speed) override {
+    void ShowActivity(const std::string &text) override { window_.ShowActivityMessage(FromDriver(text)); }
+    void ProcessMessages() override { window_.Processmessages(); }
+    bool ChosenPort(darvo::ops::PortChoice &choice) override {
         if (SelectedPort == 0 || SelectedSpeed == 0) return false;
-        port = SelectedPort;
-        speed = SelectedSpeed;
+        choice = {SelectedPort, SelectedSpeed};
         return true;
     }
     void ClockInitProgress(const std::string &text, int position) override {
@@ -129,11 +124,11 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
     SetItem("Raportrozliczeniowy1", false, false);
     SetItem("Inicjowaniezegara1", false, false);
 
-    darvo::SetDriverHost(host_.get());
+    darvo::ops::AttachHost(host_.get());
 }
 
 TGlowneOkno::~TGlowneOkno() {
-    darvo::SetDriverHost(nullptr);
+    darvo::ops::AttachHost(nullptr);
     TNivraApplication::SetExceptionHandler(nullptr);
     SetArrowCursor();
     if (GlowneOkno == this) GlowneOkno = nullptr;
@@ -351,9 +346,7 @@ void TGlowneOkno::ShowOpeningResult(int32_t code, uint8_t port) {
 }
 
 int32_t TGlowneOkno::ReopenPort(uint8_t port, uint16_t speed) {
-    darvo::CloseSessionPort();
-    if (port == 0) return 114; // no port to open: the communication parameters are not set
-    return OpenPort(port, speed, darvo::PortWriteTimeout, darvo::PortReadTimeout);
+    return darvo::ops::ReopenPort({port, speed});
 }
 
 bool TGlowneOkno::CheckConnectedDevice(uint8_t &deviceType, bool &errorReported) {
@@ -375,14 +368,12 @@ bool TGlowneOkno::CheckConnectedDevice(uint8_t &deviceType, bool &errorReported)
     }
 
     uint8_t type = 9;
-    int32_t version = 0;
-    // Into the protocol core's own device type, which DeviceName names.
-    if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
+    // Kept as the driver's own device type, which DeviceName names.
+    if (int32_t code = darvo::ops::Identify(type); code != 0) {
         ShowErrorCode(code);
         errorReported = true;
         return false;
     }
-    type = darvo::DeviceType;
 
     std::string name;
     if (int32_t code = DeviceName(name); code != 0)
@@ -417,20 +408,22 @@ void TGlowneOkno::ConfigureMenusForDevice(uint8_t type) {
     SetItem("Inicjowaniezegara1", false, false);
     if (Komunikacja) Komunikacja->Button1->setEnabled(true);
 
-    const bool second = !darvo::IsFirstGeneration(type);
+    const bool second = !darvo::ops::IsFirstGeneration(type);
     for (const char *name : kSecondGenerationItems)
         SetItemEnabled(name, second);
     if (!second) return;
 
-    const bool pexa = darvo::IsPexaFamily(type);
+    const bool pexa = darvo::ops::IsPexaFamily(type);
     SetItemEnabled("Nowadrukarka1", pexa);
     SetItemEnabled("Finansowypodatkowy1", pexa);
     SetItemEnabled("Ilo1", !pexa);
 }
 
-bool TGlowneOkno::ReadStatusForCheck(darvo::StatusSet &status, bool &errorReported) {
-    const int32_t code = darvo::ReadStatusBytes(status);
+bool TGlowneOkno::ReadStatusForCheck(darvo::ops::StatusBits &bits, bool &errorReported) {
+    darvo::ops::Status status;
+    const int32_t code = darvo::ops::ReadStatus(status);
     if (code == 0) {
+        bits = status.bits;
         errorReported = false;
         return true;
     }
@@ -442,41 +435,33 @@ bool TGlowneOkno::ReadStatusForCheck(darvo::StatusSet &status, bool &errorReport
 }
 
 bool TGlowneOkno::IsPrinterFiscal(bool &errorReported) {
-    darvo::StatusSet status;
-    return ReadStatusForCheck(status, errorReported) && (status.bytes[1] & 8) != 0;
+    darvo::ops::StatusBits bits;
+    return ReadStatusForCheck(bits, errorReported) && bits.fiscal;
 }
 
 bool TGlowneOkno::IsDrawerOpen(bool &errorReported) {
-    darvo::StatusSet status;
-    return ReadStatusForCheck(status, errorReported) && (status.bytes[4] & 8) == 0;
+    darvo::ops::StatusBits bits;
+    return ReadStatusForCheck(bits, errorReported) && !bits.drawerClosed;
 }
 
 bool TGlowneOkno::IsReadOnlyMode(bool &errorReported) {
-    darvo::StatusSet status;
-    return ReadStatusForCheck(status, errorReported) && (status.bytes[1] & 4) != 0;
+    darvo::ops::StatusBits bits;
+    return ReadStatusForCheck(bits, errorReported) && bits.readOnly;
 }
 
 bool TGlowneOkno::CheckCmosErased(bool &errorReported) {
-    darvo::StatusSet status;
-    return ReadStatusForCheck(status, errorReported) && (status.bytes[2] & 16) != 0;
+    darvo::ops::StatusBits bits;
+    return ReadStatusForCheck(bits, errorReported) && bits.cmosErased;
 }
 
 bool TGlowneOkno::CheckPrintConditions(bool &errorReported, int &conditionCode) {
     SetBusyCursor();
-    darvo::StatusSet status;
-    if (!ReadStatusForCheck(status, errorReported)) return false;
-    int code = kConditionNone;
-    const uint8_t *b = status.bytes;
-    if (b[2] & 16) code = kConditionCmosErased;
-    if (b[1] & 4) code = kConditionReadOnly;
-    if (status.count >= 5 && (b[5] & 64)) code = kConditionNoProgrammingVoltage;
-    if (status.count >= 7 && (b[7] & 2)) code = kConditionLowBattery;
-    if (b[2] & 128) code = kConditionNoController;
-    if (b[3] & 4) code = kConditionPrinterFailure;
-    if (b[3] & 2) code = kConditionNoPaper;
-    conditionCode = code;
+    darvo::ops::StatusBits bits;
+    if (!ReadStatusForCheck(bits, errorReported)) return false;
+    // The condition codes follow the blockers' order.
+    conditionCode = static_cast<int>(darvo::ops::PrintBlockerOf(bits));
     SetArrowCursor();
-    return code == kConditionNone;
+    return conditionCode == kConditionNone;
 }
 
 // ---------------------------------------------------------------------------
@@ -485,8 +470,8 @@ bool TGlowneOkno::CheckPrintConditions(bool &errorReported, int &conditionCode) 
 void TGlowneOkno::FillPortList() {
     QComboBox *list = Komunikacja->cbNumerPortu;
     list->clear();
-    for (unsigned n = 1; n <= 255; ++n)
-        if (darvo::ProbePort(n)) list->addItem(QStringLiteral("COM%1").arg(n));
+    for (unsigned n : darvo::ops::OpenablePorts())
+        list->addItem(QStringLiteral("COM%1").arg(n));
     if (list->count() > 0) list->setCurrentIndex(0);
     FirstActivation = false;
 }
@@ -517,10 +502,8 @@ void TGlowneOkno::FormActivate() {
         if (list->count() > 0) SelectedPort = Komunikacja->SelectedPortEntry();
         Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(SelectedSpeed));
 
-        darvo::PurgePort();
-        darvo::CloseSessionPort();
-        const int32_t opened =
-            OpenPort(SelectedPort, SelectedSpeed, darvo::PortWriteTimeout, darvo::PortReadTimeout);
+        darvo::ops::ReleasePort();
+        const int32_t opened = darvo::ops::OpenPort({SelectedPort, SelectedSpeed});
         if (opened != 0) {
             ClearActivityMessage();
             ShowOpeningResult(opened, SelectedPort);
@@ -540,13 +523,11 @@ void TGlowneOkno::FormActivate() {
                 ShowCommunicationDialog();
             }
         } else {
-            int32_t version = 0;
-            // Into the protocol core's own device type, which DeviceName names.
-            if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
+            // Kept as the driver's own device type, which DeviceName names.
+            if (int32_t code = darvo::ops::Identify(type); code != 0) {
                 ShowErrorCode(code);
             } else {
-                type = darvo::DeviceType;
-                const bool second = darvo::IsSecondGeneration(type);
+                const bool second = darvo::ops::IsSecondGeneration(type);
                 for (const char *name : kSecondGenerationItems)
                     SetItemEnabled(name, second);
                 std::string name;
@@ -587,8 +568,7 @@ void TGlowneOkno::closeEvent(QCloseEvent *e) {
         e->ignore();
         return;
     }
-    darvo::PurgePort();
-    darvo::CloseSessionPort();
+    darvo::ops::ReleasePort();
     e->accept();
 }
 
@@ -600,7 +580,6 @@ void TGlowneOkno::AppException(QObject *sender, const QString &message) {
         }
     }
     ShowBox(BoxKind::Error, QStringLiteral("NivraSW"), message);
-    darvo::PurgePort();
-    darvo::CloseSessionPort();
+    darvo::ops::ReleasePort();
     TNivraApplication::Terminate();
 }

@@ -3,7 +3,7 @@
 // the program's side of the driver's upward calls.
 #pragma once
 
-#include "darvodr/Host.h"
+#include "ops/StatusBits.h"
 #include "shell/CommandHost.h"
 #include "shell/TActivityArea.h"
 
@@ -16,10 +16,6 @@
 #include <functional>
 #include <memory>
 
-namespace darvo {
-struct StatusSet;
-}
-
 class QAction;
 class QLabel;
 class QMenu;
@@ -27,7 +23,8 @@ class QProgressBar;
 class QStatusBar;
 class QTimer;
 
-// Results of the print conditions check.
+// Results of the print conditions check, in the order of the operations'
+// print blockers.
 enum ConditionCodes {
     kConditionNone = 0,
     kConditionCmosErased = 1,
@@ -193,7 +190,7 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     QAction *AddItem(QMenu *menu, const QString &caption, const QString &name);
     void SetItem(const char *name, bool enabled, bool visible);
     void SetItemEnabled(const char *name, bool enabled);
-    bool ReadStatusForCheck(darvo::StatusSet &status, bool &errorReported);
+    bool ReadStatusForCheck(darvo::ops::StatusBits &bits, bool &errorReported);
     void AppException(QObject *sender, const QString &message);
     void ShowCommunicationDialog();
     void NextCursorStep();
