@@ -1,8 +1,8 @@
 // The "Serwis" menu of the main window: the user data editor, the
 // fiscalisation, the settlement report and the erasing of the names-and-rates
 // base. The fiscalisation and the settlement report cannot be undone on the
-// printer: they are surrounded by checks and questions, and their frames are
-// built here and sent as raw sequences.
+// printer: they are surrounded by checks and questions here; their frames
+// are the operations' (ops/).
 #include "shell/TGlowneOkno.h"
 
 #include "common/ErrorBeep.h"
@@ -15,10 +15,15 @@
 #include "service/ServiceDialogs.h"
 
 #include "darvodr.h"
-#include "darvodr/Core.h"
-#include "darvodr/Reports.h"
+#include "darvodr/ResultCodes.h"
 #include "darvodr/Service.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Device.h"
+#include "ops/Fiscalisation.h"
+#include "ops/NamesBase.h"
+#include "ops/Printout.h"
+#include "ops/Settlement.h"
+#include "ops/Status.h"
 
 #include <QProgressBar>
 #include <algorithm>
@@ -26,16 +31,9 @@
 
 namespace {
 
-constexpr int32_t kReceiveFailed = darvo::RC_RECEIVE_FAILED;
+namespace ops = darvo::ops;
+
 constexpr int32_t kBadAnswer = darvo::RC_BAD_ANSWER;
-constexpr uint8_t kSettlementCommand = 49;
-constexpr uint8_t kFiscaliseCommand = 114;
-constexpr uint8_t kEraseNamesCommand = 92;
-constexpr uint8_t kRefused = 21; // the printer's refusal byte after a frame
-constexpr uint8_t kAccepted = 6;
-// A PEXA printer counts its work in 16 progress bytes and ends with 0; far
-// more than that is a printer answering garbage, not progress.
-constexpr int kMaxProgressBytes = 256;
 constexpr uint16_t kSettlementPrintSeconds = 20;
 constexpr uint16_t kFiscalisationPrintSeconds = 10;
 
@@ -77,16 +75,14 @@ bool AskYes(BoxKind kind, const QString &text, bool defaultNo = false) {
     return ShowBox(kind, kAnswerCaption, text, defaultNo) == BoxAnswer::Yes;
 }
 
-bool Bit(uint8_t byte, int bit) {
-    return (byte >> bit) & 1;
-}
-
-// The status bytes; false after the error box when they cannot be read.
-bool ReadStatus(darvo::StatusSet &status) {
-    if (int32_t code = darvo::ReadStatusBytes(status); code != 0) {
+// The status bits; false after the error box when they cannot be read.
+bool ReadStatus(ops::StatusBits &bits) {
+    ops::Status status;
+    if (int32_t code = ops::ReadStatus(status); code != 0) {
         Main().ShowCommandError(code);
         return false;
     }
+    bits = status.bits;
     return true;
 }
 
@@ -112,39 +108,28 @@ bool DailyReportForCounter(const QString &question) {
 // The progress bytes a PEXA printer sends while it works, after the byte
 // that accepted the frame, until a 0; the bar advances one step a byte.
 // False after the error box when a byte does not come or never ends.
-bool FollowProgress(uint8_t last) {
+bool FollowProgress(uint8_t first) {
     QProgressBar *bar = Main().pbFiskal();
     bar->setValue(0);
     bar->show();
-    int count = 0;
-    while (last != 0) {
-        if (++count > kMaxProgressBytes) {
-            bar->hide();
-            Main().ShowCommandError(kBadAnswer);
-            return false;
-        }
-        if (!darvo::ReceiveByte(last)) {
-            bar->hide();
-            Main().ShowCommandError(kReceiveFailed);
-            return false;
-        }
+    const int32_t code = ops::FollowProgress(first, [bar] {
         bar->setValue(std::min(bar->value() + 1, bar->maximum()));
         // The bar is shown at once; input waits until the printer is done.
         Main().Processmessages();
-    }
+    });
     bar->hide();
+    if (code != 0) {
+        Main().ShowCommandError(code);
+        return false;
+    }
     Main().repaint();
     return true;
 }
 
-// Waits for the printout with a longer read time-out, then puts the usual
-// time-outs back; the driver's code.
+// Waits for the printout with a longer read time-out; the driver's code.
 int32_t AwaitPrintout(uint16_t readSeconds, uint8_t deviceType) {
     Main().SetBusyCursor();
-    darvo::SetPortTimeouts(darvo::PortWriteTimeout, readSeconds);
-    const int32_t code = PrintControl(0, deviceType);
-    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
-    return code;
+    return ops::AwaitPrintout(readSeconds, deviceType);
 }
 
 // ---------------------------------------------------------------- settlement
@@ -160,9 +145,7 @@ bool ConfirmUniqueNumber(QString &date, QString &digits) {
             Main().ShowCommandError(code);
             return false;
         }
-        // "ABC 12345678": the digits are its 5th to 12th characters.
-        if (unique.size() >= 12 && digits.size() == 8 && digits.toStdString() == unique.substr(4, 8))
-            return true;
+        if (ops::UniqueDigitsMatch(unique, digits.toStdString())) return true;
         Main().SetArrowCursor();
         ErrorBeep();
         if (ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
@@ -190,36 +173,20 @@ const char *SettlementResultText(uint8_t result) {
 
 // Sends the settlement frame and acts on the printer's result byte.
 void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits) {
-    static const uint8_t kinds[4] = {0, 8, 6, 7};
-    static const int lengths[4] = {0, 11, 23, 15};
-    const std::string d = digits.toStdString();
-    const std::string t = date.toStdString();
-    if (d.size() != 8 || t.size() != 10) {
+    ops::SettlementRequest request;
+    request.kind = static_cast<ops::SettlementKind>(mode);
+    request.digits = digits.toStdString();
+    request.date = date.toStdString();
+    std::copy(SettlementRange, SettlementRange + 12, request.range.begin());
+    const std::vector<uint8_t> frame = ops::SettlementFrame(request);
+    if (frame.empty()) {
         Main().ShowCommandError(darvo::RC_OUT_OF_RANGE);
         return;
     }
-    uint8_t frame[23] = {};
-    frame[0] = kinds[mode];
-    for (int i = 0; i < 4; ++i)
-        frame[1 + i] = static_cast<uint8_t>(d[2 * i] + d[2 * i + 1]);
-    // "2008.02.07": the digits of yy, mm, dd.
-    const int at[6] = {2, 3, 5, 6, 8, 9};
-    for (int i = 0; i < 6; ++i)
-        frame[5 + i] = static_cast<uint8_t>(t[at[i]] - '0');
-    if (mode == 2)
-        std::copy(SettlementRange, SettlementRange + 12, frame + 11);
-    else if (mode == 3)
-        std::copy(SettlementRange, SettlementRange + 4, frame + 11);
-
-    uint8_t answer[256] = {};
-    Main().SetBusyCursor();
-    if (int32_t code = RSSequence(kSettlementCommand, 1, lengths[mode], answer, frame); code != 0) {
-        Main().ShowCommandError(code);
-        return;
-    }
     uint8_t result = 0;
-    if (!darvo::ReceiveByte(result)) {
-        Main().ShowCommandError(kReceiveFailed);
+    Main().SetBusyCursor();
+    if (int32_t code = ops::SendSettlement(frame, result); code != 0) {
+        Main().ShowCommandError(code);
         return;
     }
     if (result == 0) {
@@ -236,39 +203,48 @@ void SettlementReport(int mode) {
     TGlowneOkno &w = Main();
     uint8_t type = 0;
     if (!w.DeviceCheck(type)) return;
-    if (!darvo::IsSecondGeneration(type)) {
+    if (!ops::IsSecondGeneration(type)) {
         Inform(kNotSecondGeneration);
         return;
     }
-    darvo::StatusSet s;
+    ops::StatusBits s;
     if (!ReadStatus(s)) return;
     const char *blocked = nullptr;
-    if (!Bit(s.bytes[1], 0))
+    switch (ops::SettlementBlockerOf(s)) {
+    case ops::SettlementBlocker::None: break;
+    case ops::SettlementBlocker::NoMakerData:
         blocked = "Brak danych producenta w drukarce.\r     Wykonanie raportu rozliczeniowego jest "
                   "niemożliwe.     ";
-    else if (Bit(s.bytes[2], 7))
+        break;
+    case ops::SettlementBlocker::NoController:
         blocked = "     Brak komunikacji z kontrolerem drukarki.\rWykonanie raportu rozliczeniowego jest "
                   "niemożliwe.";
-    else if (Bit(s.bytes[3], 2))
+        break;
+    case ops::SettlementBlocker::PrinterFailure:
         blocked = "                 Awaria drukarki.\rWykonanie raportu rozliczeniowego jest niemożliwe.";
-    else if (Bit(s.bytes[2], 4))
+        break;
+    case ops::SettlementBlocker::CmosErased:
         blocked = "              Skasowana pamięć CMOS.\rWykonanie raportu rozliczeniowego jest niemożliwe.";
-    else if (!Bit(s.bytes[1], 1))
+        break;
+    case ops::SettlementBlocker::NoUserData:
         blocked = "             Brak danych użytkownika.\rWykonanie raportu rozliczeniowego jest niemożliwe.";
-    else if (!Bit(s.bytes[1], 3))
+        break;
+    case ops::SettlementBlocker::TrainingMode:
         blocked = "      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest "
                   "niemożliwe.";
+        break;
+    }
     if (blocked) {
         Refuse(QString::fromUtf8(blocked));
         return;
     }
 
-    bool wasReadOnly = Bit(s.bytes[1], 2);
+    bool wasReadOnly = s.readOnly;
     if (!wasReadOnly &&
         !DailyReportForCounter(QStringLiteral("Niezerowy licznik paragonów.\r\r Czy wykonać raport dobowy?")))
         return;
     if (!ReadStatus(s)) return;
-    if (!Bit(s.bytes[1], 2)) {
+    if (!s.readOnly) {
         wasReadOnly = false;
         w.ClearActivityMessage();
         if (!AskYes(BoxKind::WarningQuestion,
@@ -318,19 +294,19 @@ void SettlementReport(int mode) {
         SettlementRangeMode = false;
         if (result != kDialogYes) {
             // The numbers dialog has reopened the port for a long report.
-            darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
+            ops::UsualTimeouts();
             w.SetArrowCursor();
             w.ClearActivityMessage();
             return;
         }
         // The printer searches its fiscal memory for the range before it
         // answers: the result byte is awaited as long as a period report's.
-        darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::kPeriodReportReadTimeout);
+        ops::PeriodReportTimeout();
     }
 
     SendSettlement(mode, type, date, digits);
     // The long wait for a range's result byte is over, whichever way.
-    darvo::SetPortTimeouts(darvo::PortWriteTimeout, darvo::PortReadTimeout);
+    ops::UsualTimeouts();
 
     if (!wasReadOnly) {
         bool reported = false;
@@ -342,24 +318,11 @@ void SettlementReport(int mode) {
 
 // ------------------------------------------------------------- fiscalisation
 
-// The seven rates in the printer's 7-rate encoding, high byte first.
-void PutRates(uint8_t *out) {
-    for (int i = 0; i < 7; ++i) {
-        int32_t v = FiscalisationRates[i];
-        if (v == 25500)
-            v = 0x8000;
-        else if (v == 10000)
-            v = 0x4000;
-        out[2 * i] = static_cast<uint8_t>((v >> 8) & 0xFF);
-        out[2 * i + 1] = static_cast<uint8_t>(v & 0xFF);
-    }
-}
-
 // The outcome of an accepted fiscalisation frame: the progress of a PEXA,
 // the printout, and what the status then says.
 void FinishFiscalisation(uint8_t first, uint8_t type) {
     TGlowneOkno &w = Main();
-    if (darvo::IsPexaFamily(type) && !FollowProgress(first)) return;
+    if (ops::IsPexaFamily(type) && !FollowProgress(first)) return;
     if (int32_t code = AwaitPrintout(kFiscalisationPrintSeconds, type); code != 0) {
         w.ShowCommandError(code);
         return;
@@ -384,32 +347,30 @@ void SwitchToFiscalMode() {
     uint8_t type = 0;
     if (!w.DeviceCheck(type)) return;
     ServiceDeviceType = type;
-    if (!darvo::IsSecondGeneration(type)) {
+    if (!ops::IsSecondGeneration(type)) {
         Inform(kNotSecondGeneration);
         return;
     }
-    darvo::StatusSet s;
+    ops::StatusBits s;
     if (!ReadStatus(s)) return;
-    if (!Bit(s.bytes[1], 0)) {
+    switch (ops::FiscalisationBlockerOf(s)) {
+    case ops::FiscalisationBlocker::None: break;
+    case ops::FiscalisationBlocker::NoMakerData:
         Refuse(QStringLiteral("Brak danych producenta w drukarce.\r     Wykonanie fiskalizacji drukarki jest "
                               "niemożliwe.     "));
         return;
-    }
-    if (Bit(s.bytes[1], 3)) {
+    case ops::FiscalisationBlocker::AlreadyFiscal:
         Inform(QStringLiteral("Drukarka pracuje już w trybie fiskalnym."));
         return;
-    }
-    if (Bit(s.bytes[2], 4)) {
+    case ops::FiscalisationBlocker::CmosErased:
         Refuse(QStringLiteral(
             "              Skasowana pamięć CMOS.  \rWykonanie fiskalizacji drukarki jest niemożliwe."));
         return;
-    }
-    if (!Bit(s.bytes[4], 6)) {
+    case ops::FiscalisationBlocker::ServiceJumperNormal:
         Inform(QStringLiteral(
             "      Zwora serwisowa w pozycji normalnej.\rWykonanie fiskalizacji drukarki jest niemożliwe."));
         return;
-    }
-    if (!Bit(s.bytes[1], 1)) {
+    case ops::FiscalisationBlocker::NoUserData:
         Refuse(QStringLiteral(
             "  Brak danych użytkownika w drukarce.  \rWykonanie fiskalizacji drukarki jest niemożliwe.."));
         return;
@@ -470,7 +431,7 @@ void SwitchToFiscalMode() {
         return;
     }
 
-    const bool pexa = darvo::IsPexaFamily(type);
+    const bool pexa = ops::IsPexaFamily(type);
     darvo::UserDataLines lines;
     uint8_t flags = 0;
     w.SetBusyCursor();
@@ -527,9 +488,7 @@ void SwitchToFiscalMode() {
         return;
     }
     w.SetArrowCursor();
-    if (std::all_of(r.begin(), r.end(), [](int32_t v) { return v == 25500; }))
-        r = {2200, 700, 0, 25500, 25500, 25500, 10000};
-    FiscalisationRates = r;
+    FiscalisationRates = ops::RatesToOffer(r);
     ErrorBeep();
     RatesCollectOnly = true;
     const int chosen = ShowFiscalisationRatesDialog();
@@ -545,25 +504,15 @@ void SwitchToFiscalMode() {
         return;
     }
 
-    // The printer takes the frame only after six times the fiscalisation
-    // character: it guards against a stray command 114.
-    uint8_t frame[20];
-    std::fill(frame, frame + 6, darvo::kFiscalisationFieldChar);
-    PutRates(frame + 6);
-    uint8_t answer[256] = {};
+    uint8_t first = 0;
     w.SetBusyCursor();
-    if (int32_t code = RSSequence(kFiscaliseCommand, 0, 20, answer, frame); code != 0) {
+    if (int32_t code = ops::SendFiscalisation(FiscalisationRates, first); code != 0) {
         w.ShowCommandError(code);
         return;
     }
-    uint8_t first = 0;
-    if (!darvo::ReceiveByte(first)) {
-        w.ShowCommandError(kReceiveFailed);
-        return;
-    }
-    if (first == kRefused)
+    if (first == ops::kRefused)
         Refuse(kNotFiscalised);
-    else if (first == kAccepted || darvo::IsPexaFamily(type))
+    else if (first == ops::kAccepted || ops::IsPexaFamily(type))
         FinishFiscalisation(first, type);
     else
         Refuse(QStringLiteral("Niepoprawna odpowiedź z drukarki."));
@@ -585,9 +534,8 @@ void TGlowneOkno::ConnectServiceMenu() {
 // "Użytkownik": the user data editor. Without a printer that answers, the
 // user may still work on the files of user data.
 void TGlowneOkno::Odczytuytkownika1Click() {
-    darvo::PurgePort();
-    darvo::CloseSessionPort();
-    OpenPort(SelectedPort, SelectedSpeed, darvo::PortWriteTimeout, darvo::PortReadTimeout);
+    ops::ReleasePort();
+    ops::OpenPort({SelectedPort, SelectedSpeed});
     std::string date, time;
     const int32_t probe = ReadClock(date, time);
     if (probe == 20 || probe == 21 || probe == 23) {
@@ -612,13 +560,12 @@ void TGlowneOkno::Odczytuytkownika1Click() {
             ClearActivityMessage();
             return;
         }
-        int32_t version = 0;
         uint8_t read = 0;
-        if (int32_t code = darvo::ReadDeviceType(read, version); code != 0)
+        if (int32_t code = ops::ReadDeviceType(read); code != 0)
             ShowCommandError(code);
         else
             ServiceDeviceType = read;
-        if (darvo::IsFirstGeneration(ServiceDeviceType)) {
+        if (ops::IsFirstGeneration(ServiceDeviceType)) {
             Refuse(kNotSecondGeneration);
             return;
         }
@@ -654,14 +601,15 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
     uint8_t type = 0;
     if (!DeviceCheck(type)) return;
     if (!CmosCheck()) return;
-    darvo::StatusSet s;
+    ops::StatusBits s;
     if (!ReadStatus(s)) return;
-    if (!Bit(s.bytes[1], 1)) {
+    switch (ops::NamesEraseBlockerOf(s)) {
+    case ops::NamesEraseBlocker::None: break;
+    case ops::NamesEraseBlocker::NoUserData:
         Refuse(QStringLiteral(
             "  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów."));
         return;
-    }
-    if (Bit(s.bytes[4], 6)) {
+    case ops::NamesEraseBlocker::ServiceJumperSet:
         Refuse(QStringLiteral(
             " Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów."));
         return;
@@ -682,16 +630,13 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
         ShowCommandError(code);
         return;
     }
-    if (unique.size() < 12) {
+    uint8_t confirmation = 0;
+    if (!ops::NamesEraseConfirmation(unique, confirmation)) {
         ShowCommandError(kBadAnswer);
         return;
     }
-    // The printer takes the erase only with the sum of the 11th and 12th
-    // characters of its unique number.
-    const auto confirmation = static_cast<uint8_t>(unique[10] + unique[11]);
 
-    darvo::PurgePort();
-    darvo::CloseSessionPort();
+    ops::ReleasePort();
     SetArrowCursor();
     Beep();
     if (ShowBox(
@@ -705,16 +650,16 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
 
     SelectedPort = Komunikacja->SelectedPortEntry();
     SelectedSpeed = SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex());
-    darvo::PurgePort();
+    ops::PurgePort();
     if (int32_t opened = ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
         ShowOpeningResult(opened, SelectedPort);
         ClearActivityMessage();
         return;
     }
 
-    uint8_t answer[256] = {};
+    uint8_t result = 0;
     SetBusyCursor();
-    const int32_t code = RSSequence(kEraseNamesCommand, 1, 1, answer, &confirmation);
+    const int32_t code = ops::EraseNamesBase(confirmation, result);
     if (code == darvo::RC_NAK) {
         Refuse(kNamesNotErased);
         return;
@@ -723,15 +668,10 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
         ShowCommandError(code);
         return;
     }
-    uint8_t result = 0;
-    if (!darvo::ReceiveByte(result)) {
-        ShowCommandError(kReceiveFailed);
-        return;
-    }
-    if (result == kRefused) {
+    if (result == ops::kRefused) {
         Refuse(kNamesNotErased);
-    } else if (result == kAccepted) {
-        if (darvo::IsPexaFamily(type) && !FollowProgress(result)) return;
+    } else if (result == ops::kAccepted) {
+        if (ops::IsPexaFamily(type) && !FollowProgress(result)) return;
         if (int32_t printed = PrintControl(0, type); printed != 0) {
             ShowCommandError(printed);
             return;

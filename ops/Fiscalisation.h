@@ -1,0 +1,37 @@
+// Switching a printer from training into fiscal mode: it cannot be undone.
+// The printer then writes the user's NIP and the tax rates into its fiscal
+// memory for good.
+#pragma once
+
+#include "ops/StatusBits.h"
+
+#include <array>
+#include <cstdint>
+
+namespace darvo::ops {
+
+// What the status says against a fiscalisation, the first that holds in
+// this order.
+enum class FiscalisationBlocker {
+    None,
+    NoMakerData,
+    AlreadyFiscal,
+    CmosErased,
+    ServiceJumperNormal,
+    NoUserData
+};
+FiscalisationBlocker FiscalisationBlockerOf(const StatusBits &bits);
+
+// The rates to offer for the fiscal memory: the printer's own, or 22 %, 7 %,
+// 0 %, three reserves and the exempt rate where it has none yet (all seven
+// reserves).
+std::array<int32_t, 7> RatesToOffer(const std::array<int32_t, 7> &read);
+
+// Sends the fiscalisation frame (command 114: six times the fiscalisation
+// character, then the seven rates in hundredths of a percent, 25500 a
+// reserve, 10000 exempt) and reads the printer's first byte into `answer`:
+// kRefused, kAccepted, or on a PEXA the first progress byte (FollowProgress,
+// then AwaitPrintout). The driver's code.
+int32_t SendFiscalisation(const std::array<int32_t, 7> &rates, uint8_t &answer);
+
+} // namespace darvo::ops
