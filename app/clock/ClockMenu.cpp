@@ -8,7 +8,8 @@
 #include "common/MessageBoxes.h"
 #include "core/AppState.h"
 
-#include "darvodr/Session.h"
+#include "ops/Clock.h"
+#include "ops/Status.h"
 
 #include <QDateTime>
 #include <QDateEdit>
@@ -55,33 +56,39 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
     uint8_t type = 9;
     if (!DeviceCheck(type)) return;
     for (;;) {
-        darvo::StatusSet status;
+        darvo::ops::Status status;
         SetBusyCursor();
-        const int32_t code = darvo::ReadStatusBytes(status);
+        const int32_t code = darvo::ops::ReadStatus(status);
         SetArrowCursor();
         if (code != 0) {
             ShowCommandError(code);
             return;
         }
-        const uint8_t *b = status.bytes;
-        QString refusal;
-        if (!(b[2] & 16))
-            refusal =
-                kCannotInit + QStringLiteral("               Zegar jest już zainicjowany.             ");
-        else if (b[3] & 8)
-            refusal =
-                kCannotInit + QStringLiteral("Zbyt niskie napięcie akumulatora podtrzymującego pamięć CMOS.");
-        else if (status.count >= 5 && (b[5] & 64))
-            refusal = kCannotInit + QStringLiteral("Brak napięcia programującego pamięć fiskalną.");
-        else if (status.count >= 7 && (b[7] & 2))
-            refusal = kCannotInit + QStringLiteral("Niskie napięcie akumulatora głównego.");
-        else if ((b[1] & 8) && (b[3] & 4))
-            refusal = kCannotInit + QStringLiteral("Awaria drukarki");
-        if (!refusal.isEmpty()) {
-            RefuseCommand(refusal);
+        using darvo::ops::ClockInitRefusal;
+        const ClockInitRefusal refusal = darvo::ops::ClockInitRefusalOf(status.bits);
+        QString text;
+        switch (refusal) {
+        case ClockInitRefusal::None:
+        case ClockInitRefusal::ServiceJumperNormal: break;
+        case ClockInitRefusal::AlreadySet:
+            text = QStringLiteral("               Zegar jest już zainicjowany.             ");
+            break;
+        case ClockInitRefusal::BackupBatteryLow:
+            text = QStringLiteral("Zbyt niskie napięcie akumulatora podtrzymującego pamięć CMOS.");
+            break;
+        case ClockInitRefusal::NoProgrammingVoltage:
+            text = QStringLiteral("Brak napięcia programującego pamięć fiskalną.");
+            break;
+        case ClockInitRefusal::MainBatteryLow:
+            text = QStringLiteral("Niskie napięcie akumulatora głównego.");
+            break;
+        case ClockInitRefusal::PrinterFailure: text = QStringLiteral("Awaria drukarki"); break;
+        }
+        if (!text.isEmpty()) {
+            RefuseCommand(kCannotInit + text);
             return;
         }
-        if ((b[1] & 8) && !(b[4] & 64)) {
+        if (refusal == ClockInitRefusal::ServiceJumperNormal) {
             // In fiscal mode the clock is set with the service jumper on.
             ErrorBeep();
             ClearActivityMessage();

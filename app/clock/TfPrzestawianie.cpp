@@ -8,20 +8,17 @@
 #include "core/DriverText.h"
 
 #include "darvodr.h"
-#include "darvodr/Service.h"
+#include "ops/Clock.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QDateTime>
 #include <QVBoxLayout>
-#include <cstdlib>
 
 TfPrzestawianie *fPrzestawianie = nullptr;
 
 namespace {
-
-constexpr int32_t kBadAnswer = 23; // the printer's answer makes no sense
 
 void ShiftFailed(CommandHost &host, int32_t code) {
     host.SetArrowCursor();
@@ -109,48 +106,31 @@ bool TfPrzestawianie::Shift() {
         }
     }
 
-    std::string date, time;
-    if (int32_t code = ReadClock(date, time); code != 0) {
-        ShiftFailed(host_, code);
-        return false;
-    }
-    int printerHour = 0, printerMinute = 0, wantedHour = 0, wantedMinute = 0;
-    if (!ParseTimeText(FromDriver(time), printerHour, printerMinute) ||
-        !ParseTimeText(meZegar->displayText(), wantedHour, wantedMinute)) {
+    int wantedHour = 0, wantedMinute = 0;
+    darvo::ops::ClockShift outcome = darvo::ops::ClockShift::UnreadableTime;
+    if (!ParseTimeText(meZegar->displayText(), wantedHour, wantedMinute)) {
         Refuse(host_, QStringLiteral("Czas został wprowadzony niepoprawnie"));
         return false;
     }
-    // On minutes of the day: a shift never crosses midnight.
-    const int before = printerHour * 60 + printerMinute;
-    const int difference = wantedHour * 60 + wantedMinute - before;
-    if (difference == 0) {
+    if (int32_t code = darvo::ops::ShiftClockTo(wantedHour, wantedMinute, outcome); code != 0) {
+        ShiftFailed(host_, code);
+        return false;
+    }
+    switch (outcome) {
+    case darvo::ops::ClockShift::Shifted: return true;
+    case darvo::ops::ClockShift::UnreadableTime:
+        Refuse(host_, QStringLiteral("Czas został wprowadzony niepoprawnie"));
+        break;
+    case darvo::ops::ClockShift::Zero:
         Refuse(host_, QStringLiteral("Nie można przestawić zegara o 0 minut"));
-        return false;
-    }
-    if (std::abs(difference) > 60) {
+        break;
+    case darvo::ops::ClockShift::OverAnHour:
         Refuse(host_, QStringLiteral("Nie można przestawić zegara o więcej niż 60 minut"));
-        return false;
-    }
-    if (int32_t code = darvo::ShiftClock(difference > 0 ? 1 : 0, static_cast<uint8_t>(std::abs(difference)));
-        code != 0) {
-        ShiftFailed(host_, code);
-        return false;
-    }
-
-    if (int32_t code = ReadClock(date, time); code != 0) {
-        ShiftFailed(host_, code);
-        return false;
-    }
-    int afterHour = 0, afterMinute = 0;
-    if (!ParseTimeText(FromDriver(time), afterHour, afterMinute)) {
-        ShiftFailed(host_, kBadAnswer); // no time came back: nothing is known
-        return false;
-    }
-    if (afterHour * 60 + afterMinute == before) {
-        // The printer takes one shift a day and quietly ignores the next.
+        break;
+    case darvo::ops::ClockShift::OncePerDay:
         Refuse(host_, QStringLiteral("             Nie udało się przestawić zegara:                \r"
                                      "Nie można przestawiać zegara dwa razy w ciągu tej samej doby."));
-        return false;
+        break;
     }
-    return true;
+    return false;
 }

@@ -7,7 +7,7 @@
 #include "core/AppState.h"
 #include "core/DriverText.h"
 
-#include "darvodr/Service.h"
+#include "ops/Clock.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -110,9 +110,7 @@ void TfUstawZegar::Button1Click() {
     {
         TBusyScope busy(host_, {Button1});
         pbZegar->setValue(0);
-        code = darvo::InitClock(static_cast<uint8_t>(date.year() % 100), static_cast<uint8_t>(date.month()),
-                                static_cast<uint8_t>(date.day()), static_cast<uint8_t>(hour),
-                                static_cast<uint8_t>(minute), 0);
+        code = darvo::ops::InitClock({date.year(), date.month(), date.day(), hour, minute});
         ShowNormalControls(true);
     }
     ClockInitialised = true;
