@@ -12,7 +12,6 @@ namespace darvo::ops {
 
 namespace {
 constexpr uint8_t kFiscaliseCommand = 114;
-constexpr int32_t kReserve = 25500;
 } // namespace
 
 FiscalisationBlocker FiscalisationBlockerOf(const StatusBits &b) {
@@ -22,12 +21,6 @@ FiscalisationBlocker FiscalisationBlockerOf(const StatusBits &b) {
     if (!b.serviceJumper) return FiscalisationBlocker::ServiceJumperNormal;
     if (!b.userData) return FiscalisationBlocker::NoUserData;
     return FiscalisationBlocker::None;
-}
-
-std::array<int32_t, 7> RatesToOffer(const std::array<int32_t, 7> &read) {
-    if (std::all_of(read.begin(), read.end(), [](int32_t v) { return v == kReserve; }))
-        return {2200, 700, 0, kReserve, kReserve, kReserve, 10000};
-    return read;
 }
 
 int32_t SendFiscalisation(const std::array<int32_t, 7> &rates, uint8_t &answer) {

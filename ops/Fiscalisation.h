@@ -3,6 +3,7 @@
 // memory for good.
 #pragma once
 
+#include "ops/Rates.h"
 #include "ops/StatusBits.h"
 
 #include <array>
@@ -21,11 +22,6 @@ enum class FiscalisationBlocker {
     NoUserData
 };
 FiscalisationBlocker FiscalisationBlockerOf(const StatusBits &bits);
-
-// The rates to offer for the fiscal memory: the printer's own, or 22 %, 7 %,
-// 0 %, three reserves and the exempt rate where it has none yet (all seven
-// reserves).
-std::array<int32_t, 7> RatesToOffer(const std::array<int32_t, 7> &read);
 
 // Sends the fiscalisation frame (command 114: six times the fiscalisation
 // character, then the seven rates in hundredths of a percent, 25500 a

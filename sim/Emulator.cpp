@@ -446,11 +446,15 @@ void Emulator::Run() {
             continue;
         }
         if (byte != ESC) {
-            log_.Add(true, byte, 0, ReceivedAt()); // noise outside a frame
+            // Noise outside a frame, or the items of a control printout:
+            // taken before the log counts it, so that a test that waits for
+            // the count finds the printer's state changed.
+            const double at = ReceivedAt();
             {
                 std::lock_guard<std::recursive_mutex> lock(printer_->mutex);
-                LooseByte(*printer_, byte); // or the items of a control printout
+                LooseByte(*printer_, byte);
             }
+            log_.Add(true, byte, 0, at);
             continue;
         }
         int frame = ++frame_;

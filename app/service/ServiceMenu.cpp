@@ -22,6 +22,7 @@
 #include "ops/Fiscalisation.h"
 #include "ops/NamesBase.h"
 #include "ops/Printout.h"
+#include "ops/Rates.h"
 #include "ops/Settlement.h"
 #include "ops/Status.h"
 
@@ -483,7 +484,7 @@ void SwitchToFiscalMode() {
     int32_t count = 0;
     std::array<int32_t, 7> r{};
     w.SetBusyCursor();
-    if (int32_t code = ReadVAT(&count, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6]); code != 0) {
+    if (int32_t code = ops::ReadRates(count, r); code != 0) {
         w.ShowCommandError(code);
         return;
     }

@@ -7,8 +7,8 @@
 #include "taxes/TfOdczytStawek.h"
 #include "taxes/TfStawkiPodatkowe.h"
 
-#include "darvodr.h"
-#include "darvodr/Session.h"
+#include "ops/Device.h"
+#include "ops/Rates.h"
 
 #include <QLabel>
 
@@ -22,14 +22,11 @@ QString RateLabelText(int32_t value, int32_t count) {
     return (count == 4 ? QString::number(value / 100) : RateDecimalText(value)) + QStringLiteral(" %");
 }
 
-// ReadVAT into seven values (the slots the printer does not report stay 0)
+// The printer's rates into seven values (the slots the printer does not report stay 0)
 // with the busy cursor; false after the error box.
 bool ReadRates(TGlowneOkno &window, int32_t &count, std::array<int32_t, 7> &rates) {
-    rates.fill(0);
-    count = 0;
     window.SetBusyCursor();
-    const int32_t code =
-        ReadVAT(&count, &rates[0], &rates[1], &rates[2], &rates[3], &rates[4], &rates[5], &rates[6]);
+    const int32_t code = darvo::ops::ReadRates(count, rates);
     window.SetArrowCursor();
     window.ShowCommandError(code);
     return code == 0;
@@ -70,7 +67,7 @@ void TGlowneOkno::Odczyt1Click() {
 void TGlowneOkno::Zapis1Click() {
     uint8_t type = 9;
     if (!DeviceCheck(type) || !fStawkiPodatkowe) return;
-    if (!darvo::IsSecondGeneration(type)) {
+    if (!darvo::ops::IsSecondGeneration(type)) {
         RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
         return;
     }
@@ -80,11 +77,7 @@ void TGlowneOkno::Zapis1Click() {
     if (!ReadRates(*this, count, rates)) return;
     for (int i = 0; i < 7; ++i)
         CurrentRates[i] = static_cast<uint16_t>(rates[i]);
-    bool nothingProgrammed = true;
-    for (int32_t r : rates)
-        nothingProgrammed = nothingProgrammed && r == kReserve;
-    if (nothingProgrammed) rates = {2200, 700, 0, kReserve, kReserve, kReserve, kExempt};
-    fStawkiPodatkowe->FillRates(rates);
+    fStawkiPodatkowe->FillRates(darvo::ops::RatesToOffer(rates));
     fStawkiPodatkowe->ShowRates = [this] { Odczyt1Click(); };
     ErrorBeep();
     fStawkiPodatkowe->ShowModal();

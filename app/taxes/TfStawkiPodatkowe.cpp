@@ -8,7 +8,7 @@
 #include "core/DriverText.h"
 
 #include "darvodr.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -224,7 +224,7 @@ void TfStawkiPodatkowe::WriteRates(const std::array<int32_t, kRates> &values) {
             host_.ShowActivityMessage(QStringLiteral("Raport dobowy..."));
             // Paper out asks whether to resume; any other failure of the
             // report is shown before the rates are tried again.
-            host_.ResumeAfterPaperOut(DailyReport(1), darvo::DeviceType);
+            host_.ResumeAfterPaperOut(DailyReport(1), darvo::ops::IdentifiedType());
             host_.SetBusyCursor();
         }
     }
