@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace darvo::ops {
 
@@ -34,5 +36,9 @@ enum class PrintBlocker {
     LowBattery
 };
 PrintBlocker PrintBlockerOf(const StatusBits &bits);
+
+// Every status bit that is set, in the printer's words (UTF-8).
+std::vector<std::string> StatusTexts(const std::array<uint8_t, 9> &bytes, int count, bool hasByte8,
+                                     int deviceType);
 
 } // namespace darvo::ops

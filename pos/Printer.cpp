@@ -9,6 +9,7 @@
 #include "darvodr/Session.h"
 #include "darvodr/Shielded.h"
 #include "darvodr/darvodr.h"
+#include "ops/Status.h"
 #include "serial/PortError.h"
 #include "serial/PortMap.h"
 
@@ -561,7 +562,7 @@ int32_t Printer::Status(StatusInfo &info) {
     for (int i = 1; i <= 8; ++i)
         info.bytes[static_cast<size_t>(i)] = set.bytes[i];
     info.hasByte8 = set.hasByte8;
-    info.texts = StatusTexts(info.bytes, info.count, info.hasByte8, type);
+    info.texts = ops::StatusTexts(info.bytes, info.count, info.hasByte8, type);
     info.fiscal = info.bytes[1] & 0x08;
     info.readOnly = info.bytes[1] & 0x04;
     info.printing = info.bytes[3] & 0x01;

@@ -254,8 +254,4 @@ class Printer {
 // print or longer than its width.
 Problems HeaderTexts(const std::vector<HeaderLine> &lines, bool centre, std::vector<std::string> &texts);
 
-// Every status bit that is set, in the printer's words (UTF-8).
-std::vector<std::string> StatusTexts(const std::array<uint8_t, 9> &bytes, int count, bool hasByte8,
-                                     int deviceType);
-
 } // namespace darvo::pos

@@ -1,7 +1,7 @@
 #include "printertests/TfBajtyStatusu.h"
 
 #include "darvodr/Session.h"
-#include "pos/Printer.h"
+#include "ops/Status.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -58,7 +58,7 @@ QStringList TfBajtyStatusu::StatusTexts(const darvo::StatusSet &status, uint8_t 
     std::array<uint8_t, 9> bytes{};
     std::copy(std::begin(status.bytes), std::end(status.bytes), bytes.begin());
     QStringList lines;
-    for (const std::string &text : darvo::pos::StatusTexts(bytes, status.count, status.hasByte8, deviceType))
+    for (const std::string &text : darvo::ops::StatusTexts(bytes, status.count, status.hasByte8, deviceType))
         lines << QString::fromStdString(text);
     return lines;
 }

@@ -1,8 +1,8 @@
 // The status bytes in the printer's words: every bit that is set.
-#include "Printer.h"
-#include "PrinterText.h"
+#include "Status.h"
+#include "Text.h"
 
-namespace darvo::pos {
+namespace darvo::ops {
 
 std::vector<std::string> StatusTexts(const std::array<uint8_t, 9> &b, int count, bool hasByte8,
                                      int deviceType) {
@@ -64,7 +64,7 @@ std::vector<std::string> StatusTexts(const std::array<uint8_t, 9> &b, int count,
     }
     if (count > 5 && b[6] >= 33 && b[6] <= 144)
         lines.push_back("Przyczyna ostatniego unieważnienia paragonu: " +
-                        FromDriverText(std::string(1, static_cast<char>(b[6]))));
+                        FromCp1250(std::string(1, static_cast<char>(b[6]))));
     if (count > 6) {
         add(bit(7, 0), "NIE ZOSTAŁ WYKRYTY AKUMULATOR GŁÓWNY");
         add(bit(7, 1), "NISKIE NAPIĘCIE AKUMULATORA GŁÓWNEGO");
@@ -76,4 +76,4 @@ std::vector<std::string> StatusTexts(const std::array<uint8_t, 9> &b, int count,
     return lines;
 }
 
-} // namespace darvo::pos
+} // namespace darvo::ops
