@@ -9,8 +9,8 @@
 #include "printertests/TfTestWyswietlacza.h"
 
 #include "darvodr.h"
-#include "darvodr/Service.h"
-#include "darvodr/Session.h"
+#include "ops/Device.h"
+#include "ops/PrinterTests.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -140,30 +140,27 @@ void TGlowneOkno::Wy1Click() {
     dialog->HideAllPictures();
     uint8_t type = 9;
     if (!DeviceCheck(type)) return;
-    if (!darvo::IsSecondGeneration(type)) {
+    if (!darvo::ops::IsSecondGeneration(type)) {
         RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
         return;
     }
-    const bool pexa = darvo::IsPexaFamily(type);
+    const bool pexa = darvo::ops::IsPexaFamily(type);
     SetBusyCursor();
     std::array<QLabel *, 4> pictures{dialog->iTest1, dialog->iTest2, dialog->ITest3, dialog->ITest4};
     if (pexa) {
-        darvo::SettingsValues settings{};
-        if (int32_t code = darvo::ReadSettingsGroup(0, settings); code != 0) {
+        bool negative = false;
+        if (int32_t code = darvo::ops::DisplayShowsNegative(negative); code != 0) {
             ShowCommandError(code);
             return;
         }
         // The printer set to show pictures negative gets the negative set.
-        if (!(settings[0] & 4))
-            pictures = {dialog->iTest2, dialog->iTest1, dialog->iTest3Neg, dialog->iTest4Neg};
+        if (negative) pictures = {dialog->iTest2, dialog->iTest1, dialog->iTest3Neg, dialog->iTest4Neg};
     }
-    if (int32_t code = darvo::DisplayTest(0); code != 0) {
+    if (int32_t code = darvo::ops::DisplayTest(darvo::ops::kDisplayTestStart); code != 0) {
         ShowCommandError(code);
         return;
     }
-    const int steps = pexa ? 4 : 2;
-    // The pattern the printer shows after each step.
-    const uint8_t next[4] = {1, 3, 4, 2};
+    const int steps = darvo::ops::DisplayTestSteps(pexa);
     for (int step = 0; step < steps; ++step) {
         if (pexa) {
             dialog->ShowPicture(pictures[step]);
@@ -176,14 +173,15 @@ void TGlowneOkno::Wy1Click() {
         dialog->ShowModal();
         SetBusyCursor();
         if (step + 1 == steps) break;
-        const int32_t code = darvo::DisplayTest(next[step]);
+        const int32_t code = darvo::ops::DisplayTest(darvo::ops::DisplayTestPattern(step));
         // The first change is reported, the later ones go by.
         if (step == 0 && code != 0) {
             ShowCommandError(code);
             SetBusyCursor();
         }
     }
-    if (int32_t code = darvo::DisplayTest(2); code != 0) ShowCommandError(code);
+    if (int32_t code = darvo::ops::DisplayTest(darvo::ops::kDisplayTestEnd); code != 0)
+        ShowCommandError(code);
     SetArrowCursor();
     ClearActivityMessage();
 }
@@ -218,7 +216,7 @@ void TGlowneOkno::Bajtystatusu1Click() {
 void TGlowneOkno::N41Click() {
     uint8_t type = 0;
     if (!DeviceCheck(type)) return;
-    if (!darvo::IsSecondGeneration(type)) {
+    if (!darvo::ops::IsSecondGeneration(type)) {
         RefuseCommand(kNotSecondGeneration);
         return;
     }
@@ -282,7 +280,7 @@ void TGlowneOkno::PamicEPROM1Click() {
         true);
     if (answer == BoxAnswer::Yes) {
         SetBusyCursor();
-        ResumeAfterPaperOut(darvo::EpromTest(), type);
+        ResumeAfterPaperOut(darvo::ops::EpromTest(), type);
     }
     SetArrowCursor();
     ClearActivityMessage();

@@ -1,6 +1,6 @@
 #include "printertests/TfBajtyStatusu.h"
 
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
 #include "ops/Status.h"
 
 #include <QGuiApplication>
@@ -54,11 +54,10 @@ bool TfBajtyStatusu::eventFilter(QObject *watched, QEvent *event) {
     return TDialog::eventFilter(watched, event);
 }
 
-QStringList TfBajtyStatusu::StatusTexts(const darvo::StatusSet &status, uint8_t deviceType) {
-    std::array<uint8_t, 9> bytes{};
-    std::copy(std::begin(status.bytes), std::end(status.bytes), bytes.begin());
+QStringList TfBajtyStatusu::StatusTexts(const darvo::ops::Status &status, uint8_t deviceType) {
     QStringList lines;
-    for (const std::string &text : darvo::ops::StatusTexts(bytes, status.count, status.hasByte8, deviceType))
+    for (const std::string &text :
+         darvo::ops::StatusTexts(status.bytes, status.count, status.hasByte8, deviceType))
         lines << QString::fromStdString(text);
     return lines;
 }
@@ -69,14 +68,14 @@ void TfBajtyStatusu::tStatusTimer() {
     if (QWidget *main = parentWidget(); main && main->isVisible())
         move(main->frameGeometry().center() - rect().center());
 
-    darvo::StatusSet status;
-    if (int32_t code = darvo::ReadStatusBytes(status); code != 0) {
+    darvo::ops::Status status;
+    if (int32_t code = darvo::ops::ReadStatus(status); code != 0) {
         host_.ShowCommandError(code);
         reject();
         return;
     }
     mStatusy->clear();
-    for (const QString &line : StatusTexts(status, darvo::DeviceType)) {
+    for (const QString &line : StatusTexts(status, darvo::ops::IdentifiedType())) {
         mStatusy->append(line);
         mStatusy->setAlignment(Qt::AlignHCenter);
     }

@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <cstdint>
 
-namespace darvo {
-struct StatusSet;
+namespace darvo::ops {
+struct Status;
 }
 
 class QPushButton;
@@ -21,7 +21,7 @@ class TfBajtyStatusu : public TDialog {
 
     // The monitor's lines for the status bytes read from a printer of the
     // given type, in the order they are shown.
-    static QStringList StatusTexts(const darvo::StatusSet &status, uint8_t deviceType);
+    static QStringList StatusTexts(const darvo::ops::Status &status, uint8_t deviceType);
 
     QTextEdit *mStatusy;
     QPushButton *bOK;

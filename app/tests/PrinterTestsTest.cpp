@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 
 #include "core/DriverText.h"
+#include "ops/Status.h"
 #include "printertests/TfBajtyStatusu.h"
 #include "printertests/TfNumerUnikatowy.h"
 #include "printertests/TfTestWyswietlacza.h"
@@ -248,8 +249,8 @@ TEST_F(TestsMenu, StatusMonitorWithoutTheControllerAndOnASilentPrinter) {
         p.status.paperOut = true;
         p.status.cancelReason = 32; // no reason line
     });
-    darvo::StatusSet status;
-    ASSERT_EQ(0, darvo::ReadStatusBytes(status));
+    darvo::ops::Status status;
+    ASSERT_EQ(0, darvo::ops::ReadStatus(status));
     EXPECT_EQ((QStringList{"Wpisane dane o użytkowniku", "Moduł w trybie fiskalnym",
                            "Wersja oprogramowania w module : 03", "Brak komunikacji z kontrolerem drukarki"}),
               TfBajtyStatusu::StatusTexts(status, 7));
