@@ -11,9 +11,9 @@
 #include "reports/TfRaportyOkresoweWgDat.h"
 
 #include "darvodr.h"
-#include "darvodr/Reports.h"
-#include "darvodr/Service.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Device.h"
+#include "ops/Reports.h"
 
 #include <QDateEdit>
 #include <QDateTime>
@@ -24,11 +24,6 @@ namespace {
 
 const QString kAnswerCaption = QStringLiteral("Odpowiedz");
 const QString kInformationCaption = QStringLiteral("Informacja");
-
-// The KT820 printers cannot print a daily report without sales.
-bool CannotPrintZeroReport(uint8_t type) {
-    return type == 0 || type == 1 || type == 4 || type == 5;
-}
 
 } // namespace
 
@@ -59,7 +54,7 @@ void TGlowneOkno::Fiskalnydobowy1Click() {
         ShowCommandError(code);
         return;
     }
-    if (counter == 0 && CannotPrintZeroReport(type)) {
+    if (counter == 0 && darvo::ops::PrintsNoEmptyDailyReport(type)) {
         SetArrowCursor();
         RefuseCommand(
             QStringLiteral("  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego."));
@@ -104,13 +99,13 @@ void TGlowneOkno::Finansowypodatkowy1Click() {
         ShowCommandError(code);
         return;
     }
-    if (!darvo::IsPexaFamily(type)) {
+    if (!darvo::ops::IsPexaFamily(type)) {
         SetArrowCursor();
         RefuseCommand(QStringLiteral("  Drukarka nie obsługuje wydruku raportu finansowego "));
         return;
     }
     if (!PrintStart(type)) return;
-    ResumeAfterPaperOut(darvo::FinancialTaxReport(), type);
+    ResumeAfterPaperOut(darvo::ops::FinancialTaxReport(), type);
 }
 
 namespace {
@@ -137,14 +132,14 @@ void TGlowneOkno::Nazwtowarwzablokowanych1Click() {
 }
 
 void TGlowneOkno::Opiswstaych1Click() {
-    SimpleReport(*this, [] { return darvo::FixedDescriptionsReport(); });
+    SimpleReport(*this, [] { return darvo::ops::FixedDescriptionsReport(); });
 }
 
 namespace {
 
 // The six periodic report commands: the checks, the report kind, the
 // caption and the preset fields, then the dialog that runs the report.
-void PeriodicReport(TGlowneOkno &w, int kind) {
+void PeriodicReport(TGlowneOkno &w, darvo::ops::PeriodKind kind) {
     uint8_t type = 9;
     if (!w.DeviceCheck(type)) return;
     if (!w.CmosCheck()) return;
@@ -163,21 +158,21 @@ void PeriodicReport(TGlowneOkno &w, int kind) {
             QStringLiteral("Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy."));
         return;
     }
-    PeriodReportKind = kind;
-    const bool detailed = kind <= darvo::kDetailedMonthly;
+    PeriodReportKind = static_cast<int>(kind);
+    const bool detailed = darvo::ops::IsDetailed(kind);
     const QString which = detailed ? QStringLiteral("szczegółowy") : QStringLiteral("skrócony");
     const QDateTime now = CurrentDateTime();
     switch (kind) {
-    case darvo::kDetailedByDates:
-    case darvo::kShortByDates:
+    case darvo::ops::PeriodKind::DetailedByDates:
+    case darvo::ops::PeriodKind::ShortByDates:
         fRaportyOkresoweWgDat->setWindowTitle(QStringLiteral("Raport %1 według dat...").arg(which));
         fRaportyOkresoweWgDat->dtOd->setDate(now.date());
         fRaportyOkresoweWgDat->dtDo->setDate(now.date());
         ErrorBeep();
         fRaportyOkresoweWgDat->ShowModal();
         break;
-    case darvo::kDetailedByNumbers:
-    case darvo::kShortByNumbers:
+    case darvo::ops::PeriodKind::DetailedByNumbers:
+    case darvo::ops::PeriodKind::ShortByNumbers:
         fOkresoweWgNumerow->setWindowTitle(QStringLiteral("Raport %1 według numerów...").arg(which));
         fOkresoweWgNumerow->seOd->setValue(1);
         fOkresoweWgNumerow->seDo->setValue(1);
@@ -202,22 +197,22 @@ void PeriodicReport(TGlowneOkno &w, int kind) {
 } // namespace
 
 void TGlowneOkno::Miesiczny1Click() {
-    PeriodicReport(*this, darvo::kShortMonthly);
+    PeriodicReport(*this, darvo::ops::PeriodKind::ShortMonthly);
 }
 void TGlowneOkno::Wedugdat1Click() {
-    PeriodicReport(*this, darvo::kShortByDates);
+    PeriodicReport(*this, darvo::ops::PeriodKind::ShortByDates);
 }
 void TGlowneOkno::Wedugnumerw1Click() {
-    PeriodicReport(*this, darvo::kShortByNumbers);
+    PeriodicReport(*this, darvo::ops::PeriodKind::ShortByNumbers);
 }
 void TGlowneOkno::Miesiczny2Click() {
-    PeriodicReport(*this, darvo::kDetailedMonthly);
+    PeriodicReport(*this, darvo::ops::PeriodKind::DetailedMonthly);
 }
 void TGlowneOkno::Wedugdat2Click() {
-    PeriodicReport(*this, darvo::kDetailedByDates);
+    PeriodicReport(*this, darvo::ops::PeriodKind::DetailedByDates);
 }
 void TGlowneOkno::Wedugnumerw2Click() {
-    PeriodicReport(*this, darvo::kDetailedByNumbers);
+    PeriodicReport(*this, darvo::ops::PeriodKind::DetailedByNumbers);
 }
 
 void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
@@ -251,9 +246,9 @@ void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
         std::string name;
         uint8_t rate = 'A';
         if (!SplitNamesLine(line, name, rate)) continue;
-        if (!begun && failed(darvo::NamesBasePrintBegin())) return;
+        if (!begun && failed(darvo::ops::NamesBasePrintBegin())) return;
         begun = true;
-        if (failed(darvo::NamesBasePrintItem(name, rate))) return;
+        if (failed(darvo::ops::NamesBasePrintItem(name, rate))) return;
     }
     if (file.error() != QFileDevice::NoError) {
         SetArrowCursor();
@@ -261,7 +256,7 @@ void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
         ClearActivityMessage();
         return;
     }
-    if (failed(darvo::NamesBasePrintEnd())) return;
+    if (failed(darvo::ops::NamesBasePrintEnd())) return;
     SetArrowCursor();
     ClearActivityMessage();
 }
@@ -271,17 +266,16 @@ void TGlowneOkno::Kasowaniebuforawycen1Click() {
     if (!DeviceCheck(type)) return;
     if (!CmosCheck()) return;
     SetBusyCursor();
-    int32_t version = 0;
-    if (int32_t code = darvo::ReadDeviceType(type, version); code != 0) {
+    if (int32_t code = darvo::ops::ReadDeviceType(type); code != 0) {
         ShowCommandError(code);
         return;
     }
-    if (!darvo::IsPharmacy(type)) {
+    if (!darvo::ops::IsPharmacy(type)) {
         SetArrowCursor();
         RefuseCommand(QStringLiteral("To nie jest drukarka apteczna."));
         return;
     }
-    if (int32_t code = darvo::ClearPriceBuffer(); code != 0) {
+    if (int32_t code = darvo::ops::ClearPriceBuffer(); code != 0) {
         ShowCommandError(code);
         return;
     }
@@ -294,17 +288,16 @@ void TGlowneOkno::Kasowaniebuforawycen1Click() {
 void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
     uint8_t type = 9;
     if (!DeviceCheck(type)) return;
-    int32_t version = 0;
-    if (int32_t code = darvo::ReadDeviceType(type, version); code != 0) {
+    if (int32_t code = darvo::ops::ReadDeviceType(type); code != 0) {
         ShowCommandError(code);
         ClearActivityMessage();
         return;
     }
-    if (darvo::IsSecondGeneration(type)) {
+    if (darvo::ops::IsSecondGeneration(type)) {
         SetBusyCursor();
         // The printer may fall silent before it has answered: it is reported
         // switched off whatever the command returned.
-        ShowCommandError(darvo::PowerOff());
+        ShowCommandError(darvo::ops::PowerOff());
         ShowBox(BoxKind::Information, kInformationCaption, QStringLiteral("Drukarka została wyłączona"));
         SetArrowCursor();
     } else {

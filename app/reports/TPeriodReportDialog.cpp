@@ -4,8 +4,6 @@
 #include "core/AppState.h"
 
 #include "darvodr.h"
-#include "darvodr/Reports.h"
-#include "darvodr/Session.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,11 +11,7 @@
 #include <QVBoxLayout>
 
 int32_t ReopenForPeriodReport() {
-    darvo::PurgePort();
-    darvo::CloseSessionPort();
-    if (SelectedPort == 0) return 114; // no port chosen yet
-    return darvo::OpenSessionPort(SelectedPort, SelectedSpeed, darvo::PortWriteTimeout,
-                                  darvo::kPeriodReportReadTimeout);
+    return darvo::ops::ReopenForPeriodReport({SelectedPort, SelectedSpeed});
 }
 
 TPeriodReportDialog::TPeriodReportDialog(QWidget *parent, CommandHost &host, const QString &objectName,
@@ -41,13 +35,14 @@ void TPeriodReportDialog::LayOut(QHBoxLayout *fields) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TPeriodReportDialog::OrderReport(uint8_t deviceType, const std::function<int32_t()> &report) {
+void TPeriodReportDialog::OrderReport(const darvo::ops::RangeRecord &range, uint8_t deviceType) {
     if (int32_t code = PrintControl(1, deviceType); code != 0) {
         host_.ShowCommandError(code);
         return;
     }
     // The report has been ordered: once the paper is back its printout is
     // followed to its end.
-    host_.ResumeAfterPaperOut(report(), deviceType, 0);
+    const auto kind = static_cast<darvo::ops::PeriodKind>(PeriodReportKind);
+    host_.ResumeAfterPaperOut(darvo::ops::PeriodReport(kind, range, deviceType), deviceType, 0);
     accept();
 }

@@ -3,9 +3,10 @@
 #pragma once
 
 #include "common/TDialog.h"
+#include "ops/Connection.h"
+#include "ops/Reports.h"
 
 #include <cstdint>
-#include <functional>
 
 class QHBoxLayout;
 class QLabel;
@@ -30,12 +31,12 @@ class TPeriodReportDialog : public TDialog {
                         const QString &caption);
     // The question, then the fields, then the buttons.
     void LayOut(QHBoxLayout *fields);
-    // Once the printer can print, orders the report and handles its outcome
-    // (on paper out the question whether to resume, asked again while the
-    // printer still reports it; any other error in an error box), then
-    // closes; a printer that cannot print leaves the dialog open for another
-    // try.
-    void OrderReport(uint8_t deviceType, const std::function<int32_t()> &report);
+    // Once the printer can print, orders the report of the kind the menu
+    // chose for the range and handles its outcome (on paper out the
+    // question whether to resume, asked again while the printer still
+    // reports it; any other error in an error box), then closes; a printer
+    // that cannot print leaves the dialog open for another try.
+    void OrderReport(const darvo::ops::RangeRecord &range, uint8_t deviceType = darvo::ops::IdentifiedType());
 
   private:
     QHBoxLayout *buttonRow_;

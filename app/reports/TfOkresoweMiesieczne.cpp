@@ -3,9 +3,8 @@
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
 
-#include "darvodr.h"
-#include "darvodr/Reports.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Reports.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,14 +36,6 @@ TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent, CommandHost &host)
     LayOut(fields);
 }
 
-void TfOkresoweMiesieczne::MonthRecord(int year, int month, uint8_t record[12]) {
-    std::memset(record, 0, 12);
-    record[0] = static_cast<uint8_t>(year % 100 / 10);
-    record[1] = static_cast<uint8_t>(year % 10);
-    record[2] = static_cast<uint8_t>(month / 10);
-    record[3] = static_cast<uint8_t>(month % 10);
-}
-
 void TfOkresoweMiesieczne::FormActivate() {
     bTak->setEnabled(true);
     seRok->setFocus();
@@ -60,8 +51,5 @@ void TfOkresoweMiesieczne::bTakClick() {
         reject();
         return;
     }
-    uint8_t record[12];
-    MonthRecord(seRok->value(), seMiesiac->value(), record);
-    OrderReport(darvo::DeviceType,
-                [&] { return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record); });
+    OrderReport(darvo::ops::MonthRecord(seRok->value(), seMiesiac->value()));
 }

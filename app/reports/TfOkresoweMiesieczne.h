@@ -12,9 +12,6 @@ class TfOkresoweMiesieczne : public TPeriodReportDialog {
   public:
     TfOkresoweMiesieczne(QWidget *parent, CommandHost &host);
 
-    // Tens and units of the two-digit year, tens and units of the month.
-    static void MonthRecord(int year, int month, uint8_t record[12]);
-
     QSpinBox *seRok;
     QSpinBox *seMiesiac;
 

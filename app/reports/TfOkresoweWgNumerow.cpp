@@ -6,9 +6,8 @@
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
 
-#include "darvodr.h"
-#include "darvodr/Reports.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Reports.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -44,14 +43,6 @@ TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent, CommandHost &host)
     LayOut(fields);
 }
 
-void TfOkresoweWgNumerow::NumbersRecord(int first, int last, uint8_t record[12]) {
-    std::memset(record, 0, 12);
-    record[0] = static_cast<uint8_t>(first & 0xFF);
-    record[1] = static_cast<uint8_t>((first >> 8) & 0xFF);
-    record[2] = static_cast<uint8_t>(last & 0xFF);
-    record[3] = static_cast<uint8_t>((last >> 8) & 0xFF);
-}
-
 void TfOkresoweWgNumerow::FormActivate() {
     bTak->setEnabled(true);
     seOd->setFocus();
@@ -65,10 +56,9 @@ void TfOkresoweWgNumerow::bTakClick() {
     // The port is made ready for the long report first, in both uses: the
     // settlement report that collects this range takes long as well.
     const int32_t opened = ReopenForPeriodReport();
-    uint8_t record[12];
-    NumbersRecord(seOd->value(), seDo->value(), record);
+    const darvo::ops::RangeRecord record = darvo::ops::NumbersRecord(seOd->value(), seDo->value());
     if (SettlementRangeMode) {
-        std::memcpy(SettlementRange, record, sizeof record);
+        std::copy(record.begin(), record.end(), SettlementRange);
         done(kModalYes);
         return;
     }
@@ -77,6 +67,5 @@ void TfOkresoweWgNumerow::bTakClick() {
         reject();
         return;
     }
-    OrderReport(darvo::DeviceType,
-                [&] { return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record); });
+    OrderReport(record);
 }

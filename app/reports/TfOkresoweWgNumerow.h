@@ -12,9 +12,6 @@ class TfOkresoweWgNumerow : public TPeriodReportDialog {
   public:
     TfOkresoweWgNumerow(QWidget *parent, CommandHost &host);
 
-    // First and last number, 16-bit little-endian each; the rest zero.
-    static void NumbersRecord(int first, int last, uint8_t record[12]);
-
     QSpinBox *seOd;
     QSpinBox *seDo;
 

@@ -3,9 +3,8 @@
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
 
-#include "darvodr.h"
-#include "darvodr/Reports.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Reports.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -39,15 +38,6 @@ TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(QWidget *parent, CommandHost &hos
     LayOut(fields);
 }
 
-void TfRaportyOkresoweWgDat::DatesRecord(const QDate &from, const QDate &to, uint8_t record[12]) {
-    // "yy-mm-dd" of each date, its six digits as values.
-    const QString text = from.toString(QStringLiteral("yy-MM-dd")) + to.toString(QStringLiteral("yy-MM-dd"));
-    static const int digitAt[6] = {0, 1, 3, 4, 6, 7};
-    for (int date = 0; date < 2; ++date)
-        for (int i = 0; i < 6; ++i)
-            record[date * 6 + i] = static_cast<uint8_t>(text.at(date * 8 + digitAt[i]).digitValue());
-}
-
 void TfRaportyOkresoweWgDat::FormActivate() {
     bTak->setEnabled(true);
     dtOd->setFocus();
@@ -57,26 +47,20 @@ void TfRaportyOkresoweWgDat::bTakClick() {
     if (!bTak->isEnabled()) return;
     // The busy cursor, and "&Tak" disabled until the command ends, whichever way.
     TBusyScope busy(host_, {bTak});
-    uint8_t record[12];
-    DatesRecord(dtOd->date(), dtDo->date(), record);
+    const QDate from = dtOd->date(), to = dtDo->date();
+    const darvo::ops::RangeRecord record =
+        darvo::ops::DatesRecord(from.year(), from.month(), from.day(), to.year(), to.month(), to.day());
     if (SettlementRangeMode) {
-        std::memcpy(SettlementRange, record, sizeof record);
+        std::copy(record.begin(), record.end(), SettlementRange);
         done(kModalYes);
         return;
     }
+    // The older printers know only the report by dates, and another way.
     uint8_t type = 9;
-    int32_t version = 0;
-    if (int32_t code = darvo::ReadDeviceType(type, version); code != 0) {
+    if (int32_t code = darvo::ops::ReadDeviceType(type); code != 0) {
         host_.ShowCommandError(code);
         reject();
         return;
     }
-    OrderReport(type, [&] {
-        if (darvo::IsNewerPrinter(type))
-            return darvo::PeriodReportCommand(static_cast<uint8_t>(PeriodReportKind), record);
-        // The older printers know only the report by dates, detailed or short.
-        auto number = [&](int at) { return record[at] * 10 + record[at + 1]; };
-        return PeriodReport(PeriodReportKind == 0 ? 1 : 0, number(0), number(2), number(4), number(6),
-                            number(8), number(10));
-    });
+    OrderReport(record, type);
 }

@@ -13,9 +13,6 @@ class TfRaportyOkresoweWgDat : public TPeriodReportDialog {
   public:
     TfRaportyOkresoweWgDat(QWidget *parent, CommandHost &host);
 
-    // The digits y y m m d d of each date (two-digit year), as values 0..9.
-    static void DatesRecord(const QDate &from, const QDate &to, uint8_t record[12]);
-
     QDateEdit *dtOd;
     QDateEdit *dtDo;
 
