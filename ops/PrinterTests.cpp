@@ -1,6 +1,7 @@
 #include "PrinterTests.h"
 
 #include "darvodr/Service.h"
+#include "ops/Settings.h"
 
 namespace darvo::ops {
 
@@ -16,7 +17,7 @@ uint8_t DisplayTestPattern(int step) {
 int32_t DisplayShowsNegative(bool &negative) {
     SettingsValues settings{};
     const int32_t code = ReadSettingsGroup(0, settings);
-    negative = code == 0 && (settings[0] & 4) == 0;
+    negative = code == 0 && (settings[0] & kPositiveDisplay) == 0;
     return code;
 }
 

@@ -5,8 +5,8 @@
 #include "common/TBusyScope.h"
 #include "core/AppState.h"
 
-#include "darvodr/Service.h"
-#include "darvodr/Session.h"
+#include "ops/Settings.h"
+#include "ops/Status.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -16,8 +16,10 @@
 TfDataEuroPrzeglad *fDataEuroPrzeglad = nullptr;
 
 namespace {
-constexpr uint8_t kServiceJumperBit = 0x40; // status byte 4: jumper in the service position
+darvo::ops::ServiceDateKind Which(bool euro) {
+    return euro ? darvo::ops::ServiceDateKind::Euro : darvo::ops::ServiceDateKind::NextService;
 }
+} // namespace
 
 QDate ProposedServiceDate(bool euro, const QDate &today) {
     return euro ? today : today.addYears(1);
@@ -61,9 +63,7 @@ void TfDataEuroPrzeglad::ReadFromPrinter() {
     TBusyScope busy(host_, {bOdczyt, bZapis});
     const bool euro = EuroDateSelected;
     uint8_t year = 0, month = 0, day = 0;
-    if (int32_t code =
-            darvo::ReadServiceDate(euro ? darvo::kEuroDate : darvo::kServiceDate, year, month, day);
-        code != 0) {
+    if (int32_t code = darvo::ops::ReadServiceDate(Which(euro), year, month, day); code != 0) {
         host_.ShowCommandError(code);
         return;
     }
@@ -98,12 +98,12 @@ void TfDataEuroPrzeglad::WriteDate() {
     if (!host_.DeviceCheck(type)) return;
     host_.SetBusyCursor();
     for (;;) {
-        darvo::StatusSet status;
-        if (int32_t code = darvo::ReadStatusBytes(status); code != 0) {
+        darvo::ops::Status status;
+        if (int32_t code = darvo::ops::ReadStatus(status); code != 0) {
             host_.ShowCommandError(code);
             return;
         }
-        if (status.bytes[4] & kServiceJumperBit) break;
+        if (status.bits.serviceJumper) break;
         host_.SetArrowCursor();
         ErrorBeep();
         const BoxAnswer again = ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
@@ -114,9 +114,9 @@ void TfDataEuroPrzeglad::WriteDate() {
         host_.SetBusyCursor();
     }
     const QDate date = dtDate->date();
-    const int32_t code = darvo::WriteServiceDate(
-        euro ? darvo::kEuroDate : darvo::kServiceDate, static_cast<uint8_t>(date.year() - 2000),
-        static_cast<uint8_t>(date.month()), static_cast<uint8_t>(date.day()));
+    const int32_t code =
+        darvo::ops::WriteServiceDate(Which(euro), static_cast<uint8_t>(date.year() - 2000),
+                                     static_cast<uint8_t>(date.month()), static_cast<uint8_t>(date.day()));
     if (code != 0) {
         host_.ShowCommandError(code);
         return;

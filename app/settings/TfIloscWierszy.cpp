@@ -6,7 +6,7 @@
 #include "common/TBusyScope.h"
 #include "core/DriverText.h"
 
-#include "darvodr/Service.h"
+#include "ops/Settings.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -45,7 +45,7 @@ void TfIloscWierszy::Button1Click() {
     int32_t code = 0;
     {
         TBusyScope busy(host_, {Button1});
-        code = darvo::WriteFeedLines(static_cast<uint8_t>(seIloscWierszy->value()));
+        code = darvo::ops::WriteFeedLines(static_cast<uint8_t>(seIloscWierszy->value()));
     }
     if (code != 0) {
         ErrorBeep();

@@ -6,7 +6,7 @@
 #include "common/TBusyScope.h"
 #include "core/DriverText.h"
 
-#include "darvodr/Service.h"
+#include "ops/Settings.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -58,8 +58,8 @@ void TfNumerKasy::Button1Click() {
     int32_t code = 0;
     {
         TBusyScope busy(host_, {Button1});
-        code = darvo::WritePrinterNumber(ToDriver(CashRegisterNumberText(seNrKasy->value())),
-                                         ToDriver(OperatorCodeText(eKod->text())));
+        code = darvo::ops::WritePrinterNumber(ToDriver(CashRegisterNumberText(seNrKasy->value())),
+                                              ToDriver(OperatorCodeText(eKod->text())));
     }
     if (code != 0) {
         ErrorBeep();

@@ -7,7 +7,7 @@
 #include "common/TRadioGroup.h"
 #include "core/DriverText.h"
 
-#include "darvodr/Service.h"
+#include "ops/Settings.h"
 
 #include <QLabel>
 #include <QRadioButton>
@@ -47,7 +47,7 @@ void TfSposobZaokraglania::FormActivate() {
     int32_t code = 0;
     {
         TBusyScope busy(host_, {Button1});
-        code = darvo::ReadRounding(mode);
+        code = darvo::ops::ReadRounding(mode);
     }
     if (code == kNak) {
         code = 0;
@@ -68,7 +68,7 @@ void TfSposobZaokraglania::Button1Click() {
     int32_t code = 0;
     {
         TBusyScope busy(host_, {Button1});
-        code = darvo::WriteRounding(static_cast<uint8_t>(mode));
+        code = darvo::ops::WriteRounding(static_cast<uint8_t>(mode));
     }
     if (code != 0) {
         ErrorBeep();

@@ -6,8 +6,8 @@
 #include "common/TRadioGroup.h"
 #include "core/AppState.h"
 
-#include "darvodr/Core.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Device.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,38 +21,7 @@
 
 TfUstawienia *fUstawienia = nullptr;
 
-namespace {
-constexpr uint8_t kOneLineBit = 0x01;  // g0.b1: one-line printout
-constexpr uint8_t kZerosBit = 0x02;    // g0.b1: leading zeros removed
-constexpr uint8_t kPositiveBit = 0x04; // g0.b1: positive display
-constexpr uint8_t kCp1250Bit = 0x08;   // g0.b1: code page 1250
-constexpr uint8_t kSpeed19200 = 0x20;  // g0.b1
-constexpr uint8_t kSpeed28800 = 0x01;  // g2.b3
-
-void SetBit(uint8_t &byte, uint8_t bit, bool on) {
-    byte = static_cast<uint8_t>(on ? byte | bit : byte & ~bit);
-}
-} // namespace
-
-uint16_t SpeedOfGroups(const SettingsGroups &g) {
-    if (g[2][2] & kSpeed28800) return 28800;
-    if (g[0][0] & kSpeed19200) return 19200;
-    return 9600;
-}
-
-void PutSpeed(SettingsGroups &g, uint16_t speed) {
-    switch (speed) {
-    case 19200:
-        SetBit(g[0][0], kSpeed19200, true);
-        SetBit(g[2][2], kSpeed28800, false);
-        break;
-    case 28800: SetBit(g[2][2], kSpeed28800, true); break;
-    default:
-        SetBit(g[0][0], kSpeed19200, false);
-        SetBit(g[2][2], kSpeed28800, false);
-        break;
-    }
-}
+namespace ops = darvo::ops;
 
 TfUstawienia::TfUstawienia(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fUstawienia"), QStringLiteral("Ustawienia")) {
@@ -177,53 +146,57 @@ bool TfUstawienia::Checks(uint8_t &type) {
     const bool erased = host_.CheckCmosErased(errorReported);
     if (errorReported) return false;
     if (erased) return stop(QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-    int32_t version = 0;
-    if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
+    if (int32_t code = ops::Identify(type); code != 0) {
         host_.ShowCommandError(code);
         return false;
     }
-    type = darvo::DeviceType;
-    if (!darvo::IsPexaFamily(type))
+    if (!ops::IsPexaFamily(type))
         return stop(QStringLiteral("Podłączone urządzenie nie jest drukarką PEXA/PEXA F"));
     return true;
 }
 
 bool TfUstawienia::ReadGroups(SettingsGroups &groups) {
-    for (uint8_t g = 0; g < groups.size(); ++g) {
-        if (int32_t code = darvo::ReadSettingsGroup(g, groups[g]); code != 0) {
-            host_.ShowCommandError(code);
-            return false;
-        }
+    if (int32_t code = ops::ReadSettingsGroups(groups); code != 0) {
+        host_.ShowCommandError(code);
+        return false;
     }
     return true;
 }
 
+bool TfUstawienia::WriteGroups(const SettingsGroups &groups, uint16_t current) {
+    bool reopened = true;
+    const int32_t code = ops::WriteSettingsGroups(
+        groups, current, [this](uint16_t speed) { return Reopen(speed); }, reopened);
+    if (code != 0) host_.ShowCommandError(code);
+    return code == 0 && reopened;
+}
+
 void TfUstawienia::Fill(const SettingsGroups &g, int32_t feedLines) {
     const uint8_t flags = g[0][0];
-    rgSzybkosc->SetItemIndex(ItemOfSpeed(SpeedOfGroups(g)));
-    rgWydruk->SetItemIndex(flags & kOneLineBit ? 1 : 0);
-    rgZera->SetItemIndex(flags & kZerosBit ? 1 : 0);
+    rgSzybkosc->SetItemIndex(ItemOfSpeed(ops::SpeedOfGroups(g)));
+    rgWydruk->SetItemIndex(flags & ops::kOneLinePrintout ? 1 : 0);
+    rgZera->SetItemIndex(flags & ops::kNoLeadingZeros ? 1 : 0);
     seLinie->setValue(feedLines);
     seCzasWyl->setValue(g[3][1]);
     sePodsw->setValue(g[4][0]);
     seKontrast->setValue(g[4][1]);
-    rgSposobWyswietlenia->SetItemIndex(flags & kPositiveBit ? 1 : 0);
+    rgSposobWyswietlenia->SetItemIndex(flags & ops::kPositiveDisplay ? 1 : 0);
     seGlosnosc->setValue(g[4][2]);
     // A time-out the list does not name is left selected as none and
     // written back as it was read.
     cbTimeout->setCurrentIndex(g[3][2] < cbTimeout->count() ? g[3][2] : -1);
     seReklama->setValue(g[3][0]);
-    rgStronaKodowa->SetItemIndex(flags & kCp1250Bit ? 1 : 0);
+    rgStronaKodowa->SetItemIndex(flags & ops::kCodePage1250 ? 1 : 0);
     UpdateZeros();
 }
 
 void TfUstawienia::Collect(SettingsGroups &g) const {
     uint8_t &flags = g[0][0];
-    SetBit(flags, kOneLineBit, rgWydruk->ItemIndex() == 1);
-    SetBit(flags, kZerosBit, rgZera->ItemIndex() == 1);
-    SetBit(flags, kPositiveBit, rgSposobWyswietlenia->ItemIndex() == 1);
-    SetBit(flags, kCp1250Bit, rgStronaKodowa->ItemIndex() == 1);
-    PutSpeed(g, SpeedOfItem(rgSzybkosc->ItemIndex()));
+    ops::SetFlag(flags, ops::kOneLinePrintout, rgWydruk->ItemIndex() == 1);
+    ops::SetFlag(flags, ops::kNoLeadingZeros, rgZera->ItemIndex() == 1);
+    ops::SetFlag(flags, ops::kPositiveDisplay, rgSposobWyswietlenia->ItemIndex() == 1);
+    ops::SetFlag(flags, ops::kCodePage1250, rgStronaKodowa->ItemIndex() == 1);
+    ops::PutSpeed(g, SpeedOfItem(rgSzybkosc->ItemIndex()));
     g[3][0] = static_cast<uint8_t>(seReklama->value());
     g[3][1] = static_cast<uint8_t>(seCzasWyl->value());
     if (cbTimeout->currentIndex() >= 0) g[3][2] = static_cast<uint8_t>(cbTimeout->currentIndex());
@@ -240,7 +213,7 @@ void TfUstawienia::ReadFromPrinter() {
         SettingsGroups groups{};
         if (!ReadGroups(groups)) return;
         int32_t feedLines = 0;
-        if (int32_t code = darvo::ReadFeedLines(feedLines); code != 0) {
+        if (int32_t code = ops::ReadFeedLines(feedLines); code != 0) {
             host_.ShowCommandError(code);
             return;
         }
@@ -254,7 +227,7 @@ bool TfUstawienia::Reopen(uint16_t speed) {
     host_.SetBusyCursor();
     // The dialog has shown its own message when the port or the printer
     // did not answer at the new speed.
-    return SelectedSpeed == speed && darvo::ThePort && darvo::ThePort->IsOpen();
+    return SelectedSpeed == speed && ops::PortOpen();
 }
 
 void TfUstawienia::WriteToPrinter() {
@@ -264,29 +237,10 @@ void TfUstawienia::WriteToPrinter() {
         if (!Checks(type)) return;
         SettingsGroups groups{};
         if (!ReadGroups(groups)) return;
-        const uint16_t current = SpeedOfGroups(groups);
+        const uint16_t current = ops::SpeedOfGroups(groups);
         Collect(groups);
-        const uint16_t wanted = SpeedOfGroups(groups);
-
-        auto write = [this, &groups](uint8_t g) {
-            const int32_t code = darvo::WriteSettingsGroup(g, groups[g]);
-            if (code != 0) host_.ShowCommandError(code);
-            return code == 0;
-        };
-        if (!write(4) || !write(3)) return;
-        // The printer takes a new speed as soon as a group selecting it is
-        // written: the port follows at once, so that the next group reaches
-        // the printer at the speed it now listens at.
-        if (wanted == current) {
-            if (!write(0)) return;
-        } else if (current == 28800) {
-            if (!write(0) || !write(2) || !Reopen(wanted) || !write(0)) return;
-        } else if (wanted == 28800) {
-            if (!write(2) || !Reopen(wanted) || !write(0)) return;
-        } else {
-            if (!write(0) || !Reopen(wanted)) return;
-        }
-        if (int32_t code = darvo::WriteFeedLines(static_cast<uint8_t>(seLinie->value())); code != 0)
+        if (!WriteGroups(groups, current)) return;
+        if (int32_t code = ops::WriteFeedLines(static_cast<uint8_t>(seLinie->value())); code != 0)
             host_.ShowCommandError(code);
     }();
     host_.ClearActivityMessage();

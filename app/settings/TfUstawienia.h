@@ -5,7 +5,7 @@
 
 #include "common/TDialog.h"
 
-#include "darvodr/Service.h"
+#include "ops/Settings.h"
 
 #include <array>
 #include <functional>
@@ -15,12 +15,7 @@ class QPushButton;
 class QSpinBox;
 class TRadioGroup;
 
-using SettingsGroups = std::array<darvo::SettingsValues, 5>;
-
-// The speed the groups select (28800 wins over 19200), and the groups with
-// another speed put in.
-uint16_t SpeedOfGroups(const SettingsGroups &groups);
-void PutSpeed(SettingsGroups &groups, uint16_t speed);
+using darvo::ops::SettingsGroups;
 
 class TfUstawienia : public TDialog {
   public:
@@ -47,6 +42,7 @@ class TfUstawienia : public TDialog {
     // The checks before a read or a write; false when the command stops.
     bool Checks(uint8_t &type);
     bool ReadGroups(SettingsGroups &groups);
+    bool WriteGroups(const SettingsGroups &groups, uint16_t current);
     void Fill(const SettingsGroups &groups, int32_t feedLines);
     void Collect(SettingsGroups &groups) const;
     void UpdateZeros();
