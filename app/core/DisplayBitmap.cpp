@@ -24,7 +24,7 @@ QString DisplayBitmapFormatError() {
     return QStringLiteral("NIEPRAWIDLOWY FORMAT PLIKU");
 }
 
-QString DecodeDisplayBitmap(const QByteArray &f, darvo::DisplayRows &rows) {
+QString DecodeDisplayBitmap(const QByteArray &f, darvo::ops::DisplayRows &rows) {
     int64_t headerSize = 0, bits = 0, compression = 0, width = 0, height = 0, dataOffset = 0;
     if (f.size() < 2 || f[0] != 'B' || f[1] != 'M') return DisplayBitmapFormatError();
     if (!Field(f, 14, 4, headerSize) || headerSize != 40) return DisplayBitmapFormatError();

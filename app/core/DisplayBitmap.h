@@ -1,7 +1,7 @@
 // The customer-display picture file: a monochrome 192 x 64 Windows bitmap.
 #pragma once
 
-#include "darvodr/Host.h"
+#include "ops/Display.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,4 +13,4 @@ QString DisplayBitmapFormatError();
 // (a dark pixel is a set bit, leftmost pixel in the most significant bit)
 // and their XOR. Returns the empty text on success, else the message; the
 // rows are left unchanged then.
-QString DecodeDisplayBitmap(const QByteArray &file, darvo::DisplayRows &rows);
+QString DecodeDisplayBitmap(const QByteArray &file, darvo::ops::DisplayRows &rows);

@@ -14,7 +14,7 @@
 #include "settings/TfTekstyReklamowe.h"
 #include "settings/TfUstawienia.h"
 
-#include "darvodr/Service.h"
+#include "ops/Display.h"
 
 void TGlowneOkno::ConnectPexaSettingsMenu() {
     OnItem("Ustawienia2", &TGlowneOkno::Ustawienia2Click);
@@ -58,13 +58,14 @@ void TGlowneOkno::Liniereklamowe1Click() {
 
 void TGlowneOkno::Odczyt2Click() {
     SetBusyCursor();
-    if (int32_t code = darvo::ReadDisplayData(); code != 0) {
+    darvo::ops::DisplayRows rows{};
+    if (int32_t code = darvo::ops::ReadDisplayPicture(rows); code != 0) {
         ShowCommandError(code);
         ClearActivityMessage();
         return;
     }
     // The picture is built in memory: no file of the user's is touched.
-    const QByteArray bitmap = DisplayReadBackBitmap(darvo::Host().DisplayReadBuffer());
+    const QByteArray bitmap = DisplayReadBackBitmap(rows);
     SetArrowCursor();
     ErrorBeep();
     fReklamaOdczyt->LoadPicture(bitmap);
@@ -79,7 +80,7 @@ void TGlowneOkno::Danenawy2Click() {
     if (ShowBox(BoxKind::Question, QStringLiteral("Pytanie"),
                 QStringLiteral("Czy zapisać dane do drukarki?")) == BoxAnswer::Yes) {
         SetBusyCursor();
-        const int32_t code = darvo::WriteDisplayData();
+        const int32_t code = darvo::ops::WriteDisplayPicture();
         SetArrowCursor();
         if (code == 0) {
             ErrorBeep();
@@ -101,7 +102,7 @@ void TGlowneOkno::Danenawy2Click() {
 
 void TGlowneOkno::Kasowanie1Click() {
     SetBusyCursor();
-    const int32_t code = darvo::EraseDisplayData();
+    const int32_t code = darvo::ops::EraseDisplayPicture();
     SetArrowCursor();
     if (code != 0) {
         ShowErrorCode(code);

@@ -6,7 +6,7 @@
 #include "common/TBusyScope.h"
 #include "core/DriverText.h"
 
-#include "darvodr/Service.h"
+#include "ops/Display.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -18,14 +18,14 @@ TfReklama *fReklama = nullptr;
 bool LoadDisplayBitmap(const QString &fileName) {
     QFile file(fileName);
     QString message = DisplayBitmapFormatError();
-    darvo::DisplayRows rows{};
+    darvo::ops::DisplayRows rows{};
     if (file.open(QIODevice::ReadOnly)) message = DecodeDisplayBitmap(file.readAll(), rows);
     if (!message.isEmpty()) {
         ErrorBeep();
         ErrorBox(message);
         return false;
     }
-    std::memcpy(darvo::Host().DisplayBuffer(), rows, sizeof rows);
+    darvo::ops::KeepDisplayPicture(rows);
     return true;
 }
 
@@ -46,7 +46,7 @@ QString TfReklama::opOpen() {
 
 void TfReklama::WriteToPrinter() {
     TBusyScope busy(host_, {bZapis});
-    if (int32_t code = darvo::WriteDisplayData(); code != 0) {
+    if (int32_t code = darvo::ops::WriteDisplayPicture(); code != 0) {
         host_.ShowCommandError(code);
         host_.ClearActivityMessage();
         return;

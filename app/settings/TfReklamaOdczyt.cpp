@@ -14,8 +14,8 @@ void Put(QByteArray &b, int offset, uint32_t value, int size) {
 }
 } // namespace
 
-QByteArray DisplayReadBackBitmap(const darvo::DisplayRows &rows) {
-    constexpr int kData = 62, kRowBytes = 24, kRows = darvo::kDisplayRows;
+QByteArray DisplayReadBackBitmap(const darvo::ops::DisplayRows &rows) {
+    constexpr int kData = 62, kRowBytes = 24, kRows = darvo::ops::kDisplayRows;
     QByteArray b(kData + kRowBytes * kRows, '\0');
     b[0] = 'B';
     b[1] = 'M';

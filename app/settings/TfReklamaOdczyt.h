@@ -3,7 +3,7 @@
 
 #include "common/TDialog.h"
 
-#include "darvodr/Host.h"
+#include "ops/Display.h"
 
 #include <QByteArray>
 
@@ -13,7 +13,7 @@ class QPushButton;
 // The rows read back (24 picture bytes at offsets 1..24 of each row) as a
 // 1598-byte monochrome Windows bitmap: palette black then white, rows
 // bottom-up, each byte inverted so that a dark pixel is colour 0.
-QByteArray DisplayReadBackBitmap(const darvo::DisplayRows &rows);
+QByteArray DisplayReadBackBitmap(const darvo::ops::DisplayRows &rows);
 
 class TfReklamaOdczyt : public TDialog {
   public:

@@ -6,7 +6,7 @@
 #include "core/DriverText.h"
 #include "core/HeaderLines.h"
 
-#include "darvodr/Service.h"
+#include "ops/Display.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -26,14 +26,14 @@ TfTekstyReklamowe::TfTekstyReklamowe(QWidget *parent, CommandHost &host)
     for (int i = 0; i < 3; ++i) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("l%1").arg(i + 1));
-        edit->setMaxLength(darvo::kAdvertLineLength);
+        edit->setMaxLength(darvo::ops::kAdvertLineLength);
         edit->setFont(fixed);
         edit->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(42, QLatin1Char('W'))));
         auto *centre = new QCheckBox(QStringLiteral("Centruj"), this);
         centre->setObjectName(QStringLiteral("cb%1").arg(i + 1));
         centre->setChecked(true);
         connect(centre, &QCheckBox::clicked, this, [edit](bool on) {
-            if (on) edit->setText(CentreLine(edit->text(), darvo::kAdvertLineLength));
+            if (on) edit->setText(CentreLine(edit->text(), darvo::ops::kAdvertLineLength));
         });
         grid->addWidget(edit, i, 0);
         grid->addWidget(centre, i, 1);
@@ -72,11 +72,11 @@ void TfTekstyReklamowe::FormActivate() {
 void TfTekstyReklamowe::WriteToPrinter() {
     for (int i = 0; i < 3; ++i)
         if (centres_[i]->isChecked())
-            edits_[i]->setText(CentreLine(edits_[i]->text(), darvo::kAdvertLineLength));
+            edits_[i]->setText(CentreLine(edits_[i]->text(), darvo::ops::kAdvertLineLength));
     TBusyScope busy(host_, {bZapis, bOdczyt, bKasowanie});
     for (uint8_t line = 0; line < 3; ++line) {
-        const std::string text = ToDriver(PadLine(edits_[line]->text(), darvo::kAdvertLineLength));
-        if (int32_t code = darvo::WriteAdvertLines(line, text); code != 0) {
+        const std::string text = ToDriver(PadLine(edits_[line]->text(), darvo::ops::kAdvertLineLength));
+        if (int32_t code = darvo::ops::WriteAdvertLine(line, text); code != 0) {
             host_.ShowCommandError(code);
             host_.ClearActivityMessage();
             return;
@@ -94,7 +94,7 @@ void TfTekstyReklamowe::ReadFromPrinter() {
     for (uint8_t line = 0; line < 3; ++line) {
         std::string text;
         uint8_t attribute = 0;
-        if (int32_t code = darvo::ReadAdvertLines(line, text, attribute); code != 0) {
+        if (int32_t code = darvo::ops::ReadAdvertLine(line, text, attribute); code != 0) {
             host_.ShowCommandError(code);
             host_.ClearActivityMessage();
             return;
@@ -110,7 +110,7 @@ void TfTekstyReklamowe::ReadFromPrinter() {
 
 void TfTekstyReklamowe::EraseFromPrinter() {
     TBusyScope busy(host_, {bZapis, bOdczyt, bKasowanie});
-    if (int32_t code = darvo::EraseAdvertLines(); code != 0) {
+    if (int32_t code = darvo::ops::EraseAdvertLines(); code != 0) {
         host_.ShowCommandError(code);
         host_.ClearActivityMessage();
         return;

@@ -312,7 +312,7 @@ TEST(DisplayBitmap, ChecksPaletteRowsAndXor) {
         {Bitmap(192, 64, 1, 0, true, picture).left(1000), "NIEPRAWIDLOWY FORMAT PLIKU"},
         {Bitmap(192, 64, 1, 0, true, picture).left(20), "NIEPRAWIDLOWY FORMAT PLIKU"},
     };
-    darvo::DisplayRows rows{};
+    darvo::ops::DisplayRows rows{};
     std::memset(rows, 0x5A, sizeof rows);
     for (const auto &c : bad) {
         EXPECT_EQ(QString::fromUtf8(c.message).replace("192x63 (= 192x63)", "192x64 (= 192x63)"),
@@ -320,14 +320,14 @@ TEST(DisplayBitmap, ChecksPaletteRowsAndXor) {
         EXPECT_EQ(0x5A, rows[10][3]); // untouched
     }
 
-    darvo::DisplayRows white{}, black{};
+    darvo::ops::DisplayRows white{}, black{};
     ASSERT_EQ("", DecodeDisplayBitmap(Bitmap(192, 64, 1, 0, true, picture), white));
     ASSERT_EQ("", DecodeDisplayBitmap(Bitmap(192, 64, 1, 0, false, picture), black));
     EXPECT_EQ(0, std::memcmp(white, black, sizeof white));
     for (int i = 0; i < 24; ++i)
         EXPECT_EQ(255, white[0][i]);
     EXPECT_EQ(0, white[0][24]);
-    EXPECT_EQ(darvo::DisplayRows{}[0][0], white[2][0]);
+    EXPECT_EQ(darvo::ops::DisplayRows{}[0][0], white[2][0]);
     EXPECT_EQ(0xFF, white[4][0]);
     EXPECT_EQ(0xF0, white[4][1]);
     EXPECT_EQ(0x0F, white[4][24]); // 0xFF ^ 0xF0
