@@ -9,7 +9,7 @@
 #include "shell/TNivraApplication.h"
 #include "shell/WindowList.h"
 
-#include "darvodr/Core.h"
+#include "ops/Connection.h"
 
 #include <QTimer>
 #include <cstdio>
@@ -68,8 +68,7 @@ int main(int argc, char **argv) {
     } catch (const std::exception &e) {
         std::fprintf(stderr, "nivrasw: %s\n", e.what());
     }
-    darvo::PurgePort();
-    darvo::CloseSessionPort();
+    darvo::ops::ReleasePort();
     DestroyProgramWindows();
     return result;
 }

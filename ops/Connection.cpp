@@ -1,4 +1,5 @@
 #include "Connection.h"
+#include "Codes.h"
 
 #include "darvodr/Core.h"
 #include "darvodr/Cp1250.h"
@@ -11,10 +12,6 @@
 #include "serial/PortMap.h"
 
 namespace darvo::ops {
-
-namespace {
-constexpr int32_t kNoPort = 114; // the communication parameters are not set
-}
 
 std::vector<unsigned> OpenablePorts() {
     std::vector<unsigned> ports;

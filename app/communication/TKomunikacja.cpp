@@ -7,8 +7,8 @@
 
 #include "core/DriverText.h"
 #include "darvodr.h"
-#include "darvodr/Service.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Device.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -145,14 +145,12 @@ void TKomunikacja::Button1Click() {
         return;
     }
 
-    int32_t version = 0;
-    // Into the protocol core's own device type, which DeviceName names.
-    if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
+    // Kept as the driver's own device type, which DeviceName names.
+    if (int32_t code = darvo::ops::Identify(type); code != 0) {
         Button1->setEnabled(true);
         host_.ShowCommandError(code);
         return;
     }
-    type = darvo::DeviceType;
     host_.ConfigureMenusForDevice(type);
     std::string name;
     if (int32_t code = DeviceName(name); code != 0)
@@ -161,9 +159,9 @@ void TKomunikacja::Button1Click() {
         host_.SetStatusPanels(FromDriver(name), SelectedPort, SelectedSpeed);
     Button1->setEnabled(true);
 
-    if (darvo::IsPexaFamily(type)) {
-        uint8_t secondState = 0, lockReason = 0;
-        if (int32_t code = darvo::ReadLockReasons(secondState, lockReason); code != 0) {
+    if (darvo::ops::IsPexaFamily(type)) {
+        uint8_t lockReason = 0;
+        if (int32_t code = darvo::ops::ReadLockReasons(lockReason); code != 0) {
             host_.ShowCommandError(code);
             host_.ClearActivityMessage();
             return;

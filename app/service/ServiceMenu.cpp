@@ -15,8 +15,7 @@
 #include "service/ServiceDialogs.h"
 
 #include "darvodr.h"
-#include "darvodr/ResultCodes.h"
-#include "darvodr/Service.h"
+#include "ops/Codes.h"
 #include "ops/Connection.h"
 #include "ops/Device.h"
 #include "ops/Fiscalisation.h"
@@ -25,6 +24,7 @@
 #include "ops/Rates.h"
 #include "ops/Settlement.h"
 #include "ops/Status.h"
+#include "ops/UserData.h"
 
 #include <QProgressBar>
 #include <algorithm>
@@ -34,7 +34,7 @@ namespace {
 
 namespace ops = darvo::ops;
 
-constexpr int32_t kBadAnswer = darvo::RC_BAD_ANSWER;
+constexpr int32_t kBadAnswer = ops::kBadAnswer;
 constexpr uint16_t kSettlementPrintSeconds = 20;
 constexpr uint16_t kFiscalisationPrintSeconds = 10;
 
@@ -181,7 +181,7 @@ void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QSt
     std::copy(SettlementRange, SettlementRange + 12, request.range.begin());
     const std::vector<uint8_t> frame = ops::SettlementFrame(request);
     if (frame.empty()) {
-        Main().ShowCommandError(darvo::RC_OUT_OF_RANGE);
+        Main().ShowCommandError(ops::kOutOfRange);
         return;
     }
     uint8_t result = 0;
@@ -433,10 +433,10 @@ void SwitchToFiscalMode() {
     }
 
     const bool pexa = ops::IsPexaFamily(type);
-    darvo::UserDataLines lines;
+    darvo::ops::UserDataLines lines;
     uint8_t flags = 0;
     w.SetBusyCursor();
-    if (int32_t code = darvo::ReadUserData(pexa ? 6 : 4, lines, flags); code != 0) {
+    if (int32_t code = ops::ReadUserData(pexa ? 6 : 4, lines, flags); code != 0) {
         w.ShowCommandError(code);
         return;
     }
@@ -470,7 +470,7 @@ void SwitchToFiscalMode() {
         "wykonany\rkontrolny wydruk nagłówka.\rNależy sprawdzić poprawność danych ponieważ\rpo "
         "fiskalizacji NIE MOŻNA ZMIENIĆ numeru NIP"));
     w.SetBusyCursor();
-    if (int32_t code = darvo::PrintUserDataCheck(pexa ? 5 : 4, lines); code != 0) {
+    if (int32_t code = ops::PrintUserDataCheck(pexa ? 5 : 4, lines); code != 0) {
         w.ShowCommandError(code);
         return;
     }
@@ -661,7 +661,7 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
     uint8_t result = 0;
     SetBusyCursor();
     const int32_t code = ops::EraseNamesBase(confirmation, result);
-    if (code == darvo::RC_NAK) {
+    if (code == ops::kNak) {
         Refuse(kNamesNotErased);
         return;
     }

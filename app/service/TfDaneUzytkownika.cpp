@@ -7,8 +7,9 @@
 #include "common/TRadioGroup.h"
 #include "core/DriverText.h"
 
-#include "darvodr/Service.h"
-#include "darvodr/Session.h"
+#include "ops/Connection.h"
+#include "ops/Device.h"
+#include "ops/UserData.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -44,10 +45,6 @@ const QString kFileFilterSave = QStringLiteral("Pliki tekstowe z danymi użytkow
 constexpr int kRowTop = 56;
 constexpr int kRowStep = 36;
 constexpr int kEditHeight = 24;
-
-bool SixLinePrinter(uint8_t type) {
-    return type == 7 || type == 8;
-}
 
 } // namespace
 
@@ -150,7 +147,7 @@ TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent, CommandHost &host)
 }
 
 void TfDaneUzytkownika::FormActivate() {
-    SetLayout(SixLinePrinter(darvo::DeviceType) ? kSixLines : kFourLines);
+    SetLayout(darvo::ops::HasSixHeaderLines(darvo::ops::IdentifiedType()) ? kSixLines : kFourLines);
     Button2->setEnabled(true);
     Button3->setEnabled(true);
     bWydrKontr->setEnabled(true);
@@ -297,23 +294,19 @@ bool TfDaneUzytkownika::PreChecks(bool write, uint8_t &type, bool &fiscal) {
     if (erased)
         return stop(write ? QStringLiteral("Skasowana pamięć CMOS.")
                           : QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-    int32_t version = 0;
-    if (int32_t code = darvo::ReadDeviceType(darvo::DeviceType, version); code != 0) {
+    if (int32_t code = darvo::ops::Identify(type); code != 0) {
         host_.ShowCommandError(code);
         host_.ClearActivityMessage();
         return false;
     }
-    type = darvo::DeviceType;
-    if (darvo::IsFirstGeneration(type))
+    if (darvo::ops::IsFirstGeneration(type))
         return stop(write ? QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji.")
                           : QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji"));
-    int32_t fiscalFlag = 0;
-    if (int32_t code = darvo::IsFiscalMode(fiscalFlag); code != 0) {
+    if (int32_t code = darvo::ops::ReadFiscalMode(fiscal); code != 0) {
         host_.ShowCommandError(code);
         host_.ClearActivityMessage();
         return false;
     }
-    fiscal = fiscalFlag != 0;
     return true;
 }
 
@@ -342,11 +335,11 @@ void TfDaneUzytkownika::WriteToPrinter() {
     uint8_t type = 9;
     bool fiscal = false;
     if (!PreChecks(true, type, fiscal)) return;
-    const bool six = SixLinePrinter(type);
+    const bool six = darvo::ops::HasSixHeaderLines(type);
 
     auto write = [this](int n, uint8_t attribute) {
         const int32_t code =
-            darvo::WriteUserData(static_cast<uint8_t>(n), attribute, ToDriver(edits[n - 1]->text()));
+            darvo::ops::WriteUserData(static_cast<uint8_t>(n), attribute, ToDriver(edits[n - 1]->text()));
         if (code != 0) {
             host_.ShowCommandError(code);
             host_.ClearActivityMessage();
@@ -396,10 +389,10 @@ void TfDaneUzytkownika::ReadFromPrinter() {
     uint8_t type = 9;
     bool fiscal = false;
     if (!PreChecks(false, type, fiscal)) return;
-    const bool six = SixLinePrinter(type);
-    darvo::UserDataLines lines;
+    const bool six = darvo::ops::HasSixHeaderLines(type);
+    darvo::ops::UserDataLines lines;
     uint8_t flags = 0;
-    if (int32_t code = darvo::ReadUserData(six ? 6 : 4, lines, flags); code != 0) {
+    if (int32_t code = darvo::ops::ReadUserData(six ? 6 : 4, lines, flags); code != 0) {
         host_.ShowCommandError(code);
         host_.ClearActivityMessage();
         return;
@@ -427,7 +420,7 @@ void TfDaneUzytkownika::ControlPrintout() {
     uint8_t type = 9;
     bool fiscal = false;
     if (!PreChecks(false, type, fiscal)) return;
-    const bool six = SixLinePrinter(type);
+    const bool six = darvo::ops::HasSixHeaderLines(type);
     if (!six && fiscal) {
         host_.RefuseCommand(QStringLiteral("    Drukarka pracuje w trybie fiskalnym.   \r"
                                            "Kontrolny wydruk nagłówka nie jest możliwy."));
@@ -439,10 +432,11 @@ void TfDaneUzytkownika::ControlPrintout() {
         FormatLine(n, true, n == 4 && !six ? 40 : LineWidth(n));
     if (!NipAccepted(six ? l6->text() : L4->text())) return;
 
-    darvo::UserDataLines lines;
+    darvo::ops::UserDataLines lines;
     for (int i = 0; i < (six ? 6 : 4); ++i)
         lines[i] = ToDriver(edits[i]->text());
-    if (int32_t code = darvo::PrintUserDataCheck(six ? 6 : 4, lines); code != 0) host_.ShowCommandError(code);
+    if (int32_t code = darvo::ops::PrintUserDataCheck(six ? 6 : 4, lines); code != 0)
+        host_.ShowCommandError(code);
     host_.ClearActivityMessage();
 }
 
