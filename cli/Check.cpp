@@ -8,10 +8,9 @@
 #include "pos/PrinterText.h"
 
 #include "Emulator.h"
-#include "darvodr/Core.h"
-#include "darvodr/Session.h"
-#include "darvodr/Shielded.h"
 #include "darvodr/darvodr.h"
+#include "ops/Codes.h"
+#include "ops/Connection.h"
 #include "serial/PortError.h"
 
 #include <chrono>
@@ -36,18 +35,11 @@ Exchange Ask(uint8_t command, uint8_t answerLength) {
     Exchange e;
     e.command = command;
     if (!IsReadOnly(command)) {
-        e.code = RC_NOT_AVAILABLE;
+        e.code = ops::kNotAvailable;
         return e;
     }
     const auto start = std::chrono::steady_clock::now();
-    e.code = Shielded([&]() -> int32_t {
-        const int32_t rc = SendSequence(command, answerLength, 0, nullptr, nullptr);
-        // The answer buffer holds the data bytes; an accepted command's
-        // acknowledgement went before them.
-        if (rc == 0 && !IsNoAckCommand(command)) e.answer.push_back(ACK);
-        e.answer.insert(e.answer.end(), AnswerBuffer, AnswerBuffer + AnswerCount);
-        return rc;
-    });
+    e.code = ops::Question(command, answerLength, e.answer);
     e.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return e;
 }
@@ -69,7 +61,7 @@ Conversation Converse(uint8_t port, int speed, int timeoutS) {
     c.exchanges.push_back(Ask(list[0].command, list[0].answerLength));
     c.exchanges.push_back(Ask(list[1].command, list[1].answerLength));
     uint8_t type = 9;
-    Shielded([&] { return ReadDeviceType(type, c.version); }); // asks 0xFF and 0xFE once more
+    ops::ReadDeviceType(type, c.version); // asks 0xFF and 0xFE once more
     c.deviceType = type;
     const bool answers = c.exchanges[0].code == 0 || c.exchanges[0].code == 24;
     for (size_t i = 2; answers && i < list.size(); ++i)
@@ -109,12 +101,7 @@ int RunCheck(Context &c, const std::string &reportFile) {
 
     std::string emulatorError;
     const Conversation emulator = AskEmulator(printer, connection.speed, emulatorError);
-    std::string model;
-    Shielded([&] {
-        model = DeviceNameOf(static_cast<uint8_t>(printer.deviceType));
-        return 0;
-    });
-    model = pos::FromDriverText(model);
+    const std::string model = ops::ModelName(static_cast<uint8_t>(printer.deviceType));
 
     json exchanges = json::array();
     int differences = 0;

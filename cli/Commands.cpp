@@ -1,7 +1,6 @@
 #include "Commands.h"
 
-#include "darvodr/Cp1250.h"
-#include "darvodr/Receipt.h"
+#include "ops/Text.h"
 #include "pos/Decimal.h"
 
 #include <algorithm>
@@ -132,7 +131,7 @@ std::string PrinterText(const Bytes &b, size_t from, size_t to) {
     std::string raw(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(to));
     while (!raw.empty() && raw.back() == ' ')
         raw.pop_back();
-    return Cp1250ToUtf8(PrinterToWinText(raw));
+    return ops::FromPrinterText(raw);
 }
 
 std::string Amount(uint32_t hundredths) {

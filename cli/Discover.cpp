@@ -9,9 +9,8 @@
 #include "Cli.h"
 #include "pos/PrinterText.h"
 
-#include "darvodr/Session.h"
-#include "darvodr/Shielded.h"
 #include "darvodr/darvodr.h"
+#include "ops/Connection.h"
 #include "serial/Comm.h"
 #include "serial/PortError.h"
 
@@ -106,7 +105,7 @@ static std::string Probe(const std::string &path, int timeoutS) {
         if (rc != 0) break;
         uint8_t type = 9;
         int32_t version = 0;
-        rc = Shielded([&] { return ReadDeviceType(type, version); });
+        rc = ops::ReadDeviceType(type, version);
         ClosePort();
         if (rc == 0)
             return std::to_string(rc) + " " + std::to_string(speed) + " " + std::to_string(type) + " " +
@@ -209,7 +208,7 @@ void ProbeAll(std::vector<Device *> &devices, int timeoutS) {
 }
 
 std::string Model(int deviceType) {
-    return pos::FromDriverText(DeviceNameOf(static_cast<uint8_t>(deviceType)));
+    return ops::ModelName(static_cast<uint8_t>(deviceType));
 }
 
 // The port map of the printers found: a printer keeps the COM number that

@@ -12,5 +12,6 @@ constexpr int32_t kBadAnswer = darvo::RC_BAD_ANSWER;         // the answer makes
 constexpr int32_t kNak = darvo::RC_NAK;                      // the printer refused the frame
 constexpr int32_t kOutOfRange = darvo::RC_OUT_OF_RANGE;      // a value the printer cannot take
 constexpr int32_t kNoPort = 114;                             // no port chosen yet
+constexpr int32_t kNotAvailable = darvo::RC_NOT_AVAILABLE;   // a command this program does not send
 
 } // namespace darvo::ops

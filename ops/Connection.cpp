@@ -70,7 +70,32 @@ int32_t Identify(uint8_t &type) {
 
 int32_t ReadDeviceType(uint8_t &type) {
     int32_t version = 0;
+    return ReadDeviceType(type, version);
+}
+
+int32_t ReadDeviceType(uint8_t &type, int32_t &version) {
     return Shielded([&] { return darvo::ReadDeviceType(type, version); });
+}
+
+std::string ModelName(uint8_t type) {
+    std::string name;
+    Shielded([&] {
+        name = DeviceNameOf(type);
+        return 0;
+    });
+    return Cp1250ToUtf8(name);
+}
+
+int32_t Question(uint8_t command, uint8_t answerLength, std::vector<uint8_t> &answer) {
+    answer.clear();
+    return Shielded([&]() -> int32_t {
+        const int32_t rc = SendSequence(command, answerLength, 0, nullptr, nullptr);
+        // The answer buffer holds the data bytes; an accepted command's
+        // acknowledgement went before them.
+        if (rc == 0 && !IsNoAckCommand(command)) answer.push_back(ACK);
+        answer.insert(answer.end(), AnswerBuffer, AnswerBuffer + AnswerCount);
+        return rc;
+    });
 }
 
 uint8_t IdentifiedType() {

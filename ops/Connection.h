@@ -43,8 +43,19 @@ void PeriodReportTimeout();
 // Asks the printer its device type and keeps it as the driver's own (the
 // one DeviceName names and the operations go by).
 int32_t Identify(uint8_t &type);
-// Asks the printer its device type without keeping it.
+// Asks the printer its device type (and its program's version) without
+// keeping it.
 int32_t ReadDeviceType(uint8_t &type);
+int32_t ReadDeviceType(uint8_t &type, int32_t &version);
+// The model's name for a device type, in UTF-8.
+std::string ModelName(uint8_t type);
+
+// One question to the printer with no parameters: command `command`, whose
+// answer has `answerLength` data bytes. `answer` gets every byte the
+// printer sent (an accepted command's acknowledgement first, then the data
+// bytes as far as they came). The driver's code. Nothing guards the
+// command: the caller asks only those that read.
+int32_t Question(uint8_t command, uint8_t answerLength, std::vector<uint8_t> &answer);
 // The device type the driver identified last; 9 for none.
 uint8_t IdentifiedType();
 
