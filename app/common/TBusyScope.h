@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/CommandHost.h"
+#include "common/CommandHost.h"
 
 #include <QList>
 #include <QPointer>

@@ -4,7 +4,7 @@
 // as its default button, and closing it clears the activity text.
 #pragma once
 
-#include "shell/CommandHost.h"
+#include "common/CommandHost.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,7 +1,7 @@
 // The about box.
 #pragma once
 
-#include "shell/CommandHost.h"
+#include "common/CommandHost.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 // them when the user confirms.
 #pragma once
 
-#include "shell/CommandHost.h"
+#include "common/CommandHost.h"
 
 #include <QDialog>
 #include <cstdint>

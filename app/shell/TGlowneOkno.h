@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ops/StatusBits.h"
-#include "shell/CommandHost.h"
+#include "common/CommandHost.h"
 #include "shell/TActivityArea.h"
 
 #include <QMainWindow>
