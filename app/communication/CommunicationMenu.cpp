@@ -1,22 +1,22 @@
 // The "Komunikacja" menu of the main window: the communication dialog and
 // the about box.
-#include "shell/TGlowneOkno.h"
+#include "communication/CommunicationMenu.h"
 
 #include "common/ErrorBeep.h"
 #include "communication/TAboutBox.h"
 
-void TGlowneOkno::ConnectCommunicationMenu() {
-    OnItem("Parametry1", &TGlowneOkno::Parametry1Click);
-    OnItem("Oprogramie1", &TGlowneOkno::Oprogramie1Click);
+void CommunicationMenu::Attach(const MenuItems &items) {
+    items.On("Parametry1", [this] { ShowCommunicationParameters(); });
+    items.On("Oprogramie1", [this] { ShowAbout(); });
 }
 
-void TGlowneOkno::Parametry1Click() {
+void CommunicationMenu::ShowCommunicationParameters() {
     ErrorBeep();
-    ShowCommunicationDialog();
+    host_.ShowCommunicationDialog();
 }
 
-void TGlowneOkno::Oprogramie1Click() {
+void CommunicationMenu::ShowAbout() {
     ErrorBeep();
     if (AboutBox) AboutBox->exec();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

@@ -1,5 +1,5 @@
 // The "Ustawienia" menu of the main window: its commands.
-#include "shell/TGlowneOkno.h"
+#include "settings/SettingsMenu.h"
 
 #include "common/ErrorBeep.h"
 #include "core/DriverText.h"
@@ -12,47 +12,47 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
-void TGlowneOkno::ConnectSettingsMenu() {
-    OnItem("Nrkasyikodobsugujcego1", &TGlowneOkno::Nrkasyikodobsugujcego1Click);
-    OnItem("Ilo1", &TGlowneOkno::Ilo1Click);
-    OnItem("Sposbzaokrglania1", &TGlowneOkno::Sposbzaokrglania1Click);
+void SettingsMenu::Attach(const MenuItems &items) {
+    items.On("Nrkasyikodobsugujcego1", [this] { EditRegisterNumber(); });
+    items.On("Ilo1", [this] { EditFeedLines(); });
+    items.On("Sposbzaokrglania1", [this] { EditRounding(); });
 }
 
-void TGlowneOkno::Nrkasyikodobsugujcego1Click() {
+void SettingsMenu::EditRegisterNumber() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !CmosCheck() || !fNumerKasy) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fNumerKasy) return;
     int32_t number = 0;
     std::string code;
-    SetBusyCursor();
+    host_.SetBusyCursor();
     const int32_t result = PrinterNumber(number, code);
-    SetArrowCursor();
+    host_.SetArrowCursor();
     if (result != 0) {
-        ShowCommandError(result);
+        host_.ShowCommandError(result);
         return;
     }
     fNumerKasy->seNrKasy->setValue(number);
     fNumerKasy->eKod->setText(FromDriver(code));
     ErrorBeep();
     fNumerKasy->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Ilo1Click() {
+void SettingsMenu::EditFeedLines() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !CmosCheck() || !fIloscWierszy) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fIloscWierszy) return;
     // The PEXA printers may feed no line at all; the others feed at least 3.
     const int lowest = (type == 7 || type == 8 || type == 9) ? 0 : 3;
     fIloscWierszy->seIloscWierszy->setMinimum(lowest);
     fIloscWierszy->seIloscWierszy->setValue(lowest);
     ErrorBeep();
     fIloscWierszy->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Sposbzaokrglania1Click() {
+void SettingsMenu::EditRounding() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !CmosCheck() || !fSposobZaokraglania) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fSposobZaokraglania) return;
     ErrorBeep();
     fSposobZaokraglania->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

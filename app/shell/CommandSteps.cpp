@@ -67,21 +67,6 @@ void TGlowneOkno::ResumeAfterPaperOut(int32_t code, uint8_t deviceType, int32_t 
     ClearActivityMessage();
 }
 
-QString TGlowneOkno::ConditionMessage(int conditionCode) {
-    switch (conditionCode) {
-    case kConditionCmosErased: return QStringLiteral("Skasowana pamięć CMOS. Wejdź do inicjowania zegara.");
-    case kConditionReadOnly: return QStringLiteral("Drukarka w trybie TYLKO ODCZYT.");
-    case kConditionNoProgrammingVoltage:
-        return QStringLiteral("Brak napięcia programującego pamięć fiskalną.");
-    case kConditionNoController: return QStringLiteral("Brak komunikacji z kontrolerem drukarki");
-    case kConditionPrinterFailure: return QStringLiteral("Wystąpiła awaria drukarki");
-    case kConditionNoPaper:
-        return QStringLiteral("Brak papieru lub podniesiona głowica mechanizmu drukującego");
-    case kConditionLowBattery: return QStringLiteral("Niskie napięcie akumulatora głównego");
-    default: return QStringLiteral("NIEZDEFINIOWANY BŁĄD");
-    }
-}
-
 bool TGlowneOkno::PrintConditionsCheck() {
     SetBusyCursor();
     bool errorReported = false;

@@ -1,8 +1,11 @@
 #include "shell/TGlowneOkno.h"
 
 #include "clock/TfUstawZegar.h"
+#include "settings/SettingsMenu.h"
+#include "communication/CommunicationMenu.h"
 #include "common/BusyCursor.h"
 #include "common/ErrorBeep.h"
+#include "common/MenuItems.h"
 #include "common/MessageBoxes.h"
 #include "common/TRadioGroup.h"
 #include "communication/TKomunikacja.h"
@@ -102,14 +105,17 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
     setStatusBar(sb_);
 
     BuildMenu();
+    const MenuItems items([this](const QString &name) { return Item(name); });
     ConnectReportsMenu();
     ConnectTestsMenu();
     ConnectClockMenu();
     ConnectTaxesMenu();
-    ConnectSettingsMenu();
+    settingsMenu_ = std::make_unique<SettingsMenu>(*this);
+    settingsMenu_->Attach(items);
     ConnectPexaSettingsMenu();
     ConnectServiceMenu();
-    ConnectCommunicationMenu();
+    communicationMenu_ = std::make_unique<CommunicationMenu>(*this);
+    communicationMenu_->Attach(items);
 
     cursorTimer_ = new QTimer(this);
     cursorTimer_->setSingleShot(true);

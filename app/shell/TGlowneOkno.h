@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ops/StatusBits.h"
-#include "common/CommandHost.h"
+#include "common/MenuHost.h"
 #include "shell/TActivityArea.h"
 
 #include <QMainWindow>
@@ -17,26 +17,15 @@
 #include <memory>
 
 class QAction;
+class SettingsMenu;
+class CommunicationMenu;
 class QLabel;
 class QMenu;
 class QProgressBar;
 class QStatusBar;
 class QTimer;
 
-// Results of the print conditions check, in the order of the operations'
-// print blockers.
-enum ConditionCodes {
-    kConditionNone = 0,
-    kConditionCmosErased = 1,
-    kConditionReadOnly = 2,
-    kConditionNoProgrammingVoltage = 3,
-    kConditionNoController = 4,
-    kConditionPrinterFailure = 5,
-    kConditionNoPaper = 6,
-    kConditionLowBattery = 7,
-};
-
-class TGlowneOkno : public QMainWindow, public CommandHost {
+class TGlowneOkno : public QMainWindow, public MenuHost {
     Q_OBJECT
 
   public:
@@ -65,20 +54,21 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     QString ActivityText() const;
     bool BusyCursorShown() const { return busy_; }
     // Lets the window process its pending messages while the driver waits.
-    void Processmessages();
+    void Processmessages() override;
+    void Repaint() override { repaint(); }
     // True while a message is processed inside such a wait: the driver is in
     // the middle of an exchange.
     bool InsideDriverWait() const { return waiting_ > 0; }
 
     // The other status checks. When the status bytes cannot be read the
     // check shows the error itself, sets errorReported and returns false.
-    bool IsPrinterFiscal(bool &errorReported);
-    bool IsDrawerOpen(bool &errorReported);
-    bool IsReadOnlyMode(bool &errorReported);
+    bool IsPrinterFiscal(bool &errorReported) override;
+    bool IsDrawerOpen(bool &errorReported) override;
+    bool IsReadOnlyMode(bool &errorReported) override;
     bool CheckPrintConditions(bool &errorReported, int &conditionCode);
 
     // A driver result in an error box after the warning sound.
-    void ShowErrorCode(int32_t code);
+    void ShowErrorCode(int32_t code) override;
 
     // The ports that can be opened now, "COM1".."COM255", into the
     // communication dialog's list; the first is selected.
@@ -88,7 +78,7 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
 
     QAction *Item(const QString &objectName) const;
     // The progress bar of the fiscal-mode switch, hidden until it is used.
-    QProgressBar *pbFiskal() const { return pbFiskal_; }
+    QProgressBar *pbFiskal() const override { return pbFiskal_; }
     QString PanelText(int panel) const;
 
     // The ten items that only the second generation of printers offers.
@@ -97,15 +87,13 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     // ---- Steps every menu command shares (CommandSteps.cpp) ----
     // The CMOS check: false (the command stops) when the status cannot be
     // read or the CMOS memory was erased; each case has shown its message.
-    bool CmosCheck();
+    bool CmosCheck() override;
     // The print start: waits with the busy cursor until the printer can
     // print; false after the error box when it cannot.
-    bool PrintStart(uint8_t deviceType);
+    bool PrintStart(uint8_t deviceType) override;
     // CheckPrintConditions with the message of a blocking condition; true
     // when printing may go on.
-    bool PrintConditionsCheck();
-    // The message for a condition code of CheckPrintConditions.
-    static QString ConditionMessage(int conditionCode);
+    bool PrintConditionsCheck() override;
 
     // ---- Menu commands: one file per menu ----
     // "&Raporty" (reports/ReportsMenu.cpp)
@@ -142,9 +130,6 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     void Zapis1Click();
 
     // "&Ustawienia" (settings/SettingsMenu.cpp)
-    void Nrkasyikodobsugujcego1Click();
-    void Ilo1Click();
-    void Sposbzaokrglania1Click();
     // "&Ustawienia" › "Ustawienia PEXA/PEXA F" (settings/PexaSettingsMenu.cpp)
     void Ustawienia2Click();
     void Datawprowadzeniaeuro1Click();
@@ -163,8 +148,6 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     void Bazanazwitowarw1Click();
 
     // "&Komunikacja" (communication/CommunicationMenu.cpp)
-    void Parametry1Click();
-    void Oprogramie1Click();
 
   protected:
     bool event(QEvent *event) override;
@@ -178,10 +161,8 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     void ConnectTestsMenu();
     void ConnectClockMenu();
     void ConnectTaxesMenu();
-    void ConnectSettingsMenu();
     void ConnectPexaSettingsMenu();
     void ConnectServiceMenu();
-    void ConnectCommunicationMenu();
     // Runs the handler when the item is chosen.
     void OnItem(const char *name, void (TGlowneOkno::*handler)());
     QMenu *NameMenu(QMenu *menu, const QString &name);
@@ -192,10 +173,12 @@ class TGlowneOkno : public QMainWindow, public CommandHost {
     void SetItemEnabled(const char *name, bool enabled);
     bool ReadStatusForCheck(darvo::ops::StatusBits &bits, bool &errorReported);
     void AppException(QObject *sender, const QString &message);
-    void ShowCommunicationDialog();
+    void ShowCommunicationDialog() override;
     void NextCursorStep();
 
     std::unique_ptr<Host> host_;
+    std::unique_ptr<SettingsMenu> settingsMenu_;
+    std::unique_ptr<CommunicationMenu> communicationMenu_;
     TActivityArea *activity_ = nullptr;
     QStatusBar *sb_ = nullptr;
     QLabel *panels_[2] = {nullptr, nullptr};

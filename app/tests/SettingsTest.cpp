@@ -53,7 +53,7 @@ TEST_F(Pexa, SmallSettingsDialogsSendWhatTheyShow) {
             fNumerKasy->eKod->setText(QString::fromLatin1(c.code));
             fNumerKasy->Button1Click();
         });
-        GlowneOkno->Nrkasyikodobsugujcego1Click();
+        Choose("Nrkasyikodobsugujcego1");
         EXPECT_EQ(c.sent, last(sim, 67));
         EXPECT_EQ(QDialog::Accepted, fNumerKasy->result());
     }
@@ -65,7 +65,7 @@ TEST_F(Pexa, SmallSettingsDialogsSendWhatTheyShow) {
         fSposobZaokraglania->rgZaokraglanie->SetItemIndex(1);
         fSposobZaokraglania->Button1Click();
     });
-    GlowneOkno->Sposbzaokrglania1Click();
+    Choose("Sposbzaokrglania1");
     EXPECT_EQ((Bytes{ESC, 116, '1'}), last(sim, 116));
 
     const struct {
@@ -80,7 +80,7 @@ TEST_F(Pexa, SmallSettingsDialogsSendWhatTheyShow) {
             fIloscWierszy->seIloscWierszy->setValue(5);
             fIloscWierszy->Button1Click();
         });
-        GlowneOkno->Ilo1Click();
+        Choose("Ilo1");
         EXPECT_EQ(c.sent, last(printer, c.sent[1]));
     }
     EXPECT_TRUE(recorder.boxes.empty());
