@@ -1,5 +1,5 @@
 // The "Zegar" menu of the main window: its commands.
-#include "shell/TGlowneOkno.h"
+#include "clock/ClockMenu.h"
 
 #include "clock/TfDataGodzina.h"
 #include "clock/TfPrzestawianie.h"
@@ -24,44 +24,44 @@ const QString kCannotInit = QStringLiteral("Zainicjowanie zegara drukarki fiskal
 
 } // namespace
 
-void TGlowneOkno::ConnectClockMenu() {
-    OnItem("Odczytzegara1", &TGlowneOkno::Odczytzegara1Click);
-    OnItem("Przestawianiezegara1", &TGlowneOkno::Przestawianiezegara1Click);
-    OnItem("Inicjowaniezegara1", &TGlowneOkno::Inicjowaniezegara1Click);
+void ClockMenu::Attach(const MenuItems &items) {
+    items.On("Odczytzegara1", [this] { ShowClock(); });
+    items.On("Przestawianiezegara1", [this] { ShiftClock(); });
+    items.On("Inicjowaniezegara1", [this] { InitialiseClock(); });
 }
 
-void TGlowneOkno::Odczytzegara1Click() {
+void ClockMenu::ShowClock() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !fDataGodzina) return;
+    if (!host_.DeviceCheck(type) || !fDataGodzina) return;
     // The arrow while the clock runs: the dialog is there to be looked at.
-    SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
     fDataGodzina->ShowModal();
     fDataGodzina->tZegar->stop();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Przestawianiezegara1Click() {
+void ClockMenu::ShiftClock() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !CmosCheck() || !fPrzestawianie) return;
-    fPrzestawianie->ShowClock = [this] { Odczytzegara1Click(); };
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fPrzestawianie) return;
+    fPrzestawianie->ShowClock = [this] { ShowClock(); };
     ErrorBeep();
     fPrzestawianie->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Inicjowaniezegara1Click() {
+void ClockMenu::InitialiseClock() {
     if (!fUstawZegar) return;
     fUstawZegar->pbZegar->setValue(0);
     uint8_t type = 9;
-    if (!DeviceCheck(type)) return;
+    if (!host_.DeviceCheck(type)) return;
     for (;;) {
         darvo::ops::Status status;
-        SetBusyCursor();
+        host_.SetBusyCursor();
         const int32_t code = darvo::ops::ReadStatus(status);
-        SetArrowCursor();
+        host_.SetArrowCursor();
         if (code != 0) {
-            ShowCommandError(code);
+            host_.ShowCommandError(code);
             return;
         }
         using darvo::ops::ClockInitRefusal;
@@ -85,13 +85,13 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
         case ClockInitRefusal::PrinterFailure: text = QStringLiteral("Awaria drukarki"); break;
         }
         if (!text.isEmpty()) {
-            RefuseCommand(kCannotInit + text);
+            host_.RefuseCommand(kCannotInit + text);
             return;
         }
         if (refusal == ClockInitRefusal::ServiceJumperNormal) {
             // In fiscal mode the clock is set with the service jumper on.
             ErrorBeep();
-            ClearActivityMessage();
+            host_.ClearActivityMessage();
             const BoxAnswer again = ShowBox(
                 BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
                 kCannotInit + QStringLiteral("       Zwora serwisowa jest w pozycji normalnej.        \r"
@@ -105,8 +105,8 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
     fUstawZegar->dtDate->setDate(now.date());
     fUstawZegar->meZegar->setText(now.time().toString(QStringLiteral("hh:mm")));
     fUstawZegar->Button1->setEnabled(true);
-    fUstawZegar->ShowClock = [this] { Odczytzegara1Click(); };
+    fUstawZegar->ShowClock = [this] { ShowClock(); };
     ErrorBeep();
     fUstawZegar->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

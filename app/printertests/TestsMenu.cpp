@@ -1,5 +1,5 @@
 // The "Testy" menu of the main window: its commands.
-#include "shell/TGlowneOkno.h"
+#include "printertests/TestsMenu.h"
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
@@ -42,21 +42,21 @@ const QString kNotSecondGeneration =
 
 } // namespace
 
-void TGlowneOkno::ConnectTestsMenu() {
-    OnItem("Standrukarki1", &TGlowneOkno::Standrukarki1Click);
-    OnItem("Bajtystatusu1", &TGlowneOkno::Bajtystatusu1Click);
-    OnItem("Wy1", &TGlowneOkno::Wy1Click);
-    OnItem("N41", &TGlowneOkno::N41Click);
-    OnItem("PamicEPROM1", &TGlowneOkno::PamicEPROM1Click);
-    OnItem("Numerunikatowy1", &TGlowneOkno::Numerunikatowy1Click);
+void TestsMenu::Attach(const MenuItems &items) {
+    items.On("Standrukarki1", [this] { CheckReceiptConditions(); });
+    items.On("Bajtystatusu1", [this] { ShowStatusMonitor(); });
+    items.On("Wy1", [this] { DisplayTest(); });
+    items.On("N41", [this] { DrawerTest(); });
+    items.On("PamicEPROM1", [this] { FiscalMemoryTest(); });
+    items.On("Numerunikatowy1", [this] { ShowUniqueNumber(); });
 }
 
 // "Stan drukarki": asks the printer whether a receipt can be issued and
 // leads the user through what stands in the way, testing again after each
 // remedy until the printer is in order or the user gives up.
-void TGlowneOkno::Standrukarki1Click() {
+void TestsMenu::CheckReceiptConditions() {
     uint8_t type = 0;
-    if (!DeviceCheck(type, true)) return;
+    if (!host_.DeviceCheck(type, true)) return;
 
     const QString error = QStringLiteral("Błąd");
     const QString answer = QStringLiteral("Odpowiedz");
@@ -66,14 +66,14 @@ void TGlowneOkno::Standrukarki1Click() {
     };
     bool again = true;
     while (again) {
-        SetBusyCursor();
+        host_.SetBusyCursor();
         const int32_t code = ReceiptConditions();
         ErrorBeep();
-        ClearActivityMessage();
+        host_.ClearActivityMessage();
         again = false;
         switch (code) {
         case 0:
-            SetArrowCursor();
+            host_.SetArrowCursor();
             ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
                     QStringLiteral("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"));
             break;
@@ -92,19 +92,19 @@ void TGlowneOkno::Standrukarki1Click() {
             if (ask(answer,
                     QStringLiteral(" Brak danych użytkownika\rCzy przejść do wprowadzania tych danych?"))) {
                 ErrorBeep();
-                Odczytuytkownika1Click();
+                EditUserData();
                 again = true;
             }
             break;
         case 105: ErrorBox(QStringLiteral(" Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"")); break;
         case 107:
             ErrorBox(QStringLiteral(" Pamięć CMOS jest skasowana."));
-            ClearActivityMessage();
-            SetArrowCursor();
+            host_.ClearActivityMessage();
+            host_.SetArrowCursor();
             break;
         case 108:
             if (ask(answer, QStringLiteral(" Zaległy raport dobowy.\rCzy wykonać raport?"))) {
-                Fiskalnydobowy1Click();
+                RunDailyReport();
                 again = true;
             }
             break;
@@ -117,47 +117,47 @@ void TGlowneOkno::Standrukarki1Click() {
         case 113:
             if (ask(answer,
                     QStringLiteral(" Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?"))) {
-                Zapis1Click();
+                WriteRates();
                 again = true;
             }
             break;
         case 237: ErrorBox(QStringLiteral(" Należy wykonać przejście na EURO.")); break;
         default:
-            SetArrowCursor();
+            host_.SetArrowCursor();
             again =
                 ask(error, ErrorMessageText(code) + QStringLiteral("\r\r Czy powtórzyć sprawdzenie warunków "
                                                                    "wystawienia paragonu?"));
             break;
         }
     }
-    SetArrowCursor();
-    ClearActivityMessage();
+    host_.SetArrowCursor();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Wy1Click() {
+void TestsMenu::DisplayTest() {
     TfTestWyswietlacza *dialog = fTestWyswietlacza;
     if (!dialog) return;
     dialog->HideAllPictures();
     uint8_t type = 9;
-    if (!DeviceCheck(type)) return;
+    if (!host_.DeviceCheck(type)) return;
     if (!darvo::ops::IsSecondGeneration(type)) {
-        RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
+        host_.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
         return;
     }
     const bool pexa = darvo::ops::IsPexaFamily(type);
-    SetBusyCursor();
+    host_.SetBusyCursor();
     std::array<QLabel *, 4> pictures{dialog->iTest1, dialog->iTest2, dialog->ITest3, dialog->ITest4};
     if (pexa) {
         bool negative = false;
         if (int32_t code = darvo::ops::DisplayShowsNegative(negative); code != 0) {
-            ShowCommandError(code);
+            host_.ShowCommandError(code);
             return;
         }
         // The printer set to show pictures negative gets the negative set.
         if (negative) pictures = {dialog->iTest2, dialog->iTest1, dialog->iTest3Neg, dialog->iTest4Neg};
     }
     if (int32_t code = darvo::ops::DisplayTest(darvo::ops::kDisplayTestStart); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     const int steps = darvo::ops::DisplayTestSteps(pexa);
@@ -168,108 +168,108 @@ void TGlowneOkno::Wy1Click() {
         } else {
             dialog->Label1->setText(SegmentText(step == 1));
         }
-        SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBeep();
         dialog->ShowModal();
-        SetBusyCursor();
+        host_.SetBusyCursor();
         if (step + 1 == steps) break;
         const int32_t code = darvo::ops::DisplayTest(darvo::ops::DisplayTestPattern(step));
         // The first change is reported, the later ones go by.
         if (step == 0 && code != 0) {
-            ShowCommandError(code);
-            SetBusyCursor();
+            host_.ShowCommandError(code);
+            host_.SetBusyCursor();
         }
     }
     if (int32_t code = darvo::ops::DisplayTest(darvo::ops::kDisplayTestEnd); code != 0)
-        ShowCommandError(code);
-    SetArrowCursor();
-    ClearActivityMessage();
+        host_.ShowCommandError(code);
+    host_.SetArrowCursor();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Numerunikatowy1Click() {
+void TestsMenu::ShowUniqueNumber() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !CmosCheck() || !fNumerUnikatowy) return;
-    SetBusyCursor();
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fNumerUnikatowy) return;
+    host_.SetBusyCursor();
     std::string number;
     const int32_t code = ReadUniqueNumber(number);
-    SetArrowCursor();
+    host_.SetArrowCursor();
     if (code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     fNumerUnikatowy->lNumerUnikatowy->setText(QStringLiteral("Numer unikatowy drukarki: ") +
                                               FromDriver(number));
     ErrorBeep();
     fNumerUnikatowy->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Bajtystatusu1Click() {
+void TestsMenu::ShowStatusMonitor() {
     uint8_t type = 9;
-    if (!DeviceCheck(type)) return;
+    if (!host_.DeviceCheck(type)) return;
     ErrorBeep();
     fBajtyStatusu->ShowModal();
     fBajtyStatusu->tStatus->stop();
 }
 
 // "Szuflada": opens drawer 1 of a closed drawer and tells whether it opened.
-void TGlowneOkno::N41Click() {
+void TestsMenu::DrawerTest() {
     uint8_t type = 0;
-    if (!DeviceCheck(type)) return;
+    if (!host_.DeviceCheck(type)) return;
     if (!darvo::ops::IsSecondGeneration(type)) {
-        RefuseCommand(kNotSecondGeneration);
+        host_.RefuseCommand(kNotSecondGeneration);
         return;
     }
-    SetBusyCursor();
+    host_.SetBusyCursor();
     bool reported = false;
-    while (IsDrawerOpen(reported)) {
+    while (host_.IsDrawerOpen(reported)) {
         ErrorBeep();
-        ClearActivityMessage();
-        SetArrowCursor();
+        host_.ClearActivityMessage();
+        host_.SetArrowCursor();
         if (ShowBox(BoxKind::Question, QStringLiteral("Pytanie"),
                     QStringLiteral("W celu wykonania testu należy zamknąć szufladę.\r           Czy "
                                    "kontynuować?                    ")) != BoxAnswer::Yes) {
-            ClearActivityMessage();
+            host_.ClearActivityMessage();
             return;
         }
-        SetBusyCursor();
+        host_.SetBusyCursor();
     }
     if (reported) return; // the status could not be read: the check has said so
 
     if (int32_t code = OpenDrawer(1); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
-    SetArrowCursor();
-    const bool open = IsDrawerOpen(reported);
+    host_.SetArrowCursor();
+    const bool open = host_.IsDrawerOpen(reported);
     if (reported) return;
     ErrorBeep();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
     if (open)
         ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
                 QStringLiteral("Szuflada została otwarta"));
     else
         ShowBox(BoxKind::Warning, QStringLiteral("Uwaga"),
                 QStringLiteral("Szuflada nie została otwarta lub nie jest podłączona"));
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
 // "Pamięć PROM": the fiscal memory test, which writes to that memory and
 // can be run only a limited number of times: asked for first.
-void TGlowneOkno::PamicEPROM1Click() {
+void TestsMenu::FiscalMemoryTest() {
     uint8_t type = 0;
-    if (!DeviceCheck(type)) return;
+    if (!host_.DeviceCheck(type)) return;
     bool reported = false;
-    const bool erased = CheckCmosErased(reported);
+    const bool erased = host_.CheckCmosErased(reported);
     if (reported) return;
     if (erased) {
-        RefuseCommand(QStringLiteral("Skasowana pamięć CMOS."));
+        host_.RefuseCommand(QStringLiteral("Skasowana pamięć CMOS."));
         return;
     }
-    if (!PrintStart(type)) return;
-    SetArrowCursor();
+    if (!host_.PrintStart(type)) return;
+    host_.SetArrowCursor();
     ErrorBeep();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
     const BoxAnswer answer = ShowBox(
         BoxKind::ErrorQuestion, QStringLiteral("Odpowiedz"),
         QStringLiteral("Test powoduje zapis do pamięci drukarki fiskalnej.\rCelem testu jest sprawdzenie "
@@ -279,9 +279,9 @@ void TGlowneOkno::PamicEPROM1Click() {
                        "wykonać test?"),
         true);
     if (answer == BoxAnswer::Yes) {
-        SetBusyCursor();
-        ResumeAfterPaperOut(darvo::ops::EpromTest(), type);
+        host_.SetBusyCursor();
+        host_.ResumeAfterPaperOut(darvo::ops::EpromTest(), type);
     }
-    SetArrowCursor();
-    ClearActivityMessage();
+    host_.SetArrowCursor();
+    host_.ClearActivityMessage();
 }

@@ -1,5 +1,5 @@
 // The "Raporty" menu of the main window: its commands.
-#include "shell/TGlowneOkno.h"
+#include "reports/ReportsMenu.h"
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
@@ -27,90 +27,90 @@ const QString kInformationCaption = QStringLiteral("Informacja");
 
 } // namespace
 
-void TGlowneOkno::ConnectReportsMenu() {
-    OnItem("Fiskalnydobowy1", &TGlowneOkno::Fiskalnydobowy1Click);
-    OnItem("Finansowypodatkowy1", &TGlowneOkno::Finansowypodatkowy1Click);
-    OnItem("Stanudrukarki1", &TGlowneOkno::Stanudrukarki1Click);
-    OnItem("Miesiczny1", &TGlowneOkno::Miesiczny1Click);
-    OnItem("Wedugdat1", &TGlowneOkno::Wedugdat1Click);
-    OnItem("Wedugnumerw1", &TGlowneOkno::Wedugnumerw1Click);
-    OnItem("Miesiczny2", &TGlowneOkno::Miesiczny2Click);
-    OnItem("Wedugdat2", &TGlowneOkno::Wedugdat2Click);
-    OnItem("Wedugnumerw2", &TGlowneOkno::Wedugnumerw2Click);
-    OnItem("Nazwtowarwzablokowanych1", &TGlowneOkno::Nazwtowarwzablokowanych1Click);
-    OnItem("Opiswstaych1", &TGlowneOkno::Opiswstaych1Click);
-    OnItem("Wydrukkontrolnynazwistawek1", &TGlowneOkno::Wydrukkontrolnynazwistawek1Click);
-    OnItem("Kasowaniebuforawycen1", &TGlowneOkno::Kasowaniebuforawycen1Click);
-    OnItem("Zdalnewyaczeniedrukarki1", &TGlowneOkno::Zdalnewyaczeniedrukarki1Click);
+void ReportsMenu::Attach(const MenuItems &items) {
+    items.On("Fiskalnydobowy1", [this] { PrintDailyReport(); });
+    items.On("Finansowypodatkowy1", [this] { PrintFinancialReport(); });
+    items.On("Stanudrukarki1", [this] { PrintPrinterState(); });
+    items.On("Miesiczny1", [this] { ShortMonthlyReport(); });
+    items.On("Wedugdat1", [this] { ShortReportByDates(); });
+    items.On("Wedugnumerw1", [this] { ShortReportByNumbers(); });
+    items.On("Miesiczny2", [this] { DetailedMonthlyReport(); });
+    items.On("Wedugdat2", [this] { DetailedReportByDates(); });
+    items.On("Wedugnumerw2", [this] { DetailedReportByNumbers(); });
+    items.On("Nazwtowarwzablokowanych1", [this] { PrintLockedArticles(); });
+    items.On("Opiswstaych1", [this] { PrintFixedDescriptions(); });
+    items.On("Wydrukkontrolnynazwistawek1", [this] { NamesBaseControlPrintout(); });
+    items.On("Kasowaniebuforawycen1", [this] { ClearPriceBuffer(); });
+    items.On("Zdalnewyaczeniedrukarki1", [this] { SwitchPrinterOff(); });
 }
 
-void TGlowneOkno::Fiskalnydobowy1Click() {
+void ReportsMenu::PrintDailyReport() {
     uint8_t type = 9;
-    if (!DeviceCheck(type)) return;
-    if (!PrintConditionsCheck()) return;
+    if (!host_.DeviceCheck(type)) return;
+    if (!host_.PrintConditionsCheck()) return;
 
     int32_t counter = 0;
     if (int32_t code = ReceiptNumber(&counter); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     if (counter == 0 && darvo::ops::PrintsNoEmptyDailyReport(type)) {
-        SetArrowCursor();
-        RefuseCommand(
+        host_.SetArrowCursor();
+        host_.RefuseCommand(
             QStringLiteral("  Licznik paragonów jest równy 0.   \rNie można wykonać raportu dobowego."));
         return;
     }
-    SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
     const QString question =
         counter == 0 ? QStringLiteral("  Licznik paragonów jest równy 0   \rCzy wykonać raport dobowy?")
                      : QStringLiteral("Czy wykonać raport dobowy?");
     if (ShowBox(BoxKind::Question, kAnswerCaption, question) != BoxAnswer::Yes) {
-        ClearActivityMessage();
+        host_.ClearActivityMessage();
         return;
     }
-    SetBusyCursor();
-    ShowActivityMessage(QStringLiteral("Raport dobowy..."));
-    ResumeAfterPaperOut(DailyReport(1), type);
+    host_.SetBusyCursor();
+    host_.ShowActivityMessage(QStringLiteral("Raport dobowy..."));
+    host_.ResumeAfterPaperOut(DailyReport(1), type);
 }
 
-void TGlowneOkno::Finansowypodatkowy1Click() {
+void ReportsMenu::PrintFinancialReport() {
     uint8_t type = 9;
-    if (!DeviceCheck(type)) return;
-    SetBusyCursor();
-    if (!CmosCheck()) {
-        SetArrowCursor();
+    if (!host_.DeviceCheck(type)) return;
+    host_.SetBusyCursor();
+    if (!host_.CmosCheck()) {
+        host_.SetArrowCursor();
         return;
     }
     bool errorReported = false;
-    const bool readOnly = IsReadOnlyMode(errorReported);
+    const bool readOnly = host_.IsReadOnlyMode(errorReported);
     if (errorReported) {
-        ClearActivityMessage();
+        host_.ClearActivityMessage();
         return;
     }
     if (readOnly) {
-        SetArrowCursor();
-        RefuseCommand(ConditionMessage(kConditionReadOnly));
+        host_.SetArrowCursor();
+        host_.RefuseCommand(ConditionMessage(kConditionReadOnly));
         return;
     }
     int32_t counter = 0;
     if (int32_t code = ReceiptNumber(&counter); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     if (!darvo::ops::IsPexaFamily(type)) {
-        SetArrowCursor();
-        RefuseCommand(QStringLiteral("  Drukarka nie obsługuje wydruku raportu finansowego "));
+        host_.SetArrowCursor();
+        host_.RefuseCommand(QStringLiteral("  Drukarka nie obsługuje wydruku raportu finansowego "));
         return;
     }
-    if (!PrintStart(type)) return;
-    ResumeAfterPaperOut(darvo::ops::FinancialTaxReport(), type);
+    if (!host_.PrintStart(type)) return;
+    host_.ResumeAfterPaperOut(darvo::ops::FinancialTaxReport(), type);
 }
 
 namespace {
 // The steps of the printer status, locked names and fixed descriptions reports.
-void SimpleReport(TGlowneOkno &w, int32_t (*report)()) {
+void SimpleReport(MenuHost &w, int32_t (*report)()) {
     uint8_t type = 9;
     if (!w.DeviceCheck(type)) return;
     w.SetBusyCursor();
@@ -123,23 +123,23 @@ void SimpleReport(TGlowneOkno &w, int32_t (*report)()) {
 }
 } // namespace
 
-void TGlowneOkno::Stanudrukarki1Click() {
-    SimpleReport(*this, [] { return PrinterStatusReport(); });
+void ReportsMenu::PrintPrinterState() {
+    SimpleReport(host_, [] { return PrinterStatusReport(); });
 }
 
-void TGlowneOkno::Nazwtowarwzablokowanych1Click() {
-    SimpleReport(*this, [] { return LockedArticlesReport(); });
+void ReportsMenu::PrintLockedArticles() {
+    SimpleReport(host_, [] { return LockedArticlesReport(); });
 }
 
-void TGlowneOkno::Opiswstaych1Click() {
-    SimpleReport(*this, [] { return darvo::ops::FixedDescriptionsReport(); });
+void ReportsMenu::PrintFixedDescriptions() {
+    SimpleReport(host_, [] { return darvo::ops::FixedDescriptionsReport(); });
 }
 
 namespace {
 
 // The six periodic report commands: the checks, the report kind, the
 // caption and the preset fields, then the dialog that runs the report.
-void PeriodicReport(TGlowneOkno &w, darvo::ops::PeriodKind kind) {
+void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
     uint8_t type = 9;
     if (!w.DeviceCheck(type)) return;
     if (!w.CmosCheck()) return;
@@ -196,31 +196,31 @@ void PeriodicReport(TGlowneOkno &w, darvo::ops::PeriodKind kind) {
 
 } // namespace
 
-void TGlowneOkno::Miesiczny1Click() {
-    PeriodicReport(*this, darvo::ops::PeriodKind::ShortMonthly);
+void ReportsMenu::ShortMonthlyReport() {
+    PeriodicReport(host_, darvo::ops::PeriodKind::ShortMonthly);
 }
-void TGlowneOkno::Wedugdat1Click() {
-    PeriodicReport(*this, darvo::ops::PeriodKind::ShortByDates);
+void ReportsMenu::ShortReportByDates() {
+    PeriodicReport(host_, darvo::ops::PeriodKind::ShortByDates);
 }
-void TGlowneOkno::Wedugnumerw1Click() {
-    PeriodicReport(*this, darvo::ops::PeriodKind::ShortByNumbers);
+void ReportsMenu::ShortReportByNumbers() {
+    PeriodicReport(host_, darvo::ops::PeriodKind::ShortByNumbers);
 }
-void TGlowneOkno::Miesiczny2Click() {
-    PeriodicReport(*this, darvo::ops::PeriodKind::DetailedMonthly);
+void ReportsMenu::DetailedMonthlyReport() {
+    PeriodicReport(host_, darvo::ops::PeriodKind::DetailedMonthly);
 }
-void TGlowneOkno::Wedugdat2Click() {
-    PeriodicReport(*this, darvo::ops::PeriodKind::DetailedByDates);
+void ReportsMenu::DetailedReportByDates() {
+    PeriodicReport(host_, darvo::ops::PeriodKind::DetailedByDates);
 }
-void TGlowneOkno::Wedugnumerw2Click() {
-    PeriodicReport(*this, darvo::ops::PeriodKind::DetailedByNumbers);
+void ReportsMenu::DetailedReportByNumbers() {
+    PeriodicReport(host_, darvo::ops::PeriodKind::DetailedByNumbers);
 }
 
-void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
+void ReportsMenu::NamesBaseControlPrintout() {
     const QString fileName = QStringLiteral("baza.txt");
     if (!QFile::exists(fileName)) {
         ErrorBox(QStringLiteral("Brak pliku baza.txt"));
-        SetArrowCursor();
-        ClearActivityMessage();
+        host_.SetArrowCursor();
+        host_.ClearActivityMessage();
         return;
     }
     QFile file(fileName); // closed when the command ends, whatever the outcome
@@ -228,14 +228,14 @@ void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
         ErrorBox(QStringLiteral("Błąd otwarcia pliku baza.txt"));
         return;
     }
-    SetBusyCursor();
+    host_.SetBusyCursor();
     auto failed = [this, &file](int32_t code) {
         if (code == 0) return false;
         file.close();
-        SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBeep();
         ErrorBox(ErrorMessageText(code));
-        ClearActivityMessage();
+        host_.ClearActivityMessage();
         return true;
     };
     bool begun = false;
@@ -251,58 +251,58 @@ void TGlowneOkno::Wydrukkontrolnynazwistawek1Click() {
         if (failed(darvo::ops::NamesBasePrintItem(name, rate))) return;
     }
     if (file.error() != QFileDevice::NoError) {
-        SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBox(QStringLiteral("Błąd otwarcia pliku baza.txt"));
-        ClearActivityMessage();
+        host_.ClearActivityMessage();
         return;
     }
     if (failed(darvo::ops::NamesBasePrintEnd())) return;
-    SetArrowCursor();
-    ClearActivityMessage();
+    host_.SetArrowCursor();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Kasowaniebuforawycen1Click() {
+void ReportsMenu::ClearPriceBuffer() {
     uint8_t type = 9;
-    if (!DeviceCheck(type)) return;
-    if (!CmosCheck()) return;
-    SetBusyCursor();
+    if (!host_.DeviceCheck(type)) return;
+    if (!host_.CmosCheck()) return;
+    host_.SetBusyCursor();
     if (int32_t code = darvo::ops::ReadDeviceType(type); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     if (!darvo::ops::IsPharmacy(type)) {
-        SetArrowCursor();
-        RefuseCommand(QStringLiteral("To nie jest drukarka apteczna."));
+        host_.SetArrowCursor();
+        host_.RefuseCommand(QStringLiteral("To nie jest drukarka apteczna."));
         return;
     }
     if (int32_t code = darvo::ops::ClearPriceBuffer(); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
-    SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
     ShowBox(BoxKind::Information, kInformationCaption, QStringLiteral("Bufor wycen skasowano."));
 }
 
-void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
+void ReportsMenu::SwitchPrinterOff() {
     uint8_t type = 9;
-    if (!DeviceCheck(type)) return;
+    if (!host_.DeviceCheck(type)) return;
     if (int32_t code = darvo::ops::ReadDeviceType(type); code != 0) {
-        ShowCommandError(code);
-        ClearActivityMessage();
+        host_.ShowCommandError(code);
+        host_.ClearActivityMessage();
         return;
     }
     if (darvo::ops::IsSecondGeneration(type)) {
-        SetBusyCursor();
+        host_.SetBusyCursor();
         // The printer may fall silent before it has answered: it is reported
         // switched off whatever the command returned.
-        ShowCommandError(darvo::ops::PowerOff());
+        host_.ShowCommandError(darvo::ops::PowerOff());
         ShowBox(BoxKind::Information, kInformationCaption, QStringLiteral("Drukarka została wyłączona"));
-        SetArrowCursor();
+        host_.SetArrowCursor();
     } else {
-        SetArrowCursor();
-        RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji"));
+        host_.SetArrowCursor();
+        host_.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji"));
     }
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

@@ -3,7 +3,7 @@
 // base. The fiscalisation and the settlement report cannot be undone on the
 // printer: they are surrounded by checks and questions here; their frames
 // are the operations' (ops/).
-#include "shell/TGlowneOkno.h"
+#include "service/ServiceMenu.h"
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
@@ -48,114 +48,6 @@ const QString kNamesNotErased = QStringLiteral(
     "Baza nazw i stawek nie została skasowana.\r\rMożliwe przyczyny:\r - baza nazw i stawek nie jest jeszcze "
     "zapełniona,\r - przed próbą kasowania nie powstał wydruk kontrolny nazw i stawek.");
 
-TGlowneOkno &Main() {
-    return *GlowneOkno;
-}
-
-void Beep() {
-    ErrorBeep();
-    Main().ClearActivityMessage();
-}
-
-// An error box after the warning sound and the cleared activity text.
-void Refuse(const QString &text) {
-    Main().SetArrowCursor();
-    Beep();
-    ErrorBox(text);
-}
-
-void Inform(const QString &text) {
-    Main().SetArrowCursor();
-    Beep();
-    ShowBox(BoxKind::Information, kInfoCaption, text);
-}
-
-bool AskYes(BoxKind kind, const QString &text, bool defaultNo = false) {
-    Main().SetArrowCursor();
-    Main().ClearActivityMessage();
-    return ShowBox(kind, kAnswerCaption, text, defaultNo) == BoxAnswer::Yes;
-}
-
-// The status bits; false after the error box when they cannot be read.
-bool ReadStatus(ops::StatusBits &bits) {
-    ops::Status status;
-    if (int32_t code = ops::ReadStatus(status); code != 0) {
-        Main().ShowCommandError(code);
-        return false;
-    }
-    bits = status.bits;
-    return true;
-}
-
-// A non-zero receipt counter may be cleared by a daily report; false when
-// the command must end (an error was shown or the user declined).
-bool DailyReportForCounter(const QString &question) {
-    int32_t counter = 0;
-    if (int32_t code = ReceiptNumber(&counter); code != 0) {
-        Main().ShowCommandError(code);
-        return false;
-    }
-    if (counter == 0) return true;
-    if (!AskYes(BoxKind::Question, question)) return false;
-    Main().SetBusyCursor();
-    Main().ShowActivityMessage(QStringLiteral("Raport dobowy..."));
-    if (int32_t code = DailyReport(1); code != 0) {
-        Main().ShowCommandError(code);
-        return false;
-    }
-    return true;
-}
-
-// The progress bytes a PEXA printer sends while it works, after the byte
-// that accepted the frame, until a 0; the bar advances one step a byte.
-// False after the error box when a byte does not come or never ends.
-bool FollowProgress(uint8_t first) {
-    QProgressBar *bar = Main().pbFiskal();
-    bar->setValue(0);
-    bar->show();
-    const int32_t code = ops::FollowProgress(first, [bar] {
-        bar->setValue(std::min(bar->value() + 1, bar->maximum()));
-        // The bar is shown at once; input waits until the printer is done.
-        Main().Processmessages();
-    });
-    bar->hide();
-    if (code != 0) {
-        Main().ShowCommandError(code);
-        return false;
-    }
-    Main().repaint();
-    return true;
-}
-
-// Waits for the printout with a longer read time-out; the driver's code.
-int32_t AwaitPrintout(uint16_t readSeconds, uint8_t deviceType) {
-    Main().SetBusyCursor();
-    return ops::AwaitPrintout(readSeconds, deviceType);
-}
-
-// ---------------------------------------------------------------- settlement
-
-// Asks for today's date and the eight digits of the unique number until
-// they match the printer's; false when the user gives up or the number
-// cannot be read.
-bool ConfirmUniqueNumber(QString &date, QString &digits) {
-    for (;;) {
-        if (!AskDateAndNumber(date, digits)) return false;
-        std::string unique;
-        if (int32_t code = ReadUniqueNumber(unique); code != 0) {
-            Main().ShowCommandError(code);
-            return false;
-        }
-        if (ops::UniqueDigitsMatch(unique, digits.toStdString())) return true;
-        Main().SetArrowCursor();
-        ErrorBeep();
-        if (ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
-                    QStringLiteral("Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? ")) !=
-            BoxAnswer::Yes)
-            return false;
-    }
-}
-
 const char *SettlementResultText(uint8_t result) {
     switch (result) {
     case 1: return "Nie wykonano raportu rozliczeniowego.\rPodano błędne daty raportów dobowych";
@@ -172,8 +64,114 @@ const char *SettlementResultText(uint8_t result) {
     }
 }
 
+} // namespace
+
+void ServiceMenu::Beep() {
+    ErrorBeep();
+    host_.ClearActivityMessage();
+}
+
+// An error box after the warning sound and the cleared activity text.
+void ServiceMenu::Refuse(const QString &text) {
+    host_.SetArrowCursor();
+    Beep();
+    ErrorBox(text);
+}
+
+void ServiceMenu::Inform(const QString &text) {
+    host_.SetArrowCursor();
+    Beep();
+    ShowBox(BoxKind::Information, kInfoCaption, text);
+}
+
+bool ServiceMenu::AskYes(BoxKind kind, const QString &text, bool defaultNo) {
+    host_.SetArrowCursor();
+    host_.ClearActivityMessage();
+    return ShowBox(kind, kAnswerCaption, text, defaultNo) == BoxAnswer::Yes;
+}
+
+// The status bits; false after the error box when they cannot be read.
+bool ServiceMenu::ReadStatus(ops::StatusBits &bits) {
+    ops::Status status;
+    if (int32_t code = ops::ReadStatus(status); code != 0) {
+        host_.ShowCommandError(code);
+        return false;
+    }
+    bits = status.bits;
+    return true;
+}
+
+// A non-zero receipt counter may be cleared by a daily report; false when
+// the command must end (an error was shown or the user declined).
+bool ServiceMenu::DailyReportForCounter(const QString &question) {
+    int32_t counter = 0;
+    if (int32_t code = ReceiptNumber(&counter); code != 0) {
+        host_.ShowCommandError(code);
+        return false;
+    }
+    if (counter == 0) return true;
+    if (!AskYes(BoxKind::Question, question)) return false;
+    host_.SetBusyCursor();
+    host_.ShowActivityMessage(QStringLiteral("Raport dobowy..."));
+    if (int32_t code = DailyReport(1); code != 0) {
+        host_.ShowCommandError(code);
+        return false;
+    }
+    return true;
+}
+
+// The progress bytes a PEXA printer sends while it works, after the byte
+// that accepted the frame, until a 0; the bar advances one step a byte.
+// False after the error box when a byte does not come or never ends.
+bool ServiceMenu::FollowProgress(uint8_t first) {
+    QProgressBar *bar = host_.pbFiskal();
+    bar->setValue(0);
+    bar->show();
+    const int32_t code = ops::FollowProgress(first, [this, bar] {
+        bar->setValue(std::min(bar->value() + 1, bar->maximum()));
+        // The bar is shown at once; input waits until the printer is done.
+        host_.Processmessages();
+    });
+    bar->hide();
+    if (code != 0) {
+        host_.ShowCommandError(code);
+        return false;
+    }
+    host_.Repaint();
+    return true;
+}
+
+// Waits for the printout with a longer read time-out; the driver's code.
+int32_t ServiceMenu::AwaitPrintout(uint16_t readSeconds, uint8_t deviceType) {
+    host_.SetBusyCursor();
+    return ops::AwaitPrintout(readSeconds, deviceType);
+}
+
+// ---------------------------------------------------------------- settlement
+
+// Asks for today's date and the eight digits of the unique number until
+// they match the printer's; false when the user gives up or the number
+// cannot be read.
+bool ServiceMenu::ConfirmUniqueNumber(QString &date, QString &digits) {
+    for (;;) {
+        if (!AskDateAndNumber(date, digits)) return false;
+        std::string unique;
+        if (int32_t code = ReadUniqueNumber(unique); code != 0) {
+            host_.ShowCommandError(code);
+            return false;
+        }
+        if (ops::UniqueDigitsMatch(unique, digits.toStdString())) return true;
+        host_.SetArrowCursor();
+        ErrorBeep();
+        if (ShowBox(BoxKind::ErrorQuestion, QStringLiteral("Błąd"),
+                    QStringLiteral("Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? ")) !=
+            BoxAnswer::Yes)
+            return false;
+    }
+}
+
 // Sends the settlement frame and acts on the printer's result byte.
-void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits) {
+void ServiceMenu::SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits) {
     ops::SettlementRequest request;
     request.kind = static_cast<ops::SettlementKind>(mode);
     request.digits = digits.toStdString();
@@ -181,18 +179,18 @@ void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QSt
     std::copy(SettlementRange, SettlementRange + 12, request.range.begin());
     const std::vector<uint8_t> frame = ops::SettlementFrame(request);
     if (frame.empty()) {
-        Main().ShowCommandError(ops::kOutOfRange);
+        host_.ShowCommandError(ops::kOutOfRange);
         return;
     }
     uint8_t result = 0;
-    Main().SetBusyCursor();
+    host_.SetBusyCursor();
     if (int32_t code = ops::SendSettlement(frame, result); code != 0) {
-        Main().ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     if (result == 0) {
         if (int32_t code = AwaitPrintout(kSettlementPrintSeconds, deviceType); code != 0)
-            Main().ShowCommandError(code);
+            host_.ShowCommandError(code);
         return;
     }
     if (const char *text = SettlementResultText(result)) Refuse(QString::fromUtf8(text));
@@ -200,8 +198,8 @@ void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QSt
 
 // The settlement report: mode 1 the whole fiscal memory, 2 by dates, 3 by
 // report numbers. It puts the printer into read-only mode for good.
-void SettlementReport(int mode) {
-    TGlowneOkno &w = Main();
+void ServiceMenu::SettlementReport(int mode) {
+    MenuHost &w = host_;
     uint8_t type = 0;
     if (!w.DeviceCheck(type)) return;
     if (!ops::IsSecondGeneration(type)) {
@@ -321,8 +319,8 @@ void SettlementReport(int mode) {
 
 // The outcome of an accepted fiscalisation frame: the progress of a PEXA,
 // the printout, and what the status then says.
-void FinishFiscalisation(uint8_t first, uint8_t type) {
-    TGlowneOkno &w = Main();
+void ServiceMenu::FinishFiscalisation(uint8_t first, uint8_t type) {
+    MenuHost &w = host_;
     if (ops::IsPexaFamily(type) && !FollowProgress(first)) return;
     if (int32_t code = AwaitPrintout(kFiscalisationPrintSeconds, type); code != 0) {
         w.ShowCommandError(code);
@@ -343,8 +341,8 @@ void FinishFiscalisation(uint8_t first, uint8_t type) {
         Inform(QStringLiteral("Drukarka została sfiskalizowana."));
 }
 
-void SwitchToFiscalMode() {
-    TGlowneOkno &w = Main();
+void ServiceMenu::SwitchToFiscalMode() {
+    MenuHost &w = host_;
     uint8_t type = 0;
     if (!w.DeviceCheck(type)) return;
     ServiceDeviceType = type;
@@ -521,20 +519,18 @@ void SwitchToFiscalMode() {
     w.ClearActivityMessage();
 }
 
-} // namespace
-
-void TGlowneOkno::ConnectServiceMenu() {
-    OnItem("Odczytuytkownika1", &TGlowneOkno::Odczytuytkownika1Click);
-    OnItem("Przeczeniewtrybfiskalny1", &TGlowneOkno::Przeczeniewtrybfiskalny1Click);
-    OnItem("Cao1", &TGlowneOkno::Cao1Click);
-    OnItem("Wedugdat3", &TGlowneOkno::Wedugdat3Click);
-    OnItem("Wedugnumerw3", &TGlowneOkno::Wedugnumerw3Click);
-    OnItem("Bazanazwitowarw1", &TGlowneOkno::Bazanazwitowarw1Click);
+void ServiceMenu::Attach(const MenuItems &items) {
+    items.On("Odczytuytkownika1", [this] { EditUserData(); });
+    items.On("Przeczeniewtrybfiskalny1", [this] { Fiscalise(); });
+    items.On("Cao1", [this] { SettleWholeMemory(); });
+    items.On("Wedugdat3", [this] { SettleByDates(); });
+    items.On("Wedugnumerw3", [this] { SettleByNumbers(); });
+    items.On("Bazanazwitowarw1", [this] { EraseNamesBase(); });
 }
 
 // "Użytkownik": the user data editor. Without a printer that answers, the
 // user may still work on the files of user data.
-void TGlowneOkno::Odczytuytkownika1Click() {
+void ServiceMenu::EditUserData() {
     ops::ReleasePort();
     ops::OpenPort({SelectedPort, SelectedSpeed});
     std::string date, time;
@@ -546,24 +542,24 @@ void TGlowneOkno::Odczytuytkownika1Click() {
                         "Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry "
                         "komunikacji).\r                  Czy przejść do edycji danych użytkownika?")) !=
             BoxAnswer::Yes) {
-            ClearActivityMessage();
+            host_.ClearActivityMessage();
             return;
         }
     } else {
         uint8_t type = 0;
-        if (!DeviceCheck(type)) return;
+        if (!host_.DeviceCheck(type)) return;
         bool reported = false;
-        const bool erased = CheckCmosErased(reported);
+        const bool erased = host_.CheckCmosErased(reported);
         if (reported) return;
         if (erased) {
             ErrorBeep();
             ErrorBox(QStringLiteral("Skasowana pamięć CMOS."));
-            ClearActivityMessage();
+            host_.ClearActivityMessage();
             return;
         }
         uint8_t read = 0;
         if (int32_t code = ops::ReadDeviceType(read); code != 0)
-            ShowCommandError(code);
+            host_.ShowCommandError(code);
         else
             ServiceDeviceType = read;
         if (ops::IsFirstGeneration(ServiceDeviceType)) {
@@ -573,35 +569,35 @@ void TGlowneOkno::Odczytuytkownika1Click() {
     }
     ErrorBeep();
     ShowUserDataDialog(ServiceDeviceType);
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Przeczeniewtrybfiskalny1Click() {
-    pbFiskal()->setValue(0);
+void ServiceMenu::Fiscalise() {
+    host_.pbFiskal()->setValue(0);
     SwitchToFiscalMode();
-    pbFiskal()->hide();
-    ClearActivityMessage();
+    host_.pbFiskal()->hide();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Cao1Click() {
+void ServiceMenu::SettleWholeMemory() {
     SettlementReport(1);
 }
 
-void TGlowneOkno::Wedugdat3Click() {
+void ServiceMenu::SettleByDates() {
     SettlementReport(2);
 }
 
-void TGlowneOkno::Wedugnumerw3Click() {
+void ServiceMenu::SettleByNumbers() {
     SettlementReport(3);
 }
 
 // "Baza nazw i stawek": erases the base of article names and rates, which
 // the printer allows after a daily report and a control printout of the base
 // made by the point-of-sale program.
-void TGlowneOkno::Bazanazwitowarw1Click() {
+void ServiceMenu::EraseNamesBase() {
     uint8_t type = 0;
-    if (!DeviceCheck(type)) return;
-    if (!CmosCheck()) return;
+    if (!host_.DeviceCheck(type)) return;
+    if (!host_.CmosCheck()) return;
     ops::StatusBits s;
     if (!ReadStatus(s)) return;
     switch (ops::NamesEraseBlockerOf(s)) {
@@ -617,7 +613,7 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
     }
     int32_t counter = 0;
     if (int32_t code = ReceiptNumber(&counter); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     if (counter != 0) {
@@ -625,48 +621,48 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
                               "towarów.\r Należy wykonać najpierw raport dobowy."));
         return;
     }
-    if (!PrintStart(type)) return;
+    if (!host_.PrintStart(type)) return;
     std::string unique;
     if (int32_t code = ReadUniqueNumber(unique); code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     uint8_t confirmation = 0;
     if (!ops::NamesEraseConfirmation(unique, confirmation)) {
-        ShowCommandError(kBadAnswer);
+        host_.ShowCommandError(kBadAnswer);
         return;
     }
 
     ops::ReleasePort();
-    SetArrowCursor();
+    host_.SetArrowCursor();
     Beep();
     if (ShowBox(
             BoxKind::Question, kAnswerCaption,
             QStringLiteral("W celu skasowania bazy nazw i towarów po raporcie dobowym\rnależy wykonać wydruk "
                            "kontrolny bazy nazw i stawek Z PROGRAMU SPRZEDAŻY\rCzy został wykonany wydruk "
                            "kontrolny nazw i stawek?")) != BoxAnswer::Yes) {
-        ClearActivityMessage();
+        host_.ClearActivityMessage();
         return;
     }
 
     SelectedPort = Komunikacja->SelectedPortEntry();
     SelectedSpeed = SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex());
     ops::PurgePort();
-    if (int32_t opened = ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
-        ShowOpeningResult(opened, SelectedPort);
-        ClearActivityMessage();
+    if (int32_t opened = host_.ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
+        host_.ShowOpeningResult(opened, SelectedPort);
+        host_.ClearActivityMessage();
         return;
     }
 
     uint8_t result = 0;
-    SetBusyCursor();
+    host_.SetBusyCursor();
     const int32_t code = ops::EraseNamesBase(confirmation, result);
     if (code == ops::kNak) {
         Refuse(kNamesNotErased);
         return;
     }
     if (code != 0) {
-        ShowCommandError(code);
+        host_.ShowCommandError(code);
         return;
     }
     if (result == ops::kRefused) {
@@ -674,13 +670,13 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
     } else if (result == ops::kAccepted) {
         if (ops::IsPexaFamily(type) && !FollowProgress(result)) return;
         if (int32_t printed = PrintControl(0, type); printed != 0) {
-            ShowCommandError(printed);
+            host_.ShowCommandError(printed);
             return;
         }
         Inform(QStringLiteral("Baza nazw i stawek została skasowana"));
     } else {
         Refuse(ErrorMessageText(1));
     }
-    SetArrowCursor();
-    ClearActivityMessage();
+    host_.SetArrowCursor();
+    host_.ClearActivityMessage();
 }

@@ -1,6 +1,6 @@
 // The "Ustawienia PEXA/PEXA F" submenu of "&Ustawienia": its commands. The
 // submenu is enabled only for the PEXA printers, so they run no device check.
-#include "shell/TGlowneOkno.h"
+#include "settings/PexaSettingsMenu.h"
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
@@ -16,100 +16,100 @@
 
 #include "ops/Display.h"
 
-void TGlowneOkno::ConnectPexaSettingsMenu() {
-    OnItem("Ustawienia2", &TGlowneOkno::Ustawienia2Click);
-    OnItem("Datawprowadzeniaeuro1", &TGlowneOkno::Datawprowadzeniaeuro1Click);
-    OnItem("Datanastpnegoprzegldu1", &TGlowneOkno::Datanastpnegoprzegldu1Click);
-    OnItem("Odczyt2", &TGlowneOkno::Odczyt2Click);
-    OnItem("Zapis2", &TGlowneOkno::Danenawy2Click);
-    OnItem("Kasowanie1", &TGlowneOkno::Kasowanie1Click);
-    OnItem("Liniereklamowe1", &TGlowneOkno::Liniereklamowe1Click);
+void PexaSettingsMenu::Attach(const MenuItems &items) {
+    items.On("Ustawienia2", [this] { EditSettings(); });
+    items.On("Datawprowadzeniaeuro1", [this] { EditEuroDate(); });
+    items.On("Datanastpnegoprzegldu1", [this] { EditServiceDate(); });
+    items.On("Odczyt2", [this] { ShowDisplayPicture(); });
+    items.On("Zapis2", [this] { WriteDisplayPicture(); });
+    items.On("Kasowanie1", [this] { EraseDisplayPicture(); });
+    items.On("Liniereklamowe1", [this] { EditAdvertLines(); });
 }
 
-void TGlowneOkno::Ustawienia2Click() {
+void PexaSettingsMenu::EditSettings() {
     fUstawienia->ReconnectAtSpeed = [](uint16_t speed) {
         Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(speed));
         Komunikacja->Button1Click();
     };
     ErrorBeep();
     fUstawienia->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Datawprowadzeniaeuro1Click() {
+void PexaSettingsMenu::EditEuroDate() {
     EuroDateSelected = true;
     fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data wprowadzenia euro"));
     fDataEuroPrzeglad->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Datanastpnegoprzegldu1Click() {
+void PexaSettingsMenu::EditServiceDate() {
     EuroDateSelected = false;
     fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data następnego przeglądu okresowego"));
     fDataEuroPrzeglad->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Liniereklamowe1Click() {
+void PexaSettingsMenu::EditAdvertLines() {
     ErrorBeep();
     fTekstyReklamowe->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Odczyt2Click() {
-    SetBusyCursor();
+void PexaSettingsMenu::ShowDisplayPicture() {
+    host_.SetBusyCursor();
     darvo::ops::DisplayRows rows{};
     if (int32_t code = darvo::ops::ReadDisplayPicture(rows); code != 0) {
-        ShowCommandError(code);
-        ClearActivityMessage();
+        host_.ShowCommandError(code);
+        host_.ClearActivityMessage();
         return;
     }
     // The picture is built in memory: no file of the user's is touched.
     const QByteArray bitmap = DisplayReadBackBitmap(rows);
-    SetArrowCursor();
+    host_.SetArrowCursor();
     ErrorBeep();
     fReklamaOdczyt->LoadPicture(bitmap);
     fReklamaOdczyt->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Danenawy2Click() {
-    SetArrowCursor();
+void PexaSettingsMenu::WriteDisplayPicture() {
+    host_.SetArrowCursor();
     const QString file = fReklama->opOpen();
     if (file.isEmpty() || !LoadDisplayBitmap(file)) return;
     if (ShowBox(BoxKind::Question, QStringLiteral("Pytanie"),
                 QStringLiteral("Czy zapisać dane do drukarki?")) == BoxAnswer::Yes) {
-        SetBusyCursor();
+        host_.SetBusyCursor();
         const int32_t code = darvo::ops::WriteDisplayPicture();
-        SetArrowCursor();
+        host_.SetArrowCursor();
         if (code == 0) {
             ErrorBeep();
-            ClearActivityMessage();
+            host_.ClearActivityMessage();
             ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
                     QStringLiteral("Zapisano dane na wyświetlacz do drukarki"));
         } else if (code == 234) {
             // Sent twice: stored, but the daily report will not print it.
             ErrorBeep();
-            ClearActivityMessage();
+            host_.ClearActivityMessage();
             ShowBox(BoxKind::Warning, QStringLiteral("UWAGA"), ErrorMessageText(code));
         } else {
-            ShowErrorCode(code);
+            host_.ShowErrorCode(code);
         }
     }
-    SetArrowCursor();
-    ClearActivityMessage();
+    host_.SetArrowCursor();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Kasowanie1Click() {
-    SetBusyCursor();
+void PexaSettingsMenu::EraseDisplayPicture() {
+    host_.SetBusyCursor();
     const int32_t code = darvo::ops::EraseDisplayPicture();
-    SetArrowCursor();
+    host_.SetArrowCursor();
     if (code != 0) {
-        ShowErrorCode(code);
+        host_.ShowErrorCode(code);
     } else {
         ErrorBeep();
         ShowBox(BoxKind::Information, QStringLiteral("Informacja"),
                 QStringLiteral("Skasowano informacje na wyświetlacz"));
     }
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

@@ -1,6 +1,12 @@
 #include "shell/TGlowneOkno.h"
 
 #include "clock/TfUstawZegar.h"
+#include "service/ServiceMenu.h"
+#include "printertests/TestsMenu.h"
+#include "reports/ReportsMenu.h"
+#include "settings/PexaSettingsMenu.h"
+#include "clock/ClockMenu.h"
+#include "taxes/TaxesMenu.h"
 #include "settings/SettingsMenu.h"
 #include "communication/CommunicationMenu.h"
 #include "common/BusyCursor.h"
@@ -106,16 +112,25 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
 
     BuildMenu();
     const MenuItems items([this](const QString &name) { return Item(name); });
-    ConnectReportsMenu();
-    ConnectTestsMenu();
-    ConnectClockMenu();
-    ConnectTaxesMenu();
+    reportsMenu_ = std::make_unique<ReportsMenu>(*this);
+    reportsMenu_->Attach(items);
+    testsMenu_ = std::make_unique<TestsMenu>(*this);
+    testsMenu_->Attach(items);
+    clockMenu_ = std::make_unique<ClockMenu>(*this);
+    clockMenu_->Attach(items);
+    taxesMenu_ = std::make_unique<TaxesMenu>(*this);
+    taxesMenu_->Attach(items);
     settingsMenu_ = std::make_unique<SettingsMenu>(*this);
     settingsMenu_->Attach(items);
-    ConnectPexaSettingsMenu();
-    ConnectServiceMenu();
+    pexaSettingsMenu_ = std::make_unique<PexaSettingsMenu>(*this);
+    pexaSettingsMenu_->Attach(items);
+    serviceMenu_ = std::make_unique<ServiceMenu>(*this);
+    serviceMenu_->Attach(items);
     communicationMenu_ = std::make_unique<CommunicationMenu>(*this);
     communicationMenu_->Attach(items);
+    testsMenu_->EditUserData = [this] { serviceMenu_->EditUserData(); };
+    testsMenu_->RunDailyReport = [this] { reportsMenu_->PrintDailyReport(); };
+    testsMenu_->WriteRates = [this] { taxesMenu_->WriteRates(); };
 
     cursorTimer_ = new QTimer(this);
     cursorTimer_->setSingleShot(true);
@@ -241,9 +256,8 @@ void TGlowneOkno::BuildMenu() {
     AddItem(komunikacja, QStringLiteral("O programie"), QStringLiteral("Oprogramie1"));
 }
 
-void TGlowneOkno::OnItem(const char *name, void (TGlowneOkno::*handler)()) {
-    if (QAction *action = Item(QString::fromLatin1(name)))
-        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+ClockMenu &TGlowneOkno::Clock() const {
+    return *clockMenu_;
 }
 
 QAction *TGlowneOkno::Item(const QString &objectName) const {

@@ -1,6 +1,8 @@
-// The main window: its menu, status bar and activity text, the device check
-// every menu command runs first, the status checks the commands share, and
-// the program's side of the driver's upward calls.
+// The main window: it builds the menu bar and each menu's commands (a class
+// in the menu's folder), keeps the status bar and the activity text, and is
+// the host the commands and dialogs ask (MenuHost): the device check every
+// command runs first, the status checks they share, and the program's side
+// of the driver's upward calls.
 #pragma once
 
 #include "ops/StatusBits.h"
@@ -17,6 +19,12 @@
 #include <memory>
 
 class QAction;
+class ServiceMenu;
+class TestsMenu;
+class ReportsMenu;
+class PexaSettingsMenu;
+class ClockMenu;
+class TaxesMenu;
 class SettingsMenu;
 class CommunicationMenu;
 class QLabel;
@@ -77,6 +85,8 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     Q_INVOKABLE void FormActivate();
 
     QAction *Item(const QString &objectName) const;
+    // The clock menu's commands, which the communication dialog runs too.
+    ClockMenu &Clock() const;
     // The progress bar of the fiscal-mode switch, hidden until it is used.
     QProgressBar *pbFiskal() const override { return pbFiskal_; }
     QString PanelText(int panel) const;
@@ -95,60 +105,6 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     // when printing may go on.
     bool PrintConditionsCheck() override;
 
-    // ---- Menu commands: one file per menu ----
-    // "&Raporty" (reports/ReportsMenu.cpp)
-    void Fiskalnydobowy1Click();
-    void Finansowypodatkowy1Click();
-    void Stanudrukarki1Click();
-    void Miesiczny1Click();
-    void Wedugdat1Click();
-    void Wedugnumerw1Click();
-    void Miesiczny2Click();
-    void Wedugdat2Click();
-    void Wedugnumerw2Click();
-    void Nazwtowarwzablokowanych1Click();
-    void Opiswstaych1Click();
-    void Wydrukkontrolnynazwistawek1Click();
-    void Kasowaniebuforawycen1Click();
-    void Zdalnewyaczeniedrukarki1Click();
-
-    // "&Testy" (printertests/TestsMenu.cpp)
-    void Standrukarki1Click();
-    void Bajtystatusu1Click();
-    void Wy1Click();
-    void N41Click();
-    void PamicEPROM1Click();
-    void Numerunikatowy1Click();
-
-    // "&Zegar" (clock/ClockMenu.cpp)
-    void Odczytzegara1Click();
-    void Przestawianiezegara1Click();
-    void Inicjowaniezegara1Click();
-
-    // "&Podatki" (taxes/TaxesMenu.cpp)
-    void Odczyt1Click();
-    void Zapis1Click();
-
-    // "&Ustawienia" (settings/SettingsMenu.cpp)
-    // "&Ustawienia" › "Ustawienia PEXA/PEXA F" (settings/PexaSettingsMenu.cpp)
-    void Ustawienia2Click();
-    void Datawprowadzeniaeuro1Click();
-    void Datanastpnegoprzegldu1Click();
-    void Odczyt2Click();
-    void Danenawy2Click();
-    void Kasowanie1Click();
-    void Liniereklamowe1Click();
-
-    // "Serwis" (service/ServiceMenu.cpp)
-    void Odczytuytkownika1Click();
-    void Przeczeniewtrybfiskalny1Click();
-    void Cao1Click();
-    void Wedugdat3Click();
-    void Wedugnumerw3Click();
-    void Bazanazwitowarw1Click();
-
-    // "&Komunikacja" (communication/CommunicationMenu.cpp)
-
   protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -156,15 +112,6 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
   private:
     class Host;
     void BuildMenu();
-    // Each menu file connects its own items; called once from the constructor.
-    void ConnectReportsMenu();
-    void ConnectTestsMenu();
-    void ConnectClockMenu();
-    void ConnectTaxesMenu();
-    void ConnectPexaSettingsMenu();
-    void ConnectServiceMenu();
-    // Runs the handler when the item is chosen.
-    void OnItem(const char *name, void (TGlowneOkno::*handler)());
     QMenu *NameMenu(QMenu *menu, const QString &name);
     QMenu *AddMenu(const QString &caption, const QString &name);
     QMenu *AddSubmenu(QMenu *menu, const QString &caption, const QString &name);
@@ -177,7 +124,14 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     void NextCursorStep();
 
     std::unique_ptr<Host> host_;
+    // Each menu's commands, in the order of the menu bar.
+    std::unique_ptr<ReportsMenu> reportsMenu_;
+    std::unique_ptr<TestsMenu> testsMenu_;
+    std::unique_ptr<ClockMenu> clockMenu_;
+    std::unique_ptr<TaxesMenu> taxesMenu_;
     std::unique_ptr<SettingsMenu> settingsMenu_;
+    std::unique_ptr<PexaSettingsMenu> pexaSettingsMenu_;
+    std::unique_ptr<ServiceMenu> serviceMenu_;
     std::unique_ptr<CommunicationMenu> communicationMenu_;
     TActivityArea *activity_ = nullptr;
     QStatusBar *sb_ = nullptr;

@@ -1,5 +1,6 @@
 #include "shell/WindowList.h"
 
+#include "clock/ClockMenu.h"
 #include "clock/TfDataGodzina.h"
 #include "clock/TfPrzestawianie.h"
 #include "clock/TfUstawZegar.h"
@@ -59,7 +60,7 @@ template <class Dialog> void Create(Dialog *&global) {
 void CreateProgramWindows() {
     new TGlowneOkno;
     Create(Komunikacja);
-    Komunikacja->ClockInitialisationCommand = [] { GlowneOkno->Inicjowaniezegara1Click(); };
+    Komunikacja->ClockInitialisationCommand = [] { GlowneOkno->Clock().InitialiseClock(); };
     Create(fOkresoweWgNumerow);
     Create(fDataGodzina);
     Create(fBajtyStatusu);

@@ -1,5 +1,5 @@
 // The "Podatki" menu of the main window: its commands.
-#include "shell/TGlowneOkno.h"
+#include "taxes/TaxesMenu.h"
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
@@ -24,7 +24,7 @@ QString RateLabelText(int32_t value, int32_t count) {
 
 // The printer's rates into seven values (the slots the printer does not report stay 0)
 // with the busy cursor; false after the error box.
-bool ReadRates(TGlowneOkno &window, int32_t &count, std::array<int32_t, 7> &rates) {
+bool ReadRates(MenuHost &window, int32_t &count, std::array<int32_t, 7> &rates) {
     window.SetBusyCursor();
     const int32_t code = darvo::ops::ReadRates(count, rates);
     window.SetArrowCursor();
@@ -34,19 +34,19 @@ bool ReadRates(TGlowneOkno &window, int32_t &count, std::array<int32_t, 7> &rate
 
 } // namespace
 
-void TGlowneOkno::ConnectTaxesMenu() {
-    OnItem("Odczyt1", &TGlowneOkno::Odczyt1Click);
-    OnItem("Zapis1", &TGlowneOkno::Zapis1Click);
+void TaxesMenu::Attach(const MenuItems &items) {
+    items.On("Odczyt1", [this] { ShowRates(); });
+    items.On("Zapis1", [this] { WriteRates(); });
 }
 
-void TGlowneOkno::Odczyt1Click() {
+void TaxesMenu::ShowRates() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !CmosCheck() || !fOdczytStawek) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fOdczytStawek) return;
     int32_t count = 0;
     std::array<int32_t, 7> rates{};
-    if (!ReadRates(*this, count, rates)) return;
+    if (!ReadRates(host_, count, rates)) return;
     if (count != 4 && count != 6 && count != 7) {
-        ClearActivityMessage();
+        host_.ClearActivityMessage();
         return;
     }
     CurrentRates.fill(0);
@@ -61,25 +61,25 @@ void TGlowneOkno::Odczyt1Click() {
     }
     ErrorBeep();
     fOdczytStawek->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }
 
-void TGlowneOkno::Zapis1Click() {
+void TaxesMenu::WriteRates() {
     uint8_t type = 9;
-    if (!DeviceCheck(type) || !fStawkiPodatkowe) return;
+    if (!host_.DeviceCheck(type) || !fStawkiPodatkowe) return;
     if (!darvo::ops::IsSecondGeneration(type)) {
-        RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
+        host_.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
         return;
     }
-    if (!PrintConditionsCheck()) return;
+    if (!host_.PrintConditionsCheck()) return;
     int32_t count = 0;
     std::array<int32_t, 7> rates{};
-    if (!ReadRates(*this, count, rates)) return;
+    if (!ReadRates(host_, count, rates)) return;
     for (int i = 0; i < 7; ++i)
         CurrentRates[i] = static_cast<uint16_t>(rates[i]);
     fStawkiPodatkowe->FillRates(darvo::ops::RatesToOffer(rates));
-    fStawkiPodatkowe->ShowRates = [this] { Odczyt1Click(); };
+    fStawkiPodatkowe->ShowRates = [this] { ShowRates(); };
     ErrorBeep();
     fStawkiPodatkowe->ShowModal();
-    ClearActivityMessage();
+    host_.ClearActivityMessage();
 }

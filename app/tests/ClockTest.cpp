@@ -44,7 +44,7 @@ class Clock : public AppTest {
             fPrzestawianie->Button1Click();
             EXPECT_TRUE(fPrzestawianie->Button1->isEnabled());
         });
-        GlowneOkno->Przestawianiezegara1Click();
+        Choose("Przestawianiezegara1");
     }
     QString LastBox() const { return recorder.boxes.empty() ? QString() : recorder.boxes.back().text; }
 };
@@ -142,7 +142,7 @@ TEST_F(Clock, LiveClockReadsUntilTheCmosTurnsOutErased) {
             fDataGodzina->tZegarTimer();
             running = fDataGodzina->tZegar->isActive();
         });
-        GlowneOkno->Odczytzegara1Click();
+        Choose("Odczytzegara1");
         EXPECT_FALSE(ClockInitSucceeded);
         EXPECT_FALSE(fDataGodzina->tZegar->isActive()); // stopped when it closed
         if (c.message.isEmpty()) {
@@ -215,7 +215,7 @@ TEST_F(Clock, ErasedPexaClockIsInitialisedFromTheConnectionAfterARefusedDate) {
 // still climbs.
 TEST_F(Clock, InitialisationRefusedOnARunningClockAndTheEventLoopRunsWhileAPexaErases) {
     darvosim::Emulator &sim = Connect();
-    GlowneOkno->Inicjowaniezegara1Click();
+    Choose("Inicjowaniezegara1");
     EXPECT_TRUE(shownDialogs.isEmpty());
     EXPECT_EQ(QStringList{"Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
                           "               Zegar jest już zainicjowany.             "},
@@ -239,7 +239,7 @@ TEST_F(Clock, InitialisationRefusedOnARunningClockAndTheEventLoopRunsWhileAPexaE
         fUstawZegar->Button1Click();
         ticker.stop();
     });
-    GlowneOkno->Inicjowaniezegara1Click();
+    Choose("Inicjowaniezegara1");
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     EXPECT_TRUE(std::any_of(barAtTicks.begin(), barAtTicks.end(), [](int bar) { return bar < 16; }));
 }

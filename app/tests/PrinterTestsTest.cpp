@@ -72,7 +72,7 @@ TEST_F(TestsMenu, ReceiptConditionsTableRowByRow) {
         });
         recorder.boxes.clear();
         beeps = 0;
-        GlowneOkno->Standrukarki1Click();
+        Choose("Standrukarki1");
         ExpectOnlyBox(row.kind, QString::fromUtf8(row.caption), QString::fromUtf8(row.text));
         EXPECT_EQ(1, beeps);
         EXPECT_FALSE(GlowneOkno->BusyCursorShown());
@@ -88,7 +88,7 @@ TEST_F(TestsMenu, ReceiptConditionsRepeatAndRunTheirRemedies) {
     darvosim::Emulator &sim = Connect(7);
     sim.Script(155, darvosim::Scripted{}); // status byte 1: no answer once
     recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->Standrukarki1Click();
+    Choose("Standrukarki1");
     ASSERT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ(BoxKind::WarningQuestion, recorder.boxes[0].kind);
     EXPECT_EQ("Błąd", recorder.boxes[0].caption);
@@ -100,7 +100,7 @@ TEST_F(TestsMenu, ReceiptConditionsRepeatAndRunTheirRemedies) {
     recorder.boxes.clear();
     WithPrinter(sim, [](Printer &p) { p.status.dailyReportMissing = true; });
     recorder.answers.assign(5, BoxAnswer::Yes);
-    GlowneOkno->Standrukarki1Click();
+    Choose("Standrukarki1");
     EXPECT_EQ(1u, Count(sim, 37));
     ASSERT_FALSE(recorder.boxes.empty());
     EXPECT_EQ(" Zaległy raport dobowy.\rCzy wykonać raport?", recorder.boxes.front().text);
@@ -111,7 +111,7 @@ TEST_F(TestsMenu, ReceiptConditionsRepeatAndRunTheirRemedies) {
     dialogRunners.push_back(
         [&nivra](TDialog &) { WithPrinter(nivra, [](Printer &p) { p.status.userData = true; }); });
     recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->Standrukarki1Click();
+    Choose("Standrukarki1");
     EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
     ASSERT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ("PARAGON MOŻE ZOSTAĆ WYSTAWIONY", recorder.boxes[1].text);
@@ -121,12 +121,12 @@ TEST_F(TestsMenu, ReceiptConditionsRepeatAndRunTheirRemedies) {
 // closed first, and No then sends nothing.
 TEST_F(TestsMenu, DrawerTestBothWays) {
     darvosim::Emulator &sim = Connect(3);
-    GlowneOkno->N41Click();
+    Choose("N41");
     ExpectOnlyBox(BoxKind::Information, "Informacja", "Szuflada została otwarta");
     EXPECT_EQ(1u, Count(sim, 87));
 
     recorder.boxes.clear();
-    GlowneOkno->N41Click(); // the drawer is still open
+    Choose("N41"); // the drawer is still open
     ExpectOnlyBox(
         BoxKind::Question, "Pytanie",
         "W celu wykonania testu należy zamknąć szufladę.\r           Czy kontynuować?                    ");
@@ -135,7 +135,7 @@ TEST_F(TestsMenu, DrawerTestBothWays) {
     WithPrinter(sim, [](Printer &p) { p.status.drawerClosed = true; });
     sim.Script(87, darvosim::Scripted{{darvosim::ACK}}); // accepted, but nothing opens
     recorder.boxes.clear();
-    GlowneOkno->N41Click();
+    Choose("N41");
     ExpectOnlyBox(BoxKind::Warning, "Uwaga", "Szuflada nie została otwarta lub nie jest podłączona");
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
@@ -145,7 +145,7 @@ TEST_F(TestsMenu, DrawerTestBothWays) {
 // generation; nothing is sent to another one.
 TEST_F(TestsMenu, RefusedOnOtherPrinters) {
     darvosim::Emulator &other = Connect(9);
-    GlowneOkno->Standrukarki1Click();
+    Choose("Standrukarki1");
     fStawkiPodatkowe->Button1Click();
     EXPECT_EQ((QStringList{"Podłączone urządzenie nie jest drukarką fiskalną.",
                            "Podłączone urządzenie nie jest drukarką fiskalną."}),
@@ -153,7 +153,7 @@ TEST_F(TestsMenu, RefusedOnOtherPrinters) {
     EXPECT_EQ(0u, Count(other, 0x5B));
     EXPECT_EQ(0u, Count(other, 213));
     darvosim::Emulator &sim = Connect(1);
-    GlowneOkno->N41Click();
+    Choose("N41");
     EXPECT_EQ(QStringList{"Podłączone urządzenie nie jest drukarką drugiej generacji."}, Texts());
     EXPECT_EQ(0u, Count(sim, 87));
 }
@@ -162,7 +162,7 @@ TEST_F(TestsMenu, RefusedOnOtherPrinters) {
 // not at all with an erased CMOS memory.
 TEST_F(TestsMenu, FiscalMemoryTest) {
     darvosim::Emulator &sim = Connect(7);
-    GlowneOkno->PamicEPROM1Click();
+    Choose("PamicEPROM1");
     ASSERT_EQ(1u, recorder.boxes.size());
     EXPECT_EQ(BoxKind::ErrorQuestion, recorder.boxes[0].kind);
     EXPECT_TRUE(recorder.boxes[0].defaultNo && recorder.boxes[0].caption == "Odpowiedz");
@@ -172,7 +172,7 @@ TEST_F(TestsMenu, FiscalMemoryTest) {
 
     recorder.boxes.clear();
     recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->PamicEPROM1Click();
+    Choose("PamicEPROM1");
     EXPECT_EQ(1u, recorder.boxes.size());
     EXPECT_EQ(1u, Count(sim, 39));
     EXPECT_NE(std::string::npos, sim.printer().roll.Text().find("TEST PAMIĘCI"));
@@ -180,7 +180,7 @@ TEST_F(TestsMenu, FiscalMemoryTest) {
 
     WithPrinter(sim, [](Printer &p) { p.status.cmosErased = true; });
     recorder.boxes.clear();
-    GlowneOkno->PamicEPROM1Click();
+    Choose("PamicEPROM1");
     EXPECT_EQ(QStringList{"Skasowana pamięć CMOS."}, Texts());
     EXPECT_EQ(1u, Count(sim, 39));
 }
@@ -233,7 +233,7 @@ TEST_F(TestsMenu, StatusMonitorLinesFor4To8Bytes) {
             fBajtyStatusu->tStatusTimer();
             lines = fBajtyStatusu->mStatusy->toPlainText().split('\n');
         });
-        GlowneOkno->Bajtystatusu1Click();
+        Choose("Bajtystatusu1");
         EXPECT_TRUE(timerRunning);
         EXPECT_FALSE(fBajtyStatusu->tStatus->isActive());
         EXPECT_EQ(c.lines, lines);
@@ -263,7 +263,7 @@ TEST_F(TestsMenu, StatusMonitorWithoutTheControllerAndOnASilentPrinter) {
         result = d.result();
         EXPECT_FALSE(fBajtyStatusu->tStatus->isActive());
     });
-    GlowneOkno->Bajtystatusu1Click();
+    Choose("Bajtystatusu1");
     EXPECT_EQ(QDialog::Rejected, result);
     EXPECT_EQ(QStringList{ErrorMessageText(21)}, Texts());
     ExpectIdle();
@@ -301,7 +301,7 @@ TEST_F(TestsMenu, DisplayTestStepsThroughTextsOrPictures) {
                 seen << (shown.isEmpty() ? fTestWyswietlacza->Label1->text() : shown);
                 EXPECT_TRUE(shown.isEmpty() || fTestWyswietlacza->Label1->text() == bitmap);
             });
-        GlowneOkno->Wy1Click();
+        Choose("Wy1");
         EXPECT_EQ(c.steps, seen);
         Bytes patterns;
         for (const auto &f : Frames(sim, 50))
@@ -313,7 +313,7 @@ TEST_F(TestsMenu, DisplayTestStepsThroughTextsOrPictures) {
 
 TEST_F(TestsMenu, UniqueNumberIsShownInItsLabel) {
     Connect();
-    GlowneOkno->Numerunikatowy1Click();
+    Choose("Numerunikatowy1");
     EXPECT_EQ(QStringList{"fNumerUnikatowy"}, shownDialogs);
     EXPECT_EQ("Numer unikatowy drukarki: ABC 12345678", fNumerUnikatowy->lNumerUnikatowy->text());
 }

@@ -147,7 +147,7 @@ TEST_F(RealDisplayChild, LiveClockReadsUntilErasedAndIsCentred) {
     watch.start();
     // Should the dialog never close by itself, the test fails instead of hanging.
     QTimer::singleShot(20000, fDataGodzina, [] { fDataGodzina->reject(); });
-    GlowneOkno->Odczytzegara1Click();
+    Choose("Odczytzegara1");
 
     EXPECT_GE(readsSeen, 3);
     EXPECT_TRUE(fDataGodzina->lCzas->text().startsWith("Godzina:     "));

@@ -62,7 +62,7 @@ TEST_F(ReportsMenu, DailyReportZeroCounterByDeviceTypeAndPrintConditions) {
             p.status.paperOut = c.paperOut;
         });
         recorder.answers = {c.answer};
-        GlowneOkno->Fiskalnydobowy1Click();
+        Choose("Fiskalnydobowy1");
         ExpectOnlyBox(c.kind, c.kind == BoxKind::Error ? "Błąd" : "Odpowiedz", c.text);
         EXPECT_EQ(1, beeps);
         EXPECT_EQ(c.printed, Sent(sim, 37));
@@ -85,7 +85,7 @@ TEST_F(ReportsMenu, PaperRunningOutInTheDailyReportIsAskedAboutUntilItIsLoaded) 
         if (++paperQuestions == 3) WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = false; });
     };
     recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::Yes};
-    GlowneOkno->Fiskalnydobowy1Click();
+    Choose("Fiskalnydobowy1");
     EXPECT_EQ((QStringList{"Czy wykonać raport dobowy?", kPaperQuestion, kPaperQuestion, kPaperQuestion}),
               Texts());
     EXPECT_EQ(BoxKind::WarningQuestion, recorder.boxes[1].kind);
@@ -103,7 +103,7 @@ TEST_F(ReportsMenu, PaperRunningOutInTheDailyReportIsAskedAboutUntilItIsLoaded) 
         p.paperRunsOutAfterPolls = 1;
     });
     recorder.answers = {BoxAnswer::Yes, BoxAnswer::No};
-    GlowneOkno->Fiskalnydobowy1Click();
+    Choose("Fiskalnydobowy1");
     EXPECT_EQ((QStringList{"Czy wykonać raport dobowy?", kPaperQuestion}), Texts());
     ExpectIdle();
 }
@@ -124,7 +124,7 @@ TEST_F(ReportsMenu, FinancialReportOnlyOnAWritablePexa) {
         SCOPED_TRACE(testing::Message() << "type " << c.type);
         darvosim::Emulator &sim = Connect(c.type);
         WithPrinter(sim, [&](darvosim::Printer &p) { p.status.readOnly = c.readOnly; });
-        GlowneOkno->Finansowypodatkowy1Click();
+        Choose("Finansowypodatkowy1");
         EXPECT_EQ(c.refusal.isEmpty() ? QStringList{} : QStringList{c.refusal}, Texts());
         EXPECT_EQ(c.refusal.isEmpty(), Sent(sim, 43));
         EXPECT_EQ(c.refusal.isEmpty(), Printed(sim, "RAPORT FINANSOWY PODATKOWY"));
@@ -134,9 +134,9 @@ TEST_F(ReportsMenu, FinancialReportOnlyOnAWritablePexa) {
 
 TEST_F(ReportsMenu, SimpleReportsReachThePaperRoll) {
     darvosim::Emulator &sim = Connect(6);
-    GlowneOkno->Stanudrukarki1Click();
-    GlowneOkno->Nazwtowarwzablokowanych1Click();
-    GlowneOkno->Opiswstaych1Click();
+    Choose("Stanudrukarki1");
+    Choose("Nazwtowarwzablokowanych1");
+    Choose("Opiswstaych1");
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_TRUE(Printed(sim, "RAPORT STANU DRUKARKI"));
     EXPECT_TRUE(Printed(sim, "RAPORT NAZW TOWARÓW ZABLOKOWANYCH"));
@@ -146,7 +146,7 @@ TEST_F(ReportsMenu, SimpleReportsReachThePaperRoll) {
     // An erased CMOS memory stops them before anything is printed.
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.cmosErased = true; });
     sim.log().Clear();
-    GlowneOkno->Stanudrukarki1Click();
+    Choose("Stanudrukarki1");
     EXPECT_EQ(QStringList{"Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}, Texts());
     EXPECT_FALSE(Sent(sim, 38));
     ExpectIdle();
@@ -163,7 +163,7 @@ TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
         month = fOkresoweMiesieczne->seMiesiac->value();
         fOkresoweMiesieczne->bTak->click();
     });
-    GlowneOkno->Miesiczny2Click();
+    Choose("Miesiczny2");
     EXPECT_EQ(QStringList{"fOkresoweMiesieczne"}, shownDialogs);
     EXPECT_EQ("Raport szczegółowy miesięczny...", caption);
     EXPECT_EQ(2008, year);
@@ -180,7 +180,7 @@ TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
 TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
     struct Case {
         int type;
-        void (TGlowneOkno::*item)();
+        const char *item;
         QString caption;
         Bytes frame;
     };
@@ -190,10 +190,10 @@ TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
         return head;
     };
     const Case cases[] = {
-        {7, &TGlowneOkno::Wedugdat2Click, "Raport szczegółowy według dat...", with({0x1B, 49, 0})},
-        {3, &TGlowneOkno::Wedugdat1Click, "Raport skrócony według dat...", with({0x1B, 49, 3})},
-        {2, &TGlowneOkno::Wedugdat2Click, "Raport szczegółowy według dat...", with({0x1B, 40})},
-        {2, &TGlowneOkno::Wedugdat1Click, "Raport skrócony według dat...", with({0x1B, 41})},
+        {7, "Wedugdat2", "Raport szczegółowy według dat...", with({0x1B, 49, 0})},
+        {3, "Wedugdat1", "Raport skrócony według dat...", with({0x1B, 49, 3})},
+        {2, "Wedugdat2", "Raport szczegółowy według dat...", with({0x1B, 40})},
+        {2, "Wedugdat1", "Raport skrócony według dat...", with({0x1B, 41})},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " " << c.caption.toStdString());
@@ -205,7 +205,7 @@ TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
             fRaportyOkresoweWgDat->dtDo->setDate(QDate(2008, 4, 7));
             fRaportyOkresoweWgDat->bTak->click();
         });
-        (GlowneOkno->*c.item)();
+        Choose(c.item);
         EXPECT_EQ(c.caption, caption);
         EXPECT_EQ(c.frame, SentOnce(sim, c.frame[1]));
         EXPECT_TRUE(fRaportyOkresoweWgDat->bTak->isEnabled());
@@ -254,7 +254,7 @@ TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
 TEST_F(ReportsMenu, TrainingModeAndAPrinterNotReady) {
     darvosim::Emulator &sim = Connect(7);
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.fiscalMode = false; });
-    GlowneOkno->Wedugnumerw1Click();
+    Choose("Wedugnumerw1");
     ExpectOnlyBox(BoxKind::Information, "Informacja",
                   "Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy.");
     EXPECT_TRUE(shownDialogs.isEmpty());
@@ -270,7 +270,7 @@ TEST_F(ReportsMenu, TrainingModeAndAPrinterNotReady) {
         openAfter = d.result() == QDialog::Rejected;
         enabledAfter = fOkresoweWgNumerow->bTak->isEnabled();
     });
-    GlowneOkno->Wedugnumerw2Click();
+    Choose("Wedugnumerw2");
     EXPECT_TRUE(openAfter);
     EXPECT_TRUE(enabledAfter);
     EXPECT_EQ(QStringList{ErrorMessageText(103)}, Texts());
@@ -302,7 +302,7 @@ TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
         fOkresoweWgNumerow->seDo->setValue(3);
         fOkresoweWgNumerow->bTak->click();
     });
-    GlowneOkno->Wedugnumerw1Click();
+    Choose("Wedugnumerw1");
     EXPECT_EQ(4, PeriodReportKind);
     EXPECT_EQ((QStringList{kPaperQuestion, kPaperQuestion}), Texts());
     EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), SentOnce(sim, 49));
@@ -350,7 +350,7 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
     const auto print = [&](const std::optional<QByteArray> &content) {
         Reset(sim);
         content ? Write(*content) : void(QFile::remove("baza.txt"));
-        GlowneOkno->Wydrukkontrolnynazwistawek1Click();
+        Choose("Wydrukkontrolnynazwistawek1");
         EXPECT_EQ(files, OpenFiles());
         ExpectIdle();
         return Texts();
@@ -387,14 +387,14 @@ TEST_F(NamesFile, LinesBecomeArticlesWithTheirRates) {
 TEST_F(ReportsMenu, PriceBufferOnlyOnPharmacyPrinters) {
     darvosim::Emulator &sim = Connect(8);
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.pricingBufferData = true; });
-    GlowneOkno->Kasowaniebuforawycen1Click();
+    Choose("Kasowaniebuforawycen1");
     ExpectOnlyBox(BoxKind::Information, "Informacja", "Bufor wycen skasowano.");
     // Read once the printer has served the command, under its lock.
     WithPrinter(sim, [](darvosim::Printer &p) { EXPECT_FALSE(p.status.pricingBufferData); });
     ExpectIdle();
 
     darvosim::Emulator &shop = Connect(7);
-    GlowneOkno->Kasowaniebuforawycen1Click();
+    Choose("Kasowaniebuforawycen1");
     EXPECT_EQ(QStringList{"To nie jest drukarka apteczna."}, Texts());
     EXPECT_FALSE(Sent(shop, 119));
     ExpectIdle();
@@ -416,7 +416,7 @@ TEST_F(ReportsMenu, SwitchOff) {
         SCOPED_TRACE(testing::Message() << "type " << c.type);
         darvosim::Emulator &sim = Connect(c.type);
         if (c.refused) sim.Script(253, darvosim::Scripted{{darvosim::NAK}});
-        GlowneOkno->Zdalnewyaczeniedrukarki1Click();
+        Choose("Zdalnewyaczeniedrukarki1");
         EXPECT_EQ(c.texts, Texts());
         EXPECT_EQ(c.type == 1 ? BoxKind::Error : BoxKind::Information, recorder.boxes.back().kind);
         EXPECT_EQ(c.type != 1, Sent(sim, 253));

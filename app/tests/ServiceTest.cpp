@@ -264,7 +264,7 @@ TEST_F(Service, NamesBaseEraseOnAPexa) {
     WithPrinter(sim, [](Printer &p) { p.fiscal.namesPrinted = true; });
     const std::string unique = sim.printer().sales.uniqueNumber; // 11 characters, no blank
     recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->Bazanazwitowarw1Click();
+    Choose("Bazanazwitowarw1");
     EXPECT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ(BoxKind::Question, recorder.boxes[0].kind);
     ExpectBox(BoxKind::Information, "Informacja", "Baza nazw i stawek została skasowana", 1);
@@ -275,7 +275,7 @@ TEST_F(Service, NamesBaseEraseOnAPexa) {
 
     recorder.boxes.clear();
     recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->Bazanazwitowarw1Click();
+    Choose("Bazanazwitowarw1");
     ASSERT_EQ(2u, recorder.boxes.size());
     EXPECT_TRUE(
         recorder.boxes[1].text.startsWith(QStringLiteral("Baza nazw i stawek nie została skasowana.")));
@@ -299,7 +299,7 @@ TEST_F(Service, FiscalisationAsksShopOrPharmacy) {
             p.status.serviceJumper = true;
         });
         recorder.answers = {BoxAnswer::Yes, BoxAnswer::No};
-        GlowneOkno->Przeczeniewtrybfiskalny1Click();
+        Choose("Przeczeniewtrybfiskalny1");
         ASSERT_EQ(2u, recorder.boxes.size());
         EXPECT_EQ(QString::fromUtf8(text), recorder.boxes[1].text);
         EXPECT_EQ("Odpowiedz", recorder.boxes[1].caption);
@@ -315,10 +315,10 @@ TEST_F(Service, FiscalisationAsksShopOrPharmacy) {
 // fiscalisation and of the settlement report ends the command with its
 // message before anything is sent.
 TEST_F(Service, PreconditionsRefuseBeforeAnythingIsSent) {
-    const auto erase = &TGlowneOkno::Bazanazwitowarw1Click;
-    const auto fiscalise = &TGlowneOkno::Przeczeniewtrybfiskalny1Click;
+    const auto erase = "Bazanazwitowarw1";
+    const auto fiscalise = "Przeczeniewtrybfiskalny1";
     struct Row {
-        void (TGlowneOkno::*command)();
+        const char *command;
         std::function<void(Printer &)> make;
         BoxKind kind;
         const char *text;
@@ -336,7 +336,7 @@ TEST_F(Service, PreconditionsRefuseBeforeAnythingIsSent) {
          "Drukarka pracuje już w trybie fiskalnym."},
         {fiscalise, [](Printer &p) { p.status.fiscalMode = false; }, BoxKind::Information,
          "      Zwora serwisowa w pozycji normalnej.\rWykonanie fiskalizacji drukarki jest niemożliwe."},
-        {&TGlowneOkno::Cao1Click, [](Printer &p) { p.status.fiscalMode = false; }, BoxKind::Error,
+        {"Cao1", [](Printer &p) { p.status.fiscalMode = false; }, BoxKind::Error,
          "      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest niemożliwe."},
     };
     darvosim::Emulator &sim = Connect(3);
@@ -351,7 +351,7 @@ TEST_F(Service, PreconditionsRefuseBeforeAnythingIsSent) {
         });
         recorder.boxes.clear();
         recorder.answers = {BoxAnswer::Yes};
-        (GlowneOkno->*row.command)();
+        Choose(row.command);
         ExpectOnlyBox(row.kind, row.kind == BoxKind::Error ? "Błąd" : "Informacja",
                       QString::fromUtf8(row.text));
     }
@@ -363,14 +363,14 @@ TEST_F(Service, PreconditionsRefuseBeforeAnythingIsSent) {
 // user data files; a first-generation printer is refused.
 TEST_F(Service, UserDataCommand) {
     darvosim::Emulator &sim = Connect(7);
-    GlowneOkno->Odczytuytkownika1Click();
+    Choose("Odczytuytkownika1");
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
     EXPECT_EQ(7, ServiceDeviceType);
 
     WithPrinter(sim, [](Printer &p) { p.powered = false; });
     recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->Odczytuytkownika1Click();
+    Choose("Odczytuytkownika1");
     ExpectOnlyBox(BoxKind::Question, "Odpowiedz",
                   "Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).\r   "
                   "               Czy przejść do edycji danych użytkownika?");
@@ -378,7 +378,7 @@ TEST_F(Service, UserDataCommand) {
 
     Connect(1);
     shownDialogs.clear();
-    GlowneOkno->Odczytuytkownika1Click();
+    Choose("Odczytuytkownika1");
     EXPECT_EQ(QStringList{"Podłączone urządzenie nie jest drukarką drugiej generacji"}, Texts());
     EXPECT_TRUE(shownDialogs.isEmpty());
 }
@@ -392,7 +392,7 @@ TEST_F(Service, EndlessProgressIsCutOff) {
     after[0] = darvosim::ACK;
     sim.Script(92, darvosim::Scripted{{darvosim::ACK}, 1, after});
     recorder.answers = {BoxAnswer::Yes};
-    GlowneOkno->Bazanazwitowarw1Click();
+    Choose("Bazanazwitowarw1");
     ASSERT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ(ErrorMessageText(23), recorder.boxes[1].text);
     EXPECT_TRUE(GlowneOkno->pbFiskal()->isHidden());
@@ -407,7 +407,7 @@ TEST_F(Service, SettlementWithAWrongUniqueNumberThenOnAReadOnlyPrinter) {
     EnterNumber(QStringLiteral("00000000"));
     EnterNumber(QStringLiteral("11111111"));
     recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::No};
-    GlowneOkno->Cao1Click();
+    Choose("Cao1");
     EXPECT_EQ((QStringList{"fDataINumer", "fDataINumer"}), shownDialogs);
     ASSERT_EQ(3u, recorder.boxes.size());
     EXPECT_TRUE(recorder.boxes[0].defaultNo); // the first warning
@@ -421,7 +421,7 @@ TEST_F(Service, SettlementWithAWrongUniqueNumberThenOnAReadOnlyPrinter) {
     WithPrinter(sim, [](Printer &p) { p.status.readOnly = true; });
     Reset(sim);
     EnterNumber(Digits(sim));
-    GlowneOkno->Cao1Click();
+    Choose("Cao1");
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     const darvosim::Bytes sent = SentOnce(sim, 49);
     EXPECT_EQ(13u, sent.size());
@@ -446,7 +446,7 @@ TEST_F(Service, SettlementByNumbersOneToFive) {
         fOkresoweWgNumerow->bTakClick();
     });
     recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
-    GlowneOkno->Wedugnumerw3Click();
+    Choose("Wedugnumerw3");
     EXPECT_FALSE(SettlementRangeMode);
     EXPECT_EQ((QStringList{"fDataINumer", "fOkresoweWgNumerow"}), shownDialogs);
     ASSERT_EQ(3u, recorder.boxes.size()) << Texts().join("|").toStdString();
@@ -477,7 +477,7 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     sim.Script(114, darvosim::Scripted{{}, 20, {6}});
     dialogRunners.push_back([](TDialog &) { fStawkiPodatkowe->Button1Click(); });
     yesToAll();
-    GlowneOkno->Przeczeniewtrybfiskalny1Click();
+    Choose("Przeczeniewtrybfiskalny1");
     EXPECT_EQ(6u, recorder.boxes.size());
     ExpectBox(BoxKind::Error, "Błąd", "Drukarka nie została sfiskalizowana.", 5);
     EXPECT_FALSE(sim.printer().status.fiscalMode);
@@ -490,7 +490,7 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
         fStawkiPodatkowe->Button1Click();
     });
     yesToAll();
-    GlowneOkno->Przeczeniewtrybfiskalny1Click();
+    Choose("Przeczeniewtrybfiskalny1");
     EXPECT_FALSE(RatesCollectOnly);
     EXPECT_EQ(QStringList{"fStawkiPodatkowe"}, shownDialogs);
     const QStringList texts = Texts();
@@ -514,7 +514,7 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
 
     yesToAll();
     recorder.boxes.clear();
-    GlowneOkno->Fiskalnydobowy1Click();
+    Choose("Fiskalnydobowy1");
     for (const RecordedBox &b : recorder.boxes)
         EXPECT_NE(BoxKind::Error, b.kind) << b.text.toStdString();
     ASSERT_EQ(1u, sim.printer().fiscal.records.size());
@@ -527,14 +527,14 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     });
     yesToAll();
     recorder.boxes.clear();
-    GlowneOkno->Wedugnumerw1Click();
+    Choose("Wedugnumerw1");
     for (const RecordedBox &b : recorder.boxes)
         EXPECT_NE(BoxKind::Error, b.kind) << b.text.toStdString();
 
     EnterNumber(Digits(sim));
     yesToAll();
     recorder.boxes.clear();
-    GlowneOkno->Cao1Click();
+    Choose("Cao1");
     ASSERT_FALSE(recorder.boxes.empty());
     EXPECT_EQ("Drukarka w trybie TYLKO ODCZYT.", recorder.boxes.back().text);
     EXPECT_TRUE(sim.printer().status.readOnly);

@@ -117,7 +117,7 @@ TEST_F(Pexa, SettingsReadFillsTheDialogAndTypeEightHasNoOneLinePrintout) {
         EXPECT_EQ(1, u.rgSposobWyswietlenia->ItemIndex());
         EXPECT_EQ(46, u.seReklama->value());
     });
-    GlowneOkno->Ustawienia2Click();
+    Choose("Ustawienia2");
     EXPECT_EQ(QStringList{"fUstawienia"}, shownDialogs);
     EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
     EXPECT_EQ(1, beeps);
@@ -162,7 +162,7 @@ TEST_F(Pexa, SettingsWriteKeepsForeignBitsAndSpeedChangesKeepPortAndPrinterInSte
             u.seLinie->setValue(7);
             u.bZapis->click();
         });
-        GlowneOkno->Ustawienia2Click();
+        Choose("Ustawienia2");
         EXPECT_TRUE(recorder.boxes.empty()) << Texts().join("|").toStdString();
         std::vector<uint8_t> groups;
         for (const darvosim::Frame &f : Frames(sim, 222)) {
@@ -198,7 +198,7 @@ TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
         fDataEuroPrzeglad->dtDate->setDate(QDate(2008, 2, 7));
         fDataEuroPrzeglad->bZapis->click(); // jumper in its normal position: No
     });
-    GlowneOkno->Datanastpnegoprzegldu1Click();
+    Choose("Datanastpnegoprzegldu1");
     EXPECT_EQ(2u, recorder.boxes.size());
     ExpectBox(BoxKind::Warning, "UWAGA", "W drukarce brak daty kolejnego przeglądu");
     EXPECT_EQ("Ustawienie daty jest niemożliwe.\rZwora serwisowa jest w pozycji normalnej.        \r"
@@ -215,7 +215,7 @@ TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
     // The euro date: stored but impossible.
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.euroDate = {9, 2, 30}; });
     recorder.boxes.clear();
-    GlowneOkno->Datawprowadzeniaeuro1Click();
+    Choose("Datawprowadzeniaeuro1");
     ExpectOnlyError("W drukarce wpisana niewłaściwa data przejścia na euro");
     EXPECT_EQ(QDate(2008, 2, 7), fDataEuroPrzeglad->dtDate->date()); // unchanged
 
@@ -233,7 +233,7 @@ TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
         t.l3->clear();
         t.bZapis->click();
     });
-    GlowneOkno->Liniereklamowe1Click();
+    Choose("Liniereklamowe1");
     EXPECT_EQ(QStringList{"Zapisano do drukarki teksty reklamowe"}, Texts());
     const auto frames = Frames(sim, 46);
     ASSERT_EQ(3u, frames.size());
@@ -372,7 +372,7 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
             row.fill(0);
     });
     recorder.boxes.clear();
-    GlowneOkno->Odczyt2Click();
+    Choose("Odczyt2");
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(QStringList{"fReklamaOdczyt"}, shownDialogs);
     EXPECT_EQ(filesBefore, QDir().entryList(QDir::Files));
@@ -387,11 +387,11 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     EXPECT_FALSE(fReklamaOdczyt->iBitmapa->pixmap().isNull());
 
     // The daily report has not printed the picture yet: erasing is refused.
-    const auto erase = [] { GlowneOkno->Kasowanie1Click(); };
+    const auto erase = [] { Choose("Kasowanie1"); };
     EXPECT_EQ(QStringList{ErrorMessageText(235)}, TextsOf(erase));
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.displayPending = false; });
     EXPECT_EQ(QStringList{"Skasowano informacje na wyświetlacz"}, TextsOf(erase));
-    EXPECT_EQ(QStringList{ErrorMessageText(238)}, TextsOf([] { GlowneOkno->Odczyt2Click(); }));
+    EXPECT_EQ(QStringList{ErrorMessageText(238)}, TextsOf([] { Choose("Odczyt2"); }));
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
     EXPECT_EQ(before, QDir::currentPath());
 }

@@ -25,7 +25,7 @@ class Taxes : public AppTest {
             edit();
             fStawkiPodatkowe->Button1Click();
         });
-        GlowneOkno->Zapis1Click();
+        Choose("Zapis1");
     }
 };
 
@@ -51,7 +51,7 @@ TEST_F(Taxes, RateFieldsBecomeTheValuesSentAndReadBack) {
         for (QLabel *l : fOdczytStawek->Label)
             labels << l->text();
     });
-    GlowneOkno->Zapis1Click();
+    Choose("Zapis1");
     EXPECT_TRUE(recorder.boxes.empty());
     // Two bytes a rate, high first; 0x4000 exempt, 0x8000 reserve.
     ASSERT_EQ(1u, Frames(sim, 213).size());
@@ -96,7 +96,7 @@ TEST_F(Taxes, NoProgrammedRateGetsTheProposal) {
             EXPECT_TRUE(f.cbR[i]->isChecked() && !f.cbZ[i]->isChecked() && f.me[i]->isHidden()) << i;
         EXPECT_TRUE(f.cbZ[6]->isChecked());
     });
-    GlowneOkno->Zapis1Click();
+    Choose("Zapis1");
 }
 
 // A non-zero receipt counter asks for the daily report: a report that fails
@@ -130,7 +130,7 @@ TEST_F(Taxes, NonZeroCounterRunsTheDailyReportAndWritesAgain) {
 TEST_F(Taxes, FourRatePrinterShowsWholeNumbersAndFourLines) {
     darvosim::Emulator &sim = Connect(0);
     SetRates(sim, {2200, 700, 0, 25500, 0, 0, 0});
-    GlowneOkno->Odczyt1Click();
+    Choose("Odczyt1");
     EXPECT_EQ("Stawka PTU A : 22 %", fOdczytStawek->Label[0]->text());
     EXPECT_EQ("Stawka PTU D : REZERWA", fOdczytStawek->Label[3]->text());
     EXPECT_FALSE(fOdczytStawek->Label[3]->isHidden());
