@@ -9,12 +9,8 @@ bool FirstActivation = true;
 bool ClockInitialised = false;
 bool ClockInitSucceeded = false;
 std::array<uint16_t, 7> CurrentRates{};
-bool RatesCollectOnly = false;
-std::array<int32_t, 7> FiscalisationRates{};
 bool EuroDateSelected = true;
 int PeriodReportKind = 0;
-bool SettlementRangeMode = false;
-uint8_t SettlementRange[12] = {};
 
 namespace {
 std::function<QDateTime()> &DateTimeSource() {

@@ -28,10 +28,6 @@ extern bool ClockInitSucceeded;
 extern std::array<uint16_t, 7> CurrentRates;
 constexpr int32_t kExempt = 10000;  // "ZWOLNIONA"
 constexpr int32_t kReserve = 25500; // "REZERWA"
-// Set while the fiscalisation uses the rate dialog only to collect the
-// rates: the dialog then writes nothing and leaves them in FiscalisationRates.
-extern bool RatesCollectOnly;
-extern std::array<int32_t, 7> FiscalisationRates;
 // Which date the euro/service date dialog edits: true the euro introduction
 // date, false the date of the next periodic service.
 extern bool EuroDateSelected;
@@ -40,16 +36,8 @@ extern bool EuroDateSelected;
 // short, by dates, by numbers or monthly); set by the report menu, kept until
 // the next periodic report command sets it.
 extern int PeriodReportKind;
-// Set by the service menu while the period dialogs only collect a range for
-// the settlement report: "&Tak" copies the range record into
-// SettlementRange and closes the dialog with the modal result kModalYes,
-// nothing is printed.
-extern bool SettlementRangeMode;
+// The modal result of a dialog closed with "&Tak".
 constexpr int kModalYes = 6;
-// The range record the dialog built: by numbers the first and last number,
-// 16-bit little-endian each (bytes 4..11 zero); by dates the digits
-// y y m m d d of the first and of the last date (values 0..9).
-extern uint8_t SettlementRange[12];
 
 // Today as the program sees it (the monthly report's preset month); tests
 // put in a fixed date. An empty function restores the system clock.

@@ -35,6 +35,22 @@ void TPeriodReportDialog::LayOut(QHBoxLayout *fields) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+bool TPeriodReportDialog::CollectRange(darvo::ops::RangeRecord &range) {
+    collecting_ = true;
+    const int result = ShowModal();
+    collecting_ = false;
+    if (result != kModalYes) return false;
+    range = collected_;
+    return true;
+}
+
+bool TPeriodReportDialog::KeepRange(const darvo::ops::RangeRecord &range) {
+    if (!collecting_) return false;
+    collected_ = range;
+    done(kModalYes);
+    return true;
+}
+
 void TPeriodReportDialog::OrderReport(const darvo::ops::RangeRecord &range, uint8_t deviceType) {
     if (int32_t code = PrintControl(1, deviceType); code != 0) {
         host_.ShowCommandError(code);

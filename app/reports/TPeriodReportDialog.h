@@ -26,6 +26,12 @@ class TPeriodReportDialog : public TDialog {
 
     virtual void bTakClick() = 0;
 
+    // Shows the dialog to collect a range only, for the settlement report:
+    // "&Tak" keeps the range and closes the dialog, nothing is printed.
+    // True with the range when it was closed with "&Tak".
+    bool CollectRange(darvo::ops::RangeRecord &range);
+    bool CollectingRange() const { return collecting_; }
+
   protected:
     TPeriodReportDialog(QWidget *parent, CommandHost &host, const QString &objectName,
                         const QString &caption);
@@ -37,7 +43,12 @@ class TPeriodReportDialog : public TDialog {
     // reports it; any other error in an error box), then closes; a printer
     // that cannot print leaves the dialog open for another try.
     void OrderReport(const darvo::ops::RangeRecord &range, uint8_t deviceType = darvo::ops::IdentifiedType());
+    // In "&Tak": when only the range is collected, keeps it and closes the
+    // dialog; true then.
+    bool KeepRange(const darvo::ops::RangeRecord &range);
 
   private:
     QHBoxLayout *buttonRow_;
+    bool collecting_ = false;
+    darvo::ops::RangeRecord collected_{};
 };

@@ -57,11 +57,7 @@ void TfOkresoweWgNumerow::bTakClick() {
     // settlement report that collects this range takes long as well.
     const int32_t opened = ReopenForPeriodReport();
     const darvo::ops::RangeRecord record = darvo::ops::NumbersRecord(seOd->value(), seDo->value());
-    if (SettlementRangeMode) {
-        std::copy(record.begin(), record.end(), SettlementRange);
-        done(kModalYes);
-        return;
-    }
+    if (KeepRange(record)) return;
     if (opened != 0) {
         host_.ShowCommandError(opened);
         reject();

@@ -50,11 +50,7 @@ void TfRaportyOkresoweWgDat::bTakClick() {
     const QDate from = dtOd->date(), to = dtDo->date();
     const darvo::ops::RangeRecord record =
         darvo::ops::DatesRecord(from.year(), from.month(), from.day(), to.year(), to.month(), to.day());
-    if (SettlementRangeMode) {
-        std::copy(record.begin(), record.end(), SettlementRange);
-        done(kModalYes);
-        return;
-    }
+    if (KeepRange(record)) return;
     // The older printers know only the report by dates, and another way.
     uint8_t type = 9;
     if (int32_t code = darvo::ops::ReadDeviceType(type); code != 0) {

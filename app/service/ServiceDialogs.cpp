@@ -21,24 +21,22 @@ bool AskDateAndNumber(QString &date, QString &digits) {
     return true;
 }
 
-int ShowSettlementRangeDialog(bool byDates) {
+bool AskSettlementRange(bool byDates, darvo::ops::RangeRecord &range) {
     if (byDates) {
-        if (!fRaportyOkresoweWgDat) return 0;
+        if (!fRaportyOkresoweWgDat) return false;
         const QDate today = CurrentDateTime().date();
         fRaportyOkresoweWgDat->dtOd->setDate(today);
         fRaportyOkresoweWgDat->dtDo->setDate(today);
-        return fRaportyOkresoweWgDat->ShowModal();
+        return fRaportyOkresoweWgDat->CollectRange(range);
     }
-    if (!fOkresoweWgNumerow) return 0;
+    if (!fOkresoweWgNumerow) return false;
     fOkresoweWgNumerow->seOd->setValue(1);
     fOkresoweWgNumerow->seDo->setValue(1);
-    return fOkresoweWgNumerow->ShowModal();
+    return fOkresoweWgNumerow->CollectRange(range);
 }
 
-int ShowFiscalisationRatesDialog() {
-    if (!fStawkiPodatkowe) return 0;
-    fStawkiPodatkowe->FillRates(FiscalisationRates);
-    return fStawkiPodatkowe->ShowModal();
+bool AskFiscalisationRates(std::array<int32_t, 7> &rates) {
+    return fStawkiPodatkowe && fStawkiPodatkowe->CollectRates(rates);
 }
 
 void ShowUserDataDialog(uint8_t deviceType) {

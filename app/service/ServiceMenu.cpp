@@ -171,12 +171,13 @@ bool ServiceMenu::ConfirmUniqueNumber(QString &date, QString &digits) {
 }
 
 // Sends the settlement frame and acts on the printer's result byte.
-void ServiceMenu::SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits) {
+void ServiceMenu::SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits,
+                                 const ops::RangeRecord &range) {
     ops::SettlementRequest request;
     request.kind = static_cast<ops::SettlementKind>(mode);
     request.digits = digits.toStdString();
     request.date = date.toStdString();
-    std::copy(SettlementRange, SettlementRange + 12, request.range.begin());
+    request.range = range;
     const std::vector<uint8_t> frame = ops::SettlementFrame(request);
     if (frame.empty()) {
         host_.ShowCommandError(ops::kOutOfRange);
@@ -285,13 +286,10 @@ void ServiceMenu::SettlementReport(int mode) {
         }
     }
 
+    ops::RangeRecord range{};
     if (mode == 2 || mode == 3) {
-        std::fill(SettlementRange, SettlementRange + 12, 0);
         ErrorBeep();
-        SettlementRangeMode = true;
-        const int result = ShowSettlementRangeDialog(mode == 2);
-        SettlementRangeMode = false;
-        if (result != kDialogYes) {
+        if (!AskSettlementRange(mode == 2, range)) {
             // The numbers dialog has reopened the port for a long report.
             ops::UsualTimeouts();
             w.SetArrowCursor();
@@ -303,7 +301,7 @@ void ServiceMenu::SettlementReport(int mode) {
         ops::PeriodReportTimeout();
     }
 
-    SendSettlement(mode, type, date, digits);
+    SendSettlement(mode, type, date, digits, range);
     // The long wait for a range's result byte is over, whichever way.
     ops::UsualTimeouts();
 
@@ -487,12 +485,9 @@ void ServiceMenu::SwitchToFiscalMode() {
         return;
     }
     w.SetArrowCursor();
-    FiscalisationRates = ops::RatesToOffer(r);
+    std::array<int32_t, 7> rates = ops::RatesToOffer(r);
     ErrorBeep();
-    RatesCollectOnly = true;
-    const int chosen = ShowFiscalisationRatesDialog();
-    RatesCollectOnly = false;
-    if (chosen != kDialogYes) {
+    if (!AskFiscalisationRates(rates)) {
         w.ClearActivityMessage();
         return;
     }
@@ -505,7 +500,7 @@ void ServiceMenu::SwitchToFiscalMode() {
 
     uint8_t first = 0;
     w.SetBusyCursor();
-    if (int32_t code = ops::SendFiscalisation(FiscalisationRates, first); code != 0) {
+    if (int32_t code = ops::SendFiscalisation(rates, first); code != 0) {
         w.ShowCommandError(code);
         return;
     }

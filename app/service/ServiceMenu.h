@@ -5,6 +5,7 @@
 #include "common/MenuHost.h"
 #include "common/MenuItems.h"
 #include "common/MessageBoxes.h"
+#include "ops/Reports.h"
 #include "ops/StatusBits.h"
 
 #include <QString>
@@ -45,7 +46,8 @@ class ServiceMenu {
     // cannot be read.
     bool ConfirmUniqueNumber(QString &date, QString &digits);
     // Sends the settlement frame and acts on the printer's result byte.
-    void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits);
+    void SendSettlement(int mode, uint8_t deviceType, const QString &date, const QString &digits,
+                        const darvo::ops::RangeRecord &range);
     // The settlement report: mode 1 the whole fiscal memory, 2 by dates, 3 by
     // report numbers. It puts the printer into read-only mode for good.
     void SettlementReport(int mode);

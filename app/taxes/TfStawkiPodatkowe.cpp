@@ -188,12 +188,22 @@ void TfStawkiPodatkowe::Button1Click() {
     if (!host_.DeviceCheck(type, true)) return;
     std::array<int32_t, kRates> values{};
     if (!CollectValues(values)) return;
-    if (RatesCollectOnly) {
-        FiscalisationRates = values;
+    if (collecting_) {
+        collected_ = values;
         done(kYes);
         return;
     }
     WriteRates(values);
+}
+
+bool TfStawkiPodatkowe::CollectRates(std::array<int32_t, kRates> &rates) {
+    FillRates(rates);
+    collecting_ = true;
+    const int result = ShowModal();
+    collecting_ = false;
+    if (result != kYes) return false;
+    rates = collected_;
+    return true;
 }
 
 void TfStawkiPodatkowe::WriteRates(const std::array<int32_t, kRates> &values) {

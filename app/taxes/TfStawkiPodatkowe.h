@@ -40,6 +40,11 @@ class TfStawkiPodatkowe : public TDialog {
     // reported (the focus moves on all the same).
     void CheckField(int index);
     void Button1Click();
+    // Shows the dialog preset with the rates to collect them only, for the
+    // fiscalisation: "&Tak" hands the values back and writes nothing. True
+    // with the rates when it was closed with "&Tak".
+    bool CollectRates(std::array<int32_t, kRates> &rates);
+    bool CollectingRates() const { return collecting_; }
 
     // Run after the rates were written: Podatki > "Odczyt" shows what the
     // printer has now. The menu that opens the dialog sets it.
@@ -54,6 +59,9 @@ class TfStawkiPodatkowe : public TDialog {
     // The seven values, or false after the message about the first bad one.
     bool CollectValues(std::array<int32_t, kRates> &values);
     void WriteRates(const std::array<int32_t, kRates> &values);
+
+    bool collecting_ = false;
+    std::array<int32_t, kRates> collected_{};
 };
 
 extern TfStawkiPodatkowe *fStawkiPodatkowe;

@@ -216,8 +216,6 @@ class AppTest : public BoxTest {
         TKomunikacja::ModalRunner() = nullptr;
         TDialog::SetModalRunner(nullptr);
         SetCurrentDateTimeSource(nullptr);
-        SettlementRangeMode = false;
-        RatesCollectOnly = false;
         darvo::PortWriteTimeout = savedWrite_;
         darvo::PortReadTimeout = savedRead_;
         BoxTest::TearDown();

@@ -216,14 +216,14 @@ TEST_F(ReportsMenu, ReportByDatesPerGeneration) {
 // Collecting a settlement range prints nothing: "&Tak" (or Enter in a
 // field) stores the range record and closes the dialog with Yes; Esc closes
 // without it.
-TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
+TEST_F(ReportsMenu, CollectingARangePrintsNothing) {
     darvosim::Emulator &sim = Connect(7);
-    SettlementRangeMode = true;
     fRaportyOkresoweWgDat->dtOd->setDate(QDate(2008, 3, 5));
     fRaportyOkresoweWgDat->dtDo->setDate(QDate(2008, 4, 7));
     dialogRunners.push_back([](TDialog &) { fRaportyOkresoweWgDat->bTak->click(); });
-    EXPECT_EQ(kModalYes, fRaportyOkresoweWgDat->ShowModal());
-    EXPECT_EQ((Bytes{0, 8, 0, 3, 0, 5, 0, 8, 0, 4, 0, 7}), Bytes(SettlementRange, SettlementRange + 12));
+    darvo::ops::RangeRecord range{};
+    EXPECT_TRUE(fRaportyOkresoweWgDat->CollectRange(range));
+    EXPECT_EQ((Bytes{0, 8, 0, 3, 0, 5, 0, 8, 0, 4, 0, 7}), Bytes(range.begin(), range.end()));
 
     // By numbers; a first number above the last raises the last to it.
     fOkresoweWgNumerow->seOd->setValue(1);
@@ -232,13 +232,14 @@ TEST_F(ReportsMenu, SettlementRangeModeOnlyCollectsTheRange) {
     EXPECT_EQ(400, fOkresoweWgNumerow->seDo->value());
     fOkresoweWgNumerow->seOd->setValue(300);
     fOkresoweWgNumerow->seDo->setValue(310);
-    fOkresoweWgNumerow->show();
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(fOkresoweWgNumerow->seDo, &enter);
-    EXPECT_FALSE(fOkresoweWgNumerow->isVisible());
-    EXPECT_EQ(kModalYes, fOkresoweWgNumerow->result());
-    EXPECT_EQ((Bytes{0x2C, 0x01, 0x36, 0x01, 0, 0, 0, 0, 0, 0, 0, 0}),
-              Bytes(SettlementRange, SettlementRange + 12));
+    dialogRunners.push_back([](TDialog &) {
+        fOkresoweWgNumerow->show();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(fOkresoweWgNumerow->seDo, &enter);
+        EXPECT_FALSE(fOkresoweWgNumerow->isVisible());
+    });
+    EXPECT_TRUE(fOkresoweWgNumerow->CollectRange(range));
+    EXPECT_EQ((Bytes{0x2C, 0x01, 0x36, 0x01, 0, 0, 0, 0, 0, 0, 0, 0}), Bytes(range.begin(), range.end()));
 
     fOkresoweMiesieczne->show();
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);

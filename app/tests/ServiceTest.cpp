@@ -440,14 +440,13 @@ TEST_F(Service, SettlementByNumbersOneToFive) {
     const QString digits = Digits(sim);
     EnterNumber(digits);
     dialogRunners.push_back([](TDialog &) {
-        EXPECT_TRUE(SettlementRangeMode);
+        EXPECT_TRUE(fOkresoweWgNumerow->CollectingRange());
         EXPECT_EQ(1, fOkresoweWgNumerow->seOd->value());
         fOkresoweWgNumerow->seDo->setValue(5);
         fOkresoweWgNumerow->bTakClick();
     });
     recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
     Choose("Wedugnumerw3");
-    EXPECT_FALSE(SettlementRangeMode);
     EXPECT_EQ((QStringList{"fDataINumer", "fOkresoweWgNumerow"}), shownDialogs);
     ASSERT_EQ(3u, recorder.boxes.size()) << Texts().join("|").toStdString();
     EXPECT_TRUE(recorder.boxes[1].text.contains(QStringLiteral("Podanie prawidłowych numerów: początkowej")));
@@ -486,12 +485,12 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     // The shop question, the NIP check, the control printout, the rates
     // left as proposed; the 20-byte frame.
     dialogRunners.push_back([](TDialog &) {
-        EXPECT_TRUE(RatesCollectOnly);
+        EXPECT_TRUE(fStawkiPodatkowe->CollectingRates());
         fStawkiPodatkowe->Button1Click();
     });
     yesToAll();
     Choose("Przeczeniewtrybfiskalny1");
-    EXPECT_FALSE(RatesCollectOnly);
+    EXPECT_FALSE(fStawkiPodatkowe->CollectingRates());
     EXPECT_EQ(QStringList{"fStawkiPodatkowe"}, shownDialogs);
     const QStringList texts = Texts();
     ASSERT_EQ(6, texts.size()) << texts.join("|").toStdString();

@@ -70,16 +70,21 @@ TEST_F(Taxes, UnchangedRatesAndCollectingOnlySendNothing) {
     ExpectOnlyBox(BoxKind::Information, "Informacja",
                   "Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane.");
 
-    RatesCollectOnly = true;
-    fStawkiPodatkowe->setResult(0);
-    WriteRates([] { fStawkiPodatkowe->me[0]->setText(QStringLiteral(",")); }); // no number: refused
+    // Collecting only, as the fiscalisation does: a bad value keeps the
+    // dialog open, a good one is handed back.
+    const auto collect = [this](const char *first, std::array<int32_t, 7> &rates) {
+        dialogRunners.push_back([first](TDialog &) {
+            fStawkiPodatkowe->me[0]->setText(QString::fromLatin1(first));
+            fStawkiPodatkowe->Button1Click();
+        });
+        return fStawkiPodatkowe->CollectRates(rates);
+    };
+    std::array<int32_t, 7> rates{2300, 800, 500, 0, 10000, 25500, 25500};
+    EXPECT_FALSE(collect(",", rates)); // no number: refused
     ASSERT_EQ(2u, recorder.boxes.size());
     EXPECT_EQ("Błąd w stawce podatkowej: ,", recorder.boxes[1].text);
-    EXPECT_EQ(0, fStawkiPodatkowe->result());
-    WriteRates([] { fStawkiPodatkowe->me[0]->setText(QStringLiteral("8")); });
-    RatesCollectOnly = false;
-    EXPECT_EQ(TfStawkiPodatkowe::kYes, fStawkiPodatkowe->result());
-    EXPECT_EQ((std::array<int32_t, 7>{800, 800, 500, 0, 10000, 25500, 25500}), FiscalisationRates);
+    EXPECT_TRUE(collect("8", rates));
+    EXPECT_EQ((std::array<int32_t, 7>{800, 800, 500, 0, 10000, 25500, 25500}), rates);
     EXPECT_FALSE(Sent(sim, 213));
     EXPECT_EQ(2u, recorder.boxes.size());
 }
