@@ -8,9 +8,6 @@ uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
 bool ClockInitialised = false;
 bool ClockInitSucceeded = false;
-std::array<uint16_t, 7> CurrentRates{};
-bool EuroDateSelected = true;
-int PeriodReportKind = 0;
 
 namespace {
 std::function<QDateTime()> &DateTimeSource() {
@@ -26,8 +23,6 @@ QDateTime CurrentDateTime() {
 void SetCurrentDateTimeSource(std::function<QDateTime()> source) {
     DateTimeSource() = std::move(source);
 }
-
-uint8_t ServiceDeviceType = 0;
 
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine result;

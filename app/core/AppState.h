@@ -22,20 +22,9 @@ extern bool ClockInitialised;
 // plain erased CMOS memory.
 extern bool ClockInitSucceeded;
 
-// The tax rates A..G as the last tax-rate command read them, in hundredths
-// of a percent (10000 exempt, 25500 reserve; slots the printer does not
-// report are 0). The rate dialog compares its values with them.
-extern std::array<uint16_t, 7> CurrentRates;
 constexpr int32_t kExempt = 10000;  // "ZWOLNIONA"
 constexpr int32_t kReserve = 25500; // "REZERWA"
-// Which date the euro/service date dialog edits: true the euro introduction
-// date, false the date of the next periodic service.
-extern bool EuroDateSelected;
 
-// Which periodic report the period report dialogs run (0..5: detailed or
-// short, by dates, by numbers or monthly); set by the report menu, kept until
-// the next periodic report command sets it.
-extern int PeriodReportKind;
 // The modal result of a dialog closed with "&Tak".
 constexpr int kModalYes = 6;
 
@@ -44,11 +33,6 @@ constexpr int kModalYes = 6;
 class QDateTime;
 QDateTime CurrentDateTime();
 void SetCurrentDateTimeSource(std::function<QDateTime()> source);
-
-// ---- The service menu ----
-// The device type as last read by the user data command or the
-// fiscalisation; the user data dialog chooses its layout from it.
-extern uint8_t ServiceDeviceType;
 
 struct CommandLine {
     uint8_t port = 0;   // 1..9, 0 when no argument named a port

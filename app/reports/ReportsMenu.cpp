@@ -158,7 +158,6 @@ void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
             QStringLiteral("Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy."));
         return;
     }
-    PeriodReportKind = static_cast<int>(kind);
     const bool detailed = darvo::ops::IsDetailed(kind);
     const QString which = detailed ? QStringLiteral("szczegółowy") : QStringLiteral("skrócony");
     const QDateTime now = CurrentDateTime();
@@ -169,7 +168,7 @@ void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
         fRaportyOkresoweWgDat->dtOd->setDate(now.date());
         fRaportyOkresoweWgDat->dtDo->setDate(now.date());
         ErrorBeep();
-        fRaportyOkresoweWgDat->ShowModal();
+        fRaportyOkresoweWgDat->ShowFor(kind);
         break;
     case darvo::ops::PeriodKind::DetailedByNumbers:
     case darvo::ops::PeriodKind::ShortByNumbers:
@@ -177,7 +176,7 @@ void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
         fOkresoweWgNumerow->seOd->setValue(1);
         fOkresoweWgNumerow->seDo->setValue(1);
         ErrorBeep();
-        fOkresoweWgNumerow->ShowModal();
+        fOkresoweWgNumerow->ShowFor(kind);
         break;
     default: {
         // The month before this one.
@@ -186,7 +185,7 @@ void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
         fOkresoweMiesieczne->seRok->setValue(month == 1 ? year - 1 : year);
         fOkresoweMiesieczne->seMiesiac->setValue(month >= 2 ? month - 1 : 12);
         ErrorBeep();
-        fOkresoweMiesieczne->ShowModal();
+        fOkresoweMiesieczne->ShowFor(kind);
         w.ClearActivityMessage();
         break;
     }

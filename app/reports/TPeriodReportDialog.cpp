@@ -35,6 +35,11 @@ void TPeriodReportDialog::LayOut(QHBoxLayout *fields) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+int TPeriodReportDialog::ShowFor(darvo::ops::PeriodKind kind) {
+    kind_ = kind;
+    return ShowModal();
+}
+
 bool TPeriodReportDialog::CollectRange(darvo::ops::RangeRecord &range) {
     collecting_ = true;
     const int result = ShowModal();
@@ -58,7 +63,6 @@ void TPeriodReportDialog::OrderReport(const darvo::ops::RangeRecord &range, uint
     }
     // The report has been ordered: once the paper is back its printout is
     // followed to its end.
-    const auto kind = static_cast<darvo::ops::PeriodKind>(PeriodReportKind);
-    host_.ResumeAfterPaperOut(darvo::ops::PeriodReport(kind, range, deviceType), deviceType, 0);
+    host_.ResumeAfterPaperOut(darvo::ops::PeriodReport(kind_, range, deviceType), deviceType, 0);
     accept();
 }

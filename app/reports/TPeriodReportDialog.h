@@ -30,6 +30,9 @@ class TPeriodReportDialog : public TDialog {
     // "&Tak" keeps the range and closes the dialog, nothing is printed.
     // True with the range when it was closed with "&Tak".
     bool CollectRange(darvo::ops::RangeRecord &range);
+    // Shows the dialog for a report of the kind.
+    int ShowFor(darvo::ops::PeriodKind kind);
+    darvo::ops::PeriodKind Kind() const { return kind_; }
     bool CollectingRange() const { return collecting_; }
 
   protected:
@@ -49,6 +52,7 @@ class TPeriodReportDialog : public TDialog {
 
   private:
     QHBoxLayout *buttonRow_;
+    darvo::ops::PeriodKind kind_ = darvo::ops::PeriodKind::DetailedByDates;
     bool collecting_ = false;
     darvo::ops::RangeRecord collected_{};
 };

@@ -343,7 +343,7 @@ void ServiceMenu::SwitchToFiscalMode() {
     MenuHost &w = host_;
     uint8_t type = 0;
     if (!w.DeviceCheck(type)) return;
-    ServiceDeviceType = type;
+    deviceType_ = type;
     if (!ops::IsSecondGeneration(type)) {
         Inform(kNotSecondGeneration);
         return;
@@ -556,14 +556,14 @@ void ServiceMenu::EditUserData() {
         if (int32_t code = ops::ReadDeviceType(read); code != 0)
             host_.ShowCommandError(code);
         else
-            ServiceDeviceType = read;
-        if (ops::IsFirstGeneration(ServiceDeviceType)) {
+            deviceType_ = read;
+        if (ops::IsFirstGeneration(deviceType_)) {
             Refuse(kNotSecondGeneration);
             return;
         }
     }
     ErrorBeep();
-    ShowUserDataDialog(ServiceDeviceType);
+    ShowUserDataDialog(deviceType_);
     host_.ClearActivityMessage();
 }
 

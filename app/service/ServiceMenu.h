@@ -57,4 +57,7 @@ class ServiceMenu {
     void SwitchToFiscalMode();
 
     MenuHost &host_;
+    // The device type the user data command or the fiscalisation read last;
+    // the user data editor's layout follows it.
+    uint8_t deviceType_ = 0;
 };

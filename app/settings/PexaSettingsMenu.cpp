@@ -37,16 +37,14 @@ void PexaSettingsMenu::EditSettings() {
 }
 
 void PexaSettingsMenu::EditEuroDate() {
-    EuroDateSelected = true;
     fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data wprowadzenia euro"));
-    fDataEuroPrzeglad->ShowModal();
+    fDataEuroPrzeglad->ShowFor(true);
     host_.ClearActivityMessage();
 }
 
 void PexaSettingsMenu::EditServiceDate() {
-    EuroDateSelected = false;
     fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data następnego przeglądu okresowego"));
-    fDataEuroPrzeglad->ShowModal();
+    fDataEuroPrzeglad->ShowFor(false);
     host_.ClearActivityMessage();
 }
 

@@ -55,13 +55,18 @@ TfDataEuroPrzeglad::TfDataEuroPrzeglad(QWidget *parent, CommandHost &host)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+int TfDataEuroPrzeglad::ShowFor(bool euro) {
+    euro_ = euro;
+    return ShowModal();
+}
+
 void TfDataEuroPrzeglad::FormActivate() {
     ReadFromPrinter();
 }
 
 void TfDataEuroPrzeglad::ReadFromPrinter() {
     TBusyScope busy(host_, {bOdczyt, bZapis});
-    const bool euro = EuroDateSelected;
+    const bool euro = euro_;
     uint8_t year = 0, month = 0, day = 0;
     if (int32_t code = darvo::ops::ReadServiceDate(Which(euro), year, month, day); code != 0) {
         host_.ShowCommandError(code);
@@ -93,7 +98,7 @@ void TfDataEuroPrzeglad::WriteToPrinter() {
 }
 
 void TfDataEuroPrzeglad::WriteDate() {
-    const bool euro = EuroDateSelected;
+    const bool euro = euro_;
     uint8_t type = 9;
     if (!host_.DeviceCheck(type)) return;
     host_.SetBusyCursor();

@@ -1,5 +1,5 @@
 // The euro introduction date or the date of the next periodic service,
-// read from and written to a PEXA printer (EuroDateSelected chooses).
+// read from and written to a PEXA printer.
 #pragma once
 
 #include "common/TDialog.h"
@@ -20,6 +20,9 @@ class TfDataEuroPrzeglad : public TDialog {
     QDateEdit *dtDate;
     QPushButton *bOdczyt, *bZapis;
 
+    // Shows the dialog for the euro date (true) or the service date.
+    int ShowFor(bool euro);
+    bool EuroDate() const { return euro_; }
     void ReadFromPrinter();
     void WriteToPrinter();
 
@@ -28,6 +31,7 @@ class TfDataEuroPrzeglad : public TDialog {
 
   private:
     void WriteDate();
+    bool euro_ = true;
 };
 
 extern TfDataEuroPrzeglad *fDataEuroPrzeglad;

@@ -49,9 +49,6 @@ void TaxesMenu::ShowRates() {
         host_.ClearActivityMessage();
         return;
     }
-    CurrentRates.fill(0);
-    for (int i = 0; i < count; ++i)
-        CurrentRates[i] = static_cast<uint16_t>(rates[i]);
     for (int i = 0; i < 7; ++i) {
         QLabel *label = fOdczytStawek->Label[i];
         label->setVisible(i < count);
@@ -75,8 +72,7 @@ void TaxesMenu::WriteRates() {
     int32_t count = 0;
     std::array<int32_t, 7> rates{};
     if (!ReadRates(host_, count, rates)) return;
-    for (int i = 0; i < 7; ++i)
-        CurrentRates[i] = static_cast<uint16_t>(rates[i]);
+    fStawkiPodatkowe->SetPrintersRates(rates);
     fStawkiPodatkowe->FillRates(darvo::ops::RatesToOffer(rates));
     fStawkiPodatkowe->ShowRates = [this] { ShowRates(); };
     ErrorBeep();

@@ -196,6 +196,11 @@ void TfStawkiPodatkowe::Button1Click() {
     WriteRates(values);
 }
 
+void TfStawkiPodatkowe::SetPrintersRates(const std::array<int32_t, kRates> &rates) {
+    for (int i = 0; i < kRates; ++i)
+        printers_[i] = static_cast<uint16_t>(rates[i]);
+}
+
 bool TfStawkiPodatkowe::CollectRates(std::array<int32_t, kRates> &rates) {
     FillRates(rates);
     collecting_ = true;
@@ -209,7 +214,7 @@ bool TfStawkiPodatkowe::CollectRates(std::array<int32_t, kRates> &rates) {
 void TfStawkiPodatkowe::WriteRates(const std::array<int32_t, kRates> &values) {
     bool unchanged = true;
     for (int i = 0; i < kRates; ++i)
-        unchanged = unchanged && values[i] == CurrentRates[i];
+        unchanged = unchanged && values[i] == printers_[i];
     if (unchanged) {
         host_.SetArrowCursor();
         ErrorBeep();

@@ -36,6 +36,9 @@ class TfStawkiPodatkowe : public TDialog {
     // Fills the rows: 25500 ticks "REZERWA", 10000 "ZWOLNIONA", any other
     // value goes into the field as a percentage.
     void FillRates(const std::array<int32_t, kRates> &rates);
+    // The rates the printer has now (slots it does not report 0): values
+    // that equal them are not written again.
+    void SetPrintersRates(const std::array<int32_t, kRates> &rates);
     // Leaving a rate field: empty becomes "0", a text that is no rate is
     // reported (the focus moves on all the same).
     void CheckField(int index);
@@ -60,6 +63,7 @@ class TfStawkiPodatkowe : public TDialog {
     bool CollectValues(std::array<int32_t, kRates> &values);
     void WriteRates(const std::array<int32_t, kRates> &values);
 
+    std::array<uint16_t, kRates> printers_{};
     bool collecting_ = false;
     std::array<int32_t, kRates> collected_{};
 };

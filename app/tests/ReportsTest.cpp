@@ -168,7 +168,7 @@ TEST_F(ReportsMenu, MonthlyReportInJanuaryPresetsDecemberOfThePreviousYear) {
     EXPECT_EQ("Raport szczegółowy miesięczny...", caption);
     EXPECT_EQ(2008, year);
     EXPECT_EQ(12, month);
-    EXPECT_EQ(2, PeriodReportKind);
+    EXPECT_EQ(darvo::ops::PeriodKind::DetailedMonthly, fOkresoweMiesieczne->Kind());
     EXPECT_EQ((Bytes{0x1B, 49, 2, 0, 8, 1, 2}), SentOnce(sim, 49));
     // No daily report in that month: the printer's answer in an error box.
     EXPECT_EQ(QStringList{ErrorMessageText(220)}, Texts());
@@ -304,7 +304,7 @@ TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
         fOkresoweWgNumerow->bTak->click();
     });
     Choose("Wedugnumerw1");
-    EXPECT_EQ(4, PeriodReportKind);
+    EXPECT_EQ(darvo::ops::PeriodKind::ShortByNumbers, fOkresoweWgNumerow->Kind());
     EXPECT_EQ((QStringList{kPaperQuestion, kPaperQuestion}), Texts());
     EXPECT_EQ((Bytes{0x1B, 49, 4, 2, 0, 3, 0}), SentOnce(sim, 49));
     EXPECT_EQ(1u, sim.log().FramesOf(0x2A).size());

@@ -305,7 +305,6 @@ TEST_F(Service, FiscalisationAsksShopOrPharmacy) {
         EXPECT_EQ("Odpowiedz", recorder.boxes[1].caption);
         EXPECT_TRUE(recorder.boxes[1].defaultNo);
         EXPECT_TRUE(Frames(sim, 114).empty());
-        EXPECT_EQ(ServiceDeviceType, type);
         StopSims();
     }
 }
@@ -366,7 +365,7 @@ TEST_F(Service, UserDataCommand) {
     Choose("Odczytuytkownika1");
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(QStringList{"fDaneUzytkownika"}, shownDialogs);
-    EXPECT_EQ(7, ServiceDeviceType);
+    EXPECT_EQ(TfDaneUzytkownika::kSixLines, fDaneUzytkownika->rgTyp->ItemIndex());
 
     WithPrinter(sim, [](Printer &p) { p.powered = false; });
     recorder.answers = {BoxAnswer::Yes};

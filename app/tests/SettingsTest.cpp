@@ -205,7 +205,7 @@ TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
               "Czy sprawdzić stan zwory ponownie?        ",
               recorder.boxes[1].text);
     EXPECT_TRUE(Frames(sim, 249).empty());
-    EXPECT_FALSE(EuroDateSelected);
+    EXPECT_FALSE(fDataEuroPrzeglad->EuroDate());
 
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.serviceJumper = true; });
     EXPECT_EQ(QStringList{"Zapisano datę następnego przeglądu do drukarki fiskalnej"},
