@@ -50,11 +50,11 @@ void ClockMenu::ShiftClock() {
     host_.ClearActivityMessage();
 }
 
-void ClockMenu::InitialiseClock() {
-    if (!fUstawZegar) return;
+bool ClockMenu::InitialiseClock() {
+    if (!fUstawZegar) return false;
     fUstawZegar->pbZegar->setValue(0);
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type)) return;
+    if (!host_.DeviceCheck(type)) return false;
     for (;;) {
         darvo::ops::Status status;
         host_.SetBusyCursor();
@@ -62,7 +62,7 @@ void ClockMenu::InitialiseClock() {
         host_.SetArrowCursor();
         if (code != 0) {
             host_.ShowCommandError(code);
-            return;
+            return false;
         }
         using darvo::ops::ClockInitRefusal;
         const ClockInitRefusal refusal = darvo::ops::ClockInitRefusalOf(status.bits);
@@ -86,7 +86,7 @@ void ClockMenu::InitialiseClock() {
         }
         if (!text.isEmpty()) {
             host_.RefuseCommand(kCannotInit + text);
-            return;
+            return false;
         }
         if (refusal == ClockInitRefusal::ServiceJumperNormal) {
             // In fiscal mode the clock is set with the service jumper on.
@@ -97,7 +97,7 @@ void ClockMenu::InitialiseClock() {
                 kCannotInit + QStringLiteral("       Zwora serwisowa jest w pozycji normalnej.        \r"
                                              "       Czy sprawdzić stan zwory ponownie?        "));
             if (again == BoxAnswer::Yes) continue;
-            return;
+            return false;
         }
         break;
     }
@@ -105,8 +105,16 @@ void ClockMenu::InitialiseClock() {
     fUstawZegar->dtDate->setDate(now.date());
     fUstawZegar->meZegar->setText(now.time().toString(QStringLiteral("hh:mm")));
     fUstawZegar->Button1->setEnabled(true);
-    fUstawZegar->ShowClock = [this] { ShowClock(); };
+    // After the printer took a new clock the live clock tells whether it is
+    // really set.
+    fUstawZegar->ShowClock = [this] {
+        if (!fDataGodzina) return;
+        fDataGodzina->ExpectSetClock(true);
+        ShowClock();
+        fDataGodzina->ExpectSetClock(false);
+    };
     ErrorBeep();
     fUstawZegar->ShowModal();
     host_.ClearActivityMessage();
+    return fUstawZegar->Attempted();
 }

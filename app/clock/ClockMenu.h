@@ -10,9 +10,10 @@ class ClockMenu {
     // Connects the menu's items to its commands.
     void Attach(const MenuItems &items);
 
-    void ShowClock();       // "&Odczyt zegara"
-    void ShiftClock();      // "&Przestawianie zegara"
-    void InitialiseClock(); // "&Inicjowanie zegara"
+    void ShowClock();  // "&Odczyt zegara"
+    void ShiftClock(); // "&Przestawianie zegara"
+    // True when the user tried to set the clock.
+    bool InitialiseClock(); // "&Inicjowanie zegara"
 
   private:
     MenuHost &host_;

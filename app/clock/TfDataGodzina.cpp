@@ -65,10 +65,10 @@ void TfDataGodzina::tZegarTimer() {
     if (erased) {
         ErrorBeep();
         host_.ClearActivityMessage();
-        if (ClockInitSucceeded) {
+        if (expectSet_) {
             // The printer took the command but kept its clock unset: it
             // refuses a date before its last daily report.
-            ClockInitSucceeded = false;
+            expectSet_ = false;
             ErrorBox(QStringLiteral("Zegar drukarki fiskalnej nie został zainicjowany.\r"
                                     "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
                                     "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
@@ -84,7 +84,7 @@ void TfDataGodzina::tZegarTimer() {
         reject();
         return;
     }
-    ClockInitSucceeded = false; // the clock runs: whatever was set took
+    expectSet_ = false; // the clock runs: whatever was set took
     std::string date, time;
     if (int32_t code = ReadClock(date, time); code != 0) {
         host_.SetArrowCursor();

@@ -19,10 +19,19 @@ class TfDataGodzina : public TDialog {
 
     // One reading of the clock (the timer's tick).
     void tZegarTimer();
+    // Set while the clock is shown right after the printer took a new
+    // clock: an erased CMOS memory then means the printer refused the date
+    // (it keeps its clock unset for a date before its last daily report).
+    // The first reading clears it.
+    void ExpectSetClock(bool expect) { expectSet_ = expect; }
+    bool ExpectsSetClock() const { return expectSet_; }
 
   protected:
     void FormActivate() override;
     void FormClose() override;
+
+  private:
+    bool expectSet_ = false;
 };
 
 extern TfDataGodzina *fDataGodzina;

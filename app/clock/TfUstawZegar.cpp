@@ -74,6 +74,7 @@ TfUstawZegar::TfUstawZegar(QWidget *parent, CommandHost &host)
 }
 
 void TfUstawZegar::FormActivate() {
+    attempted_ = false;
     meZegar->setFocus();
     meZegar->setCursorPosition(0);
 }
@@ -98,7 +99,6 @@ void TfUstawZegar::EraseProgress(const QString &text, int position) {
 }
 
 void TfUstawZegar::Button1Click() {
-    ClockInitSucceeded = false;
     int hour = 0, minute = 0;
     if (!ParseTimeText(meZegar->displayText(), hour, minute)) {
         ErrorBeep();
@@ -113,13 +113,12 @@ void TfUstawZegar::Button1Click() {
         code = darvo::ops::InitClock({date.year(), date.month(), date.day(), hour, minute});
         ShowNormalControls(true);
     }
-    ClockInitialised = true;
+    attempted_ = true;
     if (code != 0) {
         ErrorBeep();
         ErrorBox(ErrorMessageText(code));
         return;
     }
-    ClockInitSucceeded = true;
     // The live clock tells whether the printer has really set its clock (it
     // keeps it unset for a date before its last daily report); the dialog
     // stays open for another date until the user closes it.

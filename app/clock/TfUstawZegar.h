@@ -27,6 +27,8 @@ class TfUstawZegar : public TDialog {
     QPushButton *Button2; // "&Nie"
 
     void Button1Click();
+    // Whether the user tried to set the clock since the dialog was shown.
+    bool Attempted() const { return attempted_; }
     // The printer's progress while it erases its memory (0..100): the
     // normal controls give way to the text and the bar.
     void EraseProgress(const QString &text, int position);
@@ -41,6 +43,7 @@ class TfUstawZegar : public TDialog {
 
   private:
     void ShowNormalControls(bool normal);
+    bool attempted_ = false;
 };
 
 extern TfUstawZegar *fUstawZegar;

@@ -191,9 +191,7 @@ void TKomunikacja::Button1Click() {
             if (answer != BoxAnswer::Yes) return;
             // Without the clock initialisation command there is nothing more to do.
             if (!ClockInitialisationCommand) return;
-            ClockInitialised = false;
-            ClockInitialisationCommand();
-            if (ClockInitialised) break;
+            if (ClockInitialisationCommand()) break;
         }
     }
     accept();

@@ -32,8 +32,9 @@ class TKomunikacja : public QDialog {
     void Button1Click();
 
     // Zegar > "Inicjowanie zegara", run when the printer's CMOS memory was
-    // erased and the user wants the clock set; the window list sets it.
-    std::function<void()> ClockInitialisationCommand;
+    // erased and the user wants the clock set; true when the user tried to
+    // set it. The window list sets it.
+    std::function<bool()> ClockInitialisationCommand;
 
     // Runs instead of the modal loop when set (tests script the dialog).
     static std::function<void(TKomunikacja &)> &ModalRunner();

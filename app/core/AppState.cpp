@@ -6,8 +6,6 @@
 uint8_t SelectedPort = 0;
 uint16_t SelectedSpeed = 0;
 bool FirstActivation = true;
-bool ClockInitialised = false;
-bool ClockInitSucceeded = false;
 
 namespace {
 std::function<QDateTime()> &DateTimeSource() {

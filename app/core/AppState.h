@@ -14,13 +14,6 @@ extern uint8_t SelectedPort;
 extern uint16_t SelectedSpeed;
 // True until the main window's first activation has run.
 extern bool FirstActivation;
-// Set false before the clock initialisation is run from the communication
-// dialog; the clock dialog sets it true after every attempt it made.
-extern bool ClockInitialised;
-// Set by the clock initialisation dialog when the printer accepted the new
-// clock; the live clock reads and clears it, to tell a refused date from a
-// plain erased CMOS memory.
-extern bool ClockInitSucceeded;
 
 constexpr int32_t kExempt = 10000;  // "ZWOLNIONA"
 constexpr int32_t kReserve = 25500; // "REZERWA"

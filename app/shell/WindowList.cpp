@@ -60,7 +60,7 @@ template <class Dialog> void Create(Dialog *&global) {
 void CreateProgramWindows() {
     new TGlowneOkno;
     Create(Komunikacja);
-    Komunikacja->ClockInitialisationCommand = [] { GlowneOkno->Clock().InitialiseClock(); };
+    Komunikacja->ClockInitialisationCommand = [] { return GlowneOkno->Clock().InitialiseClock(); };
     Create(fOkresoweWgNumerow);
     Create(fDataGodzina);
     Create(fBajtyStatusu);

@@ -205,7 +205,6 @@ class AppTest : public BoxTest {
         FirstActivation = true;
         SelectedPort = 0;
         SelectedSpeed = 0;
-        ClockInitialised = false;
         CreateProgramWindows();
     }
 

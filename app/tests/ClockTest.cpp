@@ -134,7 +134,7 @@ TEST_F(Clock, LiveClockReadsUntilTheCmosTurnsOutErased) {
     };
     for (const Case &c : cases) {
         WithPrinter(sim, [&](darvosim::Printer &p) { p.status.cmosErased = c.erased; });
-        ClockInitSucceeded = c.initSucceeded;
+        fDataGodzina->ExpectSetClock(c.initSucceeded);
         recorder.boxes.clear();
         bool running = false;
         dialogRunners.push_back([&](TDialog &) {
@@ -143,7 +143,7 @@ TEST_F(Clock, LiveClockReadsUntilTheCmosTurnsOutErased) {
             running = fDataGodzina->tZegar->isActive();
         });
         Choose("Odczytzegara1");
-        EXPECT_FALSE(ClockInitSucceeded);
+        EXPECT_FALSE(fDataGodzina->ExpectsSetClock());
         EXPECT_FALSE(fDataGodzina->tZegar->isActive()); // stopped when it closed
         if (c.message.isEmpty()) {
             EXPECT_TRUE(running);
@@ -197,7 +197,6 @@ TEST_F(Clock, ErasedPexaClockIsInitialisedFromTheConnectionAfterARefusedDate) {
         Texts());
     EXPECT_EQ((QStringList{"fUstawZegar", "fDataGodzina", "fDataGodzina"}), shownDialogs);
     EXPECT_EQ(QDialog::Accepted, Komunikacja->result());
-    EXPECT_TRUE(ClockInitialised);
     EXPECT_EQ(16, barDuringErase);
     const auto init = sim.log().FramesOf(65);
     ASSERT_EQ(2u, init.size());
