@@ -53,13 +53,11 @@ int main(int argc, char **argv) {
     for (int i = 1; i < list.size(); ++i)
         arguments.push_back(list[i].toStdString());
     const CommandLine commandLine = ParseCommandLine(arguments);
-    FirstActivation = true;
-    SelectedPort = commandLine.port;
-    SelectedSpeed = commandLine.speed;
 
     int result = 1;
     try {
         CreateProgramWindows();
+        GlowneOkno->ChoosePort({commandLine.port, commandLine.speed});
         GlowneOkno->show();
         const QString screenshot = qEnvironmentVariable("NIVRASW_SCREENSHOT");
         // After the first activation's work, which showing the window has queued.

@@ -5,6 +5,8 @@
 // dialog one of its own.
 #pragma once
 
+#include "ops/Connection.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -46,6 +48,10 @@ class CommandHost {
     virtual void EnableWindow() = 0;
 
     // ---- The connection, made by the communication dialog ----
+    // The port and speed the user chose (0 where none is chosen yet), and a
+    // new choice.
+    virtual darvo::ops::PortChoice ChosenPort() const = 0;
+    virtual void ChoosePort(const darvo::ops::PortChoice &choice) = 0;
     // Opens the port; a port number of 0 (no port listed) is refused with
     // 114 without touching the port.
     virtual int32_t ReopenPort(uint8_t port, uint16_t speed) = 0;

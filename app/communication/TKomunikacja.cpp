@@ -93,8 +93,8 @@ void TKomunikacja::showEvent(QShowEvent *event) {
 
 void TKomunikacja::FormActivate() {
     Button1->setEnabled(true);
-    SelectedPort = SelectedPortEntry();
-    rgPredkosc->SetItemIndex(ItemOfSpeed(SelectedSpeed));
+    host_.ChoosePort({SelectedPortEntry(), host_.ChosenPort().speed});
+    rgPredkosc->SetItemIndex(ItemOfSpeed(host_.ChosenPort().speed));
 }
 
 void TKomunikacja::done(int r) {
@@ -125,13 +125,13 @@ QString LockReasonsText(uint8_t lockByte) {
 
 void TKomunikacja::Button1Click() {
     Button1->setEnabled(false);
-    SelectedPort = SelectedPortEntry();
-    SelectedSpeed = SpeedOfItem(rgPredkosc->ItemIndex());
+    host_.ChoosePort({SelectedPortEntry(), SpeedOfItem(rgPredkosc->ItemIndex())});
+    const darvo::ops::PortChoice chosen = host_.ChosenPort();
 
-    if (int32_t opened = host_.ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
+    if (int32_t opened = host_.ReopenPort(chosen.port, chosen.speed); opened != 0) {
         Button1->setEnabled(true);
         host_.ClearActivityMessage();
-        host_.ShowOpeningResult(opened, SelectedPort);
+        host_.ShowOpeningResult(opened, chosen.port);
         return;
     }
 
@@ -156,7 +156,7 @@ void TKomunikacja::Button1Click() {
     if (int32_t code = DeviceName(name); code != 0)
         host_.ShowCommandError(code);
     else
-        host_.SetStatusPanels(FromDriver(name), SelectedPort, SelectedSpeed);
+        host_.SetStatusPanels(FromDriver(name), chosen.port, chosen.speed);
     Button1->setEnabled(true);
 
     if (darvo::ops::IsPexaFamily(type)) {

@@ -3,10 +3,6 @@
 #include <QDateTime>
 #include <cctype>
 
-uint8_t SelectedPort = 0;
-uint16_t SelectedSpeed = 0;
-bool FirstActivation = true;
-
 namespace {
 std::function<QDateTime()> &DateTimeSource() {
     static std::function<QDateTime()> source;

@@ -1,5 +1,6 @@
-// State of the user program shared by the main window, its menu commands and
-// the dialogs. Nothing of it is stored between runs.
+// What the user program's parts share without state: the rate markers, the
+// dialogs' "&Tak" result, the program's clock, the command line and the
+// speed choice.
 #pragma once
 
 #include <array>
@@ -7,13 +8,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-// Serial port number; 0 = not given.
-extern uint8_t SelectedPort;
-// Transmission speed in b/s (9600, 19200 or 28800); 0 = not given.
-extern uint16_t SelectedSpeed;
-// True until the main window's first activation has run.
-extern bool FirstActivation;
 
 constexpr int32_t kExempt = 10000;  // "ZWOLNIONA"
 constexpr int32_t kReserve = 25500; // "REZERWA"

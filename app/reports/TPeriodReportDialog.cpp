@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-int32_t ReopenForPeriodReport() {
-    return darvo::ops::ReopenForPeriodReport({SelectedPort, SelectedSpeed});
+int32_t TPeriodReportDialog::ReopenForPeriodReport() {
+    return darvo::ops::ReopenForPeriodReport(host_.ChosenPort());
 }
 
 TPeriodReportDialog::TPeriodReportDialog(QWidget *parent, CommandHost &host, const QString &objectName,

@@ -12,9 +12,6 @@ class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
-// Reopens the selected port with the read time-out a period report needs.
-int32_t ReopenForPeriodReport();
-
 // What the three period report dialogs share: the question "Czy wykonać
 // raport?" above their fields, "&Tak" (the default, runs bTakClick) and
 // "&Nie" below them.
@@ -40,6 +37,8 @@ class TPeriodReportDialog : public TDialog {
                         const QString &caption);
     // The question, then the fields, then the buttons.
     void LayOut(QHBoxLayout *fields);
+    // Reopens the chosen port with the read time-out a period report needs.
+    int32_t ReopenForPeriodReport();
     // Once the printer can print, orders the report of the kind the menu
     // chose for the range and handles its outcome (on paper out the
     // question whether to resume, asked again while the printer still

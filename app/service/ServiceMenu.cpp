@@ -527,7 +527,7 @@ void ServiceMenu::Attach(const MenuItems &items) {
 // user may still work on the files of user data.
 void ServiceMenu::EditUserData() {
     ops::ReleasePort();
-    ops::OpenPort({SelectedPort, SelectedSpeed});
+    ops::OpenPort(host_.ChosenPort());
     std::string date, time;
     const int32_t probe = ReadClock(date, time);
     if (probe == 20 || probe == 21 || probe == 23) {
@@ -640,11 +640,11 @@ void ServiceMenu::EraseNamesBase() {
         return;
     }
 
-    SelectedPort = Komunikacja->SelectedPortEntry();
-    SelectedSpeed = SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex());
+    host_.ChoosePort({Komunikacja->SelectedPortEntry(), SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex())});
+    const ops::PortChoice chosen = host_.ChosenPort();
     ops::PurgePort();
-    if (int32_t opened = host_.ReopenPort(SelectedPort, SelectedSpeed); opened != 0) {
-        host_.ShowOpeningResult(opened, SelectedPort);
+    if (int32_t opened = host_.ReopenPort(chosen.port, chosen.speed); opened != 0) {
+        host_.ShowOpeningResult(opened, chosen.port);
         host_.ClearActivityMessage();
         return;
     }

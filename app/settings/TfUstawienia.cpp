@@ -227,7 +227,7 @@ bool TfUstawienia::Reopen(uint16_t speed) {
     host_.SetBusyCursor();
     // The dialog has shown its own message when the port or the printer
     // did not answer at the new speed.
-    return SelectedSpeed == speed && ops::PortOpen();
+    return host_.ChosenPort().speed == speed && ops::PortOpen();
 }
 
 void TfUstawienia::WriteToPrinter() {

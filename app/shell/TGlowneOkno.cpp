@@ -56,8 +56,8 @@ class TGlowneOkno::Host : public darvo::ops::ProgramHost {
     void ShowActivity(const std::string &text) override { window_.ShowActivityMessage(FromDriver(text)); }
     void ProcessMessages() override { window_.Processmessages(); }
     bool ChosenPort(darvo::ops::PortChoice &choice) override {
-        if (SelectedPort == 0 || SelectedSpeed == 0) return false;
-        choice = {SelectedPort, SelectedSpeed};
+        choice = window_.ChosenPort();
+        if (choice.port == 0 || choice.speed == 0) return false;
         return true;
     }
     void ClockInitProgress(const std::string &text, int position) override {
@@ -373,13 +373,12 @@ bool TGlowneOkno::CheckConnectedDevice(uint8_t &deviceType, bool &errorReported)
     SetArrowCursor();
     ShowActivityMessage(QStringLiteral("Sprawdzanie typu podłączonego urządzenia..."));
 
-    SelectedPort = Komunikacja->SelectedPortEntry();
-    SelectedSpeed = SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex());
+    chosen_ = {Komunikacja->SelectedPortEntry(), SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex())};
 
-    const int32_t opened = ReopenPort(SelectedPort, SelectedSpeed);
+    const int32_t opened = ReopenPort(chosen_.port, chosen_.speed);
     if (opened != 0) {
         if (opened == 2 || opened == 5)
-            ShowOpeningResult(opened, SelectedPort);
+            ShowOpeningResult(opened, chosen_.port);
         else
             ShowErrorCode(opened);
         // The message has been shown: the caller must not add another one.
@@ -399,7 +398,7 @@ bool TGlowneOkno::CheckConnectedDevice(uint8_t &deviceType, bool &errorReported)
     if (int32_t code = DeviceName(name); code != 0)
         ShowErrorCode(code);
     else
-        SetStatusPanels(FromDriver(name), SelectedPort, SelectedSpeed);
+        SetStatusPanels(FromDriver(name), chosen_.port, chosen_.speed);
 
     bool result = false;
     if (type <= 8) {
@@ -493,7 +492,7 @@ void TGlowneOkno::FillPortList() {
     for (unsigned n : darvo::ops::OpenablePorts())
         list->addItem(QStringLiteral("COM%1").arg(n));
     if (list->count() > 0) list->setCurrentIndex(0);
-    FirstActivation = false;
+    firstActivation_ = false;
 }
 
 void TGlowneOkno::ShowCommunicationDialog() {
@@ -501,15 +500,15 @@ void TGlowneOkno::ShowCommunicationDialog() {
 }
 
 void TGlowneOkno::FormActivate() {
-    if (FirstActivation) {
+    if (firstActivation_) {
         FillPortList();
         // The port named on the command line, when it can be opened; the
         // first port found otherwise. A port named without a speed is the
         // one the dialog offers.
         QComboBox *list = Komunikacja->cbNumerPortu;
-        const int named = SelectedPort ? list->findText(QStringLiteral("COM%1").arg(SelectedPort)) : -1;
+        const int named = chosen_.port ? list->findText(QStringLiteral("COM%1").arg(chosen_.port)) : -1;
         if (named >= 0) list->setCurrentIndex(named);
-        if (SelectedPort == 0 || SelectedSpeed == 0) {
+        if (chosen_.port == 0 || chosen_.speed == 0) {
             ErrorBeep();
             ShowCommunicationDialog();
             ClearActivityMessage();
@@ -519,14 +518,14 @@ void TGlowneOkno::FormActivate() {
         repaint();
         // With no port found at all the named one is tried, so that its
         // message says what is wrong with it.
-        if (list->count() > 0) SelectedPort = Komunikacja->SelectedPortEntry();
-        Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(SelectedSpeed));
+        if (list->count() > 0) chosen_.port = Komunikacja->SelectedPortEntry();
+        Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(chosen_.speed));
 
         darvo::ops::ReleasePort();
-        const int32_t opened = darvo::ops::OpenPort({SelectedPort, SelectedSpeed});
+        const int32_t opened = darvo::ops::OpenPort({chosen_.port, chosen_.speed});
         if (opened != 0) {
             ClearActivityMessage();
-            ShowOpeningResult(opened, SelectedPort);
+            ShowOpeningResult(opened, chosen_.port);
             ErrorBeep();
             ShowCommunicationDialog();
             ClearActivityMessage();
@@ -554,7 +553,7 @@ void TGlowneOkno::FormActivate() {
                 if (int32_t code = DeviceName(name); code != 0)
                     ShowErrorCode(code);
                 else
-                    SetStatusPanels(FromDriver(name), SelectedPort, SelectedSpeed);
+                    SetStatusPanels(FromDriver(name), chosen_.port, chosen_.speed);
             }
         }
     }
@@ -570,7 +569,7 @@ bool TGlowneOkno::event(QEvent *e) {
         // because it opens dialogs of its own. It does not wait for an
         // activation: without a window manager, or with one that refuses
         // the focus, the window is never activated.
-        if (FirstActivation) {
+        if (firstActivation_) {
             if (!activationQueued_) QMetaObject::invokeMethod(this, "FormActivate", Qt::QueuedConnection);
             activationQueued_ = true;
         } else if (e->type() == QEvent::WindowActivate) {

@@ -58,6 +58,11 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     bool CheckConnectedDevice(uint8_t &deviceType, bool &errorReported) override;
     void ConfigureMenusForDevice(uint8_t deviceType) override;
     void SetStatusPanels(const QString &deviceName, uint8_t port, uint16_t speed) override;
+    darvo::ops::PortChoice ChosenPort() const override { return chosen_; }
+    void ChoosePort(const darvo::ops::PortChoice &choice) override { chosen_ = choice; }
+    // True until the first activation's work has run; a test may have it run again.
+    bool FirstActivation() const { return firstActivation_; }
+    void RunFirstActivationAgain() { firstActivation_ = true; }
 
     QString ActivityText() const;
     bool BusyCursorShown() const { return busy_; }
@@ -142,7 +147,9 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     QTimer *cursorTimer_ = nullptr;
     size_t cursorStep_ = 0;
     bool activationQueued_ = false;
-    int waiting_ = 0; // depth of driver waits that process messages
+    int waiting_ = 0;               // depth of driver waits that process messages
+    darvo::ops::PortChoice chosen_; // the port and speed the user chose
+    bool firstActivation_ = true;
 };
 
 extern TGlowneOkno *GlowneOkno;

@@ -153,10 +153,13 @@ class FakeHost : public CommandHost {
         return DeviceCheck(type, false);
     }
     void ConfigureMenusForDevice(uint8_t) override {}
+    darvo::ops::PortChoice ChosenPort() const override { return chosen; }
+    void ChoosePort(const darvo::ops::PortChoice &choice) override { chosen = choice; }
     void SetStatusPanels(const QString &, uint8_t, uint16_t) override {}
 
     QString activity;
     bool busy = false;
+    darvo::ops::PortChoice chosen;
     QStringList calls;
     uint8_t deviceType = 7;
 };
@@ -202,9 +205,6 @@ class AppTest : public BoxTest {
                 action(dialog);
             }
         });
-        FirstActivation = true;
-        SelectedPort = 0;
-        SelectedSpeed = 0;
         CreateProgramWindows();
     }
 

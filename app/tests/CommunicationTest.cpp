@@ -67,8 +67,8 @@ TEST_F(Dialog, ConfirmConnectsChecksLocksAndCmosAndCloses) {
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_TRUE(Accepted());
     EXPECT_TRUE(Komunikacja->Button1->isEnabled());
-    EXPECT_EQ(4, SelectedPort);
-    EXPECT_EQ(19200, SelectedSpeed);
+    EXPECT_EQ(4, GlowneOkno->ChosenPort().port);
+    EXPECT_EQ(19200, GlowneOkno->ChosenPort().speed);
     EXPECT_EQ("DARVO PEXA", GlowneOkno->PanelText(0));
     EXPECT_EQ("COM4, 19200 b/s", GlowneOkno->PanelText(1));
     EXPECT_EQ(19200u, sim.LineSpeed());
@@ -143,7 +143,7 @@ TEST_F(Dialog, NoMissingAndBusyPortsGiveTheirMessages) {
     ASSERT_TRUE(PortList().isEmpty());
     Komunikacja->Button1Click();
     EXPECT_FALSE(PortOpen());
-    EXPECT_EQ(0, SelectedPort);
+    EXPECT_EQ(0, GlowneOkno->ChosenPort().port);
 
     darvosim::Emulator &sim = StartSim(3, 7);
     StartSim(6, 7);
@@ -195,27 +195,27 @@ TEST_F(Dialog, ErasedCmosAsksForTheClockUntilItIsSet) {
     EXPECT_TRUE(Accepted());
 }
 
-// Activation selects the speed of SelectedSpeed (anything else the first)
+// Activation selects the speed chosen (anything else the first)
 // and takes the port from the list; closing clears the activity text. Shown
 // for real, "Zatwierdź" connects and closes it.
 TEST_F(Dialog, ActivationClosingAndAModalLoopOfItsOwn) {
     StartSim(2, 7);
     GlowneOkno->FillPortList();
-    SelectedSpeed = 19200;
+    GlowneOkno->ChoosePort({GlowneOkno->ChosenPort().port, 19200});
     dialogActions.push_back([](TKomunikacja &d) {
         EXPECT_EQ(1, d.rgPredkosc->ItemIndex());
-        EXPECT_EQ(2, SelectedPort);
+        EXPECT_EQ(2, GlowneOkno->ChosenPort().port);
         GlowneOkno->ShowActivityMessage("Sprawdzanie typu podłączonego urządzenia...");
     });
     Komunikacja->ShowModal();
     EXPECT_EQ(1, dialogShown);
     EXPECT_EQ(QString(), GlowneOkno->ActivityText());
-    SelectedSpeed = 4800;
+    GlowneOkno->ChoosePort({GlowneOkno->ChosenPort().port, 4800});
     dialogActions.push_back([](TKomunikacja &d) { EXPECT_EQ(0, d.rgPredkosc->ItemIndex()); });
     Komunikacja->ShowModal();
 
     TKomunikacja::ModalRunner() = nullptr;
-    SelectedSpeed = 19200;
+    GlowneOkno->ChoosePort({GlowneOkno->ChosenPort().port, 19200});
     bool shown = false;
     int speedItem = -1;
     QTimer::singleShot(0, Komunikacja, [&] {

@@ -170,7 +170,7 @@ TEST_F(Pexa, SettingsWriteKeepsForeignBitsAndSpeedChangesKeepPortAndPrinterInSte
             EXPECT_EQ(darvosim::Bytes({0x06, 0}), f.fromPrinter) << "group " << int(f.fromHost[2]);
         }
         EXPECT_EQ(c.groups, groups);
-        EXPECT_EQ(c.to, SelectedSpeed);
+        EXPECT_EQ(c.to, GlowneOkno->ChosenPort().speed);
         EXPECT_EQ(darvosim::Bytes({0x1B, 237, 7}), SentOnce(sim, 237));
         WithPrinter(sim, [&c](darvosim::Printer &p) {
             EXPECT_EQ(c.to, p.SettingsSpeed());

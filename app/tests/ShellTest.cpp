@@ -203,8 +203,7 @@ TEST_F(MainWindow, ActivityTextAndTheDriversCalls) {
     EXPECT_EQ("Odczyt bajtów statusu...", GlowneOkno->ActivityText());
     int32_t port = 0, speed = 0;
     EXPECT_FALSE(darvo::Host().SelectedPortAndSpeed(port, speed));
-    SelectedPort = 3;
-    SelectedSpeed = 28800;
+    GlowneOkno->ChoosePort({3, 28800});
     ASSERT_TRUE(darvo::Host().SelectedPortAndSpeed(port, speed));
     EXPECT_EQ(3, port);
     EXPECT_EQ(28800, speed);
@@ -340,8 +339,7 @@ TEST_F(MainWindow, ClosingWhileTheDriverWaitsIsRefused) {
 class Startup : public AppTest {
   protected:
     void Start(uint8_t port, uint16_t speed) {
-        SelectedPort = port;
-        SelectedSpeed = speed;
+        GlowneOkno->ChoosePort({static_cast<uint8_t>(port), static_cast<uint16_t>(speed)});
         GlowneOkno->FormActivate();
     }
 };
@@ -352,8 +350,7 @@ class Startup : public AppTest {
 // activity text.
 TEST_F(Startup, ShowingTheWindowConnectsOnceWithThePortAndSpeedOfTheCommandLine) {
     darvosim::Emulator &sim = StartSim(2, 7);
-    SelectedPort = 2;
-    SelectedSpeed = 9600;
+    GlowneOkno->ChoosePort({2, 9600});
     GlowneOkno->show();
     QCoreApplication::processEvents();
     EXPECT_TRUE(recorder.boxes.empty());
@@ -363,7 +360,7 @@ TEST_F(Startup, ShowingTheWindowConnectsOnceWithThePortAndSpeedOfTheCommandLine)
     EXPECT_EQ("DARVO PEXA", GlowneOkno->PanelText(0));
     EXPECT_EQ("COM2, 9600 b/s", GlowneOkno->PanelText(1));
     EXPECT_EQ(QString(), GlowneOkno->ActivityText());
-    EXPECT_FALSE(FirstActivation);
+    EXPECT_FALSE(GlowneOkno->FirstActivation());
     EXPECT_TRUE(PortOpen());
     // Identified by the device check, then once more for the menus.
     EXPECT_EQ((Bytes{0xFF, 0xFE, 0xFF, 0xFE}), Commands(sim));
@@ -394,7 +391,7 @@ TEST_F(Startup, SelectsThePortAndSpeedNamedAndTheItemsOfTheGeneration) {
     EXPECT_TRUE(Item(TGlowneOkno::kSecondGenerationItems[0])->isEnabled());
 
     StartSim(1, 0);
-    FirstActivation = true;
+    GlowneOkno->RunFirstActivationAgain();
     Start(1, 19200);
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ("KT820A 5-STAWKOWA", GlowneOkno->PanelText(0));
@@ -406,7 +403,7 @@ TEST_F(Startup, WithoutBothArgumentsTheDialogOpens) {
     darvosim::Emulator &first = StartSim(1, 7);
     StartSim(3, 7);
     int offered = 0;
-    dialogActions.push_back([&](TKomunikacja &) { offered = SelectedPort; });
+    dialogActions.push_back([&](TKomunikacja &) { offered = GlowneOkno->ChosenPort().port; });
     Start(3, 0); // "COM3" alone: the dialog offers it
     EXPECT_EQ(1, dialogShown);
     EXPECT_EQ(3, offered);
@@ -419,7 +416,7 @@ TEST_F(Startup, WithoutBothArgumentsTheDialogOpens) {
     EXPECT_EQ(0, first.FrameCount());
 
     dialogShown = 0;
-    FirstActivation = true;
+    GlowneOkno->RunFirstActivationAgain();
     Start(0, 9600); // "COM10 9600": the port is not accepted
     EXPECT_EQ(1, dialogShown);
     EXPECT_FALSE(PortOpen());
@@ -479,7 +476,7 @@ TEST_F(Startup, FailuresGiveTheirMessages) {
         EXPECT_TRUE(!c.held || other->Held());
         recorder.boxes.clear();
         beeps = dialogShown = 0;
-        FirstActivation = true;
+        GlowneOkno->RunFirstActivationAgain();
         Start(uint8_t(c.port), 9600);
         ExpectOnlyError(c.text);
         EXPECT_EQ(c.sounds, beeps);
