@@ -7,34 +7,34 @@
 #include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
 #include "shell/TNivraApplication.h"
-#include "shell/WindowList.h"
 
 #include "ops/Connection.h"
 
 #include <QTimer>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace {
 
 // Saves the window once the first activation's work is done, or stands in
 // a dialog of its own. A long wait for the printer's answer lets the window
 // process its messages in the middle of that work: the picture waits.
-void TakeScreenshot(const QString &path, int delayMs = 0) {
-    QTimer::singleShot(delayMs, GlowneOkno, [path] {
-        if (GlowneOkno->InsideDriverWait()) {
-            TakeScreenshot(path, 10);
+void TakeScreenshot(TGlowneOkno &window, const QString &path, int delayMs = 0) {
+    QTimer::singleShot(delayMs, &window, [&window, path] {
+        if (window.InsideDriverWait()) {
+            TakeScreenshot(window, path, 10);
             return;
         }
-        const bool saved = GlowneOkno->grab().save(path, "PNG");
+        const bool saved = window.grab().save(path, "PNG");
         std::fprintf(stderr, saved ? "nivrasw: saved %s\n" : "nivrasw: cannot save %s\n", qPrintable(path));
-        const bool connected = !GlowneOkno->PanelText(1).isEmpty();
+        const bool connected = !window.PanelText(1).isEmpty();
         if (connected)
-            std::fprintf(stderr, "nivrasw: %s, %s\n", qPrintable(GlowneOkno->PanelText(0)),
-                         qPrintable(GlowneOkno->PanelText(1)));
+            std::fprintf(stderr, "nivrasw: %s, %s\n", qPrintable(window.PanelText(0)),
+                         qPrintable(window.PanelText(1)));
         else
             std::fprintf(stderr, "nivrasw: not connected to a printer\n");
-        GlowneOkno->close();
+        window.close();
         // Also out of a dialog the start-up may have left open.
         QCoreApplication::exit(saved && connected ? 0 : 1);
     });
@@ -55,18 +55,19 @@ int main(int argc, char **argv) {
     const CommandLine commandLine = ParseCommandLine(arguments);
 
     int result = 1;
+    std::unique_ptr<TGlowneOkno> window;
     try {
-        CreateProgramWindows();
-        GlowneOkno->ChoosePort({commandLine.port, commandLine.speed});
-        GlowneOkno->show();
+        window = std::make_unique<TGlowneOkno>();
+        window->ChoosePort({commandLine.port, commandLine.speed});
+        window->show();
         const QString screenshot = qEnvironmentVariable("NIVRASW_SCREENSHOT");
         // After the first activation's work, which showing the window has queued.
-        if (!screenshot.isEmpty()) TakeScreenshot(screenshot);
+        if (!screenshot.isEmpty()) TakeScreenshot(*window, screenshot);
         result = app.exec();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "nivrasw: %s\n", e.what());
     }
     darvo::ops::ReleasePort();
-    DestroyProgramWindows();
+    window.reset();
     return result;
 }

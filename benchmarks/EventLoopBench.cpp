@@ -10,9 +10,8 @@
 // and the driver calls its host; a 10 ms timer of the event loop notes each
 // tick. Figure: the longest time between two ticks (or between the call's
 // start or end and the nearest tick), in milliseconds.
-#include "core/AppState.h"
+#include "shell/TGlowneOkno.h"
 #include "shell/TNivraApplication.h"
-#include "shell/WindowList.h"
 
 #include "Emulator.h"
 #include "darvodr/Reports.h"
@@ -27,6 +26,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -59,12 +59,10 @@ void MeasurePauses(benchmark::State &state, const std::function<void(darvosim::P
         prepare(sim.printer());
     }
     ::setenv(("DARVO_COM" + std::to_string(kPort)).c_str(), sim.SlavePath().c_str(), 1);
-    CreateProgramWindows();
-    SelectedPort = kPort;
-    SelectedSpeed = 9600;
+    auto window = std::make_unique<TGlowneOkno>();
+    window->ChoosePort({kPort, 9600});
     // A session of its own, whatever an earlier benchmark left.
     if (int32_t code = CommunicationInit(kPort, 9600, 5); code != 0) {
-        DestroyProgramWindows();
         return state.SkipWithError(("CommunicationInit returned " + std::to_string(code)).c_str());
     }
 
@@ -92,7 +90,7 @@ void MeasurePauses(benchmark::State &state, const std::function<void(darvosim::P
         if (result != 0) state.SkipWithError(("the driver returned " + std::to_string(result)).c_str());
     }
     CommunicationEnd();
-    DestroyProgramWindows();
+    window.reset();
     sim.Stop();
     state.counters["longest_pause_ms"] = longest;
     state.counters["wait_s"] = wall;

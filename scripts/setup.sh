@@ -9,7 +9,8 @@ darvo_packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev pytho
 # Only for the packages (scripts/package.sh and test.sh install them): man
 # pages, icon sizes, dependencies, checks.
 darvo_package_packages=(dpkg-dev file help2man librsvg2-bin lintian appstream desktop-file-utils)
-# Only for the benchmarks (scripts/bench.sh installs them).
+# Only for the benchmarks (scripts/bench.sh and test.sh, which compiles them,
+# install them).
 darvo_bench_packages=(libbenchmark-dev python3-serial)
 
 darvo_install_missing() {

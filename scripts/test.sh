@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine and runs every test:
-#   1. a normal build (gcc) and all its tests;
+#   1. a normal build (gcc), with the benchmarks compiled (not run), and all
+#      its tests;
 #   2. a one-minute soak and the Debian packages, made from the normal build
 #      and checked;
 #   3. one clang build under AddressSanitizer + UndefinedBehaviorSanitizer:
@@ -69,7 +70,7 @@ if [ "${1:-}" = "--run" ]; then
 fi
 
 . scripts/setup.sh
-darvo_install_missing "${darvo_package_packages[@]}"
+darvo_install_missing "${darvo_package_packages[@]}" "${darvo_bench_packages[@]}"
 logs="$root/build-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
@@ -122,8 +123,9 @@ failed() {
 }
 
 start=$SECONDS
-# Prefix /usr: the packages are made from this build.
-stage "build" configure_and_build build -DCMAKE_INSTALL_PREFIX=/usr
+# Prefix /usr: the packages are made from this build. The benchmarks are
+# compiled with it, so that a change that breaks them fails here.
+stage "build" configure_and_build build -DCMAKE_INSTALL_PREFIX=/usr -DDARVO_BUILD_BENCHMARKS=ON
 background "ASan + UBSan build (clang)" sanitizer_build
 stage "tests" ctest --test-dir build -j "$test_jobs" --timeout 300
 stage "soak, one minute" env DARVO_BUILD_DIR="$root/build" scripts/soak.sh --minutes 1

@@ -32,27 +32,26 @@ void ClockMenu::Attach(const MenuItems &items) {
 
 void ClockMenu::ShowClock() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !fDataGodzina) return;
+    if (!host_.DeviceCheck(type)) return;
     // The arrow while the clock runs: the dialog is there to be looked at.
     host_.SetArrowCursor();
     ErrorBeep();
-    fDataGodzina->ShowModal();
-    fDataGodzina->tZegar->stop();
+    dataGodzina_.ShowModal();
+    dataGodzina_.tZegar->stop();
     host_.ClearActivityMessage();
 }
 
 void ClockMenu::ShiftClock() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fPrzestawianie) return;
-    fPrzestawianie->ShowClock = [this] { ShowClock(); };
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck()) return;
+    przestawianie_.ShowClock = [this] { ShowClock(); };
     ErrorBeep();
-    fPrzestawianie->ShowModal();
+    przestawianie_.ShowModal();
     host_.ClearActivityMessage();
 }
 
 bool ClockMenu::InitialiseClock() {
-    if (!fUstawZegar) return false;
-    fUstawZegar->pbZegar->setValue(0);
+    ustawZegar_.pbZegar->setValue(0);
     uint8_t type = 9;
     if (!host_.DeviceCheck(type)) return false;
     for (;;) {
@@ -102,19 +101,18 @@ bool ClockMenu::InitialiseClock() {
         break;
     }
     const QDateTime now = CurrentDateTime();
-    fUstawZegar->dtDate->setDate(now.date());
-    fUstawZegar->meZegar->setText(now.time().toString(QStringLiteral("hh:mm")));
-    fUstawZegar->Button1->setEnabled(true);
+    ustawZegar_.dtDate->setDate(now.date());
+    ustawZegar_.meZegar->setText(now.time().toString(QStringLiteral("hh:mm")));
+    ustawZegar_.Button1->setEnabled(true);
     // After the printer took a new clock the live clock tells whether it is
     // really set.
-    fUstawZegar->ShowClock = [this] {
-        if (!fDataGodzina) return;
-        fDataGodzina->ExpectSetClock(true);
+    ustawZegar_.ShowClock = [this] {
+        dataGodzina_.ExpectSetClock(true);
         ShowClock();
-        fDataGodzina->ExpectSetClock(false);
+        dataGodzina_.ExpectSetClock(false);
     };
     ErrorBeep();
-    fUstawZegar->ShowModal();
+    ustawZegar_.ShowModal();
     host_.ClearActivityMessage();
-    return fUstawZegar->Attempted();
+    return ustawZegar_.Attempted();
 }

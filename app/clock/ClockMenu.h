@@ -4,9 +4,16 @@
 #include "common/MenuHost.h"
 #include "common/MenuItems.h"
 
+class TfDataGodzina;
+class TfPrzestawianie;
+class TfUstawZegar;
+
 class ClockMenu {
   public:
-    explicit ClockMenu(MenuHost &host) : host_(host) {}
+    // The dialogs the commands show belong to the window, which outlives the menu.
+    ClockMenu(MenuHost &host, TfDataGodzina &dataGodzina, TfPrzestawianie &przestawianie,
+              TfUstawZegar &ustawZegar)
+        : host_(host), dataGodzina_(dataGodzina), przestawianie_(przestawianie), ustawZegar_(ustawZegar) {}
     // Connects the menu's items to its commands.
     void Attach(const MenuItems &items);
 
@@ -17,4 +24,7 @@ class ClockMenu {
 
   private:
     MenuHost &host_;
+    TfDataGodzina &dataGodzina_;
+    TfPrzestawianie &przestawianie_;
+    TfUstawZegar &ustawZegar_;
 };

@@ -13,12 +13,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TfDataGodzina *fDataGodzina = nullptr;
-
 TfDataGodzina::TfDataGodzina(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fDataGodzina"),
               QStringLiteral("Data i godzina z drukarki fiskalnej...")) {
-    fDataGodzina = this;
     lData = new QLabel(QStringLiteral("Data   :     "), this);
     lData->setObjectName(QStringLiteral("lData"));
     lCzas = new QLabel(QStringLiteral("Godzina:     "), this);

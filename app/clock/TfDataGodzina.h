@@ -33,5 +33,3 @@ class TfDataGodzina : public TDialog {
   private:
     bool expectSet_ = false;
 };
-
-extern TfDataGodzina *fDataGodzina;

@@ -16,8 +16,6 @@
 #include <QDateTime>
 #include <QVBoxLayout>
 
-TfPrzestawianie *fPrzestawianie = nullptr;
-
 namespace {
 
 void ShiftFailed(CommandHost &host, int32_t code) {
@@ -37,7 +35,6 @@ void Refuse(CommandHost &host, const QString &text) {
 TfPrzestawianie::TfPrzestawianie(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fPrzestawianie"),
               QStringLiteral("Przestawianie zegara w drukarce fiskalnej")) {
-    fPrzestawianie = this;
     Label1 = new QLabel(QStringLiteral("Godzina (gg : mm)"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2 = new QLabel(QStringLiteral("Czy przestawić zegar?"), this);

@@ -32,5 +32,3 @@ class TfPrzestawianie : public TDialog {
     // False after the message; true when the shift was made.
     bool Shift();
 };
-
-extern TfPrzestawianie *fPrzestawianie;

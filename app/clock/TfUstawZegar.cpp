@@ -18,12 +18,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfUstawZegar *fUstawZegar = nullptr;
-
 TfUstawZegar::TfUstawZegar(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fUstawZegar"),
               QStringLiteral("Inicjowanie zegara drukarki fiskalnej ")) {
-    fUstawZegar = this;
     auto label = [this](const char *name, const QString &text) {
         auto *l = new QLabel(text, this);
         l->setObjectName(QString::fromLatin1(name));

@@ -45,5 +45,3 @@ class TfUstawZegar : public TDialog {
     void ShowNormalControls(bool normal);
     bool attempted_ = false;
 };
-
-extern TfUstawZegar *fUstawZegar;

@@ -16,7 +16,7 @@ class CommandHost {
 
     // One line of text centred on the window, shown at once; empty clears it.
     virtual void ShowActivityMessage(const QString &text) = 0;
-    void ClearActivityMessage() { ShowActivityMessage(QString()); }
+    void ClearActivityMessage();
 
     // The busy cursor while the printer works, and back to the arrow.
     virtual void SetBusyCursor() = 0;
@@ -72,3 +72,7 @@ class CommandHost {
     CommandHost(const CommandHost &) = default;
     CommandHost &operator=(const CommandHost &) = default;
 };
+
+inline void CommandHost::ClearActivityMessage() {
+    ShowActivityMessage(QString());
+}

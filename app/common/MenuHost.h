@@ -55,6 +55,11 @@ class MenuHost : public CommandHost {
     virtual void Repaint() = 0;
     // The communication dialog, modal.
     virtual void ShowCommunicationDialog() = 0;
+    // The port and speed the communication dialog shows become the chosen ones.
+    virtual void ChooseDialogsPort() = 0;
+    // Selects the speed in the communication dialog and connects again, as
+    // its "OK" does.
+    virtual void ReconnectAtSpeed(uint16_t speed) = 0;
 
   protected:
     MenuHost() = default;

@@ -17,6 +17,6 @@ void CommunicationMenu::ShowCommunicationParameters() {
 
 void CommunicationMenu::ShowAbout() {
     ErrorBeep();
-    if (AboutBox) AboutBox->exec();
+    aboutBox_.exec();
     host_.ClearActivityMessage();
 }

@@ -4,9 +4,12 @@
 #include "common/MenuHost.h"
 #include "common/MenuItems.h"
 
+class TAboutBox;
+
 class CommunicationMenu {
   public:
-    explicit CommunicationMenu(MenuHost &host) : host_(host) {}
+    // The dialogs the commands show belong to the window, which outlives the menu.
+    CommunicationMenu(MenuHost &host, TAboutBox &aboutBox) : host_(host), aboutBox_(aboutBox) {}
     // Connects the menu's items to its commands.
     void Attach(const MenuItems &items);
 
@@ -15,4 +18,5 @@ class CommunicationMenu {
 
   private:
     MenuHost &host_;
+    TAboutBox &aboutBox_;
 };

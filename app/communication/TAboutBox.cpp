@@ -8,10 +8,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-TAboutBox *AboutBox = nullptr;
-
 TAboutBox::TAboutBox(QWidget *parent, CommandHost &host) : QDialog(parent), host_(host) {
-    AboutBox = this;
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("O programie"));
 

@@ -27,5 +27,3 @@ class TAboutBox : public QDialog {
   private:
     CommandHost &host_;
 };
-
-extern TAboutBox *AboutBox;

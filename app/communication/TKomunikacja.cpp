@@ -18,10 +18,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TKomunikacja *Komunikacja = nullptr;
-
 TKomunikacja::TKomunikacja(QWidget *parent, CommandHost &host) : QDialog(parent), host_(host) {
-    Komunikacja = this;
     setObjectName(QStringLiteral("Komunikacja"));
     setWindowTitle(QStringLiteral("Ustaw parametry komunikacji"));
 

@@ -52,5 +52,3 @@ class TKomunikacja : public QDialog {
 
 // "KASA ZABLOKOWANA: " and one line for each reason set in the lock byte.
 QString LockReasonsText(uint8_t lockByte);
-
-extern TKomunikacja *Komunikacja;

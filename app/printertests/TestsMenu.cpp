@@ -135,9 +135,8 @@ void TestsMenu::CheckReceiptConditions() {
 }
 
 void TestsMenu::DisplayTest() {
-    TfTestWyswietlacza *dialog = fTestWyswietlacza;
-    if (!dialog) return;
-    dialog->HideAllPictures();
+    TfTestWyswietlacza &dialog = testWyswietlacza_;
+    dialog.HideAllPictures();
     uint8_t type = 9;
     if (!host_.DeviceCheck(type)) return;
     if (!darvo::ops::IsSecondGeneration(type)) {
@@ -146,7 +145,7 @@ void TestsMenu::DisplayTest() {
     }
     const bool pexa = darvo::ops::IsPexaFamily(type);
     host_.SetBusyCursor();
-    std::array<QLabel *, 4> pictures{dialog->iTest1, dialog->iTest2, dialog->ITest3, dialog->ITest4};
+    std::array<QLabel *, 4> pictures{dialog.iTest1, dialog.iTest2, dialog.ITest3, dialog.ITest4};
     if (pexa) {
         bool negative = false;
         if (int32_t code = darvo::ops::DisplayShowsNegative(negative); code != 0) {
@@ -154,7 +153,7 @@ void TestsMenu::DisplayTest() {
             return;
         }
         // The printer set to show pictures negative gets the negative set.
-        if (negative) pictures = {dialog->iTest2, dialog->iTest1, dialog->iTest3Neg, dialog->iTest4Neg};
+        if (negative) pictures = {dialog.iTest2, dialog.iTest1, dialog.iTest3Neg, dialog.iTest4Neg};
     }
     if (int32_t code = darvo::ops::DisplayTest(darvo::ops::kDisplayTestStart); code != 0) {
         host_.ShowCommandError(code);
@@ -163,14 +162,14 @@ void TestsMenu::DisplayTest() {
     const int steps = darvo::ops::DisplayTestSteps(pexa);
     for (int step = 0; step < steps; ++step) {
         if (pexa) {
-            dialog->ShowPicture(pictures[step]);
-            dialog->Label1->setText(QStringLiteral("Test powinien wyświetlić poniższą bitmapę"));
+            dialog.ShowPicture(pictures[step]);
+            dialog.Label1->setText(QStringLiteral("Test powinien wyświetlić poniższą bitmapę"));
         } else {
-            dialog->Label1->setText(SegmentText(step == 1));
+            dialog.Label1->setText(SegmentText(step == 1));
         }
         host_.SetArrowCursor();
         ErrorBeep();
-        dialog->ShowModal();
+        dialog.ShowModal();
         host_.SetBusyCursor();
         if (step + 1 == steps) break;
         const int32_t code = darvo::ops::DisplayTest(darvo::ops::DisplayTestPattern(step));
@@ -188,7 +187,7 @@ void TestsMenu::DisplayTest() {
 
 void TestsMenu::ShowUniqueNumber() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fNumerUnikatowy) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck()) return;
     host_.SetBusyCursor();
     std::string number;
     const int32_t code = ReadUniqueNumber(number);
@@ -197,10 +196,10 @@ void TestsMenu::ShowUniqueNumber() {
         host_.ShowCommandError(code);
         return;
     }
-    fNumerUnikatowy->lNumerUnikatowy->setText(QStringLiteral("Numer unikatowy drukarki: ") +
-                                              FromDriver(number));
+    numerUnikatowy_.lNumerUnikatowy->setText(QStringLiteral("Numer unikatowy drukarki: ") +
+                                             FromDriver(number));
     ErrorBeep();
-    fNumerUnikatowy->ShowModal();
+    numerUnikatowy_.ShowModal();
     host_.ClearActivityMessage();
 }
 
@@ -208,8 +207,8 @@ void TestsMenu::ShowStatusMonitor() {
     uint8_t type = 9;
     if (!host_.DeviceCheck(type)) return;
     ErrorBeep();
-    fBajtyStatusu->ShowModal();
-    fBajtyStatusu->tStatus->stop();
+    bajtyStatusu_.ShowModal();
+    bajtyStatusu_.tStatus->stop();
 }
 
 // "Szuflada": opens drawer 1 of a closed drawer and tells whether it opened.

@@ -7,9 +7,17 @@
 
 #include <functional>
 
+class TfBajtyStatusu;
+class TfNumerUnikatowy;
+class TfTestWyswietlacza;
+
 class TestsMenu {
   public:
-    explicit TestsMenu(MenuHost &host) : host_(host) {}
+    // The dialogs the commands show belong to the window, which outlives the menu.
+    TestsMenu(MenuHost &host, TfBajtyStatusu &bajtyStatusu, TfNumerUnikatowy &numerUnikatowy,
+              TfTestWyswietlacza &testWyswietlacza)
+        : host_(host), bajtyStatusu_(bajtyStatusu), numerUnikatowy_(numerUnikatowy),
+          testWyswietlacza_(testWyswietlacza) {}
     // Connects the menu's items to its commands.
     void Attach(const MenuItems &items);
 
@@ -27,4 +35,7 @@ class TestsMenu {
 
   private:
     MenuHost &host_;
+    TfBajtyStatusu &bajtyStatusu_;
+    TfNumerUnikatowy &numerUnikatowy_;
+    TfTestWyswietlacza &testWyswietlacza_;
 };

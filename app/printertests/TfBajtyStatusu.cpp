@@ -11,11 +11,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TfBajtyStatusu *fBajtyStatusu = nullptr;
-
 TfBajtyStatusu::TfBajtyStatusu(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fBajtyStatusu"), QStringLiteral("Informacja...")) {
-    fBajtyStatusu = this;
     mStatusy = new QTextEdit(this);
     mStatusy->setObjectName(QStringLiteral("mStatusy"));
     mStatusy->setReadOnly(true);

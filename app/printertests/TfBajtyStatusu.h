@@ -36,5 +36,3 @@ class TfBajtyStatusu : public TDialog {
     void FormClose() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
-
-extern TfBajtyStatusu *fBajtyStatusu;

@@ -5,11 +5,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-TfNumerUnikatowy *fNumerUnikatowy = nullptr;
-
 TfNumerUnikatowy::TfNumerUnikatowy(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fNumerUnikatowy"), QStringLiteral("Informacja...")) {
-    fNumerUnikatowy = this;
     lNumerUnikatowy = new QLabel(this);
     lNumerUnikatowy->setObjectName(QStringLiteral("lNumerUnikatowy"));
     lNumerUnikatowy->setTextInteractionFlags(Qt::TextSelectableByMouse);

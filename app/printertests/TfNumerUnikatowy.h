@@ -13,5 +13,3 @@ class TfNumerUnikatowy : public TDialog {
     QLabel *lNumerUnikatowy;
     QPushButton *bOK;
 };
-
-extern TfNumerUnikatowy *fNumerUnikatowy;

@@ -7,8 +7,6 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-TfTestWyswietlacza *fTestWyswietlacza = nullptr;
-
 namespace {
 
 constexpr int kWidth = 192;
@@ -90,7 +88,6 @@ QImage DisplayTestPicture(TestPicture which) {
 
 TfTestWyswietlacza::TfTestWyswietlacza(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fTestWyswietlacza"), QStringLiteral("Test wyświetlacza")) {
-    fTestWyswietlacza = this;
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     QFont fixed(QStringLiteral("Monospace"));

@@ -28,5 +28,3 @@ class TfTestWyswietlacza : public TDialog {
     // Only this picture shows (null: none).
     void ShowPicture(QLabel *picture);
 };
-
-extern TfTestWyswietlacza *fTestWyswietlacza;

@@ -135,11 +135,8 @@ void ReportsMenu::PrintFixedDescriptions() {
     SimpleReport(host_, [] { return darvo::ops::FixedDescriptionsReport(); });
 }
 
-namespace {
-
-// The six periodic report commands: the checks, the report kind, the
-// caption and the preset fields, then the dialog that runs the report.
-void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
+void ReportsMenu::PeriodicReport(darvo::ops::PeriodKind kind) {
+    MenuHost &w = host_;
     uint8_t type = 9;
     if (!w.DeviceCheck(type)) return;
     if (!w.CmosCheck()) return;
@@ -164,28 +161,28 @@ void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
     switch (kind) {
     case darvo::ops::PeriodKind::DetailedByDates:
     case darvo::ops::PeriodKind::ShortByDates:
-        fRaportyOkresoweWgDat->setWindowTitle(QStringLiteral("Raport %1 według dat...").arg(which));
-        fRaportyOkresoweWgDat->dtOd->setDate(now.date());
-        fRaportyOkresoweWgDat->dtDo->setDate(now.date());
+        raportyOkresoweWgDat_.setWindowTitle(QStringLiteral("Raport %1 według dat...").arg(which));
+        raportyOkresoweWgDat_.dtOd->setDate(now.date());
+        raportyOkresoweWgDat_.dtDo->setDate(now.date());
         ErrorBeep();
-        fRaportyOkresoweWgDat->ShowFor(kind);
+        raportyOkresoweWgDat_.ShowFor(kind);
         break;
     case darvo::ops::PeriodKind::DetailedByNumbers:
     case darvo::ops::PeriodKind::ShortByNumbers:
-        fOkresoweWgNumerow->setWindowTitle(QStringLiteral("Raport %1 według numerów...").arg(which));
-        fOkresoweWgNumerow->seOd->setValue(1);
-        fOkresoweWgNumerow->seDo->setValue(1);
+        okresoweWgNumerow_.setWindowTitle(QStringLiteral("Raport %1 według numerów...").arg(which));
+        okresoweWgNumerow_.seOd->setValue(1);
+        okresoweWgNumerow_.seDo->setValue(1);
         ErrorBeep();
-        fOkresoweWgNumerow->ShowFor(kind);
+        okresoweWgNumerow_.ShowFor(kind);
         break;
     default: {
         // The month before this one.
         const int year = now.date().year(), month = now.date().month();
-        fOkresoweMiesieczne->setWindowTitle(QStringLiteral("Raport %1 miesięczny...").arg(which));
-        fOkresoweMiesieczne->seRok->setValue(month == 1 ? year - 1 : year);
-        fOkresoweMiesieczne->seMiesiac->setValue(month >= 2 ? month - 1 : 12);
+        okresoweMiesieczne_.setWindowTitle(QStringLiteral("Raport %1 miesięczny...").arg(which));
+        okresoweMiesieczne_.seRok->setValue(month == 1 ? year - 1 : year);
+        okresoweMiesieczne_.seMiesiac->setValue(month >= 2 ? month - 1 : 12);
         ErrorBeep();
-        fOkresoweMiesieczne->ShowFor(kind);
+        okresoweMiesieczne_.ShowFor(kind);
         w.ClearActivityMessage();
         break;
     }
@@ -193,25 +190,23 @@ void PeriodicReport(MenuHost &w, darvo::ops::PeriodKind kind) {
     w.SetArrowCursor();
 }
 
-} // namespace
-
 void ReportsMenu::ShortMonthlyReport() {
-    PeriodicReport(host_, darvo::ops::PeriodKind::ShortMonthly);
+    PeriodicReport(darvo::ops::PeriodKind::ShortMonthly);
 }
 void ReportsMenu::ShortReportByDates() {
-    PeriodicReport(host_, darvo::ops::PeriodKind::ShortByDates);
+    PeriodicReport(darvo::ops::PeriodKind::ShortByDates);
 }
 void ReportsMenu::ShortReportByNumbers() {
-    PeriodicReport(host_, darvo::ops::PeriodKind::ShortByNumbers);
+    PeriodicReport(darvo::ops::PeriodKind::ShortByNumbers);
 }
 void ReportsMenu::DetailedMonthlyReport() {
-    PeriodicReport(host_, darvo::ops::PeriodKind::DetailedMonthly);
+    PeriodicReport(darvo::ops::PeriodKind::DetailedMonthly);
 }
 void ReportsMenu::DetailedReportByDates() {
-    PeriodicReport(host_, darvo::ops::PeriodKind::DetailedByDates);
+    PeriodicReport(darvo::ops::PeriodKind::DetailedByDates);
 }
 void ReportsMenu::DetailedReportByNumbers() {
-    PeriodicReport(host_, darvo::ops::PeriodKind::DetailedByNumbers);
+    PeriodicReport(darvo::ops::PeriodKind::DetailedByNumbers);
 }
 
 void ReportsMenu::NamesBaseControlPrintout() {
@@ -304,4 +299,16 @@ void ReportsMenu::SwitchPrinterOff() {
         host_.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji"));
     }
     host_.ClearActivityMessage();
+}
+
+bool ReportsMenu::AskSettlementRange(bool byDates, darvo::ops::RangeRecord &range) {
+    if (byDates) {
+        const QDate today = CurrentDateTime().date();
+        raportyOkresoweWgDat_.dtOd->setDate(today);
+        raportyOkresoweWgDat_.dtDo->setDate(today);
+        return raportyOkresoweWgDat_.CollectRange(range);
+    }
+    okresoweWgNumerow_.seOd->setValue(1);
+    okresoweWgNumerow_.seDo->setValue(1);
+    return okresoweWgNumerow_.CollectRange(range);
 }

@@ -14,12 +14,9 @@
 #include <QVBoxLayout>
 #include <cstring>
 
-TfOkresoweMiesieczne *fOkresoweMiesieczne = nullptr;
-
 TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget *parent, CommandHost &host)
     : TPeriodReportDialog(parent, host, QStringLiteral("fOkresoweMiesieczne"),
                           QStringLiteral("Raporty okresowe miesięczne")) {
-    fOkresoweMiesieczne = this;
     seRok = new QSpinBox(this);
     seRok->setObjectName(QStringLiteral("seRok"));
     seRok->setRange(2001, 2050);

@@ -20,5 +20,3 @@ class TfOkresoweMiesieczne : public TPeriodReportDialog {
   protected:
     void FormActivate() override;
 };
-
-extern TfOkresoweMiesieczne *fOkresoweMiesieczne;

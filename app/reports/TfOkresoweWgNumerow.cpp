@@ -17,12 +17,9 @@
 #include <QVBoxLayout>
 #include <cstring>
 
-TfOkresoweWgNumerow *fOkresoweWgNumerow = nullptr;
-
 TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget *parent, CommandHost &host)
     : TPeriodReportDialog(parent, host, QStringLiteral("fOkresoweWgNumerow"),
                           QStringLiteral("Raporty okresowe według numerów")) {
-    fOkresoweWgNumerow = this;
     auto spin = [this](const char *name) {
         auto *s = new QSpinBox(this);
         s->setObjectName(QString::fromLatin1(name));

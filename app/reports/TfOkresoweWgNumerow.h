@@ -20,5 +20,3 @@ class TfOkresoweWgNumerow : public TPeriodReportDialog {
   protected:
     void FormActivate() override;
 };
-
-extern TfOkresoweWgNumerow *fOkresoweWgNumerow;

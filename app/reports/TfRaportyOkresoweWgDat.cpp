@@ -14,12 +14,9 @@
 #include <QVBoxLayout>
 #include <cstring>
 
-TfRaportyOkresoweWgDat *fRaportyOkresoweWgDat = nullptr;
-
 TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(QWidget *parent, CommandHost &host)
     : TPeriodReportDialog(parent, host, QStringLiteral("fRaportyOkresoweWgDat"),
                           QStringLiteral("Raporty okresowe według dat")) {
-    fRaportyOkresoweWgDat = this;
     auto date = [this](const char *name) {
         auto *d = new QDateEdit(this);
         d->setObjectName(QString::fromLatin1(name));

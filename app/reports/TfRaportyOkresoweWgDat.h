@@ -21,5 +21,3 @@ class TfRaportyOkresoweWgDat : public TPeriodReportDialog {
   protected:
     void FormActivate() override;
 };
-
-extern TfRaportyOkresoweWgDat *fRaportyOkresoweWgDat;

@@ -7,12 +7,11 @@
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
-#include "common/TRadioGroup.h"
-#include "communication/TKomunikacja.h"
 #include "core/AppState.h"
 #include "core/DriverText.h"
 #include "core/HeaderLines.h"
-#include "service/ServiceDialogs.h"
+#include "service/TfDaneUzytkownika.h"
+#include "service/TfDataINumer.h"
 
 #include "darvodr.h"
 #include "ops/Codes.h"
@@ -640,7 +639,7 @@ void ServiceMenu::EraseNamesBase() {
         return;
     }
 
-    host_.ChoosePort({Komunikacja->SelectedPortEntry(), SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex())});
+    host_.ChooseDialogsPort();
     const ops::PortChoice chosen = host_.ChosenPort();
     ops::PurgePort();
     if (int32_t opened = host_.ReopenPort(chosen.port, chosen.speed); opened != 0) {
@@ -674,4 +673,18 @@ void ServiceMenu::EraseNamesBase() {
     }
     host_.SetArrowCursor();
     host_.ClearActivityMessage();
+}
+
+bool ServiceMenu::AskDateAndNumber(QString &date, QString &digits) {
+    dataINumer_.Prepare(); // yesterday, no number
+    if (dataINumer_.ShowModal() != TfDataINumer::kYes) return false;
+    date = dataINumer_.DateText();
+    digits = dataINumer_.Number();
+    return true;
+}
+
+void ServiceMenu::ShowUserDataDialog(uint8_t deviceType) {
+    const bool sixLines = deviceType == 7 || deviceType == 8 || deviceType == 9;
+    daneUzytkownika_.SetLayout(sixLines ? TfDaneUzytkownika::kSixLines : TfDaneUzytkownika::kFourLines);
+    daneUzytkownika_.ShowModal();
 }

@@ -9,11 +9,18 @@
 #include "ops/StatusBits.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
+#include <functional>
+
+class TfDataINumer;
+class TfDaneUzytkownika;
 
 class ServiceMenu {
   public:
-    explicit ServiceMenu(MenuHost &host) : host_(host) {}
+    // The dialogs the commands show belong to the window, which outlives the menu.
+    ServiceMenu(MenuHost &host, TfDataINumer &dataINumer, TfDaneUzytkownika &daneUzytkownika)
+        : host_(host), dataINumer_(dataINumer), daneUzytkownika_(daneUzytkownika) {}
     // Connects the menu's items to its commands.
     void Attach(const MenuItems &items);
 
@@ -24,7 +31,18 @@ class ServiceMenu {
     void SettleByNumbers();   // "Według numerów"
     void EraseNamesBase();    // "Baza nazw i stawek"
 
+    // The dialogs of other menus the commands borrow. The settlement report's
+    // range, by dates (true) or by numbers: true with the range on "&Tak".
+    std::function<bool(bool byDates, darvo::ops::RangeRecord &range)> AskSettlementRange;
+    // The rates of the fiscalisation: true with the rates chosen on "&Tak".
+    std::function<bool(std::array<int32_t, 7> &rates)> AskFiscalisationRates;
+
   private:
+    // Shows TfDataINumer with yesterday's date and an empty number. True on
+    // "Tak", with the date as "20yy.mm.dd" and the eight digits entered.
+    bool AskDateAndNumber(QString &date, QString &digits);
+    // Shows the user data editor in the layout of the device type.
+    void ShowUserDataDialog(uint8_t deviceType);
     void Beep();
     // An error box after the warning sound and the cleared activity text.
     void Refuse(const QString &text);
@@ -57,6 +75,8 @@ class ServiceMenu {
     void SwitchToFiscalMode();
 
     MenuHost &host_;
+    TfDataINumer &dataINumer_;
+    TfDaneUzytkownika &daneUzytkownika_;
     // The device type the user data command or the fiscalisation read last;
     // the user data editor's layout follows it.
     uint8_t deviceType_ = 0;

@@ -23,7 +23,6 @@
 #include <QSaveFile>
 #include <algorithm>
 
-TfDaneUzytkownika *fDaneUzytkownika = nullptr;
 bool TfDaneUzytkownika::OverwriteMode = false;
 
 // ------------------------------------------------------------------ dialog
@@ -50,7 +49,6 @@ constexpr int kEditHeight = 24;
 
 TfDaneUzytkownika::TfDaneUzytkownika(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fDaneUzytkownika"), QStringLiteral("Dane użytkownika")) {
-    fDaneUzytkownika = this;
     setFixedSize(700, 330);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
 

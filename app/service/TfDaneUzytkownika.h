@@ -82,5 +82,3 @@ class TfDaneUzytkownika : public TDialog {
     bool NipAccepted(const QString &text);
     void FillLine(int n, const UserDataRecord &record);
 };
-
-extern TfDaneUzytkownika *fDaneUzytkownika;

@@ -15,12 +15,9 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
-TfDataINumer *fDataINumer = nullptr;
-
 TfDataINumer::TfDataINumer(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fDataINumer"),
               QStringLiteral("Podaj datę i numer unikatowy urządzenia")) {
-    fDataINumer = this;
     auto *lDate = new QLabel(QStringLiteral("Data bieżąca"), this);
     lDate->setObjectName(QStringLiteral("Label1"));
     auto *lNumber = new QLabel(QStringLiteral("Numer unikatowy (cyfry)"), this);

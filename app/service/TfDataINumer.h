@@ -34,5 +34,3 @@ class TfDataINumer : public TDialog {
     void FormActivate() override;
     void reject() override;
 };
-
-extern TfDataINumer *fDataINumer;

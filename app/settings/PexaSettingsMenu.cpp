@@ -4,8 +4,6 @@
 
 #include "common/ErrorBeep.h"
 #include "common/MessageBoxes.h"
-#include "common/TRadioGroup.h"
-#include "communication/TKomunikacja.h"
 #include "core/AppState.h"
 #include "core/DriverText.h"
 #include "settings/TfDataEuroPrzeglad.h"
@@ -27,30 +25,27 @@ void PexaSettingsMenu::Attach(const MenuItems &items) {
 }
 
 void PexaSettingsMenu::EditSettings() {
-    fUstawienia->ReconnectAtSpeed = [](uint16_t speed) {
-        Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(speed));
-        Komunikacja->Button1Click();
-    };
+    ustawienia_.ReconnectAtSpeed = [this](uint16_t speed) { host_.ReconnectAtSpeed(speed); };
     ErrorBeep();
-    fUstawienia->ShowModal();
+    ustawienia_.ShowModal();
     host_.ClearActivityMessage();
 }
 
 void PexaSettingsMenu::EditEuroDate() {
-    fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data wprowadzenia euro"));
-    fDataEuroPrzeglad->ShowFor(true);
+    dataEuroPrzeglad_.setWindowTitle(QStringLiteral("Data wprowadzenia euro"));
+    dataEuroPrzeglad_.ShowFor(true);
     host_.ClearActivityMessage();
 }
 
 void PexaSettingsMenu::EditServiceDate() {
-    fDataEuroPrzeglad->setWindowTitle(QStringLiteral("Data następnego przeglądu okresowego"));
-    fDataEuroPrzeglad->ShowFor(false);
+    dataEuroPrzeglad_.setWindowTitle(QStringLiteral("Data następnego przeglądu okresowego"));
+    dataEuroPrzeglad_.ShowFor(false);
     host_.ClearActivityMessage();
 }
 
 void PexaSettingsMenu::EditAdvertLines() {
     ErrorBeep();
-    fTekstyReklamowe->ShowModal();
+    tekstyReklamowe_.ShowModal();
     host_.ClearActivityMessage();
 }
 
@@ -66,14 +61,14 @@ void PexaSettingsMenu::ShowDisplayPicture() {
     const QByteArray bitmap = DisplayReadBackBitmap(rows);
     host_.SetArrowCursor();
     ErrorBeep();
-    fReklamaOdczyt->LoadPicture(bitmap);
-    fReklamaOdczyt->ShowModal();
+    reklamaOdczyt_.LoadPicture(bitmap);
+    reklamaOdczyt_.ShowModal();
     host_.ClearActivityMessage();
 }
 
 void PexaSettingsMenu::WriteDisplayPicture() {
     host_.SetArrowCursor();
-    const QString file = fReklama->opOpen();
+    const QString file = reklama_.opOpen();
     if (file.isEmpty() || !LoadDisplayBitmap(file)) return;
     if (ShowBox(BoxKind::Question, QStringLiteral("Pytanie"),
                 QStringLiteral("Czy zapisać dane do drukarki?")) == BoxAnswer::Yes) {

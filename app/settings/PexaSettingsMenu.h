@@ -6,9 +6,19 @@
 #include "common/MenuHost.h"
 #include "common/MenuItems.h"
 
+class TfUstawienia;
+class TfDataEuroPrzeglad;
+class TfTekstyReklamowe;
+class TfReklamaOdczyt;
+class TfReklama;
+
 class PexaSettingsMenu {
   public:
-    explicit PexaSettingsMenu(MenuHost &host) : host_(host) {}
+    // The dialogs the commands show belong to the window, which outlives the menu.
+    PexaSettingsMenu(MenuHost &host, TfUstawienia &ustawienia, TfDataEuroPrzeglad &dataEuroPrzeglad,
+                     TfTekstyReklamowe &tekstyReklamowe, TfReklamaOdczyt &reklamaOdczyt, TfReklama &reklama)
+        : host_(host), ustawienia_(ustawienia), dataEuroPrzeglad_(dataEuroPrzeglad),
+          tekstyReklamowe_(tekstyReklamowe), reklamaOdczyt_(reklamaOdczyt), reklama_(reklama) {}
     // Connects the menu's items to its commands.
     void Attach(const MenuItems &items);
 
@@ -22,4 +32,9 @@ class PexaSettingsMenu {
 
   private:
     MenuHost &host_;
+    TfUstawienia &ustawienia_;
+    TfDataEuroPrzeglad &dataEuroPrzeglad_;
+    TfTekstyReklamowe &tekstyReklamowe_;
+    TfReklamaOdczyt &reklamaOdczyt_;
+    TfReklama &reklama_;
 };

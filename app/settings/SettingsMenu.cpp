@@ -20,7 +20,7 @@ void SettingsMenu::Attach(const MenuItems &items) {
 
 void SettingsMenu::EditRegisterNumber() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fNumerKasy) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck()) return;
     int32_t number = 0;
     std::string code;
     host_.SetBusyCursor();
@@ -30,29 +30,29 @@ void SettingsMenu::EditRegisterNumber() {
         host_.ShowCommandError(result);
         return;
     }
-    fNumerKasy->seNrKasy->setValue(number);
-    fNumerKasy->eKod->setText(FromDriver(code));
+    numerKasy_.seNrKasy->setValue(number);
+    numerKasy_.eKod->setText(FromDriver(code));
     ErrorBeep();
-    fNumerKasy->ShowModal();
+    numerKasy_.ShowModal();
     host_.ClearActivityMessage();
 }
 
 void SettingsMenu::EditFeedLines() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fIloscWierszy) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck()) return;
     // The PEXA printers may feed no line at all; the others feed at least 3.
     const int lowest = (type == 7 || type == 8 || type == 9) ? 0 : 3;
-    fIloscWierszy->seIloscWierszy->setMinimum(lowest);
-    fIloscWierszy->seIloscWierszy->setValue(lowest);
+    iloscWierszy_.seIloscWierszy->setMinimum(lowest);
+    iloscWierszy_.seIloscWierszy->setValue(lowest);
     ErrorBeep();
-    fIloscWierszy->ShowModal();
+    iloscWierszy_.ShowModal();
     host_.ClearActivityMessage();
 }
 
 void SettingsMenu::EditRounding() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fSposobZaokraglania) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck()) return;
     ErrorBeep();
-    fSposobZaokraglania->ShowModal();
+    sposobZaokraglania_.ShowModal();
     host_.ClearActivityMessage();
 }

@@ -4,9 +4,17 @@
 #include "common/MenuHost.h"
 #include "common/MenuItems.h"
 
+class TfNumerKasy;
+class TfIloscWierszy;
+class TfSposobZaokraglania;
+
 class SettingsMenu {
   public:
-    explicit SettingsMenu(MenuHost &host) : host_(host) {}
+    // The dialogs the commands show belong to the window, which outlives the menu.
+    SettingsMenu(MenuHost &host, TfNumerKasy &numerKasy, TfIloscWierszy &iloscWierszy,
+                 TfSposobZaokraglania &sposobZaokraglania)
+        : host_(host), numerKasy_(numerKasy), iloscWierszy_(iloscWierszy),
+          sposobZaokraglania_(sposobZaokraglania) {}
     // Connects the menu's items to its commands.
     void Attach(const MenuItems &items);
 
@@ -16,4 +24,7 @@ class SettingsMenu {
 
   private:
     MenuHost &host_;
+    TfNumerKasy &numerKasy_;
+    TfIloscWierszy &iloscWierszy_;
+    TfSposobZaokraglania &sposobZaokraglania_;
 };

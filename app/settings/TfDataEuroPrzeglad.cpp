@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfDataEuroPrzeglad *fDataEuroPrzeglad = nullptr;
-
 namespace {
 darvo::ops::ServiceDateKind Which(bool euro) {
     return euro ? darvo::ops::ServiceDateKind::Euro : darvo::ops::ServiceDateKind::NextService;
@@ -27,7 +25,6 @@ QDate ProposedServiceDate(bool euro, const QDate &today) {
 
 TfDataEuroPrzeglad::TfDataEuroPrzeglad(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fDataEuroPrzeglad"), QString()) {
-    fDataEuroPrzeglad = this;
     dtDate = new QDateEdit(this);
     dtDate->setObjectName(QStringLiteral("dtDate"));
     dtDate->setDisplayFormat(QLocale(QLocale::Polish).dateFormat(QLocale::LongFormat));

@@ -33,5 +33,3 @@ class TfDataEuroPrzeglad : public TDialog {
     void WriteDate();
     bool euro_ = true;
 };
-
-extern TfDataEuroPrzeglad *fDataEuroPrzeglad;

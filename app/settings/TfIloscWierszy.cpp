@@ -13,11 +13,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-TfIloscWierszy *fIloscWierszy = nullptr;
-
 TfIloscWierszy::TfIloscWierszy(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fIloscWierszy"), QStringLiteral("Odpowiedz...")) {
-    fIloscWierszy = this;
     seIloscWierszy = new QSpinBox(this);
     seIloscWierszy->setObjectName(QStringLiteral("seIloscWierszy"));
     seIloscWierszy->setRange(3, 30);

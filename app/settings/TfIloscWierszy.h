@@ -19,5 +19,3 @@ class TfIloscWierszy : public TDialog {
   protected:
     void FormActivate() override;
 };
-
-extern TfIloscWierszy *fIloscWierszy;

@@ -14,8 +14,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-TfNumerKasy *fNumerKasy = nullptr;
-
 QString CashRegisterNumberText(int number) {
     return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
 }
@@ -26,7 +24,6 @@ QString OperatorCodeText(const QString &code) {
 
 TfNumerKasy::TfNumerKasy(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fNumerKasy"), QStringLiteral("Odpowiedz...")) {
-    fNumerKasy = this;
     seNrKasy = new QSpinBox(this);
     seNrKasy->setObjectName(QStringLiteral("seNrKasy"));
     seNrKasy->setRange(1, 99);

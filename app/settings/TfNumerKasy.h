@@ -27,5 +27,3 @@ class TfNumerKasy : public TDialog {
   protected:
     void FormActivate() override;
 };
-
-extern TfNumerKasy *fNumerKasy;

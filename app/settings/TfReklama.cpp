@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <cstring>
 
-TfReklama *fReklama = nullptr;
-
 bool LoadDisplayBitmap(const QString &fileName) {
     QFile file(fileName);
     QString message = DisplayBitmapFormatError();
@@ -31,7 +29,6 @@ bool LoadDisplayBitmap(const QString &fileName) {
 
 TfReklama::TfReklama(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fReklama"), QStringLiteral("Dane na wyświetlacz")) {
-    fReklama = this;
     bZapis = new QPushButton(QStringLiteral("Zapis do drukarki"), this);
     bZapis->setObjectName(QStringLiteral("bZapis"));
     bZapis->setDefault(true);

@@ -22,5 +22,3 @@ class TfReklama : public TDialog {
     QString opOpen();
     void WriteToPrinter();
 };
-
-extern TfReklama *fReklama;

@@ -5,8 +5,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfReklamaOdczyt *fReklamaOdczyt = nullptr;
-
 namespace {
 void Put(QByteArray &b, int offset, uint32_t value, int size) {
     for (int i = 0; i < size; ++i)
@@ -41,7 +39,6 @@ QByteArray DisplayReadBackBitmap(const darvo::ops::DisplayRows &rows) {
 
 TfReklamaOdczyt::TfReklamaOdczyt(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fReklamaOdczyt"), QStringLiteral("Dane na wyświetlacz")) {
-    fReklamaOdczyt = this;
     iBitmapa = new QLabel(this);
     iBitmapa->setObjectName(QStringLiteral("iBitmapa"));
     iBitmapa->setScaledContents(true);

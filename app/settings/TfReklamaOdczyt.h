@@ -25,5 +25,3 @@ class TfReklamaOdczyt : public TDialog {
     // Shows the bitmap; false when it cannot be decoded.
     bool LoadPicture(const QByteArray &bitmap);
 };
-
-extern TfReklamaOdczyt *fReklamaOdczyt;

@@ -13,15 +13,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TfSposobZaokraglania *fSposobZaokraglania = nullptr;
-
 namespace {
 constexpr int32_t kNak = 24; // a printer that does not know the reading refuses it
 }
 
 TfSposobZaokraglania::TfSposobZaokraglania(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fSposobZaokraglania"), QStringLiteral("Odpowiedz...")) {
-    fSposobZaokraglania = this;
     rgZaokraglanie = new TRadioGroup(QString(),
                                      {QStringLiteral("jednostki groszy"), QStringLiteral("dziesiątki groszy"),
                                       QStringLiteral("jednostki złotych")},

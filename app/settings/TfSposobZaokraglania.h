@@ -20,5 +20,3 @@ class TfSposobZaokraglania : public TDialog {
     // Reads the printer's mode into the choice.
     void FormActivate() override;
 };
-
-extern TfSposobZaokraglania *fSposobZaokraglania;

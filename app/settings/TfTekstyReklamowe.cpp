@@ -16,11 +16,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfTekstyReklamowe *fTekstyReklamowe = nullptr;
-
 TfTekstyReklamowe::TfTekstyReklamowe(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fTekstyReklamowe"), QStringLiteral("Linie reklamowe")) {
-    fTekstyReklamowe = this;
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     auto *grid = new QGridLayout;
     for (int i = 0; i < 3; ++i) {

@@ -28,5 +28,3 @@ class TfTekstyReklamowe : public TDialog {
     std::array<QLineEdit *, 3> edits_{};
     std::array<QCheckBox *, 3> centres_{};
 };
-
-extern TfTekstyReklamowe *fTekstyReklamowe;

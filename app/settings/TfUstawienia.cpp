@@ -19,13 +19,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-TfUstawienia *fUstawienia = nullptr;
-
 namespace ops = darvo::ops;
 
 TfUstawienia::TfUstawienia(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fUstawienia"), QStringLiteral("Ustawienia")) {
-    fUstawienia = this;
     auto radio = [this](const char *name, const QString &caption, const QStringList &items) {
         auto *rg = new TRadioGroup(caption, items, static_cast<int>(items.size()), this);
         rg->setObjectName(QString::fromLatin1(name));

@@ -49,5 +49,3 @@ class TfUstawienia : public TDialog {
     // ReconnectAtSpeed; true when the port is open at the speed.
     bool Reopen(uint16_t speed);
 };
-
-extern TfUstawienia *fUstawienia;

@@ -1,6 +1,27 @@
 #include "shell/TGlowneOkno.h"
 
 #include "clock/TfUstawZegar.h"
+#include "taxes/TfStawkiPodatkowe.h"
+#include "taxes/TfOdczytStawek.h"
+#include "settings/TfUstawienia.h"
+#include "settings/TfTekstyReklamowe.h"
+#include "settings/TfSposobZaokraglania.h"
+#include "settings/TfReklamaOdczyt.h"
+#include "settings/TfReklama.h"
+#include "settings/TfNumerKasy.h"
+#include "settings/TfIloscWierszy.h"
+#include "settings/TfDataEuroPrzeglad.h"
+#include "service/TfDataINumer.h"
+#include "service/TfDaneUzytkownika.h"
+#include "reports/TfRaportyOkresoweWgDat.h"
+#include "reports/TfOkresoweWgNumerow.h"
+#include "reports/TfOkresoweMiesieczne.h"
+#include "printertests/TfTestWyswietlacza.h"
+#include "printertests/TfNumerUnikatowy.h"
+#include "printertests/TfBajtyStatusu.h"
+#include "communication/TAboutBox.h"
+#include "clock/TfPrzestawianie.h"
+#include "clock/TfDataGodzina.h"
 #include "service/ServiceMenu.h"
 #include "printertests/TestsMenu.h"
 #include "reports/ReportsMenu.h"
@@ -40,12 +61,17 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <cstdlib>
-
-TGlowneOkno *GlowneOkno = nullptr;
+#include <vector>
 
 namespace {
 
 const QString kNotFiscal = QStringLiteral("Podłączone urządzenie nie jest drukarką fiskalną");
+
+// Creates a dialog the window owns and hosts, and notes it for destruction.
+template <class Dialog> void Create(Dialog *&slot, TGlowneOkno &window, std::vector<QWidget *> &created) {
+    slot = new Dialog(&window, window);
+    created.push_back(slot);
+}
 
 } // namespace
 
@@ -61,7 +87,8 @@ class TGlowneOkno::Host : public darvo::ops::ProgramHost {
         return true;
     }
     void ClockInitProgress(const std::string &text, int position) override {
-        if (fUstawZegar) fUstawZegar->EraseProgress(FromDriver(text), position);
+        if (TfUstawZegar *dialog = window_.dialogs_.fUstawZegar)
+            dialog->EraseProgress(FromDriver(text), position);
     }
 
   private:
@@ -76,7 +103,6 @@ const char *const TGlowneOkno::kSecondGenerationItems[10] = {
     "Zdalnewyaczeniedrukarki1", "Wy1",        "N41",        "Zapis1"};
 
 TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make_unique<Host>(*this)) {
-    GlowneOkno = this;
     setObjectName(QStringLiteral("GlowneOkno"));
     setFont(ProgramFont(16));
     resize(602, 414);
@@ -111,26 +137,8 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
     setStatusBar(sb_);
 
     BuildMenu();
-    const MenuItems items([this](const QString &name) { return Item(name); });
-    reportsMenu_ = std::make_unique<ReportsMenu>(*this);
-    reportsMenu_->Attach(items);
-    testsMenu_ = std::make_unique<TestsMenu>(*this);
-    testsMenu_->Attach(items);
-    clockMenu_ = std::make_unique<ClockMenu>(*this);
-    clockMenu_->Attach(items);
-    taxesMenu_ = std::make_unique<TaxesMenu>(*this);
-    taxesMenu_->Attach(items);
-    settingsMenu_ = std::make_unique<SettingsMenu>(*this);
-    settingsMenu_->Attach(items);
-    pexaSettingsMenu_ = std::make_unique<PexaSettingsMenu>(*this);
-    pexaSettingsMenu_->Attach(items);
-    serviceMenu_ = std::make_unique<ServiceMenu>(*this);
-    serviceMenu_->Attach(items);
-    communicationMenu_ = std::make_unique<CommunicationMenu>(*this);
-    communicationMenu_->Attach(items);
-    testsMenu_->EditUserData = [this] { serviceMenu_->EditUserData(); };
-    testsMenu_->RunDailyReport = [this] { reportsMenu_->PrintDailyReport(); };
-    testsMenu_->WriteRates = [this] { taxesMenu_->WriteRates(); };
+    CreateDialogs();
+    BuildMenuCommands();
 
     cursorTimer_ = new QTimer(this);
     cursorTimer_->setSingleShot(true);
@@ -149,10 +157,90 @@ TGlowneOkno::TGlowneOkno(QWidget *parent) : QMainWindow(parent), host_(std::make
 }
 
 TGlowneOkno::~TGlowneOkno() {
+    // The dialogs first, the last created first: closing one still talks to
+    // the window.
+    for (auto it = dialogOrder_.rbegin(); it != dialogOrder_.rend(); ++it)
+        delete *it;
+    dialogOrder_.clear();
+    dialogs_ = {};
     darvo::ops::AttachHost(nullptr);
     TNivraApplication::SetExceptionHandler(nullptr);
     SetArrowCursor();
-    if (GlowneOkno == this) GlowneOkno = nullptr;
+}
+
+void TGlowneOkno::CreateDialogs() {
+    ProgramDialogs &d = dialogs_;
+    std::vector<QWidget *> &order = dialogOrder_;
+    Create(d.Komunikacja, *this, order);
+    Create(d.fOkresoweWgNumerow, *this, order);
+    Create(d.fDataGodzina, *this, order);
+    Create(d.fBajtyStatusu, *this, order);
+    Create(d.fRaportyOkresoweWgDat, *this, order);
+    Create(d.fOkresoweMiesieczne, *this, order);
+    Create(d.fUstawZegar, *this, order);
+    Create(d.fDaneUzytkownika, *this, order);
+    Create(d.fStawkiPodatkowe, *this, order);
+    Create(d.fNumerUnikatowy, *this, order);
+    Create(d.fOdczytStawek, *this, order);
+    Create(d.fNumerKasy, *this, order);
+    Create(d.fIloscWierszy, *this, order);
+    Create(d.fSposobZaokraglania, *this, order);
+    Create(d.AboutBox, *this, order);
+    Create(d.fTestWyswietlacza, *this, order);
+    Create(d.fPrzestawianie, *this, order);
+    Create(d.fDataINumer, *this, order);
+    Create(d.fUstawienia, *this, order);
+    Create(d.fDataEuroPrzeglad, *this, order);
+    Create(d.fReklama, *this, order);
+    Create(d.fTekstyReklamowe, *this, order);
+    Create(d.fReklamaOdczyt, *this, order);
+}
+
+void TGlowneOkno::BuildMenuCommands() {
+    const ProgramDialogs &d = dialogs_;
+    reportsMenu_ = std::make_unique<ReportsMenu>(*this, *d.fOkresoweWgNumerow, *d.fRaportyOkresoweWgDat,
+                                                 *d.fOkresoweMiesieczne);
+    testsMenu_ =
+        std::make_unique<TestsMenu>(*this, *d.fBajtyStatusu, *d.fNumerUnikatowy, *d.fTestWyswietlacza);
+    clockMenu_ = std::make_unique<ClockMenu>(*this, *d.fDataGodzina, *d.fPrzestawianie, *d.fUstawZegar);
+    taxesMenu_ = std::make_unique<TaxesMenu>(*this, *d.fOdczytStawek, *d.fStawkiPodatkowe);
+    settingsMenu_ =
+        std::make_unique<SettingsMenu>(*this, *d.fNumerKasy, *d.fIloscWierszy, *d.fSposobZaokraglania);
+    pexaSettingsMenu_ = std::make_unique<PexaSettingsMenu>(
+        *this, *d.fUstawienia, *d.fDataEuroPrzeglad, *d.fTekstyReklamowe, *d.fReklamaOdczyt, *d.fReklama);
+    serviceMenu_ = std::make_unique<ServiceMenu>(*this, *d.fDataINumer, *d.fDaneUzytkownika);
+    communicationMenu_ = std::make_unique<CommunicationMenu>(*this, *d.AboutBox);
+
+    const MenuItems items([this](const QString &name) { return Item(name); });
+    reportsMenu_->Attach(items);
+    testsMenu_->Attach(items);
+    clockMenu_->Attach(items);
+    taxesMenu_->Attach(items);
+    settingsMenu_->Attach(items);
+    pexaSettingsMenu_->Attach(items);
+    serviceMenu_->Attach(items);
+    communicationMenu_->Attach(items);
+    // The commands one menu runs of another.
+    d.Komunikacja->ClockInitialisationCommand = [this] { return clockMenu_->InitialiseClock(); };
+    testsMenu_->EditUserData = [this] { serviceMenu_->EditUserData(); };
+    testsMenu_->RunDailyReport = [this] { reportsMenu_->PrintDailyReport(); };
+    testsMenu_->WriteRates = [this] { taxesMenu_->WriteRates(); };
+    serviceMenu_->AskSettlementRange = [this](bool byDates, darvo::ops::RangeRecord &range) {
+        return reportsMenu_->AskSettlementRange(byDates, range);
+    };
+    serviceMenu_->AskFiscalisationRates = [this](std::array<int32_t, 7> &rates) {
+        return taxesMenu_->AskFiscalisationRates(rates);
+    };
+}
+
+void TGlowneOkno::ChooseDialogsPort() {
+    TKomunikacja &dialog = *dialogs_.Komunikacja;
+    chosen_ = {dialog.SelectedPortEntry(), SpeedOfItem(dialog.rgPredkosc->ItemIndex())};
+}
+
+void TGlowneOkno::ReconnectAtSpeed(uint16_t speed) {
+    dialogs_.Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(speed));
+    dialogs_.Komunikacja->Button1Click();
 }
 
 QMenu *TGlowneOkno::NameMenu(QMenu *menu, const QString &name) {
@@ -254,10 +342,6 @@ void TGlowneOkno::BuildMenu() {
     QMenu *komunikacja = AddMenu(QStringLiteral("&Komunikacja"), QStringLiteral("Komunikacja1"));
     AddItem(komunikacja, QStringLiteral("Parametry"), QStringLiteral("Parametry1"));
     AddItem(komunikacja, QStringLiteral("O programie"), QStringLiteral("Oprogramie1"));
-}
-
-ClockMenu &TGlowneOkno::Clock() const {
-    return *clockMenu_;
 }
 
 QAction *TGlowneOkno::Item(const QString &objectName) const {
@@ -373,7 +457,7 @@ bool TGlowneOkno::CheckConnectedDevice(uint8_t &deviceType, bool &errorReported)
     SetArrowCursor();
     ShowActivityMessage(QStringLiteral("Sprawdzanie typu podłączonego urządzenia..."));
 
-    chosen_ = {Komunikacja->SelectedPortEntry(), SpeedOfItem(Komunikacja->rgPredkosc->ItemIndex())};
+    ChooseDialogsPort();
 
     const int32_t opened = ReopenPort(chosen_.port, chosen_.speed);
     if (opened != 0) {
@@ -425,7 +509,7 @@ void TGlowneOkno::ConfigureMenusForDevice(uint8_t type) {
     SetItem("Przeczeniewtrybfiskalny1", false, false);
     SetItem("Raportrozliczeniowy1", false, false);
     SetItem("Inicjowaniezegara1", false, false);
-    if (Komunikacja) Komunikacja->Button1->setEnabled(true);
+    dialogs_.Komunikacja->Button1->setEnabled(true);
 
     const bool second = !darvo::ops::IsFirstGeneration(type);
     for (const char *name : kSecondGenerationItems)
@@ -487,7 +571,7 @@ bool TGlowneOkno::CheckPrintConditions(bool &errorReported, int &conditionCode) 
 // Start-up, activation, closing
 
 void TGlowneOkno::FillPortList() {
-    QComboBox *list = Komunikacja->cbNumerPortu;
+    QComboBox *list = dialogs_.Komunikacja->cbNumerPortu;
     list->clear();
     for (unsigned n : darvo::ops::OpenablePorts())
         list->addItem(QStringLiteral("COM%1").arg(n));
@@ -496,7 +580,7 @@ void TGlowneOkno::FillPortList() {
 }
 
 void TGlowneOkno::ShowCommunicationDialog() {
-    if (Komunikacja) Komunikacja->ShowModal();
+    dialogs_.Komunikacja->ShowModal();
 }
 
 void TGlowneOkno::FormActivate() {
@@ -505,7 +589,7 @@ void TGlowneOkno::FormActivate() {
         // The port named on the command line, when it can be opened; the
         // first port found otherwise. A port named without a speed is the
         // one the dialog offers.
-        QComboBox *list = Komunikacja->cbNumerPortu;
+        QComboBox *list = dialogs_.Komunikacja->cbNumerPortu;
         const int named = chosen_.port ? list->findText(QStringLiteral("COM%1").arg(chosen_.port)) : -1;
         if (named >= 0) list->setCurrentIndex(named);
         if (chosen_.port == 0 || chosen_.speed == 0) {
@@ -518,8 +602,8 @@ void TGlowneOkno::FormActivate() {
         repaint();
         // With no port found at all the named one is tried, so that its
         // message says what is wrong with it.
-        if (list->count() > 0) chosen_.port = Komunikacja->SelectedPortEntry();
-        Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(chosen_.speed));
+        if (list->count() > 0) chosen_.port = dialogs_.Komunikacja->SelectedPortEntry();
+        dialogs_.Komunikacja->rgPredkosc->SetItemIndex(ItemOfSpeed(chosen_.speed));
 
         darvo::ops::ReleasePort();
         const int32_t opened = darvo::ops::OpenPort({chosen_.port, chosen_.speed});

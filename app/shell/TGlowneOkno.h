@@ -7,6 +7,7 @@
 
 #include "ops/StatusBits.h"
 #include "common/MenuHost.h"
+#include "shell/ProgramDialogs.h"
 #include "shell/TActivityArea.h"
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class ServiceMenu;
@@ -90,8 +92,8 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     Q_INVOKABLE void FormActivate();
 
     QAction *Item(const QString &objectName) const;
-    // The clock menu's commands, which the communication dialog runs too.
-    ClockMenu &Clock() const;
+    // The dialogs, which the window owns and hands to the menus that show them.
+    const ProgramDialogs &Dialogs() const { return dialogs_; }
     // The progress bar of the fiscal-mode switch, hidden until it is used.
     QProgressBar *pbFiskal() const override { return pbFiskal_; }
     QString PanelText(int panel) const;
@@ -126,9 +128,15 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     bool ReadStatusForCheck(darvo::ops::StatusBits &bits, bool &errorReported);
     void AppException(QObject *sender, const QString &message);
     void ShowCommunicationDialog() override;
+    void ChooseDialogsPort() override;
+    void ReconnectAtSpeed(uint16_t speed) override;
+    void CreateDialogs();
+    void BuildMenuCommands();
     void NextCursorStep();
 
     std::unique_ptr<Host> host_;
+    ProgramDialogs dialogs_;
+    std::vector<QWidget *> dialogOrder_; // in the order of creation
     // Each menu's commands, in the order of the menu bar.
     std::unique_ptr<ReportsMenu> reportsMenu_;
     std::unique_ptr<TestsMenu> testsMenu_;
@@ -151,5 +159,3 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     darvo::ops::PortChoice chosen_; // the port and speed the user chose
     bool firstActivation_ = true;
 };
-
-extern TGlowneOkno *GlowneOkno;

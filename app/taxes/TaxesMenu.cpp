@@ -41,7 +41,7 @@ void TaxesMenu::Attach(const MenuItems &items) {
 
 void TaxesMenu::ShowRates() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !host_.CmosCheck() || !fOdczytStawek) return;
+    if (!host_.DeviceCheck(type) || !host_.CmosCheck()) return;
     int32_t count = 0;
     std::array<int32_t, 7> rates{};
     if (!ReadRates(host_, count, rates)) return;
@@ -50,20 +50,20 @@ void TaxesMenu::ShowRates() {
         return;
     }
     for (int i = 0; i < 7; ++i) {
-        QLabel *label = fOdczytStawek->Label[i];
+        QLabel *label = odczytStawek_.Label[i];
         label->setVisible(i < count);
         label->setText(i < count ? QStringLiteral("Stawka PTU %1 : ").arg(QChar(u'A' + i)) +
                                        RateLabelText(rates[i], count)
                                  : QString());
     }
     ErrorBeep();
-    fOdczytStawek->ShowModal();
+    odczytStawek_.ShowModal();
     host_.ClearActivityMessage();
 }
 
 void TaxesMenu::WriteRates() {
     uint8_t type = 9;
-    if (!host_.DeviceCheck(type) || !fStawkiPodatkowe) return;
+    if (!host_.DeviceCheck(type)) return;
     if (!darvo::ops::IsSecondGeneration(type)) {
         host_.RefuseCommand(QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji."));
         return;
@@ -72,10 +72,14 @@ void TaxesMenu::WriteRates() {
     int32_t count = 0;
     std::array<int32_t, 7> rates{};
     if (!ReadRates(host_, count, rates)) return;
-    fStawkiPodatkowe->SetPrintersRates(rates);
-    fStawkiPodatkowe->FillRates(darvo::ops::RatesToOffer(rates));
-    fStawkiPodatkowe->ShowRates = [this] { ShowRates(); };
+    stawkiPodatkowe_.SetPrintersRates(rates);
+    stawkiPodatkowe_.FillRates(darvo::ops::RatesToOffer(rates));
+    stawkiPodatkowe_.ShowRates = [this] { ShowRates(); };
     ErrorBeep();
-    fStawkiPodatkowe->ShowModal();
+    stawkiPodatkowe_.ShowModal();
     host_.ClearActivityMessage();
+}
+
+bool TaxesMenu::AskFiscalisationRates(std::array<int32_t, 7> &rates) {
+    return stawkiPodatkowe_.CollectRates(rates);
 }

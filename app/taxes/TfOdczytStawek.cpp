@@ -5,12 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfOdczytStawek *fOdczytStawek = nullptr;
-
 TfOdczytStawek::TfOdczytStawek(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fOdczytStawek"),
               QStringLiteral("Stawki podatkowe z drukarki fiskalnej ")) {
-    fOdczytStawek = this;
     auto *layout = new QVBoxLayout(this);
     QFont fixed(QStringLiteral("Monospace"));
     fixed.setStyleHint(QFont::TypeWriter);

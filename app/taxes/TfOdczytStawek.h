@@ -15,5 +15,3 @@ class TfOdczytStawek : public TDialog {
     std::array<QLabel *, 7> Label{}; // Label1..Label7 at [0..6]
     QPushButton *bOK;
 };
-
-extern TfOdczytStawek *fOdczytStawek;

@@ -21,8 +21,6 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-TfStawkiPodatkowe *fStawkiPodatkowe = nullptr;
-
 namespace {
 
 constexpr int32_t kCounterNotZero = 218;
@@ -62,7 +60,6 @@ QString RateDecimalText(int32_t value) {
 
 TfStawkiPodatkowe::TfStawkiPodatkowe(QWidget *parent, CommandHost &host)
     : TDialog(parent, host, QStringLiteral("fStawkiPodatkowe"), QStringLiteral("Stawki podatkowe")) {
-    fStawkiPodatkowe = this;
     auto *rows = new QGridLayout;
     // Two whole digits, and the hundredths a rate such as 7,5 % carries.
     const QRegularExpression rateText(QStringLiteral("\\d{0,2}(,\\d{0,2})?"));

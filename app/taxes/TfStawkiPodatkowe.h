@@ -67,5 +67,3 @@ class TfStawkiPodatkowe : public TDialog {
     bool collecting_ = false;
     std::array<int32_t, kRates> collected_{};
 };
-
-extern TfStawkiPodatkowe *fStawkiPodatkowe;

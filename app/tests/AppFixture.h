@@ -12,7 +12,7 @@
 #include "communication/TKomunikacja.h"
 #include "core/AppState.h"
 #include "shell/TGlowneOkno.h"
-#include "shell/WindowList.h"
+#include "shell/ProgramDialogs.h"
 
 #include "Emulator.h"
 #include "TestTime.h"
@@ -110,15 +110,6 @@ class BoxTest : public ::testing::Test {
     int beeps = 0;
 };
 
-// Chooses the menu item as the user does: its command runs to its end. An
-// item the window holds disabled or hidden runs all the same, so that a
-// test reaches each command whatever printer the window last saw.
-inline void Choose(const char *item) {
-    QAction *action = GlowneOkno->Item(QString::fromLatin1(item));
-    ASSERT_NE(nullptr, action) << item;
-    emit action->triggered(false);
-}
-
 // Writes `bytes` to the file `path`; false when it cannot.
 inline bool WriteBytes(const QString &path, const QByteArray &bytes) {
     QFile f(path);
@@ -181,7 +172,8 @@ class HeldPort {
     bool held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
 };
 
-class AppTest : public BoxTest {
+// The program's window and its dialogs, by their names.
+class AppTest : public BoxTest, protected ProgramDialogs {
   protected:
     void SetUp() override {
         BoxTest::SetUp();
@@ -205,11 +197,15 @@ class AppTest : public BoxTest {
                 action(dialog);
             }
         });
-        CreateProgramWindows();
+        window_ = std::make_unique<TGlowneOkno>();
+        GlowneOkno = window_.get();
+        static_cast<ProgramDialogs &>(*this) = GlowneOkno->Dialogs();
     }
 
     void TearDown() override {
-        DestroyProgramWindows();
+        static_cast<ProgramDialogs &>(*this) = {};
+        GlowneOkno = nullptr;
+        window_.reset();
         darvo::CloseSessionPort();
         StopSims();
         TKomunikacja::ModalRunner() = nullptr;
@@ -319,8 +315,17 @@ class AppTest : public BoxTest {
     }
 
     QAction *Item(const char *name) const { return GlowneOkno->Item(QString::fromLatin1(name)); }
+    // Chooses the menu item as the user does: its command runs to its end.
+    // An item the window holds disabled or hidden runs all the same, so that
+    // a test reaches each command whatever printer the window last saw.
+    void Choose(const char *item) const {
+        QAction *action = Item(item);
+        ASSERT_NE(nullptr, action) << item;
+        emit action->triggered(false);
+    }
     bool PortOpen() const { return darvo::ThePort && darvo::ThePort->IsOpen(); }
 
+    TGlowneOkno *GlowneOkno = nullptr;
     int dialogShown = 0;
     std::deque<std::function<void(TKomunikacja &)>> dialogActions;
     // Every dialog shown modally, by object name, in order; each takes the
@@ -330,6 +335,7 @@ class AppTest : public BoxTest {
     std::map<int, std::unique_ptr<darvosim::Emulator>> sims;
 
   private:
+    std::unique_ptr<TGlowneOkno> window_;
     uint16_t savedWrite_ = 3, savedRead_ = 5;
 };
 

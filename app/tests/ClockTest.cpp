@@ -37,7 +37,7 @@ class Clock : public AppTest {
     }
     // Przestawianie zegara with the given time typed and "&Tak" pressed.
     void Shift(darvosim::Emulator &sim, const QString &wanted) {
-        dialogRunners.push_back([&sim, wanted](TDialog &) {
+        dialogRunners.push_back([this, &sim, wanted](TDialog &) {
             WithPrinter(sim, [](darvosim::Printer &) {}); // what the menu sent is served
             sim.log().Clear();
             fPrzestawianie->meZegar->setText(wanted);

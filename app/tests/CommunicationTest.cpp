@@ -202,7 +202,7 @@ TEST_F(Dialog, ActivationClosingAndAModalLoopOfItsOwn) {
     StartSim(2, 7);
     GlowneOkno->FillPortList();
     GlowneOkno->ChoosePort({GlowneOkno->ChosenPort().port, 19200});
-    dialogActions.push_back([](TKomunikacja &d) {
+    dialogActions.push_back([this](TKomunikacja &d) {
         EXPECT_EQ(1, d.rgPredkosc->ItemIndex());
         EXPECT_EQ(2, GlowneOkno->ChosenPort().port);
         GlowneOkno->ShowActivityMessage("Sprawdzanie typu podłączonego urządzenia...");

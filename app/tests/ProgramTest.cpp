@@ -146,7 +146,7 @@ TEST_F(RealDisplayChild, LiveClockReadsUntilErasedAndIsCentred) {
     });
     watch.start();
     // Should the dialog never close by itself, the test fails instead of hanging.
-    QTimer::singleShot(20000, fDataGodzina, [] { fDataGodzina->reject(); });
+    QTimer::singleShot(20000, fDataGodzina, [this] { fDataGodzina->reject(); });
     Choose("Odczytzegara1");
 
     EXPECT_GE(readsSeen, 3);

@@ -220,7 +220,7 @@ TEST_F(ReportsMenu, CollectingARangePrintsNothing) {
     darvosim::Emulator &sim = Connect(7);
     fRaportyOkresoweWgDat->dtOd->setDate(QDate(2008, 3, 5));
     fRaportyOkresoweWgDat->dtDo->setDate(QDate(2008, 4, 7));
-    dialogRunners.push_back([](TDialog &) { fRaportyOkresoweWgDat->bTak->click(); });
+    dialogRunners.push_back([this](TDialog &) { fRaportyOkresoweWgDat->bTak->click(); });
     darvo::ops::RangeRecord range{};
     EXPECT_TRUE(fRaportyOkresoweWgDat->CollectRange(range));
     EXPECT_EQ((Bytes{0, 8, 0, 3, 0, 5, 0, 8, 0, 4, 0, 7}), Bytes(range.begin(), range.end()));
@@ -232,7 +232,7 @@ TEST_F(ReportsMenu, CollectingARangePrintsNothing) {
     EXPECT_EQ(400, fOkresoweWgNumerow->seDo->value());
     fOkresoweWgNumerow->seOd->setValue(300);
     fOkresoweWgNumerow->seDo->setValue(310);
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         fOkresoweWgNumerow->show();
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(fOkresoweWgNumerow->seDo, &enter);
@@ -298,7 +298,7 @@ TEST_F(ReportsMenu, PaperOutInAPeriodReportResumesItsPrintout) {
         if (++questions == 2) WithPrinter(sim, [](darvosim::Printer &p) { p.status.paperOut = false; });
     };
     recorder.answers = {BoxAnswer::Yes, BoxAnswer::Yes};
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         fOkresoweWgNumerow->seOd->setValue(2);
         fOkresoweWgNumerow->seDo->setValue(3);
         fOkresoweWgNumerow->bTak->click();

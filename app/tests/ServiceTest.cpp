@@ -221,7 +221,7 @@ class Service : public AppTest {
   protected:
     // Answers the date-and-number dialog with today and these digits.
     void EnterNumber(const QString &digits) {
-        dialogRunners.push_back([digits](TDialog &) {
+        dialogRunners.push_back([this, digits](TDialog &) {
             fDataINumer->db->setDate(QDate::currentDate());
             fDataINumer->meNumer->setText(digits);
             fDataINumer->bTakClick();
@@ -438,7 +438,7 @@ TEST_F(Service, SettlementByNumbersOneToFive) {
     WithPrinter(sim, [](Printer &p) { p.searchTime = std::chrono::milliseconds(1200); });
     const QString digits = Digits(sim);
     EnterNumber(digits);
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         EXPECT_TRUE(fOkresoweWgNumerow->CollectingRange());
         EXPECT_EQ(1, fOkresoweWgNumerow->seOd->value());
         fOkresoweWgNumerow->seDo->setValue(5);
@@ -473,7 +473,7 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     Unfiscalised(sim);
     const auto yesToAll = [this] { recorder.answers.assign(10, BoxAnswer::Yes); };
     sim.Script(114, darvosim::Scripted{{}, 20, {6}});
-    dialogRunners.push_back([](TDialog &) { fStawkiPodatkowe->Button1Click(); });
+    dialogRunners.push_back([this](TDialog &) { fStawkiPodatkowe->Button1Click(); });
     yesToAll();
     Choose("Przeczeniewtrybfiskalny1");
     EXPECT_EQ(6u, recorder.boxes.size());
@@ -483,7 +483,7 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
 
     // The shop question, the NIP check, the control printout, the rates
     // left as proposed; the 20-byte frame.
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         EXPECT_TRUE(fStawkiPodatkowe->CollectingRates());
         fStawkiPodatkowe->Button1Click();
     });
@@ -518,7 +518,7 @@ TEST_F(Service, FiscalLifeFromTrainingToReadOnly) {
     ASSERT_EQ(1u, sim.printer().fiscal.records.size());
     EXPECT_EQ(2, sim.printer().fiscal.records[0].receipts);
 
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         fOkresoweWgNumerow->seOd->setValue(1);
         fOkresoweWgNumerow->seDo->setValue(1);
         fOkresoweWgNumerow->bTakClick();

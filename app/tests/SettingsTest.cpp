@@ -48,7 +48,7 @@ TEST_F(Pexa, SmallSettingsDialogsSendWhatTheyShow) {
         Bytes sent;
     } numbers[] = {{5, "A", {ESC, 67, '0', '5', ' ', 'A'}}, {12, "", {ESC, 67, '1', '2', ' ', ' '}}};
     for (const auto &c : numbers) {
-        dialogRunners.push_back([&c](TDialog &) {
+        dialogRunners.push_back([this, &c](TDialog &) {
             fNumerKasy->seNrKasy->setValue(c.number);
             fNumerKasy->eKod->setText(QString::fromLatin1(c.code));
             fNumerKasy->Button1Click();
@@ -60,7 +60,7 @@ TEST_F(Pexa, SmallSettingsDialogsSendWhatTheyShow) {
 
     sim.Script(210, darvosim::Scripted{{darvosim::NAK}});
     fSposobZaokraglania->rgZaokraglanie->SetItemIndex(2);
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         EXPECT_EQ(0, fSposobZaokraglania->rgZaokraglanie->ItemIndex());
         fSposobZaokraglania->rgZaokraglanie->SetItemIndex(1);
         fSposobZaokraglania->Button1Click();
@@ -74,7 +74,7 @@ TEST_F(Pexa, SmallSettingsDialogsSendWhatTheyShow) {
     } lines[] = {{3, 3, {ESC, 70, 5}}, {7, 0, {ESC, 237, 5}}};
     for (const auto &c : lines) {
         darvosim::Emulator &printer = c.deviceType == 3 ? sim : Connect(c.deviceType);
-        dialogRunners.push_back([&c](TDialog &) {
+        dialogRunners.push_back([this, &c](TDialog &) {
             EXPECT_EQ(c.lowest, fIloscWierszy->seIloscWierszy->minimum());
             EXPECT_EQ(c.lowest, fIloscWierszy->seIloscWierszy->value());
             fIloscWierszy->seIloscWierszy->setValue(5);
@@ -94,7 +94,7 @@ TEST_F(Pexa, SettingsReadFillsTheDialogAndTypeEightHasNoOneLinePrintout) {
         p.fiscal.settings[3] = {60, 12, 3};
         p.sales.lineFeed = 5;
     });
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         TfUstawienia &u = *fUstawienia;
         EXPECT_FALSE(u.rgWydruk->isEnabled());
         EXPECT_EQ(1, u.rgSzybkosc->ItemIndex());
@@ -152,7 +152,7 @@ TEST_F(Pexa, SettingsWriteKeepsForeignBitsAndSpeedChangesKeepPortAndPrinterInSte
         ASSERT_TRUE(PortOpen());
         recorder.boxes.clear();
         sim.log().Clear();
-        dialogRunners.push_back([&c](TDialog &) {
+        dialogRunners.push_back([this, &c](TDialog &) {
             TfUstawienia &u = *fUstawienia;
             u.rgSzybkosc->SetItemIndex(ItemOfSpeed(c.to));
             u.rgWydruk->SetItemIndex(1);
@@ -192,7 +192,7 @@ TEST_F(Pexa, SettingsWriteKeepsForeignBitsAndSpeedChangesKeepPortAndPrinterInSte
 
 TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
     darvosim::Emulator &sim = Connect(7);
-    dialogRunners.push_back([](TDialog &dialog) {
+    dialogRunners.push_back([this](TDialog &dialog) {
         EXPECT_EQ("Data następnego przeglądu okresowego", dialog.windowTitle());
         EXPECT_EQ(QDate::currentDate().addYears(1), fDataEuroPrzeglad->dtDate->date());
         fDataEuroPrzeglad->dtDate->setDate(QDate(2008, 2, 7));
@@ -209,7 +209,7 @@ TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
 
     WithPrinter(sim, [](darvosim::Printer &p) { p.status.serviceJumper = true; });
     EXPECT_EQ(QStringList{"Zapisano datę następnego przeglądu do drukarki fiskalnej"},
-              TextsOf([] { fDataEuroPrzeglad->bZapis->click(); }));
+              TextsOf([this] { fDataEuroPrzeglad->bZapis->click(); }));
     EXPECT_EQ(darvosim::Bytes({0x1B, 249, 1, 0x08, 0x02, 0x07}), SentOnce(sim, 249));
 
     // The euro date: stored but impossible.
@@ -225,7 +225,7 @@ TEST_F(Pexa, ServiceDateNeedsTheJumperAndProposesADate) {
 
 TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
     darvosim::Emulator &sim = Connect(7);
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         TfTekstyReklamowe &t = *fTekstyReklamowe;
         t.l1->setText("Promocja!!");
         t.cb2->setChecked(false);
@@ -260,7 +260,7 @@ TEST_F(Pexa, AdvertisingLinesCentredWrittenReadAndErased) {
     EXPECT_TRUE(fTekstyReklamowe->l3->text().isEmpty()); // attribute bit 0 clear
 
     // Erasing is refused until the daily report has printed the new lines.
-    const auto erase = [] { fTekstyReklamowe->bKasowanie->click(); };
+    const auto erase = [this] { fTekstyReklamowe->bKasowanie->click(); };
     EXPECT_EQ(QStringList{ErrorMessageText(235)}, TextsOf(erase));
     EXPECT_FALSE(fTekstyReklamowe->l1->text().isEmpty());
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.advertsPending = false; });
@@ -387,11 +387,11 @@ TEST_F(Pexa, DisplayPictureSentReadBackAndErased) {
     EXPECT_FALSE(fReklamaOdczyt->iBitmapa->pixmap().isNull());
 
     // The daily report has not printed the picture yet: erasing is refused.
-    const auto erase = [] { Choose("Kasowanie1"); };
+    const auto erase = [this] { Choose("Kasowanie1"); };
     EXPECT_EQ(QStringList{ErrorMessageText(235)}, TextsOf(erase));
     WithPrinter(sim, [](darvosim::Printer &p) { p.fiscal.displayPending = false; });
     EXPECT_EQ(QStringList{"Skasowano informacje na wyświetlacz"}, TextsOf(erase));
-    EXPECT_EQ(QStringList{ErrorMessageText(238)}, TextsOf([] { Choose("Odczyt2"); }));
+    EXPECT_EQ(QStringList{ErrorMessageText(238)}, TextsOf([this] { Choose("Odczyt2"); }));
     EXPECT_FALSE(GlowneOkno->BusyCursorShown());
     EXPECT_EQ(before, QDir::currentPath());
 }

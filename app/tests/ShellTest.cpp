@@ -30,12 +30,12 @@ class MainWindow : public AppTest {};
 
 // The menu as a line: name=caption in order, submenus in brackets,
 // separators as "-"; "!" marks an action Item() does not find by its name.
-QString MenuOutline(const QList<QAction *> &actions) {
+QString MenuOutline(const TGlowneOkno &window, const QList<QAction *> &actions) {
     QStringList parts;
     for (QAction *a : actions) {
         QString part = a->isSeparator() ? "-" : a->objectName() + "=" + a->text();
-        if (!a->isSeparator() && GlowneOkno->Item(a->objectName()) != a) part += "!";
-        if (a->menu()) part += "[" + MenuOutline(a->menu()->actions()) + "]";
+        if (!a->isSeparator() && window.Item(a->objectName()) != a) part += "!";
+        if (a->menu()) part += "[" + MenuOutline(window, a->menu()->actions()) + "]";
         parts << part;
     }
     return parts.join(",");
@@ -72,7 +72,7 @@ TEST_F(MainWindow, CaptionAndMenu) {
               "Raportrozliczeniowy1=Raport rozliczeniowy[Cao1=Całości,Wedugdat3=Według dat,"
               "Wedugnumerw3=Według numerów],Bazanazwitowarw1=Baza nazw i stawek]],"
               "Komunikacja1=&Komunikacja[Parametry1=Parametry,Oprogramie1=O programie]",
-              MenuOutline(GlowneOkno->menuBar()->actions()));
+              MenuOutline(*GlowneOkno, GlowneOkno->menuBar()->actions()));
     EXPECT_EQ(GlowneOkno->findChild<QMenu *>("Trybfiskalny1"),
               GlowneOkno->findChild<QMenu *>("Raportrozliczeniowy1")->parent());
     EXPECT_FALSE(Item("Sposbzaokrglania1")->isVisible());

@@ -21,7 +21,7 @@ class Taxes : public AppTest {
     }
     // Podatki > Zapis with the dialog acted on by `edit` and then "&Tak".
     void WriteRates(const std::function<void()> &edit) {
-        dialogRunners.push_back([edit](TDialog &) {
+        dialogRunners.push_back([this, edit](TDialog &) {
             edit();
             fStawkiPodatkowe->Button1Click();
         });
@@ -33,7 +33,7 @@ TEST_F(Taxes, RateFieldsBecomeTheValuesSentAndReadBack) {
     darvosim::Emulator &sim = Connect();
     SetRates(sim, {2300, 750, 500, 0, 10000, 25500, 25500});
     QStringList labels;
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         auto &f = *fStawkiPodatkowe;
         EXPECT_EQ("7,5", f.me[1]->text()); // the hundredths are kept
         EXPECT_TRUE(f.cbZ[4]->isChecked());
@@ -73,7 +73,7 @@ TEST_F(Taxes, UnchangedRatesAndCollectingOnlySendNothing) {
     // Collecting only, as the fiscalisation does: a bad value keeps the
     // dialog open, a good one is handed back.
     const auto collect = [this](const char *first, std::array<int32_t, 7> &rates) {
-        dialogRunners.push_back([first](TDialog &) {
+        dialogRunners.push_back([this, first](TDialog &) {
             fStawkiPodatkowe->me[0]->setText(QString::fromLatin1(first));
             fStawkiPodatkowe->Button1Click();
         });
@@ -92,7 +92,7 @@ TEST_F(Taxes, UnchangedRatesAndCollectingOnlySendNothing) {
 TEST_F(Taxes, NoProgrammedRateGetsTheProposal) {
     darvosim::Emulator &sim = Connect();
     SetRates(sim, {25500, 25500, 25500, 25500, 25500, 25500, 25500});
-    dialogRunners.push_back([](TDialog &) {
+    dialogRunners.push_back([this](TDialog &) {
         auto &f = *fStawkiPodatkowe;
         EXPECT_EQ("22", f.me[0]->text());
         EXPECT_EQ("7", f.me[1]->text());
@@ -113,7 +113,7 @@ TEST_F(Taxes, NonZeroCounterRunsTheDailyReportAndWritesAgain) {
     sim.Script(37, darvosim::Scripted{{darvosim::NAK}});
     const QString question = "  Licznik paragonów jest różny od 0  \rCzy wykonać raport dobowy?";
     recorder.answers = {BoxAnswer::Yes}; // then No
-    WriteRates([] { fStawkiPodatkowe->me[0]->setText(QStringLiteral("22")); });
+    WriteRates([this] { fStawkiPodatkowe->me[0]->setText(QStringLiteral("22")); });
     EXPECT_EQ(3u, recorder.boxes.size());
     ExpectBox(BoxKind::Question, "Odpowiedz", question, 0);
     ExpectBox(BoxKind::Error, "Błąd", ErrorMessageText(24), 1);
@@ -123,7 +123,7 @@ TEST_F(Taxes, NonZeroCounterRunsTheDailyReportAndWritesAgain) {
 
     Reset(sim);
     recorder.answers = {BoxAnswer::Yes};
-    WriteRates([] { fStawkiPodatkowe->me[0]->setText(QStringLiteral("22")); });
+    WriteRates([this] { fStawkiPodatkowe->me[0]->setText(QStringLiteral("22")); });
     EXPECT_EQ(QStringList{question}, Texts());
     const auto report = Frames(sim, 37), write = Frames(sim, 213);
     ASSERT_EQ(1u, report.size());
