@@ -6,26 +6,15 @@
 #pragma once
 
 #include "common/CommandHost.h"
+#include "ops/Status.h"
 
 #include <QString>
 #include <cstdint>
 
 class QProgressBar;
 
-// What keeps a printer from printing, in the order of the operations' print
-// blockers (ops/Status.h).
-enum ConditionCodes {
-    kConditionNone = 0,
-    kConditionCmosErased = 1,
-    kConditionReadOnly = 2,
-    kConditionNoProgrammingVoltage = 3,
-    kConditionNoController = 4,
-    kConditionPrinterFailure = 5,
-    kConditionNoPaper = 6,
-    kConditionLowBattery = 7,
-};
-// The message for a condition.
-QString ConditionMessage(int conditionCode);
+// The message for what keeps the printer from printing.
+QString ConditionMessage(darvo::ops::PrintBlocker blocker);
 
 class MenuHost : public CommandHost {
   public:

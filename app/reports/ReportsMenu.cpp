@@ -91,7 +91,7 @@ void ReportsMenu::PrintFinancialReport() {
     }
     if (readOnly) {
         host_.SetArrowCursor();
-        host_.RefuseCommand(ConditionMessage(kConditionReadOnly));
+        host_.RefuseCommand(ConditionMessage(darvo::ops::PrintBlocker::ReadOnly));
         return;
     }
     int32_t counter = 0;

@@ -20,7 +20,7 @@ bool TGlowneOkno::CmosCheck() {
         return false;
     }
     if (erased) {
-        RefuseCommand(ConditionMessage(kConditionCmosErased));
+        RefuseCommand(ConditionMessage(darvo::ops::PrintBlocker::CmosErased));
         ClearActivityMessage();
         return false;
     }
@@ -70,13 +70,13 @@ void TGlowneOkno::ResumeAfterPaperOut(int32_t code, uint8_t deviceType, int32_t 
 bool TGlowneOkno::PrintConditionsCheck() {
     SetBusyCursor();
     bool errorReported = false;
-    int condition = kConditionNone;
-    if (CheckPrintConditions(errorReported, condition)) return true;
+    darvo::ops::PrintBlocker blocker = darvo::ops::PrintBlocker::None;
+    if (CheckPrintConditions(errorReported, blocker)) return true;
     SetArrowCursor();
     if (errorReported) {
         ClearActivityMessage();
         return false;
     }
-    RefuseCommand(ConditionMessage(condition));
+    RefuseCommand(ConditionMessage(blocker));
     return false;
 }

@@ -557,14 +557,13 @@ bool TGlowneOkno::CheckCmosErased(bool &errorReported) {
     return ReadStatusForCheck(bits, errorReported) && bits.cmosErased;
 }
 
-bool TGlowneOkno::CheckPrintConditions(bool &errorReported, int &conditionCode) {
+bool TGlowneOkno::CheckPrintConditions(bool &errorReported, darvo::ops::PrintBlocker &blocker) {
     SetBusyCursor();
     darvo::ops::StatusBits bits;
     if (!ReadStatusForCheck(bits, errorReported)) return false;
-    // The condition codes follow the blockers' order.
-    conditionCode = static_cast<int>(darvo::ops::PrintBlockerOf(bits));
+    blocker = darvo::ops::PrintBlockerOf(bits);
     SetArrowCursor();
-    return conditionCode == kConditionNone;
+    return blocker == darvo::ops::PrintBlocker::None;
 }
 
 // ---------------------------------------------------------------------------

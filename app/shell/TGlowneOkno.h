@@ -80,7 +80,7 @@ class TGlowneOkno : public QMainWindow, public MenuHost {
     bool IsPrinterFiscal(bool &errorReported) override;
     bool IsDrawerOpen(bool &errorReported) override;
     bool IsReadOnlyMode(bool &errorReported) override;
-    bool CheckPrintConditions(bool &errorReported, int &conditionCode);
+    bool CheckPrintConditions(bool &errorReported, darvo::ops::PrintBlocker &blocker);
 
     // A driver result in an error box after the warning sound.
     void ShowErrorCode(int32_t code) override;

@@ -248,24 +248,25 @@ TEST_F(MainWindow, DeviceCheckOfAMenuCommand) {
 // mode, the CMOS memory.)
 TEST_F(MainWindow, LaterPrintConditionsWin) {
     darvosim::Emulator &sim = Connect(7);
+    using darvo::ops::PrintBlocker;
     bool reported = true;
-    int code = -1;
+    PrintBlocker code = PrintBlocker::LowBattery;
     EXPECT_TRUE(GlowneOkno->CheckPrintConditions(reported, code));
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(PrintBlocker::None, code);
     EXPECT_FALSE(reported);
 
     struct Step {
         bool darvosim::StatusState::*flag;
-        int code;
+        PrintBlocker code;
     };
     // Each condition added overrides the ones before it.
-    const Step steps[] = {{&darvosim::StatusState::cmosErased, 1},
-                          {&darvosim::StatusState::readOnly, 2},
-                          {&darvosim::StatusState::noProgrammingVoltage, 3},
-                          {&darvosim::StatusState::lowAccumulator, 7},
-                          {&darvosim::StatusState::noController, 4},
-                          {&darvosim::StatusState::failure, 5},
-                          {&darvosim::StatusState::paperOut, 6}};
+    const Step steps[] = {{&darvosim::StatusState::cmosErased, PrintBlocker::CmosErased},
+                          {&darvosim::StatusState::readOnly, PrintBlocker::ReadOnly},
+                          {&darvosim::StatusState::noProgrammingVoltage, PrintBlocker::NoProgrammingVoltage},
+                          {&darvosim::StatusState::lowAccumulator, PrintBlocker::LowBattery},
+                          {&darvosim::StatusState::noController, PrintBlocker::NoController},
+                          {&darvosim::StatusState::failure, PrintBlocker::PrinterFailure},
+                          {&darvosim::StatusState::paperOut, PrintBlocker::NoPaper}};
     for (const Step &step : steps) {
         WithPrinter(sim, [&](darvosim::Printer &p) { p.status.*step.flag = true; });
         EXPECT_FALSE(GlowneOkno->CheckPrintConditions(reported, code));
@@ -294,7 +295,7 @@ TEST_F(MainWindow, LaterPrintConditionsWin) {
         p.status.lowAccumulator = true;
     });
     EXPECT_TRUE(GlowneOkno->CheckPrintConditions(reported, code));
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(PrintBlocker::None, code);
 }
 
 // An exception from the time field is reported and the program goes on; any
