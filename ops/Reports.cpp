@@ -7,6 +7,14 @@
 
 namespace darvo::ops {
 
+// The kinds are the driver's kind bytes of command 49.
+static_assert(static_cast<uint8_t>(PeriodKind::DetailedByDates) == kDetailedByDates);
+static_assert(static_cast<uint8_t>(PeriodKind::DetailedByNumbers) == kDetailedByNumbers);
+static_assert(static_cast<uint8_t>(PeriodKind::DetailedMonthly) == kDetailedMonthly);
+static_assert(static_cast<uint8_t>(PeriodKind::ShortByDates) == kShortByDates);
+static_assert(static_cast<uint8_t>(PeriodKind::ShortByNumbers) == kShortByNumbers);
+static_assert(static_cast<uint8_t>(PeriodKind::ShortMonthly) == kShortMonthly);
+
 RangeRecord DatesRecord(int fromYear, int fromMonth, int fromDay, int toYear, int toMonth, int toDay) {
     RangeRecord r{};
     const int values[6] = {fromYear % 100, fromMonth, fromDay, toYear % 100, toMonth, toDay};
