@@ -7,6 +7,8 @@
 
 namespace darvo::ops {
 
+static_assert(kAccepted == ACK && kRefused == NAK);
+
 namespace {
 // Far more than the 16 steps of a real erase or fiscalisation.
 constexpr int kMaxProgressBytes = 256;

@@ -11,6 +11,10 @@
 
 class TDialog : public QDialog {
   public:
+    // The results of a dialog closed with "&Tak" and with "&Nie".
+    static constexpr int kYes = 6;
+    static constexpr int kNo = 7;
+
     TDialog(QWidget *parent, CommandHost &host, const QString &objectName, const QString &caption);
 
     // Shows the dialog modally and returns its result. Tests replace the

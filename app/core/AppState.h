@@ -12,9 +12,6 @@
 constexpr int32_t kExempt = 10000;  // "ZWOLNIONA"
 constexpr int32_t kReserve = 25500; // "REZERWA"
 
-// The modal result of a dialog closed with "&Tak".
-constexpr int kModalYes = 6;
-
 // Today as the program sees it (the monthly report's preset month); tests
 // put in a fixed date. An empty function restores the system clock.
 class QDateTime;

@@ -33,10 +33,6 @@ QString SegmentText(bool change) {
     return lines.join(QLatin1Char('\n'));
 }
 
-} // namespace
-
-namespace {
-
 const QString kNotSecondGeneration =
     QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji.");
 

@@ -136,20 +136,19 @@ void ReportsMenu::PrintFixedDescriptions() {
 }
 
 void ReportsMenu::PeriodicReport(darvo::ops::PeriodKind kind) {
-    MenuHost &w = host_;
     uint8_t type = 9;
-    if (!w.DeviceCheck(type)) return;
-    if (!w.CmosCheck()) return;
+    if (!host_.DeviceCheck(type)) return;
+    if (!host_.CmosCheck()) return;
     bool errorReported = false;
-    const bool fiscal = w.IsPrinterFiscal(errorReported);
+    const bool fiscal = host_.IsPrinterFiscal(errorReported);
     if (errorReported) {
-        w.ClearActivityMessage();
+        host_.ClearActivityMessage();
         return;
     }
     if (!fiscal) {
-        w.SetArrowCursor();
+        host_.SetArrowCursor();
         ErrorBeep();
-        w.ClearActivityMessage();
+        host_.ClearActivityMessage();
         ShowBox(
             BoxKind::Information, kInformationCaption,
             QStringLiteral("Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest możliwy."));
@@ -183,11 +182,11 @@ void ReportsMenu::PeriodicReport(darvo::ops::PeriodKind kind) {
         okresoweMiesieczne_.seMiesiac->setValue(month >= 2 ? month - 1 : 12);
         ErrorBeep();
         okresoweMiesieczne_.ShowFor(kind);
-        w.ClearActivityMessage();
+        host_.ClearActivityMessage();
         break;
     }
     }
-    w.SetArrowCursor();
+    host_.SetArrowCursor();
 }
 
 void ReportsMenu::ShortMonthlyReport() {

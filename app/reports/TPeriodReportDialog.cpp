@@ -44,7 +44,7 @@ bool TPeriodReportDialog::CollectRange(darvo::ops::RangeRecord &range) {
     collecting_ = true;
     const int result = ShowModal();
     collecting_ = false;
-    if (result != kModalYes) return false;
+    if (result != kYes) return false;
     range = collected_;
     return true;
 }
@@ -52,7 +52,7 @@ bool TPeriodReportDialog::CollectRange(darvo::ops::RangeRecord &range) {
 bool TPeriodReportDialog::KeepRange(const darvo::ops::RangeRecord &range) {
     if (!collecting_) return false;
     collected_ = range;
-    done(kModalYes);
+    done(kYes);
     return true;
 }
 

@@ -41,7 +41,6 @@ const QString kAnswerCaption = QStringLiteral("Odpowiedz");
 const QString kInfoCaption = QStringLiteral("Informacja");
 const QString kNotSecondGeneration =
     QStringLiteral("Podłączone urządzenie nie jest drukarką drugiej generacji");
-const QString kReadOnlyNow = QStringLiteral("Drukarka w trybie TYLKO ODCZYT.");
 const QString kNotFiscalised = QStringLiteral("Drukarka nie została sfiskalizowana.");
 const QString kNamesNotErased = QStringLiteral(
     "Baza nazw i stawek nie została skasowana.\r\rMożliwe przyczyny:\r - baza nazw i stawek nie jest jeszcze "
@@ -306,7 +305,7 @@ void ServiceMenu::SettlementReport(int mode) {
 
     if (!wasReadOnly) {
         bool reported = false;
-        if (w.IsReadOnlyMode(reported)) Inform(kReadOnlyNow);
+        if (w.IsReadOnlyMode(reported)) Inform(ConditionMessage(ops::PrintBlocker::ReadOnly));
     }
     w.SetArrowCursor();
     w.ClearActivityMessage();
@@ -326,7 +325,7 @@ void ServiceMenu::FinishFiscalisation(uint8_t first, uint8_t type) {
     w.SetArrowCursor();
     bool reported = false;
     if (w.IsReadOnlyMode(reported)) {
-        Refuse(kReadOnlyNow);
+        Refuse(ConditionMessage(ops::PrintBlocker::ReadOnly));
         return;
     }
     if (reported) return;

@@ -13,9 +13,6 @@ class QPushButton;
 
 class TfDataINumer : public TDialog {
   public:
-    static constexpr int kYes = 6;
-    static constexpr int kNo = 7;
-
     TfDataINumer(QWidget *parent, CommandHost &host);
 
     QDateEdit *db;

@@ -21,7 +21,6 @@ QString RateDecimalText(int32_t value);
 class TfStawkiPodatkowe : public TDialog {
   public:
     static constexpr int kRates = 7;
-    static constexpr int kYes = 6;
 
     TfStawkiPodatkowe(QWidget *parent, CommandHost &host);
 
